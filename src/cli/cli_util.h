@@ -1,0 +1,42 @@
+// Small helpers shared by the commands of vellary-cli: argument parsing and file output.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellary::cli {
+
+enum Exit : int { ExitOk = 0, ExitFailure = 1, ExitReadError = 2 };
+
+// Prints "vellary-cli: MESSAGE" on stderr and returns ExitFailure.
+int fail(std::string_view message);
+
+// A whole decimal number with an optional sign, or nothing.
+std::optional<long> parseInteger(std::string_view text);
+
+// Options of the form "--name value" after the positional arguments.
+class Options {
+ public:
+  // Splits args into positionals and the named options in `known` (each takes one value).
+  // Returns an error text, or an empty string.
+  std::string parse(const std::vector<std::string>& args, const std::vector<std::string>& known);
+  const std::vector<std::string>& positional() const { return positional_; }
+  std::optional<std::string> value(const std::string& name) const;
+  bool has(const std::string& name) const { return value(name).has_value(); }
+
+ private:
+  std::vector<std::string> positional_;
+  std::vector<std::pair<std::string, std::string>> named_;
+};
+
+// Writes a file through a temporary file beside it and a rename, so that a failed write leaves
+// the previous file as it was. `write` gets the open temporary file and returns success. On
+// failure `error` says why and the temporary file is gone.
+bool replaceFile(const std::string& path, const std::function<bool(std::FILE*)>& write,
+                 std::string& error);
+
+}  // namespace vellary::cli

@@ -1,0 +1,222 @@
+// Operations on the document records: section words, numbering, averages, appending.
+#include "paper.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace vellary::model {
+
+namespace {
+
+constexpr std::u16string_view kSectionWords[kSectionWordCount] = {
+    u"text",   u"ref",    u"upperpagenum", u"lowerpagenum", u"header",  u"footer",
+    u"leftpillar", u"rightpillar", u"title", u"author",     u"terminater", u"year",
+    u"month",  u"vol",    u"extitle",      u"exauther",     u"nooutput", u"section"};
+
+constexpr std::u16string_view kBlockTypeWords[] = {u"text", u"table", u"image", u"line"};
+constexpr std::u16string_view kLineAttrWords[] = {u"", u"ruby", u"emph", u"footnote"};
+constexpr std::u16string_view kBorderWords[] = {u"none", u"solid", u"dotted", u"double"};
+
+template <size_t N>
+std::u16string_view wordOf(const std::u16string_view (&words)[N], int32_t value) {
+  return value >= 0 && static_cast<size_t>(value) < N ? words[value] : words[0];
+}
+
+bool groupHasSideLine(const List<LineData>& lines) {
+  return std::any_of(lines.begin(), lines.end(),
+                     [](const LineData& l) { return l.attr != AttrNone; });
+}
+
+}  // namespace
+
+CharData::CharData(const CharData& other)
+    : x(other.x),
+      y(other.y),
+      width(other.width),
+      height(other.height),
+      text(other.text),
+      cc(other.cc),
+      registeredMark(other.registeredMark),
+      modRubyEmp(other.modRubyEmp),
+      modRotTcy(other.modRotTcy),
+      changed(other.changed) {
+  if (other.numCand_ > 0) {
+    numCand_ = other.numCand_;
+    cands_ = std::make_unique<Candidate[]>(numCand_);
+    std::copy(other.cands_.get(), other.cands_.get() + numCand_, cands_.get());
+  }
+}
+
+CharData& CharData::operator=(const CharData& other) {
+  if (this != &other) *this = CharData(other);
+  return *this;
+}
+
+void CharData::resetCandidates(int16_t n) {
+  numCand_ = n > 0 ? n : 0;
+  cands_ = numCand_ > 0 ? std::make_unique<Candidate[]>(numCand_) : nullptr;
+}
+
+std::u16string_view blockTypeWord(int32_t type) { return wordOf(kBlockTypeWords, type); }
+std::u16string_view directionWord(int32_t direction) {
+  return direction == Vertical ? u"vertical" : u"horizontal";
+}
+std::u16string_view lineAttrWord(int32_t attr) { return wordOf(kLineAttrWords, attr); }
+std::u16string_view borderStyleWord(int32_t style) { return wordOf(kBorderWords, style); }
+
+std::u16string_view sectionWord(const PaperData& paper, int32_t sec) {
+  if (sec >= kUserSectionBase) {
+    size_t i = static_cast<size_t>(sec - kUserSectionBase);
+    if (i < paper.userSections.size()) return paper.userSections[i];
+    return kSectionWords[SecText];
+  }
+  return wordOf(kSectionWords, sec);
+}
+
+int32_t fixedSectionCode(std::u16string_view word) {
+  for (int32_t i = 0; i < kSectionWordCount; ++i)
+    if (kSectionWords[i] == word) return i;
+  return -1;
+}
+
+int32_t sectionCode(PaperData& paper, std::u16string_view word) {
+  int32_t fixed = fixedSectionCode(word);
+  if (fixed >= 0) return fixed;
+  auto& table = paper.userSections;
+  auto it = std::find(table.begin(), table.end(), word);
+  if (it == table.end()) it = table.insert(table.end(), std::u16string(word));
+  return kUserSectionBase + static_cast<int32_t>(it - table.begin());
+}
+
+void assignLineNumbers(List<LineData>& lines) {
+  if (!groupHasSideLine(lines)) {
+    for (LineData& l : lines) l.lid = 0;
+    return;
+  }
+  int32_t n = 0;
+  for (LineData& l : lines) l.lid = ++n;
+  for (LineData& l : lines) {
+    if (l.attr == AttrNone) continue;
+    l.rlid = 0;
+    // Only a base line inside this group can be named in the file.
+    for (const LineData& base : lines)
+      if (&base == l.baseLine) l.rlid = base.lid;
+  }
+}
+
+void resolveLineNumbers(List<LineData>& lines) {
+  if (groupHasSideLine(lines)) {
+    for (LineData& l : lines) {
+      if (l.attr == AttrNone) continue;
+      l.baseLine = nullptr;
+      // A missing RLID reads as 0, like a missing LID; only a positive number names a line,
+      // otherwise a side line could become its own base.
+      if (l.rlid <= 0) continue;
+      for (LineData& base : lines)
+        if (base.lid == l.rlid) {
+          l.baseLine = &base;
+          break;
+        }
+    }
+  }
+  for (LineData& l : lines) l.lid = l.rlid = 0;
+}
+
+void resolveBlockLineNumbers(BlockData& block) {
+  resolveLineNumbers(block.lines);
+  for (CellData& cell : block.cells) resolveLineNumbers(cell.lines);
+}
+
+void computeBlockAverages(BlockData& block) {
+  int64_t chars = 0, bodySum = 0, allSum = 0;
+  int32_t bodyCount = 0, allCount = 0;
+  for (const LineData& l : block.lines) {
+    chars += l.charCount;
+    int32_t t = lineThickness(l, block.direction);
+    allSum += t;
+    ++allCount;
+    if (l.attr == AttrNone) {
+      bodySum += t;
+      ++bodyCount;
+    }
+  }
+  block.charCount = static_cast<int32_t>(chars);
+  if (bodyCount > 0)
+    block.avgLineSize = static_cast<float>(bodySum) / static_cast<float>(bodyCount);
+  else if (allCount > 0)
+    block.avgLineSize = static_cast<float>(allSum) / static_cast<float>(allCount);
+  else
+    block.avgLineSize = 0;
+}
+
+void computeCellAverages(CellData& cell, int8_t direction) {
+  int64_t chars = 0, sum = 0;
+  for (const LineData& l : cell.lines) {
+    chars += l.charCount;
+    sum += lineThickness(l, direction);
+  }
+  cell.charCount = static_cast<int32_t>(chars);
+  // lineCount also counts empty "<line/>" elements, which have no record.
+  cell.avgLineSize =
+      cell.lineCount > 0 ? static_cast<float>(sum) / static_cast<float>(cell.lineCount) : 0.0f;
+}
+
+void computeTableAverage(BlockData& table) {
+  float sum = 0;
+  int32_t n = 0;
+  for (const CellData& c : table.cells)
+    if (c.avgLineSize > 0) {
+      sum += c.avgLineSize;
+      ++n;
+    }
+  table.avgLineSize = n > 0 ? sum / static_cast<float>(n) : 0.0f;
+}
+
+void computeMaxPageSize(PaperData& paper) {
+  paper.maxPageWidth = paper.maxPageHeight = 0;
+  for (const PageData& p : paper.pages) {
+    paper.maxPageWidth = std::max(paper.maxPageWidth, p.width);
+    paper.maxPageHeight = std::max(paper.maxPageHeight, p.height);
+  }
+}
+
+void renumberPages(PaperData& paper) {
+  int32_t n = 0;
+  for (PageData& p : paper.pages) p.number = ++n;
+}
+
+void appendPaper(PaperData& to, PaperData& from) {
+  std::unordered_map<int32_t, int32_t> recode;
+  for (size_t i = 0; i < from.userSections.size(); ++i)
+    recode[kUserSectionBase + static_cast<int32_t>(i)] = sectionCode(to, from.userSections[i]);
+  if (!recode.empty())
+    for (PageData& p : from.pages)
+      for (BlockData& b : p.blocks)
+        if (auto it = recode.find(b.sec); it != recode.end()) b.sec = it->second;
+  to.pages.splice(to.pages.end(), from.pages);
+  from.userSections.clear();
+  renumberPages(to);
+  computeMaxPageSize(to);
+}
+
+PaperCounts countPaper(const PaperData& paper) {
+  PaperCounts n;
+  auto countLines = [&n](const List<LineData>& lines) {
+    for (const LineData& l : lines) {
+      ++n.lines;
+      n.chars += static_cast<long>(l.chars.size());
+      for (const CharData& c : l.chars) n.candidates += c.numCand();
+    }
+  };
+  for (const PageData& p : paper.pages) {
+    ++n.pages;
+    for (const BlockData& b : p.blocks) {
+      ++n.blocks;
+      countLines(b.lines);
+      for (const CellData& c : b.cells) countLines(c.lines);
+    }
+  }
+  return n;
+}
+
+}  // namespace vellary::model

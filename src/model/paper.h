@@ -1,0 +1,57 @@
+// Operations on the document records: section words, numbering, averages, appending.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "records.h"
+
+namespace vellary::model {
+
+// The file's word for each enumeration value ("" for AttrNone). Out-of-range values give the
+// word of the default (text, horizontal, none).
+std::u16string_view blockTypeWord(int32_t type);
+std::u16string_view directionWord(int32_t direction);
+std::u16string_view lineAttrWord(int32_t attr);
+std::u16string_view borderStyleWord(int32_t style);
+
+// The word of a section code: a fixed word, or the user section word for codes from
+// kUserSectionBase. An unknown code gives "text".
+std::u16string_view sectionWord(const PaperData& paper, int32_t sec);
+// The code of a section word, registering an unknown word in paper.userSections.
+int32_t sectionCode(PaperData& paper, std::u16string_view word);
+// The code of one of the eighteen fixed words, or −1.
+int32_t fixedSectionCode(std::u16string_view word);
+
+// Numbers the lines of one group (a non-table block's lines or one cell's lines) for writing.
+void assignLineNumbers(List<LineData>& lines);
+// Resolves rlid → baseLine within one group, then clears lid and rlid.
+void resolveLineNumbers(List<LineData>& lines);
+// Resolves every group of a block (per cell for a table).
+void resolveBlockLineNumbers(BlockData& block);
+
+// Thickness of a line across the writing direction: height when horizontal, width when vertical.
+inline int32_t lineThickness(const LineData& line, int8_t direction) {
+  return direction == Vertical ? line.width : line.height;
+}
+// avgLineSize and charCount of a text, image or line block from its lines.
+void computeBlockAverages(BlockData& block);
+// avgLineSize and charCount of a cell from its lines, by the table's direction.
+void computeCellAverages(CellData& cell, int8_t direction);
+// avgLineSize of a table block: mean of the positive cell averages.
+void computeTableAverage(BlockData& table);
+
+void computeMaxPageSize(PaperData& paper);
+void renumberPages(PaperData& paper);
+
+// Moves every page of `from` to the end of `to` (from is left empty), carries the user section
+// words over so that both documents' blocks keep their words, and renumbers the pages of `to`.
+void appendPaper(PaperData& to, PaperData& from);
+
+// Counts over the whole document.
+struct PaperCounts {
+  long pages = 0, blocks = 0, lines = 0, chars = 0, candidates = 0;
+};
+PaperCounts countPaper(const PaperData& paper);
+
+}  // namespace vellary::model

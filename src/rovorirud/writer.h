@@ -1,0 +1,33 @@
+// The RovOrirUD writer: a fixed, line-oriented layout that the reader always reads back.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "model/records.h"
+
+namespace vellary::rovorirud {
+
+struct WriteOptions {
+  uint32_t encoding = 0;  // 1 Shift_JIS, 2 EUC-JP, 0 the encoding the document was read in
+  int firstPage = -1;     // 0-based and inclusive; negative leaves that end open
+  int lastPage = -1;
+  // The document file the pages belong to (UTF-8). When given, a page whose fullpath names no
+  // file gets the image of the same name in the folder named like the document, if there is one.
+  std::optional<std::string> documentPath;
+};
+
+enum WriteResult : int { WriteOk = 0, WriteFailed = -1 };
+
+// Writes the document to an open file (bytes exactly as they go to disk, CR LF line ends) and
+// flushes it. WriteFailed when any write or the flush failed (a full disk): the caller must not
+// take the file for saved. The model changes only as the format requires: line numbers, block
+// types outside 0–3 become text, and repaired image paths.
+int writeDocument(model::PaperData& paper, std::FILE* file, const WriteOptions& options = {});
+int writeDocumentFile(model::PaperData& paper, const std::string& path,
+                      const WriteOptions& options = {});
+// The bytes the writer would produce, for tests and for callers that write elsewhere.
+std::string writeDocumentToString(model::PaperData& paper, const WriteOptions& options = {});
+
+}  // namespace vellary::rovorirud

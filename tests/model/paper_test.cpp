@@ -1,0 +1,205 @@
+#include "model/paper.h"
+
+#include <gtest/gtest.h>
+
+#include <iterator>
+
+namespace vellary::model {
+namespace {
+
+LineData& addLine(List<LineData>& lines, int16_t attr, int32_t lid, int32_t rlid) {
+  LineData& l = lines.emplace_back();
+  l.attr = attr;
+  l.lid = lid;
+  l.rlid = rlid;
+  return l;
+}
+
+LineData* nth(List<LineData>& lines, int i) { return &*std::next(lines.begin(), i); }
+
+TEST(LineNumbers, ResolveFindsTheBaseByLidAndClearsTheNumbers) {
+  List<LineData> lines;
+  addLine(lines, AttrNone, 1, 0);
+  addLine(lines, AttrNone, 2, 0);
+  addLine(lines, AttrRuby, 3, 2);
+  addLine(lines, AttrEmph, 4, 9);  // names no line
+  resolveLineNumbers(lines);
+  EXPECT_EQ(nth(lines, 2)->baseLine, nth(lines, 1));
+  EXPECT_EQ(nth(lines, 3)->baseLine, nullptr);
+  for (const LineData& l : lines) {
+    EXPECT_EQ(l.lid, 0);
+    EXPECT_EQ(l.rlid, 0);
+  }
+}
+
+TEST(LineNumbers, ASideLineWithoutRlidStaysUnattached) {
+  // No line carries LID, so every lid is 0; a missing RLID must not match them (nor the side
+  // line itself).
+  List<LineData> lines;
+  addLine(lines, AttrNone, 0, 0);
+  addLine(lines, AttrRuby, 0, 0);
+  resolveLineNumbers(lines);
+  EXPECT_EQ(nth(lines, 1)->baseLine, nullptr);
+}
+
+TEST(LineNumbers, AssignNumbersOnlyGroupsWithSideLines) {
+  List<LineData> plain;
+  addLine(plain, AttrNone, 7, 0);
+  addLine(plain, AttrNone, 8, 0);
+  assignLineNumbers(plain);
+  for (const LineData& l : plain) EXPECT_EQ(l.lid, 0);
+
+  List<LineData> lines;
+  addLine(lines, AttrNone, 0, 0);
+  LineData& base = addLine(lines, AttrNone, 0, 0);
+  LineData& ruby = addLine(lines, AttrRuby, 0, 0);
+  LineData& orphan = addLine(lines, AttrFootnote, 0, 5);
+  ruby.baseLine = &base;
+  LineData elsewhere;
+  orphan.baseLine = &elsewhere;  // a base outside the group cannot be named
+  assignLineNumbers(lines);
+  EXPECT_EQ(base.lid, 2);
+  EXPECT_EQ(ruby.lid, 3);
+  EXPECT_EQ(ruby.rlid, 2);
+  EXPECT_EQ(orphan.rlid, 0);
+
+  // Assign then resolve restores the same relation.
+  ruby.baseLine = nullptr;
+  resolveLineNumbers(lines);
+  EXPECT_EQ(ruby.baseLine, &base);
+}
+
+TEST(LineNumbers, TablesResolvePerCell) {
+  BlockData table;
+  table.type = BlockTable;
+  for (int i = 0; i < 2; ++i) {
+    CellData& cell = table.cells.emplace_back();
+    addLine(cell.lines, AttrNone, 1, 0);
+    addLine(cell.lines, AttrRuby, 2, 1);
+  }
+  resolveBlockLineNumbers(table);
+  for (CellData& cell : table.cells) EXPECT_EQ(nth(cell.lines, 1)->baseLine, nth(cell.lines, 0));
+}
+
+TEST(Averages, BlockUsesBodyLinesThenAllLinesThenZero) {
+  BlockData b;
+  auto line = [&b](int w, int h, int16_t attr, int chars) {
+    LineData& l = b.lines.emplace_back();
+    l.width = w;
+    l.height = h;
+    l.attr = attr;
+    l.charCount = chars;
+  };
+  computeBlockAverages(b);
+  EXPECT_EQ(b.avgLineSize, 0.0f);
+  line(100, 30, AttrRuby, 2);
+  line(100, 10, AttrRuby, 1);
+  computeBlockAverages(b);
+  EXPECT_FLOAT_EQ(b.avgLineSize, 20.0f);  // only side lines: all of them count
+  line(100, 41, AttrNone, 5);
+  line(100, 40, AttrNone, 4);
+  computeBlockAverages(b);
+  EXPECT_FLOAT_EQ(b.avgLineSize, 40.5f);
+  EXPECT_EQ(b.charCount, 12);
+  b.direction = Vertical;
+  computeBlockAverages(b);
+  EXPECT_FLOAT_EQ(b.avgLineSize, 100.0f);
+}
+
+TEST(Averages, CellsDivideByLineCountAndTablesSkipEmptyCells) {
+  BlockData table;
+  table.type = BlockTable;
+  CellData& a = table.cells.emplace_back();
+  a.lines.emplace_back().height = 30;
+  a.lineCount = 2;  // an empty "<line/>" counts but has no record
+  computeCellAverages(a, Horizontal);
+  EXPECT_FLOAT_EQ(a.avgLineSize, 15.0f);
+  CellData& empty = table.cells.emplace_back();
+  computeCellAverages(empty, Horizontal);
+  EXPECT_EQ(empty.avgLineSize, 0.0f);
+  CellData& c = table.cells.emplace_back();
+  c.lines.emplace_back().height = 25;
+  c.lineCount = 1;
+  computeCellAverages(c, Horizontal);
+  computeTableAverage(table);
+  EXPECT_FLOAT_EQ(table.avgLineSize, 20.0f);
+}
+
+TEST(Sections, FixedWordsUserWordsAndUnknownCodes) {
+  PaperData paper;
+  EXPECT_EQ(sectionCode(paper, u"terminater"), SecTerminater);
+  EXPECT_EQ(sectionCode(paper, u"section"), SecSection);
+  EXPECT_EQ(sectionCode(paper, u"caption"), 1000);
+  EXPECT_EQ(sectionCode(paper, u"奥付"), 1001);
+  EXPECT_EQ(sectionCode(paper, u"caption"), 1000);
+  EXPECT_EQ(sectionCode(paper, u"Text"), 1002);  // words compare exactly
+  EXPECT_EQ(sectionWord(paper, 1001), u"奥付");
+  EXPECT_EQ(sectionWord(paper, 1050), u"text");
+  EXPECT_EQ(sectionWord(paper, -3), u"text");
+  EXPECT_EQ(sectionWord(paper, SecExAuther), u"exauther");
+}
+
+TEST(Append, MovesPagesRenumbersAndKeepsSectionWords) {
+  PaperData a, b;
+  for (int i = 0; i < 2; ++i) a.pages.emplace_back();
+  for (int i = 0; i < 3; ++i) b.pages.emplace_back();
+  renumberPages(a);
+  renumberPages(b);
+  a.pages.front().blocks.emplace_back().sec = sectionCode(a, u"caption");
+  BlockData& colophon = b.pages.front().blocks.emplace_back();
+  colophon.sec = sectionCode(b, u"colophon");
+  BlockData& caption = b.pages.back().blocks.emplace_back();
+  caption.sec = sectionCode(b, u"caption");
+  b.pages.back().width = 900;
+  const PageData* moved = &b.pages.back();
+
+  appendPaper(a, b);
+  ASSERT_EQ(a.pages.size(), 5u);
+  EXPECT_TRUE(b.pages.empty());
+  int n = 0;
+  for (const PageData& p : a.pages) EXPECT_EQ(p.number, ++n);
+  EXPECT_EQ(&a.pages.back(), moved);  // records move, they are not copied
+  EXPECT_EQ(sectionWord(a, a.pages.front().blocks.front().sec), u"caption");
+  EXPECT_EQ(sectionWord(a, colophon.sec), u"colophon");
+  EXPECT_EQ(sectionWord(a, caption.sec), u"caption");
+  EXPECT_EQ(a.userSections.size(), 2u);
+  EXPECT_EQ(a.maxPageWidth, 900);
+}
+
+TEST(Records, CharacterCopiesAreDeepAndDefaultsMatchCreation) {
+  CharData c;
+  EXPECT_EQ(c.cc, 10);
+  EXPECT_EQ(c.numCand(), 0);
+  c.resetCandidates(2);
+  EXPECT_EQ(c.candCC(1), 0);
+  EXPECT_EQ(charTextLength(c.candText(1)), 0);
+  c.candText(1) = makeCharText(u'字');
+  CharData copy = c;
+  copy.candText(1) = makeCharText(u'宇');
+  EXPECT_EQ(c.candText(1)[0], u'字');
+  EXPECT_EQ(copy.numCand(), 2);
+  c.resetCandidates(-4);
+  EXPECT_EQ(c.numCand(), 0);
+  EXPECT_EQ(charTextLength(makeCharText(0xD842, 0xDF9F)), 2);
+}
+
+TEST(Counts, CountEveryRecordIncludingTableCells) {
+  PaperData paper;
+  PageData& p = paper.pages.emplace_back();
+  paper.pages.emplace_back();
+  BlockData& text = p.blocks.emplace_back();
+  LineData& l = text.lines.emplace_back();
+  l.chars.emplace_back().resetCandidates(3);
+  l.chars.emplace_back();
+  BlockData& table = p.blocks.emplace_back();
+  table.cells.emplace_back().lines.emplace_back().chars.emplace_back().resetCandidates(1);
+  PaperCounts n = countPaper(paper);
+  EXPECT_EQ(n.pages, 2);
+  EXPECT_EQ(n.blocks, 2);
+  EXPECT_EQ(n.lines, 2);
+  EXPECT_EQ(n.chars, 3);
+  EXPECT_EQ(n.candidates, 4);
+}
+
+}  // namespace
+}  // namespace vellary::model
