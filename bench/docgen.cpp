@@ -104,9 +104,12 @@ class Generator {
       c.cc = static_cast<uint16_t>(uniform(0, 10));
       c.resetCandidates(static_cast<int16_t>(p_.candidates));
       for (int k = 0; k < p_.candidates; ++k) {
+        // A file may give fewer candidates than it announces; those slots stay empty.
+        if (p_.rich && chance(2)) continue;
         c.candText(k) = pick(p_.rich);
         c.candCC(k) = static_cast<uint16_t>(uniform(0, 10));
       }
+      if (p_.rich && chance(1)) c.text = CharText{};  // a character read without its result
       if (p_.rich && chance(5)) c.modRubyEmp = uniform(1, 25000);
       if (p_.rich && chance(5)) c.modRotTcy = uniform(20090, 21000);
       if (p_.rich && chance(10)) c.changed = 1;

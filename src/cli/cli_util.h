@@ -1,8 +1,6 @@
-// Small helpers shared by the commands of vellary-cli: argument parsing and file output.
+// Small helpers shared by the commands of vellary-cli: exit codes and argument parsing.
 #pragma once
 
-#include <cstdio>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,11 +30,5 @@ class Options {
   std::vector<std::string> positional_;
   std::vector<std::pair<std::string, std::string>> named_;
 };
-
-// Writes a file through a temporary file beside it and a rename, so that a failed write leaves
-// the previous file as it was. `write` gets the open temporary file and returns success. On
-// failure `error` says why and the temporary file is gone.
-bool replaceFile(const std::string& path, const std::function<bool(std::FILE*)>& write,
-                 std::string& error);
 
 }  // namespace vellary::cli

@@ -19,6 +19,7 @@ constexpr Command kCommands[] = {
     {"dump", vellary::cli::runDump, "dump [--summary] FILE"},
     {"save", vellary::cli::runSave,
      "save IN OUT [--encoding 0|1|2] [--first I] [--last J] [--docpath P]"},
+    {"settings", vellary::cli::runSettings, "settings show | export FILE.sew | import FILE.sew"},
 };
 
 int usage(std::FILE* out) {

@@ -80,7 +80,7 @@ Codec::Codec(Encoding e) : encoding_(e) {
     single_[b] = u ? u : (b == 0 ? 0 : kReplacement);
   }
   for (int lead = 0; lead < 256; ++lead) {
-    if (!lead_[lead] || lead == 0x8F) continue;
+    if (!lead_[lead] || (euc && lead == 0x8F)) continue;
     for (int trail = 0x40; trail < 256; ++trail) {
       char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
       if (char16_t u = icuDecode(conv, bytes, 2)) double_[(lead << 8) | trail] = u;

@@ -1,1 +1,199 @@
+// vellary-cli is used by tools outside the project: its output and exit codes are a contract.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "rovorirud/codec.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int exit = -1;
+  std::string out;
+  std::string err;
+};
+
+class Cli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/vellary-cli-test-XXXXXX";
+    dir_ = mkdtemp(pattern);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  Result run(const std::string& args, const std::string& env = "") {
+    std::string errFile = dir_ + "/stderr.txt";
+    std::string cmd = env + " " + std::string(VELLARY_BIN_DIR) + "/vellary-cli " + args + " 2>" + errFile;
+    Result r;
+    std::FILE* p = popen(cmd.c_str(), "r");
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    int status = pclose(p);
+    r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = slurp(errFile);
+    return r;
+  }
+
+  static std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  std::string write(const std::string& name, const std::string& bytes) {
+    std::string path = dir_ + "/" + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+
+  // A document from UTF-8 text, stored in code page 932 as the format wants.
+  std::string writeSjis(const std::string& name, const std::u16string& text) {
+    std::string bytes;
+    EXPECT_TRUE(vellary::rovorirud::Codec::cp932().encode(text, bytes));
+    return write(name, bytes);
+  }
+
+  std::string dir_;
+  const std::string sample_ = std::string(VELLARY_SOURCE_DIR) + "/samples/sample.xml";
+};
+
+TEST_F(Cli, DumpPrintsTheWholeModel) {
+  Result r = run("dump " + sample_);
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("{\"encoding\": 1, \"maxPageWidth\": 1200, \"maxPageHeight\": 1600, ", 0), 0u);
+  EXPECT_NE(r.out.find("\"type\": \"text\", \"direction\": \"vertical\""), std::string::npos);
+  EXPECT_NE(r.out.find("\"attr\": \"ruby\", \"baseLine\": 0, \"rcs\": 4, \"rce\": 4"),
+            std::string::npos);
+  EXPECT_NE(r.out.find("\"text\": \"～\", \"units\": [65374]"), std::string::npos);
+  EXPECT_NE(r.out.find("\"border\": [\"solid\", \"solid\", \"dotted\", \"double\"]"),
+            std::string::npos);
+  EXPECT_NE(r.out.find("\"sec\": \"lowerpagenum\", \"secCode\": 3"), std::string::npos);
+  EXPECT_TRUE(r.err.empty());
+
+  Result s = run("dump --summary " + sample_);
+  ASSERT_EQ(s.exit, 0);
+  EXPECT_EQ(s.out, "{\"pages\": 2, \"blocks\": 6, \"lines\": 6, \"chars\": 22, \"candidates\": 32}\n");
+}
+
+TEST_F(Cli, ReaderErrorsGiveTheUsersMessageAndExitTwo) {
+  std::string bad = writeSjis("bad.xml",
+                              u"<?xml version=\"1.0\" encoding=\"Shift_JIS\" ?>\n<paper>\n"
+                              u"<page number=\"1\">\n</page>\n</paper>\n");
+  Result r = run("dump " + bad);
+  EXPECT_EQ(r.exit, 2);
+  EXPECT_EQ(r.out,
+            "{\"error\": -5, \"line\": 3, \"message\": \"属性が間違っています。[3行目]\"}\n");
+  Result summary = run("dump --summary " + bad);
+  EXPECT_EQ(summary.exit, 2);
+  EXPECT_EQ(summary.out, r.out);
+
+  std::string enc = write("enc.xml", "<?xml version=\"1.0\" encoding=\"shift_jis\" ?>\n<paper>\n</paper>\n");
+  Result e = run("dump " + enc);
+  EXPECT_EQ(e.exit, 2);
+  EXPECT_EQ(e.out, "{\"error\": -6, \"line\": 1, \"message\": \"未対応のエンコードタイプです。\"}\n");
+
+  Result save = run("save " + bad + " " + dir_ + "/out.xml");
+  EXPECT_EQ(save.exit, 2);
+  EXPECT_NE(save.err.find("属性が間違っています。[3行目]"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir_ + "/out.xml"));
+}
+
+TEST_F(Cli, OtherFailuresExitOneWithOneLine) {
+  Result missing = run("dump " + dir_ + "/none.xml");
+  EXPECT_EQ(missing.exit, 1);
+  EXPECT_TRUE(missing.out.empty());
+  EXPECT_NE(missing.err.find("none.xml"), std::string::npos);
+  EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1);
+
+  EXPECT_EQ(run("save " + sample_ + " " + dir_ + "/o.xml --encoding 3").exit, 1);
+  EXPECT_EQ(run("save " + sample_ + " " + dir_ + "/o.xml --first x").exit, 1);
+  EXPECT_EQ(run("save " + sample_ + " " + dir_ + "/o.xml --bogus 1").exit, 1);
+  EXPECT_EQ(run("save " + sample_).exit, 1);
+  EXPECT_EQ(run("frobnicate").exit, 1);
+  EXPECT_EQ(run("save " + sample_ + " " + dir_ + "/no/such/dir/o.xml").exit, 1);
+}
+
+TEST_F(Cli, SaveWritesWhatDumpReadsBack) {
+  std::string out = dir_ + "/copy.xml";
+  ASSERT_EQ(run("save " + sample_ + " " + out).exit, 0);
+  EXPECT_EQ(run("dump " + out).out, run("dump " + sample_).out);
+
+  std::string euc = dir_ + "/euc.xml";
+  ASSERT_EQ(run("save " + sample_ + " " + euc + " --encoding 2").exit, 0);
+  EXPECT_EQ(slurp(euc).rfind("<?xml version=\"1.0\" encoding=\"EUC-JP\" ?>\r\n", 0), 0u);
+  Result dumped = run("dump " + euc);
+  EXPECT_EQ(dumped.out.rfind("{\"encoding\": 2,", 0), 0u);
+  EXPECT_NE(dumped.out.find("\"text\": \"猫\""), std::string::npos);
+
+  std::string second = dir_ + "/second.xml";
+  ASSERT_EQ(run("save " + sample_ + " " + second + " --first 1 --last -1").exit, 0);
+  EXPECT_EQ(run("dump --summary " + second).out,
+            "{\"pages\": 1, \"blocks\": 2, \"lines\": 3, \"chars\": 6, \"candidates\": 7}\n");
+  EXPECT_NE(slurp(second).find("<page number=\"1\""), std::string::npos);
+}
+
+TEST_F(Cli, SaveRepairsImagePathsFromTheDocumentFolder) {
+  fs::create_directories(dir_ + "/book");
+  write("book/p1.tif", "image");
+  std::string in = writeSjis(
+      "in.xml",
+      u"<?xml version=\"1.0\" encoding=\"Shift_JIS\" ?>\n<paper>\n"
+      u"<page number=\"1\" file=\"p1.tif\" fullpath=\"D:\\scan\\p1.tif\">\n</page>\n</paper>\n");
+  std::string out = dir_ + "/out.xml";
+  ASSERT_EQ(run("save " + in + " " + out + " --docpath " + dir_ + "/book.xml").exit, 0);
+  EXPECT_NE(slurp(out).find("fullpath=\"" + dir_ + "/book/p1.tif\""), std::string::npos);
+  ASSERT_EQ(run("save " + in + " " + out).exit, 0);  // without a document path nothing changes
+  EXPECT_NE(slurp(out).find("fullpath=\"D:\\scan\\p1.tif\""), std::string::npos);
+}
+
+TEST_F(Cli, AFailedSaveKeepsThePreviousFile) {
+  std::string out = write("keep.xml", "previous");
+  std::string dirAsInput = dir_;  // a folder cannot be read as a document
+  EXPECT_NE(run("save " + dirAsInput + " " + out).exit, 0);
+  EXPECT_EQ(slurp(out), "previous");
+  int entries = 0;
+  for ([[maybe_unused]] auto& e : fs::directory_iterator(dir_)) ++entries;
+  EXPECT_EQ(entries, 2);  // keep.xml and stderr.txt: no temporary file left behind
+}
+
+TEST_F(Cli, SettingsOnAFreshHomeShowEveryDefault) {
+  fs::create_directories(dir_ + "/home");
+  const std::string env = "env -u XDG_CONFIG_HOME -u XDG_DOCUMENTS_DIR HOME=" + dir_ + "/home";
+  Result show = run("settings show", env);
+  ASSERT_EQ(show.exit, 0) << show.err;
+  EXPECT_NE(show.out.find("Backup/BackupInterval=5\n"), std::string::npos);
+  EXPECT_NE(show.out.find("Parameter/WAREKI=明治|大正|昭和|平成\n"), std::string::npos);
+  EXPECT_NE(show.out.find("Settings/文字種別色=0,0,11,4,0,0,0,0,0,11,11,11,4,2,9\n"),
+            std::string::npos);
+  EXPECT_NE(show.out.find("Window/width=800\n"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir_ + "/home/.config"));  // showing writes nothing
+
+  // Export, change one class colour in the file, import: the store gets the new colours.
+  std::string sew = dir_ + "/mine.sew";
+  ASSERT_EQ(run("settings export " + sew, env).exit, 0);
+  std::string bytes = slurp(sew);
+  size_t at = bytes.find("\x95\xB6\x8E\x9A\x8E\xED\x95\xCA\x90\x46" "0=0");  // 文字種別色0=0
+  ASSERT_NE(at, std::string::npos);
+  bytes[at + 12] = '7';
+  write("mine.sew", bytes);
+  ASSERT_EQ(run("settings import " + sew, env).exit, 0);
+  EXPECT_TRUE(fs::exists(dir_ + "/home/.config/Tolvane/Vellary PRO 訂正プログラム.ini"));
+  show = run("settings show", env);
+  EXPECT_NE(show.out.find("Settings/文字種別色=7,0,11,4,0,0,0,0,0,11,11,11,4,2,9\n"),
+            std::string::npos);
+  EXPECT_NE(show.out.find("Settings/置換文字文字テーブル登録=0\n"), std::string::npos);
+
+  EXPECT_EQ(run("settings import " + dir_ + "/none.sew", env).exit, 1);
+  EXPECT_EQ(run("settings bogus", env).exit, 1);
+}
+
+}  // namespace

@@ -1,0 +1,37 @@
+// The per-user data folder that holds the character tables, and the user's documents folder.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "settings_store.h"
+
+namespace vellary::appcore {
+
+inline constexpr char kFolderPathSection[] = "FolderPath";
+inline constexpr char kUserDataFolderKey[] = "UserDataFolder";
+
+// The XDG documents folder ($XDG_DOCUMENTS_DIR, the user-dirs file, else ~/Documents), created
+// when missing. Empty when there is no home folder to put it in.
+std::string documentsFolder();
+
+// The stored folder when it exists; else "<documents>/<product> User Data" when that exists; else
+// "<documents>/tolvane/<product> User Data", created. A stored value that named no folder is
+// replaced in the store by the new result. Nothing when no folder could be made.
+std::optional<std::string> userDataFolder(SettingsStore& store, const std::string& documents);
+
+// The table files of the settings (an empty name means the default file in the data folder).
+// The shipped explanation table is copied into the data folder when the file there is missing;
+// an existing file is never overwritten.
+struct TableFiles {
+  std::string registTable;
+  std::string explainTable;
+};
+TableFiles resolveTableFiles(const std::string& registSetting, const std::string& explainSetting,
+                             const std::string& dataFolder, const std::string& shippedExplain);
+
+// The explanation table shipped with the program: beside the executable's share folder, or in
+// the source tree for a build that has not been installed.
+std::string shippedExplainTable();
+
+}  // namespace vellary::appcore

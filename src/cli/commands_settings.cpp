@@ -1,0 +1,81 @@
+// settings show | export FILE.sew | import FILE.sew: the per-user settings from a terminal.
+#include <cstdio>
+#include <filesystem>
+
+#include "appcore/settings.h"
+#include "appcore/settings_store.h"
+#include "cli_util.h"
+#include "commands.h"
+
+namespace vellary::cli {
+
+namespace {
+
+// Messages go to the terminal; questions take their default answer.
+class TerminalPrompter : public appcore::Prompter {
+ public:
+  appcore::Answer ask(std::string_view text, std::string_view caption, appcore::Buttons,
+                      appcore::Answer defaultAnswer, appcore::Icon) override {
+    std::fprintf(stderr, "vellary-cli: %.*s: %.*s\n", static_cast<int>(caption.size()),
+                 caption.data(), static_cast<int>(text.size()), text.data());
+    return defaultAnswer;
+  }
+};
+
+struct Loaded {
+  appcore::AppSettings app;
+  appcore::FrameSettings frame;
+  appcore::WindowSettings window;
+};
+
+// Reads the settings as the editor does at start-up; a bad parameter ends here as it ends the
+// editor, after its message.
+bool loadSettings(const appcore::SettingsStore& store, Loaded& s) {
+  TerminalPrompter prompter;
+  if (!appcore::readAppSettings(store, prompter, s.app)) return false;
+  appcore::applyFontDefaults(s.app);
+  appcore::readFrameSettings(store, s.frame);
+  appcore::readWindowSettings(store, s.window);
+  return true;
+}
+
+constexpr char kUsage[] = "usage: vellary-cli settings show | export FILE.sew | import FILE.sew";
+
+}  // namespace
+
+int runSettings(const std::vector<std::string>& args) {
+  if (args.empty()) return fail(kUsage);
+  const std::string& verb = args[0];
+  if ((verb == "show" && args.size() != 1) || (verb != "show" && args.size() != 2))
+    return fail(kUsage);
+
+  appcore::IniSettingsStore store = appcore::openUserSettings();
+  std::string error;
+  if (!store.load(error)) return fail(error);
+
+  if (verb == "show") {
+    for (const std::string& line : appcore::describeSettings(store)) std::printf("%s\n", line.c_str());
+    return std::fflush(stdout) == 0 ? ExitOk : fail("cannot write to standard output");
+  }
+  Loaded s;
+  if (!loadSettings(store, s)) return ExitFailure;
+  const std::string& file = args[1];
+  if (verb == "export") {
+    appcore::IniSettingsStore out = appcore::openSettingsFile(file);
+    appcore::exportSettings(out, s.app, s.frame);
+    return out.flush(error) ? ExitOk : fail(error);
+  }
+  if (verb == "import") {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return fail("cannot open " + file);
+    appcore::IniSettingsStore in = appcore::openSettingsFile(file);
+    if (!in.load(error)) return fail(error);
+    appcore::importSettings(in, s.app, s.frame);
+    // What closing the main window does: everything goes back to the store.
+    appcore::writeAllSettings(store, s.app, s.frame, s.window);
+    return store.flush(error) ? ExitOk : fail(error);
+  }
+  return fail(kUsage);
+}
+
+}  // namespace vellary::cli

@@ -1,0 +1,282 @@
+#include "appcore/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "appcore/user_data.h"
+#include "model/atomic_file.h"
+#include "rovorirud/codec.h"
+#include "support/recording_prompter.h"
+#include "support/temp_dir.h"
+
+namespace vellary::appcore {
+namespace {
+
+using vellary::testing::RecordingPrompter;
+using vellary::testing::TempDir;
+
+TEST(AppSettingsRead, DefaultsWhenNothingIsStored) {
+  MemorySettingsStore store;
+  RecordingPrompter prompter;
+  AppSettings app;
+  ASSERT_TRUE(readAppSettings(store, prompter, app));
+  EXPECT_EQ(app.backupInterval, 5);
+  EXPECT_EQ(app.maxMru, 5);
+  EXPECT_DOUBLE_EQ(app.maxFont, 1.5);
+  EXPECT_DOUBLE_EQ(app.minFont, 0.35);
+  EXPECT_EQ(app.wareki, (std::vector<std::string>{"明治", "大正", "昭和", "平成"}));
+  EXPECT_EQ(app.rWareki, (std::vector<std::string>{"治明", "正大", "和昭"}));
+  EXPECT_EQ(app.displayScale, 50);
+  EXPECT_TRUE(prompter.shown.empty());
+  applyFontDefaults(app);
+  EXPECT_EQ(app.japaneseFont, "ＭＳ 明朝");
+  EXPECT_EQ(app.japaneseVerticalFont, "@ＭＳ 明朝");
+}
+
+TEST(AppSettingsRead, OutOfRangeValuesAreBroughtBack) {
+  MemorySettingsStore store;
+  RecordingPrompter prompter;
+  store.setInt("Backup", "BackupInterval", 20000);
+  store.setInt("Settings", "nMaxMRU", 20);
+  AppSettings app;
+  ASSERT_TRUE(readAppSettings(store, prompter, app));
+  EXPECT_EQ(app.backupInterval, 14400);
+  EXPECT_EQ(app.maxMru, 16);
+  store.setInt("Settings", "nMaxMRU", 7);
+  ASSERT_TRUE(readAppSettings(store, prompter, app));
+  EXPECT_EQ(app.maxMru, 7);
+  store.setInt("Settings", "nMaxMRU", -1);
+  ASSERT_TRUE(readAppSettings(store, prompter, app));
+  EXPECT_EQ(app.maxMru, 16);
+}
+
+TEST(AppSettingsRead, BadParametersStopTheProgramWithTheirMessage) {
+  struct Case {
+    const char* key;
+    const char* value;
+    const char* message;
+  } cases[] = {
+      {"MIN_FONT", "0", "MIN_FONT を正値に設定してください"},
+      {"MAX_FONT", "abc", "MAX_FONT を正値に設定してください"},
+      {"MAX_FONT", "-1.5", "MAX_FONT を正値に設定してください"},
+      {"WAREKI", "|明治|大正", "キーワードが不正です"},
+      {"R_WAREKI", "治明|", "キーワードが不正です"},
+  };
+  for (const Case& c : cases) {
+    MemorySettingsStore store;
+    store.setString("Parameter", c.key, c.value);
+    RecordingPrompter prompter;
+    AppSettings app;
+    EXPECT_FALSE(readAppSettings(store, prompter, app)) << c.key;
+    ASSERT_EQ(prompter.shown.size(), 1u) << c.key;
+    EXPECT_EQ(prompter.shown[0].text, c.message);
+    EXPECT_EQ(prompter.shown[0].caption, "パラメータエラー");
+  }
+  MemorySettingsStore store;
+  store.setString("Parameter", "WAREKI", "明治|大正|昭和|平成|令和");
+  store.setString("Parameter", "MIN_FONT", "0.500000");
+  RecordingPrompter prompter;
+  AppSettings app;
+  ASSERT_TRUE(readAppSettings(store, prompter, app));
+  EXPECT_EQ(app.wareki.size(), 5u);
+  EXPECT_DOUBLE_EQ(app.minFont, 0.5);
+}
+
+TEST(FrameSettingsRead, ColoursFontsAndTheReanalysisSwitch) {
+  MemorySettingsStore store;
+  FrameSettings frame;
+  readFrameSettings(store, frame);
+  EXPECT_EQ(frame.classColours[2], 11);
+  EXPECT_EQ(frame.userColours[15], 0xFFFFFFu);
+  EXPECT_EQ(frame.classFonts[14], "ＭＳ 明朝");
+  EXPECT_EQ(frame.nonEditLineColour, 0xC0C0C0);
+  EXPECT_EQ(frame.textBackground, 0xFFFFA0);
+  EXPECT_EQ(frame.emphasisChar, "、");
+
+  store.setString("Settings", "文字種別色", "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15");
+  store.setString("Settings", "文字種別色定義", "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16777215");
+  store.setInt("Settings", "再構成", 1);
+  store.setString("Settings", "文字種フォント3", "IPAゴシック");
+  readFrameSettings(store, frame);
+  EXPECT_EQ(frame.classColours[14], 15);
+  EXPECT_EQ(frame.userColours[0], 1u);
+  EXPECT_EQ(frame.reAnalyze, 0);  // reset at every start
+  EXPECT_EQ(frame.classFonts[3], "IPAゴシック");
+}
+
+TEST(SettingsWrite, ClosingWritesTheStoreForms) {
+  MemorySettingsStore store;
+  AppSettings app;
+  FrameSettings frame;
+  WindowSettings window;
+  app.simplifiedChineseHeight = -20;
+  frame.reAnalyze = 1;
+  window.zoomed = 1;
+  writeAllSettings(store, app, frame, window);
+  EXPECT_EQ(store.read("Parameter", "MAX_FONT"), "1.500000");
+  EXPECT_EQ(store.read("Parameter", "MIN_FONT"), "0.350000");
+  EXPECT_EQ(store.read("Parameter", "R_WAREKI"), "治明|正大|和昭");
+  EXPECT_EQ(store.read("Settings", "文字種別色"), "0,0,11,4,0,0,0,0,0,11,11,11,4,2,9");
+  EXPECT_EQ(store.read("Settings", "文字種別色定義"),
+            "16777215,16777215,16777215,16777215,16777215,16777215,16777215,16777215,"
+            "16777215,16777215,16777215,16777215,16777215,16777215,16777215,16777215");
+  EXPECT_EQ(store.read("Settings", "再構成"), "1");
+  EXPECT_EQ(store.read("Window", "zoomed"), "1");
+  EXPECT_FALSE(store.read("Settings", "簡体字フォントサイズ"));  // heights are never written
+  EXPECT_FALSE(store.read("Settings", "XmlFolder"));
+}
+
+TEST(SettingsFile, ExportThenImportRestoresTheValues) {
+  TempDir dir;
+  AppSettings app;
+  FrameSettings frame;
+  frame.classColours = {3, 1, 4, 1, 5, 9, 2, 6, 5, 3, 5, 8, 9, 7, 9};
+  frame.classFonts[7] = "IPA明朝";
+  frame.rejectLevel = 7;
+  frame.pdfAuthor = "夏目 漱石";
+  frame.reAnalyze = 1;
+  app.latinFont = "Century";
+  std::string path = dir / "mine.sew";
+  IniSettingsStore out = openSettingsFile(path);
+  exportSettings(out, app, frame);
+  std::string error;
+  ASSERT_TRUE(out.flush(error)) << error;
+
+  // The file is code page 932 with one key per class, as the Windows program reads it.
+  std::u16string text = rovorirud::Codec::cp932().decode(TempDir::read(path));
+  EXPECT_NE(text.find(u"[Settings]\r\n文字種別色0=3\r\n文字種別色1=1\r\n"), std::u16string::npos);
+  EXPECT_NE(text.find(u"PDFAuthor=夏目 漱石\r\n"), std::u16string::npos);
+  EXPECT_NE(text.find(u"bReAnalize=1\r\n"), std::u16string::npos);
+
+  IniSettingsStore in = openSettingsFile(path);
+  ASSERT_TRUE(in.load(error));
+  AppSettings app2;
+  FrameSettings frame2;
+  importSettings(in, app2, frame2);
+  EXPECT_EQ(frame2.classColours, frame.classColours);
+  EXPECT_EQ(frame2.classFonts[7], "IPA明朝");
+  EXPECT_EQ(frame2.rejectLevel, 7);
+  EXPECT_EQ(frame2.pdfAuthor, "夏目 漱石");
+  EXPECT_EQ(app2.latinFont, "Century");
+
+  // The store keeps the colours as one string; after import they reach it in that form.
+  MemorySettingsStore store;
+  writeFrameSettings(store, frame2);
+  EXPECT_EQ(store.read("Settings", "文字種別色"), "3,1,4,1,5,9,2,6,5,3,5,8,9,7,9");
+}
+
+TEST(SettingsFile, MissingKeysTakeTheImportDefaults) {
+  MemorySettingsStore empty;
+  AppSettings app;
+  FrameSettings frame;
+  frame.pdfCreator = "changed";
+  importSettings(empty, app, frame);
+  EXPECT_EQ(frame.reAnalyze, 1);
+  EXPECT_EQ(frame.registerReplacement, 1);
+  EXPECT_EQ(frame.pdfImageQuality, 1);
+  EXPECT_EQ(frame.pdfAuthorCheck, 1);
+  EXPECT_EQ(frame.pdfCreator, "Vellary PRO v.15.0 訂正プログラム");
+  EXPECT_EQ(frame.pdfProducer, "Vellary PRO v.15.0 訂正プログラム");
+  EXPECT_EQ(frame.rejectLevel, 2);
+  EXPECT_EQ(frame.classColours[2], 11);
+}
+
+TEST(Ini, ReadsEveryEncodingTheFileMayHave) {
+  std::string utf16 = "\xFF\xFE";
+  for (char16_t u : std::u16string(u"[settings]\r\nKey = \"値 \"\r\n"))
+    utf16 += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+  for (const std::string& bytes :
+       {utf16, std::string("[Settings]\nkey=\xE5\x80\xA4 \n"),
+        std::string("\xEF\xBB\xBF[Settings]\r\nKEY=\xE5\x80\xA4 \r\n"),
+        std::string("; comment\r\n[Settings]\r\nKey=\x92\x6C \r\n")}) {
+    IniDocument doc = IniDocument::parse(bytes);
+    EXPECT_EQ(doc.get("Settings", "key").value_or("?").substr(0, 3), "値");
+  }
+  IniDocument doc;
+  doc.set("S", "k", "é");  // code page 932 cannot hold it: the file becomes UTF-16
+  TextEncoding used;
+  std::string bytes = doc.serialize(TextEncoding::Cp932, false, &used);
+  EXPECT_EQ(used, TextEncoding::Utf16);
+  EXPECT_EQ(IniDocument::parse(bytes).get("S", "K"), "é");
+  doc.set("S", "path", "a\\b\nc");
+  EXPECT_EQ(IniDocument::parse(doc.serialize(TextEncoding::Utf8, true), true).get("S", "path"),
+            "a\\b\nc");
+}
+
+TEST(UserStore, AnInterruptedWriteLeavesThePreviousFile) {
+  TempDir dir;
+  std::string path = dir / "Tolvane/settings.ini";
+  IniSettingsStore store(path, TextEncoding::Utf8, true);
+  store.setInt("Backup", "DoBackup", 0);
+  std::string error;
+  ASSERT_TRUE(store.flush(error)) << error;
+  std::string before = TempDir::read(path);
+
+  bool wrote = model::replaceFile(
+      path, [](std::FILE* f) { return std::fputs("[Backup]\r\nDoB", f) >= 0 && false; }, error);
+  EXPECT_FALSE(wrote);
+  EXPECT_EQ(TempDir::read(path), before);
+  int files = 0;
+  for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir / "Tolvane")) ++files;
+  EXPECT_EQ(files, 1);
+
+  IniSettingsStore again(path, TextEncoding::Utf8, true);
+  ASSERT_TRUE(again.load(error));
+  EXPECT_EQ(again.getInt("Backup", "DoBackup", 1), 0);
+}
+
+TEST(UserDataFolder, StoredValidStaleOrAbsent) {
+  TempDir dir;
+  std::string documents = dir / "Documents";
+  std::filesystem::create_directories(documents);
+  const std::string name = "Vellary PRO 訂正プログラム User Data";
+
+  MemorySettingsStore absent;
+  EXPECT_EQ(userDataFolder(absent, documents), documents + "/tolvane/" + name);
+  EXPECT_TRUE(std::filesystem::is_directory(documents + "/tolvane/" + name));
+  EXPECT_FALSE(absent.read("FolderPath", "UserDataFolder"));  // only a stale value is rewritten
+
+  MemorySettingsStore valid;
+  valid.setString("FolderPath", "UserDataFolder", dir.path());
+  EXPECT_EQ(userDataFolder(valid, documents), dir.path());
+
+  std::filesystem::create_directories(documents + "/" + name);
+  MemorySettingsStore stale;
+  stale.setString("FolderPath", "UserDataFolder", dir / "gone");
+  EXPECT_EQ(userDataFolder(stale, documents), documents + "/" + name);
+  EXPECT_EQ(stale.read("FolderPath", "UserDataFolder"), documents + "/" + name);
+}
+
+TEST(UserDataFolder, TheShippedExplanationsAreCopiedButNeverOverwritten) {
+  TempDir dir;
+  std::string shipped = dir.write("shipped.txt", "shipped");
+  TableFiles t = resolveTableFiles("", "", dir.path(), shipped);
+  EXPECT_EQ(t.registTable, dir / "registTable.csv");
+  EXPECT_EQ(t.explainTable, dir / "CandidateExplain.txt");
+  EXPECT_EQ(TempDir::read(t.explainTable), "shipped");
+  dir.write("CandidateExplain.txt", "mine");
+  resolveTableFiles("", "", dir.path(), shipped);
+  EXPECT_EQ(TempDir::read(dir / "CandidateExplain.txt"), "mine");
+  EXPECT_EQ(resolveTableFiles("/x/r.csv", "/x/e.txt", dir.path(), shipped).explainTable, "/x/e.txt");
+}
+
+TEST(Describe, EveryKeyWithItsDefaultOrStoredValue) {
+  MemorySettingsStore store;
+  store.setInt("Settings", "リジェクト値", 5);
+  std::vector<std::string> lines = describeSettings(store);
+  auto has = [&](const std::string& l) {
+    return std::find(lines.begin(), lines.end(), l) != lines.end();
+  };
+  EXPECT_TRUE(has("Backup/BackupInterval=5"));
+  EXPECT_TRUE(has("Parameter/MAX_FONT=1.500000"));
+  EXPECT_TRUE(has("Settings/リジェクト値=5"));
+  EXPECT_TRUE(has("Settings/文字種別色定義=not define"));
+  EXPECT_TRUE(has("Settings/文字種フォント14=ＭＳ 明朝"));
+  EXPECT_TRUE(has("Window/ImagePaneHeight=-1"));
+  EXPECT_TRUE(has("Settings/テキスト背景色=16777120"));
+  EXPECT_GT(lines.size(), 80u);
+}
+
+}  // namespace
+}  // namespace vellary::appcore
