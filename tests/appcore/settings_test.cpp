@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "appcore/application.h"
 #include "appcore/user_data.h"
 #include "model/atomic_file.h"
 #include "rovorirud/codec.h"
@@ -276,6 +277,38 @@ TEST(Describe, EveryKeyWithItsDefaultOrStoredValue) {
   EXPECT_TRUE(has("Window/ImagePaneHeight=-1"));
   EXPECT_TRUE(has("Settings/テキスト背景色=16777120"));
   EXPECT_GT(lines.size(), 80u);
+}
+
+}  // namespace
+}  // namespace vellary::appcore
+
+namespace vellary::appcore {
+namespace {
+
+TEST(Application, StartLoadsTheTablesAndExitSavesTheChangedOnes) {
+  TempDir dir;
+  std::string documents = dir / "Documents";
+  std::filesystem::create_directories(documents);
+  std::string shipped = dir.write("shipped.txt", std::string("\xFF\xFE", 2) + std::string("W\0\t\0d\0\r\0\n\0", 10));
+  MemorySettingsStore store;
+  RecordingPrompter prompter;
+  Application app;
+  ASSERT_TRUE(startApplication(store, prompter, documents, shipped, app));
+  EXPECT_EQ(app.dataFolder, documents + "/tolvane/Vellary PRO 訂正プログラム User Data");
+  EXPECT_EQ(app.explanations.explanationOf(u"W"), u"d");
+  EXPECT_TRUE(app.registered.pairs.empty());  // no file yet: empty, no message
+  EXPECT_TRUE(prompter.shown.empty());
+
+  app.registered.addRegistered(u"旧", u"新");
+  ASSERT_TRUE(exitApplication(app, prompter));
+  Application again;
+  ASSERT_TRUE(startApplication(store, prompter, documents, shipped, again));
+  ASSERT_EQ(again.registered.pairs.size(), 1u);
+  EXPECT_EQ(again.registered.pairs[0].second, u"新");
+
+  store.setString("Parameter", "MAX_FONT", "0");
+  Application bad;
+  EXPECT_FALSE(startApplication(store, prompter, documents, shipped, bad));
 }
 
 }  // namespace
