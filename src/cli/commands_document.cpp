@@ -5,7 +5,6 @@
 
 #include "cli_util.h"
 #include "commands.h"
-#include "model/atomic_file.h"
 #include "model/json_dump.h"
 #include "rovorirud/reader.h"
 #include "rovorirud/writer.h"
@@ -103,11 +102,7 @@ int runSave(const std::vector<std::string>& args) {
   }
   model::PaperData& paper = *l.result.paper;
   std::string error;
-  bool ok = model::replaceFile(
-      out,
-      [&](std::FILE* f) { return rovorirud::writeDocument(paper, f, w) == rovorirud::WriteOk; },
-      error);
-  if (!ok) return fail(error);
+  if (rovorirud::writeDocumentFile(paper, out, w, &error) != rovorirud::WriteOk) return fail(error);
   return ExitOk;
 }
 

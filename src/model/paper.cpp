@@ -2,6 +2,7 @@
 #include "paper.h"
 
 #include <algorithm>
+#include <iterator>
 #include <unordered_map>
 
 namespace vellary::model {
@@ -197,6 +198,60 @@ void appendPaper(PaperData& to, PaperData& from) {
   from.userSections.clear();
   renumberPages(to);
   computeMaxPageSize(to);
+}
+
+namespace {
+
+void repointBaseLines(const List<LineData>& original, List<LineData>& copy) {
+  auto indexOf = [&original](const LineData* line) -> long {
+    long i = 0;
+    for (const LineData& l : original) {
+      if (&l == line) return i;
+      ++i;
+    }
+    return -1;
+  };
+  for (LineData& l : copy) {
+    if (l.baseLine == nullptr && l.attr == AttrNone) continue;
+    long i = l.baseLine ? indexOf(l.baseLine) : -1;
+    if (i >= 0) {
+      l.baseLine = &*std::next(copy.begin(), i);
+    } else if (l.attr != AttrNone) {
+      l.attr = AttrNone;
+      l.rcs = 0;
+      l.baseLine = nullptr;
+    } else {
+      l.baseLine = nullptr;
+    }
+  }
+}
+
+}  // namespace
+
+PageData copyPage(const PageData& page) {
+  PageData copy = page;
+  auto b = page.blocks.begin();
+  for (BlockData& cb : copy.blocks) {
+    repointBaseLines(b->lines, cb.lines);
+    auto c = b->cells.begin();
+    for (CellData& cc : cb.cells) repointBaseLines((c++)->lines, cc.lines);
+    ++b;
+  }
+  return copy;
+}
+
+CharPosition characterAt(PageData& page, int position) {
+  if (position < 0) return {};
+  int n = 0;
+  for (BlockData& b : page.blocks) {
+    if (b.type == BlockTable) continue;
+    for (LineData& l : b.lines) {
+      int count = static_cast<int>(l.chars.size());
+      if (position < n + count) return {&b, &l, &*std::next(l.chars.begin(), position - n)};
+      n += count;
+    }
+  }
+  return {};
 }
 
 PaperCounts countPaper(const PaperData& paper) {

@@ -48,6 +48,20 @@ void renumberPages(PaperData& paper);
 // words over so that both documents' blocks keep their words, and renumbers the pages of `to`.
 void appendPaper(PaperData& to, PaperData& from);
 
+// A deep copy of a page. Each side line's baseLine refers to the copy of its base line (found by
+// position within its block or cell); a side line whose base cannot be found that way becomes a
+// plain line (attr none, rcs 0, no base line), so that no copy ever points into the original.
+PageData copyPage(const PageData& page);
+
+// The character at a 0-based position counted over the characters of the page's non-table
+// blocks in order (blocks, then lines, then characters); null when there is none.
+struct CharPosition {
+  BlockData* block = nullptr;
+  LineData* line = nullptr;
+  CharData* character = nullptr;
+};
+CharPosition characterAt(PageData& page, int position);
+
 // Counts over the whole document.
 struct PaperCounts {
   long pages = 0, blocks = 0, lines = 0, chars = 0, candidates = 0;

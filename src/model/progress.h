@@ -13,7 +13,10 @@ class Progress {
   virtual void setText(std::string_view /*text*/) {}
   virtual void setRange(int /*low*/, int /*high*/) {}
   virtual void step() {}
+  virtual void setPosition(int /*position*/) {}
   virtual void show() {}
+  // Closes the window; a later show() opens it again.
+  virtual void hide() {}
   // Lets waiting window events through (the editor keeps responding during long operations).
   virtual void pump() {}
   virtual bool cancelled() const { return false; }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "codec.h"
+#include "model/atomic_file.h"
 #include "model/paper.h"
 #include "model/text.h"
 #include "reference_table.h"
@@ -603,13 +604,20 @@ int writeDocument(PaperData& paper, std::FILE* file, const WriteOptions& options
   return WriteOk;
 }
 
-int writeDocumentFile(PaperData& paper, const std::string& path, const WriteOptions& options) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return WriteFailed;
-  const int result = writeDocument(paper, file, options);
-  // Some file systems report a failed write only when the file is closed.
-  if (std::fclose(file) != 0) return WriteFailed;
-  return result;
+int writeDocumentFile(PaperData& paper, const std::string& path, const WriteOptions& options,
+                      std::string* error) {
+  bool opened = false;
+  std::string why;
+  bool ok = model::replaceFile(
+      path,
+      [&](std::FILE* file) {
+        opened = true;
+        return writeDocument(paper, file, options) == WriteOk;
+      },
+      why);
+  if (error) *error = why;
+  if (ok) return WriteOk;
+  return opened ? WriteFailed : WriteOpenFailed;
 }
 
 std::string writeDocumentToString(PaperData& paper, const WriteOptions& options) {

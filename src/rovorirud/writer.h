@@ -18,15 +18,22 @@ struct WriteOptions {
   std::optional<std::string> documentPath;
 };
 
-enum WriteResult : int { WriteOk = 0, WriteFailed = -1 };
+enum WriteResult : int {
+  WriteOk = 0,
+  WriteFailed = -1,      // a write or the flush failed (a full disk)
+  WriteOpenFailed = -2,  // the file could not be created
+};
 
 // Writes the document to an open file (bytes exactly as they go to disk, CR LF line ends) and
 // flushes it. WriteFailed when any write or the flush failed (a full disk): the caller must not
 // take the file for saved. The model changes only as the format requires: line numbers, block
 // types outside 0–3 become text, and repaired image paths.
 int writeDocument(model::PaperData& paper, std::FILE* file, const WriteOptions& options = {});
+// Saves to a path atomically: the data goes to a temporary file beside it, which replaces the
+// file only once it is completely written, so a failed save leaves the previous file as it was.
+// `error` (optional) says why a save failed.
 int writeDocumentFile(model::PaperData& paper, const std::string& path,
-                      const WriteOptions& options = {});
+                      const WriteOptions& options = {}, std::string* error = nullptr);
 // The bytes the writer would produce, for tests and for callers that write elsewhere.
 std::string writeDocumentToString(model::PaperData& paper, const WriteOptions& options = {});
 

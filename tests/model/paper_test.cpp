@@ -203,3 +203,63 @@ TEST(Counts, CountEveryRecordIncludingTableCells) {
 
 }  // namespace
 }  // namespace vellary::model
+
+namespace vellary::model {
+namespace {
+
+TEST(CopyPage, SideLinesPointIntoTheCopyOrBecomePlainLines) {
+  PageData page;
+  page.file = u"p.tif";
+  BlockData& b = page.blocks.emplace_back();
+  LineData& base = b.lines.emplace_back();
+  base.chars.emplace_back().resetCandidates(2);
+  LineData& ruby = b.lines.emplace_back();
+  ruby.attr = AttrRuby;
+  ruby.baseLine = &base;
+  ruby.rcs = 1;
+  LineData& lost = b.lines.emplace_back();
+  LineData outside;
+  lost.attr = AttrEmph;
+  lost.baseLine = &outside;  // not in this block
+  lost.rcs = 3;
+  BlockData& table = page.blocks.emplace_back();
+  table.type = BlockTable;
+  CellData& cell = table.cells.emplace_back();
+  LineData& cellBase = cell.lines.emplace_back();
+  cell.lines.emplace_back().baseLine = &cellBase;
+  std::next(cell.lines.begin())->attr = AttrFootnote;
+
+  PageData copy = copyPage(page);
+  const BlockData& cb = copy.blocks.front();
+  EXPECT_EQ(std::next(cb.lines.begin())->baseLine, &cb.lines.front());
+  const LineData& copiedLost = *std::next(cb.lines.begin(), 2);
+  EXPECT_EQ(copiedLost.attr, AttrNone);
+  EXPECT_EQ(copiedLost.rcs, 0);
+  EXPECT_EQ(copiedLost.baseLine, nullptr);
+  const CellData& cc = copy.blocks.back().cells.front();
+  EXPECT_EQ(std::next(cc.lines.begin())->baseLine, &cc.lines.front());
+  // Candidates are copied, not shared.
+  cb.lines.front().chars.front().candText(0);
+  EXPECT_NE(&cb.lines.front().chars.front().candText(0), &base.chars.front().candText(0));
+  EXPECT_EQ(copy.file, page.file);
+}
+
+TEST(CharacterAt, CountsOverTheNonTableBlocks) {
+  PageData page;
+  BlockData& a = page.blocks.emplace_back();
+  a.lines.emplace_back().chars.resize(2);
+  a.lines.emplace_back().chars.resize(1);
+  BlockData& table = page.blocks.emplace_back();
+  table.type = BlockTable;
+  table.cells.emplace_back().lines.emplace_back().chars.resize(5);
+  BlockData& c = page.blocks.emplace_back();
+  c.lines.emplace_back().chars.resize(2);
+  EXPECT_EQ(characterAt(page, 2).character, &a.lines.back().chars.front());
+  EXPECT_EQ(characterAt(page, 3).block, &c);
+  EXPECT_EQ(characterAt(page, 4).character, &c.lines.front().chars.back());
+  EXPECT_EQ(characterAt(page, 5).character, nullptr);
+  EXPECT_EQ(characterAt(page, -1).character, nullptr);
+}
+
+}  // namespace
+}  // namespace vellary::model

@@ -489,8 +489,11 @@ TEST(WriterFailure, FailedWritesAreReported) {
   EXPECT_EQ(writeDocument(d.paper, full), WriteFailed);
   std::fclose(full);
   Doc small;
-  EXPECT_EQ(writeDocumentFile(small.paper, "/dev/full"), WriteFailed) << "fails only at flush";
-  EXPECT_EQ(writeDocumentFile(d.paper, "/nonexistent-dir/out.xml"), WriteFailed);
+  full = std::fopen("/dev/full", "wb");
+  ASSERT_NE(full, nullptr);
+  EXPECT_EQ(writeDocument(small.paper, full), WriteFailed) << "fails only at flush";
+  std::fclose(full);
+  EXPECT_EQ(writeDocumentFile(d.paper, "/nonexistent-dir/out.xml"), WriteOpenFailed);
 
   const std::string path = ::testing::TempDir() + "vellary-writer-ok.xml";
   ASSERT_EQ(writeDocumentFile(d.paper, path), WriteOk);

@@ -1,0 +1,342 @@
+// CScrivlaDoc: loading, opening, saving, reloading, backup and recovery.
+#include "document.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <iterator>
+
+#include "model/paper.h"
+#include "rovorirud/reader.h"
+#include "rovorirud/writer.h"
+
+namespace vellary::document {
+
+namespace fs = std::filesystem;
+using appcore::Answer;
+using appcore::Buttons;
+using appcore::Icon;
+
+namespace {
+
+constexpr char kErrorCaption[] = "エラー";
+constexpr char kOpenError[] = "ファイルオープンエラー";
+constexpr char kSaveQuestion[] = "文書は変更されています。保存しますか?";
+constexpr char kRecoveredName[] = "回復した文書";
+
+// The folder part of a path, for "XmlFolder".
+std::string folderOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+CScrivlaDoc::CScrivlaDoc(const DocumentSetup& setup)
+    : prompter_(*setup.prompter),
+      views_(*setup.views),
+      app_(*setup.app),
+      settings_(*setup.settings),
+      clock_(*setup.clock),
+      progress_(setup.progress),
+      backupPath_(setup.backupPath) {
+  int scale = app_.displayScale;
+  if (scale < 10) scale = 10;
+  if (scale > 100) scale = 100;
+  zoom_ = scale / 100.0;
+  reComposeAfterLoad = [](CScrivlaDoc& doc, const std::string& path) { doc.backupCheck(true, path); };
+}
+
+CScrivlaDoc::~CScrivlaDoc() = default;
+
+void CScrivlaDoc::message(const std::string& text, const char* caption) {
+  prompter_.message(text, caption, Icon::Warning);
+}
+
+model::PageData* CScrivlaDoc::page(int index) {
+  if (!paper_ || index < 0 || index >= static_cast<int>(paper_->pages.size())) return nullptr;
+  return &*std::next(paper_->pages.begin(), index);
+}
+
+void CScrivlaDoc::rebuildAfterLoad() {
+  paperList_ = recompose::buildPaperList(*paper_);
+  firstPaperPage_ = recompose::firstPaperPage(paperList_);
+  currentPage_ = firstPaperPage_ < 0 ? 0 : firstPaperPage_;
+  blockEntries_.rebuildAll(*paper_, zoom_);
+}
+
+bool CScrivlaDoc::load(const std::string& path, bool append) { return loadInto(path, append); }
+
+bool CScrivlaDoc::loadInto(const std::string& path, bool append) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    message(kOpenError, kErrorCaption);
+    return false;
+  }
+  if (!append) {
+    paper_.reset();
+    paperList_.clear();
+    firstPaperPage_ = -1;
+    blockEntries_.clear();
+  }
+  if (progress_) {
+    progress_->setRange(0, 100);
+    progress_->setPosition(0);
+    progress_->show();
+  }
+  rovorirud::ReadOptions options;
+  options.progress = progress_;
+  rovorirud::ReadResult result = rovorirud::readDocument(file, options);
+  std::fclose(file);
+
+  if (!result.paper) {
+    message(rovorirud::readErrorMessage(result.code, result.line), kErrorCaption);
+    if (paper_) {
+      rebuildAfterLoad();
+      docModified_ = 0;
+    } else {
+      currentPage_ = -1;
+      views_.resetTextView();
+    }
+    editState_ = EditState{false, false, 0};
+    if (progress_) progress_->hide();
+    return false;
+  }
+  if (append && paper_)
+    model::appendPaper(*paper_, *result.paper);
+  else
+    paper_ = std::move(result.paper);
+  if (progress_) {
+    progress_->setPosition(30);
+    progress_->setCaption("ファイル後処理中");
+    progress_->setPosition(70);
+  }
+  rebuildAfterLoad();
+  if (progress_) progress_->setPosition(100);
+  editState_ = EditState{true, false, 3};
+  lastBackupTick_ = clock_.tickCount();
+  docModified_ = 0;
+  undoAvailable_ = 0;
+  if (progress_) progress_->hide();
+  return true;
+}
+
+void CScrivlaDoc::afterSuccessfulOpen(const std::string& path) {
+  if (reComposeAfterLoad) reComposeAfterLoad(*this, path);
+  views_.updateAllViews(HintAll);
+  views_.focusTextView();
+  docModified_ = 0;
+  undoAvailable_ = 0;
+}
+
+bool CScrivlaDoc::askToSaveIfModified() {
+  if (docModified_ != 1) return true;
+  Answer a = prompter_.ask(kSaveQuestion, appcore::kAppTitle, Buttons::YesNoCancel, Answer::Yes,
+                           Icon::Question);
+  if (a == Answer::Cancel) return false;
+  if (a == Answer::Yes) return save();
+  return true;
+}
+
+bool CScrivlaDoc::open(const std::string& path, bool append) {
+  if (!append && !askToSaveIfModified()) return false;
+  const bool hadPath = !pathName_.empty();
+  bool ok = load(path, append);
+  if (ok) {
+    afterSuccessfulOpen(path);
+    if (!append || !hadPath) pathName_ = path;
+    views_.addRecentFile(pathName_);
+  }
+  app_.xmlFolder = folderOf(path);
+  settings_.setString("Settings", "XmlFolder", app_.xmlFolder);
+  return ok;
+}
+
+bool CScrivlaDoc::openDocument(const std::string& path) {
+  if (!askToSaveIfModified()) return false;
+  if (!load(path, false)) return false;
+  afterSuccessfulOpen(path);
+  pathName_ = path;
+  views_.addRecentFile(path);
+  return true;
+}
+
+std::optional<std::string> CScrivlaDoc::openDialogRefusal(const std::string& path) {
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec))
+    return path + "\nこのファイルが見つかりません。\nファイル名を確認してください。";
+  return std::nullopt;
+}
+
+bool CScrivlaDoc::reload() {
+  if (pathName_.empty()) return false;
+  std::error_code ec;
+  if (!fs::exists(pathName_, ec)) {
+    message("ファイルが読み込めません", appcore::kAppTitle);
+    return false;
+  }
+  if (prompter_.ask("編集中のデータは最初の状態に戻りますが、よろしいですか？", appcore::kAppTitle,
+                    Buttons::OkCancel, Answer::Ok, Icon::Question) != Answer::Ok)
+    return false;
+  views_.resetTextView();
+  const std::string path = pathName_;
+  bool ok = load(path, false);
+  if (ok) afterSuccessfulOpen(path);
+  views_.updateAllViews(HintAll);
+  views_.refreshPageList();
+  views_.focusTextView();
+  return ok;
+}
+
+bool CScrivlaDoc::dropFiles(const std::vector<std::string>& paths) {
+  if (paths.empty()) return false;
+  if (paths.size() > 1) {
+    message("複数のファイルがドラッグ/ドロップされました！\r\n1つのファイルをドラッグ/ドロップしてください。",
+            appcore::kAppTitle);
+    return false;
+  }
+  const std::string& path = paths.front();
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) {
+    message("フォルダがドラッグ/ドロップされました！\r\nファイルをドラッグ/ドロップしてください。",
+            appcore::kAppTitle);
+    return false;
+  }
+  std::string ext = fs::path(path).extension().string();
+  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  if (ext != ".xml") {
+    message("拡張子が違うファイルがドラッグ/ドロップされました！\r\nXMLファイルをドラッグ/ドロップしてください。",
+            appcore::kAppTitle);
+    return false;
+  }
+  return openDocument(path);
+}
+
+bool CScrivlaDoc::writePages(const std::string& path, int first, int last,
+                             const std::optional<std::string>& documentPath) {
+  rovorirud::WriteOptions options;
+  options.encoding = static_cast<uint32_t>(app_.encoding);
+  options.firstPage = first;
+  options.lastPage = last;
+  options.documentPath = documentPath;
+  int result = rovorirud::writeDocumentFile(*paper_, path, options);
+  if (result == rovorirud::WriteOpenFailed) {
+    message(kOpenError, kErrorCaption);
+    return false;
+  }
+  if (result != rovorirud::WriteOk) {
+    message("ファイル " + path + " が保存できません。", kErrorCaption);
+    return false;
+  }
+  return true;
+}
+
+void CScrivlaDoc::clearAllPageMarks() {
+  if (!paper_) return;
+  for (int i = 0, n = static_cast<int>(paper_->pages.size()); i < n; ++i)
+    views_.setPageMark(i, false);
+}
+
+bool CScrivlaDoc::save() {
+  if (pathName_.empty()) return false;
+  return saveTo(pathName_);
+}
+
+bool CScrivlaDoc::saveTo(const std::string& path) {
+  if (!paper_) return false;
+  if (!writePages(path, -1, -1, std::nullopt)) return false;
+  clearAllPageMarks();
+  docModified_ = 0;
+  return true;
+}
+
+SaveAsResult CScrivlaDoc::saveAs(const std::string& path, SaveChoice choice, int firstPage,
+                                 int lastPage) {
+  if (!paper_) return SaveAsResult::Failed;
+  const int count = static_cast<int>(paper_->pages.size());
+  if (choice == SaveChoice::Range &&
+      (firstPage < 1 || lastPage < 1 || firstPage > count || lastPage > count ||
+       firstPage > lastPage)) {
+    message("保存範囲が指定されていない、あるいは保存範囲のページが正しくありません",
+            appcore::kAppTitle);
+    return SaveAsResult::StayInDialog;
+  }
+  int first = 0, last = count - 1;
+  if (choice == SaveChoice::CurrentPage) {
+    first = last = currentPage_;
+  } else if (choice == SaveChoice::Range) {
+    first = firstPage - 1;
+    last = std::min(lastPage - 1, count - 1);
+  }
+  const int pages = last - first + 1;
+  if (pages > 99) {
+    std::string question = "保存ページが" + std::to_string(pages) +
+                           "ページ選択されています。\n"
+                           "認識結果の内容によっては、保存に時間がかかる場合があります。\n"
+                           "保存を実行しますか？";
+    if (prompter_.ask(question, appcore::kAppTitle, Buttons::YesNo, Answer::No, Icon::Question) !=
+        Answer::Yes)
+      return SaveAsResult::StayInDialog;
+  }
+  std::optional<std::string> documentPath;
+  if (!pathName_.empty()) documentPath = pathName_;
+  if (!writePages(path, first, last, documentPath)) return SaveAsResult::Failed;
+
+  // Only what was written is saved. A part saved under a new name leaves the corrections on the
+  // other pages unsaved, so the document still counts as modified if it was: closing must ask.
+  const bool whole = first == 0 && last == count - 1;
+  for (int i = first; i <= last; ++i) views_.setPageMark(i, false);
+  if (whole) {
+    clearAllPageMarks();
+    docModified_ = 0;
+  }
+  pathName_ = path;
+  lastSaveChoice_ = choice;
+  return SaveAsResult::Saved;
+}
+
+void CScrivlaDoc::backupCheck(bool force, const std::string& path) {
+  int interval = std::min(app_.backupInterval, appcore::kMaxBackupInterval);
+  if (app_.doBackup == 0 || interval <= 0) return;
+  const uint32_t now = clock_.tickCount();
+  const bool due = force || now < lastBackupTick_ ||
+                   now - lastBackupTick_ > static_cast<uint32_t>(interval) * 60000u;
+  if (!due || !paper_) return;
+  rovorirud::WriteOptions options;
+  options.encoding = static_cast<uint32_t>(app_.encoding);
+  // A failed backup is silent: it must never interrupt the user's work.
+  if (rovorirud::writeDocumentFile(*paper_, backupPath_, options) != rovorirud::WriteOk) return;
+  lastBackupTick_ = now;
+  app_.backupOrgFileName = path.empty() ? pathName_ : path;
+  settings_.setString("Backup", "BackupOrgFileName", app_.backupOrgFileName);
+  // Recovery after a crash reads the name from the store, so it must reach the disk now.
+  std::string ignored;
+  settings_.flush(ignored);
+}
+
+void CScrivlaDoc::offerRecovery() {
+  std::error_code ec;
+  if (!fs::exists(backupPath_, ec)) return;
+  Answer a = prompter_.ask(
+      "プログラムの異常終了などが原因で、前回作業時のデータが残っています。\n可能な限り復元を試みますか？",
+      appcore::kAppTitle, Buttons::OkCancel, Answer::Ok, Icon::Question);
+  if (a != Answer::Ok) {
+    deleteBackup();
+    return;
+  }
+  if (!load(backupPath_, false)) {
+    deleteBackup();
+    return;
+  }
+  views_.updateAllViews(HintAll);
+  views_.refreshPageList();
+  pathName_ = app_.backupOrgFileName.empty() ? std::string(kRecoveredName) : app_.backupOrgFileName;
+  views_.addRecentFile(pathName_);
+  markPage(0);
+}
+
+void CScrivlaDoc::deleteBackup() {
+  std::error_code ec;
+  fs::remove(backupPath_, ec);
+}
+
+}  // namespace vellary::document

@@ -1,0 +1,485 @@
+#include "document/document.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "docgen.h"
+#include "model/paper.h"
+#include "rovorirud/reader.h"
+#include "rovorirud/writer.h"
+#include "support/recording_prompter.h"
+#include "support/temp_dir.h"
+
+namespace vellary::document {
+namespace {
+
+namespace fs = std::filesystem;
+using appcore::Answer;
+using testing::RecordingPrompter;
+using testing::TempDir;
+
+class FakeViews : public DocumentViews {
+ public:
+  void updateAllViews(int hint) override { hints.push_back(hint); }
+  void setPageMark(int page, bool changed) override {
+    if (page >= static_cast<int>(marks.size())) marks.resize(page + 1);
+    marks[page] = changed;
+  }
+  void resetTextView() override { ++resets; }
+  double viewScale() const override { return scale; }
+  void setViewScale(double s) override { scale = s; }
+  void setZoomSelection(int index) override { zoomSelection = index; }
+  CaretState caretState() const override { return caret; }
+  void restoreCaret(const CaretState& c) override { restoredCaret = c; }
+  std::pair<int, int> selectionPositions() const override { return selection; }
+  void setSelectionPositions(int a, int b) override { restoredSelection = {a, b}; }
+
+  std::vector<int> hints;
+  std::vector<bool> marks;
+  int resets = 0;
+  double scale = 0.5;
+  int zoomSelection = -1;
+  CaretState caret{1, 2, 3}, restoredCaret{};
+  std::pair<int, int> selection{-1, -1}, restoredSelection{-9, -9};
+};
+
+class FakeClock : public Clock {
+ public:
+  uint32_t tickCount() const override { return now; }
+  uint32_t now = 1000;
+};
+
+class Doc : public ::testing::Test {
+ protected:
+  Doc() {
+    setup.prompter = &prompter;
+    setup.views = &views;
+    setup.app = &app;
+    setup.settings = &store;
+    setup.clock = &clock;
+    setup.backupPath = dir / "_$backup.xml";
+    doc = std::make_unique<CScrivlaDoc>(setup);
+  }
+
+  // A document of `pages` pages, each page's text block with a distinct first character.
+  std::string makeFile(const std::string& name, int pages, bool titleOnPage2 = false) {
+    docgen::Params p;
+    p.rich = false;
+    p.pages = pages;
+    p.charsPerPage = 30;
+    p.candidates = 1;
+    auto paper = docgen::generate(p);
+    int i = 0;
+    for (model::PageData& page : paper->pages) {
+      page.blocks.front().lines.front().chars.front().text = model::makeCharText(u'A' + (i % 26));
+      if (titleOnPage2 && i == 1) page.blocks.front().sec = model::SecTitle;
+      ++i;
+    }
+    std::string path = dir / name;
+    EXPECT_EQ(rovorirud::writeDocumentFile(*paper, path), rovorirud::WriteOk);
+    return path;
+  }
+  std::string badFile() {
+    return dir.write("bad.xml",
+                     "<?xml version=\"1.0\" encoding=\"Shift_JIS\" ?>\n<paper>\n<page number=\"1\">\n"
+                     "</page>\n</paper>\n");
+  }
+  static int pagesIn(const std::string& path) {
+    rovorirud::ReadResult r = rovorirud::readDocumentFile(path);
+    return r.paper ? static_cast<int>(r.paper->pages.size()) : -1;
+  }
+  char16_t firstChar(int page) {
+    return doc->page(page)->blocks.front().lines.front().chars.front().text[0];
+  }
+  void typeOn(int page, char16_t c) {
+    doc->page(page)->blocks.front().lines.front().chars.front().text = model::makeCharText(c);
+  }
+
+  TempDir dir;
+  RecordingPrompter prompter;
+  FakeViews views;
+  appcore::AppSettings app;
+  appcore::MemorySettingsStore store;
+  FakeClock clock;
+  DocumentSetup setup;
+  std::unique_ptr<CScrivlaDoc> doc;
+};
+
+TEST_F(Doc, OpeningSetsTheStateTheFrameReads) {
+  std::string path = makeFile("a.xml", 3, true);
+  ASSERT_TRUE(doc->open(path, false));
+  EXPECT_EQ(doc->pathName(), path);
+  EXPECT_EQ(doc->currentPage(), 1);  // the page where the first article starts
+  EXPECT_EQ(doc->firstPaperPage(), 1);
+  EXPECT_EQ(doc->docModified(), 0);
+  EXPECT_EQ(doc->editState().editMode, 3);
+  EXPECT_TRUE(doc->editState().blockEditEnabled);
+  EXPECT_FALSE(doc->undoEnabled());
+  EXPECT_EQ(doc->blockEntries().pageCount(), 3u);
+  EXPECT_EQ(app.xmlFolder, dir.path() + "/");
+  EXPECT_EQ(store.read("Settings", "XmlFolder"), dir.path() + "/");
+  EXPECT_EQ(views.hints.back(), HintAll);
+  EXPECT_TRUE(fs::exists(setup.backupPath));  // the forced backup after opening
+  EXPECT_EQ(store.read("Backup", "BackupOrgFileName"), path);
+}
+
+TEST_F(Doc, AFormatErrorOnOpenLeavesNoDocument) {
+  ASSERT_TRUE(doc->open(makeFile("a.xml", 3), false));
+  EXPECT_FALSE(doc->open(badFile(), false));
+  ASSERT_EQ(prompter.shown.size(), 1u);
+  EXPECT_EQ(prompter.shown[0].text, "属性が間違っています。[3行目]");
+  EXPECT_EQ(prompter.shown[0].caption, "エラー");
+  EXPECT_EQ(doc->paper(), nullptr);
+  EXPECT_EQ(doc->currentPage(), -1);
+  EXPECT_EQ(doc->editState().editMode, 0);
+  EXPECT_FALSE(doc->editState().blockEditEnabled);
+  EXPECT_GE(views.resets, 1);
+}
+
+TEST_F(Doc, AFormatErrorOnAppendKeepsTheDocument) {
+  std::string path = makeFile("a.xml", 3);
+  ASSERT_TRUE(doc->open(path, false));
+  EXPECT_FALSE(doc->open(badFile(), true));
+  ASSERT_NE(doc->paper(), nullptr);
+  EXPECT_EQ(doc->paper()->pages.size(), 3u);
+  EXPECT_EQ(doc->pathName(), path);
+  EXPECT_EQ(doc->currentPage(), 0);
+  EXPECT_EQ(doc->editState().editMode, 0);
+}
+
+TEST_F(Doc, AppendingRenumbersAndKeepsThePathName) {
+  std::string a = makeFile("a.xml", 3);
+  ASSERT_TRUE(doc->open(a, false));
+  ASSERT_TRUE(doc->open(makeFile("b.xml", 2), true));
+  ASSERT_EQ(doc->paper()->pages.size(), 5u);
+  int n = 0;
+  for (const model::PageData& p : doc->paper()->pages) EXPECT_EQ(p.number, ++n);
+  EXPECT_EQ(doc->pathName(), a);
+  EXPECT_EQ(doc->blockEntries().pageCount(), 5u);
+
+  CScrivlaDoc fresh(setup);  // no path yet: the appended file names the document
+  ASSERT_TRUE(fresh.open(a, true));
+  EXPECT_EQ(fresh.pathName(), a);
+}
+
+TEST_F(Doc, AnUnopenableFileIsReported) {
+  EXPECT_FALSE(doc->load(dir / "missing.xml", false));
+  ASSERT_EQ(prompter.shown.size(), 1u);
+  EXPECT_EQ(prompter.shown[0].text, "ファイルオープンエラー");
+  EXPECT_EQ(prompter.shown[0].caption, "エラー");
+  EXPECT_EQ(CScrivlaDoc::openDialogRefusal(dir / "missing.xml"),
+            dir / "missing.xml" + "\nこのファイルが見つかりません。\nファイル名を確認してください。");
+}
+
+TEST_F(Doc, TheSaveQuestionGuardsAModifiedDocument) {
+  std::string a = makeFile("a.xml", 2), b = makeFile("b.xml", 4);
+  ASSERT_TRUE(doc->open(a, false));
+  typeOn(0, u'Z');
+  doc->markPage(0);
+  prompter.answers = {Answer::Cancel};
+  EXPECT_FALSE(doc->open(b, false));
+  EXPECT_EQ(doc->pathName(), a);
+  EXPECT_EQ(prompter.shown.back().text, "文書は変更されています。保存しますか?");
+  EXPECT_EQ(prompter.shown.back().buttons, appcore::Buttons::YesNoCancel);
+
+  prompter.answers = {Answer::Yes};
+  ASSERT_TRUE(doc->open(b, false));
+  EXPECT_EQ(doc->paper()->pages.size(), 4u);
+  rovorirud::ReadResult saved = rovorirud::readDocumentFile(a);
+  EXPECT_EQ(saved.paper->pages.front().blocks.front().lines.front().chars.front().text[0], u'Z');
+}
+
+TEST_F(Doc, SavingARangeRenamesTheDocument) {
+  ASSERT_TRUE(doc->open(makeFile("ten.xml", 10), false));
+  std::string part = dir / "part.xml";
+  EXPECT_EQ(doc->saveAs(part, SaveChoice::Range, 2, 4), SaveAsResult::Saved);
+  rovorirud::ReadResult r = rovorirud::readDocumentFile(part);
+  ASSERT_TRUE(r.paper);
+  ASSERT_EQ(r.paper->pages.size(), 3u);
+  EXPECT_EQ(r.paper->pages.front().number, 1);
+  EXPECT_EQ(r.paper->pages.back().number, 3);
+  EXPECT_EQ(r.paper->pages.front().blocks.front().lines.front().chars.front().text[0], u'B');
+  EXPECT_EQ(doc->pathName(), part);
+  EXPECT_EQ(doc->lastSaveChoice(), SaveChoice::Range);
+  ASSERT_TRUE(doc->save());
+  EXPECT_EQ(pagesIn(part), 10);
+
+  EXPECT_EQ(doc->saveAs(dir / "one.xml", SaveChoice::CurrentPage, 0, 0), SaveAsResult::Saved);
+  EXPECT_EQ(pagesIn(dir / "one.xml"), 1);
+}
+
+TEST_F(Doc, APartialSaveKeepsOtherCorrectionsCountedAsUnsaved) {
+  ASSERT_TRUE(doc->open(makeFile("ten.xml", 10), false));
+  doc->markPage(1);
+  doc->markPage(7);
+  EXPECT_EQ(doc->saveAs(dir / "part.xml", SaveChoice::Range, 1, 3), SaveAsResult::Saved);
+  EXPECT_FALSE(views.marks[1]);
+  EXPECT_TRUE(views.marks[7]);
+  EXPECT_EQ(doc->docModified(), 1);  // page 8's correction is in no file yet
+  EXPECT_EQ(doc->saveAs(dir / "all.xml", SaveChoice::AllPages, 0, 0), SaveAsResult::Saved);
+  EXPECT_EQ(doc->docModified(), 0);
+}
+
+TEST_F(Doc, ImpossibleRangesKeepTheDialogOpen) {
+  ASSERT_TRUE(doc->open(makeFile("ten.xml", 10), false));
+  for (auto [first, last] : {std::pair{0, 3}, {2, 11}, {5, 4}}) {
+    prompter.shown.clear();
+    EXPECT_EQ(doc->saveAs(dir / "x.xml", SaveChoice::Range, first, last), SaveAsResult::StayInDialog);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text,
+              "保存範囲が指定されていない、あるいは保存範囲のページが正しくありません");
+  }
+  EXPECT_FALSE(fs::exists(dir / "x.xml"));
+}
+
+TEST_F(Doc, MoreThan99PagesAsksFirst) {
+  ASSERT_TRUE(doc->open(makeFile("big.xml", 120), false));
+  prompter.answers = {Answer::No};
+  EXPECT_EQ(doc->saveAs(dir / "x.xml", SaveChoice::AllPages, 0, 0), SaveAsResult::StayInDialog);
+  EXPECT_EQ(prompter.shown.back().text,
+            "保存ページが120ページ選択されています。\n認識結果の内容によっては、保存に時間がかか"
+            "る場合があります。\n保存を実行しますか？");
+  EXPECT_EQ(prompter.shown.back().defaultAnswer, Answer::No);
+  EXPECT_FALSE(fs::exists(dir / "x.xml"));
+  prompter.shown.clear();
+  EXPECT_EQ(doc->saveAs(dir / "x.xml", SaveChoice::Range, 1, 99), SaveAsResult::Saved);
+  EXPECT_TRUE(prompter.shown.empty());
+  prompter.answers = {Answer::Yes};
+  EXPECT_EQ(doc->saveAs(dir / "y.xml", SaveChoice::Range, 1, 100), SaveAsResult::Saved);
+  EXPECT_EQ(pagesIn(dir / "y.xml"), 100);
+}
+
+TEST_F(Doc, BackupsFollowTheSwitchAndTheInterval) {
+  app.doBackup = 0;
+  ASSERT_TRUE(doc->open(makeFile("a.xml", 2), false));
+  doc->backupCheck(true);
+  EXPECT_FALSE(fs::exists(setup.backupPath));
+  app.doBackup = 1;
+  app.backupInterval = 0;
+  doc->backupCheck(true);
+  EXPECT_FALSE(fs::exists(setup.backupPath));
+
+  app.backupInterval = 5;
+  clock.now = doc->lastBackupTick() + 5 * 60000;
+  doc->backupCheck(false);
+  EXPECT_FALSE(fs::exists(setup.backupPath));  // due only once the interval is exceeded
+  clock.now += 1;
+  doc->backupCheck(false);
+  EXPECT_TRUE(fs::exists(setup.backupPath));
+  EXPECT_EQ(doc->lastBackupTick(), clock.now);
+  EXPECT_EQ(store.read("Backup", "BackupOrgFileName"), doc->pathName());
+
+  fs::remove(setup.backupPath);
+  clock.now = 10;  // the tick counter wrapped
+  doc->backupCheck(false, "/elsewhere/book.xml");
+  EXPECT_TRUE(fs::exists(setup.backupPath));
+  EXPECT_EQ(app.backupOrgFileName, "/elsewhere/book.xml");
+}
+
+TEST_F(Doc, RecoveryNamesAndMarksTheRestoredDocument) {
+  fs::copy_file(makeFile("a.xml", 3), setup.backupPath);
+  app.backupOrgFileName = "";
+  prompter.answers = {Answer::Ok};
+  doc->offerRecovery();
+  ASSERT_NE(doc->paper(), nullptr);
+  EXPECT_EQ(prompter.shown[0].text,
+            "プログラムの異常終了などが原因で、前回作業時のデータが残っています。\n可能な限り復元を試みますか？");
+  EXPECT_EQ(doc->pathName(), "回復した文書");
+  EXPECT_EQ(doc->docModified(), 1);
+  EXPECT_TRUE(views.marks[doc->currentPage()]);
+
+  CScrivlaDoc second(setup);
+  app.backupOrgFileName = "/books/a.xml";
+  prompter.answers = {Answer::Ok};
+  second.offerRecovery();
+  EXPECT_EQ(second.pathName(), "/books/a.xml");
+
+  prompter.answers = {Answer::Cancel};
+  CScrivlaDoc third(setup);
+  third.offerRecovery();
+  EXPECT_FALSE(fs::exists(setup.backupPath));
+  EXPECT_EQ(third.paper(), nullptr);
+}
+
+TEST_F(Doc, ImageFoldersMoveOnlyThePathsInsideTheOldFolder) {
+  ASSERT_TRUE(doc->open(makeFile("a.xml", 3), false));
+  auto& pages = doc->paper()->pages;
+  auto it = pages.begin();
+  (it++)->fullpath = u"D:\\scan\\sub\\p1.tif";
+  (it++)->fullpath = u"D:\\scans\\p2.tif";
+  it->fullpath.reset();
+  EXPECT_EQ(doc->imageFolderDefaults().first, "D:\\scan\\sub");
+  doc->changeImageFolder("C:\\none", "/data/new/");
+  EXPECT_EQ(pages.front().fullpath, u"D:\\scan\\sub\\p1.tif");
+  doc->changeImageFolder("D:\\scan", "/data/new");
+  EXPECT_EQ(pages.front().fullpath, u"/data/new/p1.tif");
+  EXPECT_EQ(std::next(pages.begin())->fullpath, u"D:\\scans\\p2.tif");
+  EXPECT_EQ(doc->docModified(), 0);
+  EXPECT_EQ(doc->imageFolderDefaults().second, "/data/new");
+}
+
+TEST_F(Doc, DroppedFiles) {
+  std::string a = makeFile("a.xml", 1);
+  EXPECT_FALSE(doc->dropFiles({a, a}));
+  EXPECT_EQ(prompter.shown.back().text,
+            "複数のファイルがドラッグ/ドロップされました！\r\n1つのファイルをドラッグ/ドロップしてください。");
+  EXPECT_FALSE(doc->dropFiles({dir.path()}));
+  EXPECT_EQ(prompter.shown.back().text,
+            "フォルダがドラッグ/ドロップされました！\r\nファイルをドラッグ/ドロップしてください。");
+  EXPECT_FALSE(doc->dropFiles({dir.write("a.txt", "x")}));
+  EXPECT_EQ(prompter.shown.back().text,
+            "拡張子が違うファイルがドラッグ/ドロップされました！\r\nXMLファイルをドラッグ/ドロップしてください。");
+  fs::copy_file(a, dir / "B.XML");
+  EXPECT_TRUE(doc->dropFiles({dir / "B.XML"}));
+  EXPECT_EQ(doc->pathName(), dir / "B.XML");
+}
+
+TEST_F(Doc, ZoomAndPageChanges) {
+  ASSERT_TRUE(doc->open(makeFile("a.xml", 3), false));
+  views.scale = 0.3;
+  views.hints.clear();
+  EXPECT_TRUE(doc->zoomCommand(32878));
+  EXPECT_DOUBLE_EQ(doc->zoom(), 0.5);
+  EXPECT_DOUBLE_EQ(views.scale, 0.5);
+  EXPECT_EQ(views.zoomSelection, 4);
+  EXPECT_EQ(views.hints, std::vector<int>{HintPage});
+  EXPECT_TRUE(doc->isZoomChecked(32878));
+  views.hints.clear();
+  doc->zoomCommand(32878);  // already there: nothing happens
+  EXPECT_TRUE(views.hints.empty());
+  EXPECT_EQ(doc->blockEntries().page(0).entries[0].display.left,
+            static_cast<int>(doc->paper()->pages.front().blocks.front().x * 0.5));
+
+  EXPECT_EQ(doc->currentPage(), 0);
+  EXPECT_EQ(doc->previousPage(), -1);
+  EXPECT_EQ(doc->nextPage(), 1);
+  EXPECT_EQ(doc->nextPage(), 2);
+  EXPECT_EQ(doc->nextPage(), -1);
+  EXPECT_EQ(doc->docModified(), 0);
+}
+
+TEST_F(Doc, UndoRunsRedoAndPages) {
+  ASSERT_TRUE(doc->open(makeFile("a.xml", 6), false));
+  EXPECT_FALSE(doc->undoEnabled());
+  // Five typed characters are one step.
+  for (char16_t c : std::u16string(u"VWXYZ")) {
+    doc->snapshot(UndoTyping);
+    typeOn(0, c);
+  }
+  ASSERT_TRUE(doc->undo());
+  EXPECT_EQ(firstChar(0), u'A');
+  EXPECT_EQ(doc->undoKind(), UndoByUndo);
+  EXPECT_EQ(views.restoredCaret, (CaretState{1, 2, 3}));
+  ASSERT_TRUE(doc->undo());  // a second undo redoes
+  EXPECT_EQ(firstChar(0), u'Z');
+
+  // Typing, then another kind of edit: undo goes back to before the last one only.
+  doc->snapshot(UndoTyping);
+  typeOn(0, u'Q');
+  views.selection = {3, 5};
+  doc->snapshot(UndoBlockDelete);
+  doc->page(0)->blocks.clear();
+  ASSERT_TRUE(doc->undo());
+  EXPECT_EQ(firstChar(0), u'Q');
+  EXPECT_EQ(views.restoredSelection, (std::pair{3, 5}));
+
+  // Only the last edited page can be undone.
+  doc->nextPage();
+  doc->nextPage();
+  doc->snapshot(UndoReplace);  // page 3
+  doc->nextPage();
+  doc->nextPage();
+  doc->snapshot(UndoReplace);  // page 5
+  doc->previousPage();
+  doc->previousPage();
+  EXPECT_FALSE(doc->undo());
+
+  ASSERT_TRUE(doc->open(doc->pathName(), false));
+  EXPECT_FALSE(doc->undoEnabled());
+}
+
+TEST_F(Doc, RestoredSideLinesPointIntoTheRestoredPage) {
+  ASSERT_TRUE(doc->open(makeFile("a.xml", 1), false));
+  model::BlockData& b = doc->page(0)->blocks.front();
+  model::LineData& ruby = b.lines.emplace_back();
+  ruby.attr = model::AttrRuby;
+  ruby.baseLine = &b.lines.front();
+  doc->snapshot(UndoRuby);
+  ruby.chars.emplace_back();
+  ASSERT_TRUE(doc->undo());
+  const model::BlockData& restored = doc->page(0)->blocks.front();
+  EXPECT_EQ(restored.lines.back().baseLine, &restored.lines.front());
+  EXPECT_TRUE(restored.lines.back().chars.empty());
+}
+
+TEST_F(Doc, ClearingChangeMarksAsksFirst) {
+  ASSERT_TRUE(doc->open(makeFile("a.xml", 2), false));
+  for (model::PageData& p : doc->paper()->pages)
+    for (model::BlockData& b : p.blocks)
+      for (model::LineData& l : b.lines)
+        for (model::CharData& c : l.chars) c.changed = 1;
+  prompter.answers = {Answer::Cancel};
+  EXPECT_FALSE(doc->clearChangeMarks());
+  EXPECT_EQ(firstChar(0), u'A');
+  EXPECT_EQ(doc->page(0)->blocks.front().lines.front().chars.front().changed, 1);
+  views.hints.clear();
+  EXPECT_TRUE(doc->clearChangeMarks());
+  EXPECT_EQ(prompter.shown.back().text, "すべてのページの修正マークをクリアし元の文字色で表示します。");
+  EXPECT_EQ(views.hints, std::vector<int>{HintColours});
+  ASSERT_TRUE(doc->saveTo(dir / "cleared.xml"));
+  EXPECT_EQ(TempDir::read(dir / "cleared.xml").find("changed=\"1\""), std::string::npos);
+}
+
+TEST_F(Doc, AFailedSaveKeepsThePreviousFileAndTheModifiedState) {
+  std::string path = makeFile("a.xml", 40);
+  ASSERT_TRUE(doc->open(path, false));
+  const std::string before = TempDir::read(path);
+  typeOn(0, u'Z');
+  doc->markPage(0);
+
+  // A full disk: the file size limit makes every write past a few bytes fail.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  rlimit tiny = old;
+  tiny.rlim_cur = 4096;
+  setrlimit(RLIMIT_FSIZE, &tiny);
+  bool saved = doc->save();
+  setrlimit(RLIMIT_FSIZE, &old);
+
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(TempDir::read(path), before);
+  EXPECT_EQ(doc->docModified(), 1);
+  EXPECT_TRUE(views.marks[0]);
+  ASSERT_FALSE(prompter.shown.empty());
+  EXPECT_EQ(prompter.shown.back().text, "ファイル " + path + " が保存できません。");
+  EXPECT_EQ(prompter.shown.back().caption, "エラー");
+  int files = 0;
+  for ([[maybe_unused]] auto& e : fs::directory_iterator(dir.path())) ++files;
+  EXPECT_EQ(files, 2);  // a.xml and the backup: no temporary file left behind
+
+  EXPECT_FALSE(doc->saveTo(dir / "no/such/folder/a.xml"));
+  EXPECT_EQ(prompter.shown.back().text, "ファイルオープンエラー");
+  EXPECT_EQ(doc->docModified(), 1);
+}
+
+TEST_F(Doc, ReloadAsksAndStartsOver) {
+  std::string path = makeFile("a.xml", 2);
+  ASSERT_TRUE(doc->open(path, false));
+  typeOn(0, u'Z');
+  prompter.answers = {Answer::Cancel};
+  EXPECT_FALSE(doc->reload());
+  EXPECT_EQ(firstChar(0), u'Z');
+  EXPECT_TRUE(doc->reload());
+  EXPECT_EQ(prompter.shown.back().text, "編集中のデータは最初の状態に戻りますが、よろしいですか？");
+  EXPECT_EQ(firstChar(0), u'A');
+  fs::remove(path);
+  EXPECT_FALSE(doc->reload());
+  EXPECT_EQ(prompter.shown.back().text, "ファイルが読み込めません");
+}
+
+}  // namespace
+}  // namespace vellary::document
