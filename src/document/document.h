@@ -76,6 +76,12 @@ struct DocumentSetup {
   std::string backupPath;                // the backup file, in the user data folder
 };
 
+// The backup file of a run: "_$backup.xml" in the per-user data folder (the program's own folder
+// is read-only once installed).
+inline std::string backupFilePath(const std::string& dataFolder) {
+  return dataFolder + "/_$backup.xml";
+}
+
 class CScrivlaDoc {
  public:
   explicit CScrivlaDoc(const DocumentSetup& setup);
