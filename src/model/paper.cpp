@@ -113,9 +113,11 @@ void resolveLineNumbers(List<LineData>& lines) {
       // A missing RLID reads as 0, like a missing LID; only a positive number names a line,
       // otherwise a side line could become its own base.
       if (l.rlid <= 0) continue;
+      // Only a plain line can be a base: a side line naming itself or another side line would
+      // make a loop that everything walking base lines follows forever.
       for (LineData& base : lines)
         if (base.lid == l.rlid) {
-          l.baseLine = &base;
+          if (&base != &l && base.attr == AttrNone) l.baseLine = &base;
           break;
         }
     }

@@ -42,6 +42,16 @@ TEST(LineNumbers, ASideLineWithoutRlidStaysUnattached) {
   EXPECT_EQ(nth(lines, 1)->baseLine, nullptr);
 }
 
+TEST(LineNumbers, SideLinesNeverBecomeBases) {
+  List<LineData> lines;
+  addLine(lines, AttrNone, 1, 0);
+  addLine(lines, AttrRuby, 2, 2);  // names itself
+  addLine(lines, AttrEmph, 3, 4);  // two side lines naming each other
+  addLine(lines, AttrEmph, 4, 3);
+  resolveLineNumbers(lines);
+  for (int i = 1; i < 4; ++i) EXPECT_EQ(nth(lines, i)->baseLine, nullptr) << i;
+}
+
 TEST(LineNumbers, AssignNumbersOnlyGroupsWithSideLines) {
   List<LineData> plain;
   addLine(plain, AttrNone, 7, 0);
