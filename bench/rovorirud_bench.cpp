@@ -87,7 +87,7 @@ void BM_Read(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * b.bytes));
   state.counters["file_MB"] = double(b.bytes) / 1e6;
 }
-BENCHMARK(BM_Read)->Unit(benchmark::kMillisecond)->MinTime(3);
+BENCHMARK(BM_Read)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
 
 void BM_Write(benchmark::State& state) {
   const Book& b = book();
@@ -103,7 +103,7 @@ void BM_Write(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * b.bytes));
 }
-BENCHMARK(BM_Write)->Unit(benchmark::kMillisecond)->MinTime(3);
+BENCHMARK(BM_Write)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
 
 }  // namespace
 
