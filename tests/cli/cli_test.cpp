@@ -1,58 +1,26 @@
 // vellary-cli is used by tools outside the project: its output and exit codes are a contract.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "rovorirud/codec.h"
+#include "support/cli_runner.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int exit = -1;
-  std::string out;
-  std::string err;
-};
+using Result = vellary::testing::CliResult;
 
 class Cli : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/vellary-cli-test-XXXXXX";
-    dir_ = mkdtemp(pattern);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   Result run(const std::string& args, const std::string& env = "") {
-    std::string errFile = dir_ + "/stderr.txt";
-    std::string cmd = env + " " + std::string(VELLARY_BIN_DIR) + "/vellary-cli " + args + " 2>" + errFile;
-    Result r;
-    std::FILE* p = popen(cmd.c_str(), "r");
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    int status = pclose(p);
-    r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = slurp(errFile);
-    return r;
+    return vellary::testing::runCli(args, scratch_, env);
   }
-
-  static std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-
+  static std::string slurp(const std::string& path) { return vellary::testing::TempDir::read(path); }
   std::string write(const std::string& name, const std::string& bytes) {
-    std::string path = dir_ + "/" + name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
+    return scratch_.write(name, bytes);
   }
 
   // A document from UTF-8 text, stored in code page 932 as the format wants.
@@ -62,7 +30,8 @@ class Cli : public ::testing::Test {
     return write(name, bytes);
   }
 
-  std::string dir_;
+  vellary::testing::TempDir scratch_;
+  const std::string dir_ = scratch_.path();
   const std::string sample_ = std::string(VELLARY_SOURCE_DIR) + "/samples/sample.xml";
 };
 
