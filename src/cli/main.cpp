@@ -19,6 +19,10 @@ constexpr Command kCommands[] = {
     {"dump", vellary::cli::runDump, "dump [--summary] FILE"},
     {"save", vellary::cli::runSave,
      "save IN OUT [--encoding 0|1|2] [--first I] [--last J] [--docpath P]"},
+    {"recompose", vellary::cli::runRecompose,
+     "recompose IN OUT [--join] [--mono-ruby 0|1] [--small-kana 0|1] [--breaks 0|1]\n"
+     "                      [--leading-space 0|1] [--space-type 0|1] [--natural-breaks 0|1]\n"
+     "                      [--no-block-end-break 0|1]"},
     {"settings", vellary::cli::runSettings, "settings show | export FILE.sew | import FILE.sew"},
 };
 

@@ -36,6 +36,7 @@ CScrivlaDoc::CScrivlaDoc(const DocumentSetup& setup)
       views_(*setup.views),
       app_(*setup.app),
       settings_(*setup.settings),
+      frame_(setup.frame),
       clock_(*setup.clock),
       progress_(setup.progress),
       backupPath_(setup.backupPath) {
@@ -43,7 +44,9 @@ CScrivlaDoc::CScrivlaDoc(const DocumentSetup& setup)
   if (scale < 10) scale = 10;
   if (scale > 100) scale = 100;
   zoom_ = scale / 100.0;
-  reComposeAfterLoad = [](CScrivlaDoc& doc, const std::string& path) { doc.backupCheck(true, path); };
+  reComposeAfterLoad = [](CScrivlaDoc& doc, const std::string& path) {
+    doc.ReComposeDocument(false, path);
+  };
 }
 
 CScrivlaDoc::~CScrivlaDoc() = default;

@@ -18,6 +18,7 @@
 #include "model/block_entries.h"
 #include "model/progress.h"
 #include "model/records.h"
+#include "recompose/options.h"
 #include "recompose/paper_list.h"
 #include "seams.h"
 
@@ -31,6 +32,8 @@ enum Command : int {
   CmdPreviousPage = 32786,
   CmdUndo = 32774,
   CmdBlockEdit = 32771,
+  CmdReComposeAll = 32761,
+  CmdReComposePage = 32762,
 };
 
 // Undo kinds: which editing operation took the snapshot.
@@ -71,6 +74,8 @@ struct DocumentSetup {
   // store where the values that must survive a crash are written at once.
   appcore::AppSettings* app = nullptr;
   appcore::SettingsStore* settings = nullptr;
+  // The frame's settings, which hold the loading and joining options; null: their defaults.
+  const appcore::FrameSettings* frame = nullptr;
   const Clock* clock = nullptr;
   model::Progress* progress = nullptr;  // optional
   std::string backupPath;                // the backup file, in the user data folder
@@ -81,6 +86,9 @@ struct DocumentSetup {
 inline std::string backupFilePath(const std::string& dataFolder) {
   return dataFolder + "/_$backup.xml";
 }
+
+// The loading and joining options as the frame's settings hold them.
+recompose::ReComposeOptions reComposeOptionsFrom(const appcore::FrameSettings& frame);
 
 class CScrivlaDoc {
  public:
@@ -132,9 +140,15 @@ class CScrivlaDoc {
   bool undoEnabled() const { return paper_ && undoAvailable_ == 1; }
   bool clearChangeMarks();
 
-  // Re-composition after a successful open, append or reload. Re-composing side lines belongs
-  // to the re-composition module; until it is wired in, this runs what the document owns of it:
-  // the forced backup with the opened path.
+  // --- Re-composition ------------------------------------------------------------------------
+  // Every page in order: joining (when join), side lines, small kana; marks the pages that
+  // changed, greys undo, then forces a backup that names `path` (the document's path when empty).
+  void ReComposeDocument(bool join, const std::string& path);
+  // 32761: all pages with joining, then the paper list, the current page and the block entries.
+  bool reComposeAllPages();
+  // 32762: the current page, with a backup taken before it changes.
+  bool reComposeCurrentPage();
+  // Runs after a successful open, append or reload: side lines only, with the opened path.
   std::function<void(CScrivlaDoc&, const std::string& path)> reComposeAfterLoad;
 
   // --- State the frame and the views read ---------------------------------------------------
@@ -163,12 +177,15 @@ class CScrivlaDoc {
   bool askToSaveIfModified();
   void clearAllPageMarks();
   void pageChanged();
+  recompose::ReComposeOptions reComposeOptions() const;
+  void forcedBackupWithCaption(const std::string& path);
   void message(const std::string& text, const char* caption);
 
   appcore::Prompter& prompter_;
   DocumentViews& views_;
   appcore::AppSettings& app_;
   appcore::SettingsStore& settings_;
+  const appcore::FrameSettings* frame_;
   const Clock& clock_;
   model::Progress* progress_;
   std::string backupPath_;

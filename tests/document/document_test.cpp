@@ -213,8 +213,8 @@ TEST_F(Doc, SavingARangeRenamesTheDocument) {
 
 TEST_F(Doc, APartialSaveKeepsOtherCorrectionsCountedAsUnsaved) {
   ASSERT_TRUE(doc->open(makeFile("ten.xml", 10), false));
-  doc->markPage(1);
-  doc->markPage(7);
+  doc->markPage(2);  // 1-based: the page at index 1
+  doc->markPage(8);
   EXPECT_EQ(doc->saveAs(dir / "part.xml", SaveChoice::Range, 1, 3), SaveAsResult::Saved);
   EXPECT_FALSE(views.marks[1]);
   EXPECT_TRUE(views.marks[7]);

@@ -1,0 +1,124 @@
+// recompose: opening a document as the editor does (read, then side-line re-composition of every
+// page), optionally re-composing all pages with joining, and writing the result.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "appcore/settings.h"
+#include "appcore/settings_store.h"
+#include "cli_util.h"
+#include "commands.h"
+#include "document/document.h"
+#include "rovorirud/writer.h"
+
+namespace vellary::cli {
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: vellary-cli recompose IN OUT [--join] [--mono-ruby 0|1] [--small-kana 0|1] "
+    "[--breaks 0|1] [--leading-space 0|1] [--space-type 0|1] [--natural-breaks 0|1] "
+    "[--no-block-end-break 0|1]";
+
+// Keeps the last message the document wanted to show: on a failed read it is the reader's.
+class LastMessage : public appcore::Prompter {
+ public:
+  appcore::Answer ask(std::string_view text, std::string_view, appcore::Buttons,
+                      appcore::Answer defaultAnswer, appcore::Icon) override {
+    last.assign(text);
+    return defaultAnswer;
+  }
+  std::string last;
+};
+
+// No window shows the document; only the scale has to hold a value.
+class NoViews : public document::DocumentViews {
+ public:
+  void updateAllViews(int) override {}
+  void setPageMark(int, bool) override {}
+  double viewScale() const override { return scale_; }
+  void setViewScale(double scale) override { scale_ = scale; }
+
+ private:
+  double scale_ = 0.5;
+};
+
+struct Flag {
+  const char* name;
+  int appcore::FrameSettings::*field;
+};
+
+constexpr Flag kFlags[] = {
+    {"--mono-ruby", &appcore::FrameSettings::monoRuby},
+    {"--small-kana", &appcore::FrameSettings::rubySmallKana},
+    {"--breaks", &appcore::FrameSettings::blockBreak},
+    {"--leading-space", &appcore::FrameSettings::leadingSpace},
+    {"--space-type", &appcore::FrameSettings::spaceType},
+    {"--natural-breaks", &appcore::FrameSettings::naturalBreak},
+    {"--no-block-end-break", &appcore::FrameSettings::blockEndBreak},
+};
+
+}  // namespace
+
+int runRecompose(const std::vector<std::string>& args) {
+  bool join = false;
+  std::vector<std::string> rest;
+  for (const std::string& a : args) {
+    if (a == "--join")
+      join = true;
+    else
+      rest.push_back(a);
+  }
+  std::vector<std::string> known;
+  for (const Flag& f : kFlags) known.emplace_back(f.name);
+  Options opts;
+  if (std::string err = opts.parse(rest, known); !err.empty()) return fail(err);
+  if (opts.positional().size() != 2) return fail(kUsage);
+
+  // The options start from the settings' defaults, not from the user's stored settings: the
+  // result must not depend on who runs the command.
+  appcore::FrameSettings frame;
+  for (const Flag& f : kFlags) {
+    if (auto v = opts.value(f.name)) {
+      auto n = parseInteger(*v);
+      if (!n || (*n != 0 && *n != 1)) return fail(std::string(f.name) + " takes 0 or 1");
+      frame.*f.field = static_cast<int>(*n);
+    }
+  }
+
+  const std::string& in = opts.positional()[0];
+  const std::string& out = opts.positional()[1];
+  // A file that cannot be opened is not a reader error and exits as any other failure.
+  std::FILE* probe = std::fopen(in.c_str(), "rb");
+  if (probe == nullptr) return fail("cannot open " + in + ": " + std::strerror(errno));
+  std::fclose(probe);
+
+  LastMessage prompter;
+  NoViews views;
+  appcore::AppSettings app;
+  app.doBackup = 0;  // a batch run leaves no backup file behind
+  appcore::MemorySettingsStore store;
+  document::SteadyClock clock;
+  document::DocumentSetup setup;
+  setup.prompter = &prompter;
+  setup.views = &views;
+  setup.app = &app;
+  setup.settings = &store;
+  setup.frame = &frame;
+  setup.clock = &clock;
+  document::CScrivlaDoc doc(setup);
+
+  if (!doc.openDocument(in)) {
+    fail(in + ": " + prompter.last);
+    return ExitReadError;
+  }
+  if (join) doc.reComposeAllPages();
+
+  std::string error;
+  rovorirud::WriteOptions w;  // the encoding the document was read in
+  if (rovorirud::writeDocumentFile(*doc.paper(), out, w, &error) != rovorirud::WriteOk)
+    return fail(error);
+  return ExitOk;
+}
+
+}  // namespace vellary::cli

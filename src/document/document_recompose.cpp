@@ -1,0 +1,106 @@
+// CScrivlaDoc: re-composing pages after a load and on the two re-composition commands.
+#include <iterator>
+
+#include "document.h"
+#include "recompose/recompose.h"
+
+namespace vellary::document {
+
+namespace {
+
+constexpr char kBackupCaption[] = "バックアップ中　";
+
+}  // namespace
+
+recompose::ReComposeOptions reComposeOptionsFrom(const appcore::FrameSettings& frame) {
+  recompose::ReComposeOptions o;
+  o.loading.monoRuby = frame.monoRuby != 0;
+  o.loading.smallKana = frame.rubySmallKana != 0;
+  o.joining.breaksBetweenBlocks = frame.blockBreak != 0;
+  o.joining.leadingSpace = frame.leadingSpace != 0;
+  o.joining.fullWidthSpace = frame.spaceType != 0;
+  o.joining.naturalBreaks = frame.naturalBreak != 0;
+  o.joining.noBreakAtBlockEnd = frame.blockEndBreak != 0;
+  return o;
+}
+
+recompose::ReComposeOptions CScrivlaDoc::reComposeOptions() const {
+  // Read at the moment an operation runs: a change in the settings applies to the next one.
+  return frame_ != nullptr ? reComposeOptionsFrom(*frame_) : reComposeOptionsFrom({});
+}
+
+void CScrivlaDoc::forcedBackupWithCaption(const std::string& path) {
+  if (progress_) {
+    progress_->setCaption(kBackupCaption);
+    progress_->show();
+    progress_->pump();
+  }
+  backupCheck(true, path);
+  if (progress_) progress_->hide();
+}
+
+void CScrivlaDoc::ReComposeDocument(bool join, const std::string& path) {
+  if (!paper_) return;
+  const recompose::ReComposeOptions options = reComposeOptions();
+  const int pages = static_cast<int>(paper_->pages.size());
+  if (progress_) {
+    progress_->setRange(0, pages);
+    progress_->setPosition(0);
+    progress_->show();
+  }
+  int number = 0;
+  bool lastChanged = false;
+  for (model::PageData& page : paper_->pages) {
+    ++number;
+    bool changed = join && recompose::JoinPageBlocks(page, options.joining);
+    const int a = recompose::PageTypicalCharSize(page);
+    changed = recompose::ReComposePage(page, a, options.loading.monoRuby) || changed;
+    if (options.loading.smallKana) changed = recompose::NormaliseSmallKana(page) || changed;
+    if (changed) markPage(number);
+    lastChanged = changed;
+    if (progress_) {
+      progress_->step();
+      progress_->pump();
+    }
+  }
+  if (lastChanged) markPage(0);
+  // Side lines were reworked: a snapshot taken before would restore lines that no longer exist
+  // in this form.
+  undoAvailable_ = 0;
+  forcedBackupWithCaption(path);
+}
+
+bool CScrivlaDoc::reComposeAllPages() {
+  if (!paper_) return false;
+  views_.resetTextView();
+  ReComposeDocument(true, {});
+  rebuildAfterLoad();
+  views_.updateAllViews(HintAll);
+  return true;
+}
+
+bool CScrivlaDoc::reComposeCurrentPage() {
+  model::PageData* current = page(currentPage_);
+  if (current == nullptr) return false;
+  if (blockEntries_.pageCount() != paper_->pages.size()) blockEntries_.rebuildAll(*paper_, zoom_);
+  model::PageBlockEntries& entries = blockEntries_.page(static_cast<size_t>(currentPage_));
+  if (entries.changed == 0) {
+    entries.changed = 1;
+    views_.setPageMark(currentPage_, true);
+  }
+  forcedBackupWithCaption({});
+  views_.resetTextView();
+
+  const recompose::ReComposeOptions options = reComposeOptions();
+  bool joined = false;
+  bool changed = recompose::JoinPageBlocks(*current, options.joining, &joined);
+  if (joined) blockEntries_.rebuildPage(*paper_, static_cast<size_t>(currentPage_), zoom_);
+  const int a = recompose::PageTypicalCharSize(*current);
+  changed = recompose::ReComposePage(*current, a, options.loading.monoRuby) || changed;
+  if (options.loading.smallKana) changed = recompose::NormaliseSmallKana(*current) || changed;
+  views_.updateAllViews(HintPage);
+  if (changed) markPage(0);
+  return true;
+}
+
+}  // namespace vellary::document

@@ -1,0 +1,39 @@
+// Re-composition of one page: attaching ruby, emphasis and footnote lines to the characters they
+// belong to, joining the blocks of one flow of text, and full-size kana in side lines. Functions
+// on the records; they change the page in place and keep no state.
+#pragma once
+
+#include <cstdint>
+
+#include "model/records.h"
+#include "options.h"
+
+namespace vellary::recompose {
+
+// The typical character size of a page in pixels: the most frequent thickness of its long body
+// lines, plus one. The gap limits of side-line re-composition are measured in it.
+int PageTypicalCharSize(const model::PageData& page);
+
+// Splits the page's side lines into runs of one kind, attaches them to their base lines, splits
+// ruby per base character when monoRuby is set, and numbers the attached side lines. a is the
+// typical character size. True when the page has at least one side line.
+bool ReComposePage(model::PageData& page, int a, bool monoRuby);
+
+// Joins consecutive text blocks that continue each other, then the line-head pass and the
+// block-end rule as the options say. True when anything changed; *blocksJoined (optional) tells
+// whether blocks were joined, which is when the page's block entries must be rebuilt.
+bool JoinPageBlocks(model::PageData& page, const JoiningOptions& options,
+                    bool* blocksJoined = nullptr);
+
+// Small kana in side lines (ぁ, ゃ, ッ …) become their full-size partners. True when one did.
+bool NormaliseSmallKana(model::PageData& page);
+
+// Side-line keys in modRubyEmp: a ruby line's characters carry k, an emphasis line's 21000 + k,
+// or 25000 + k when its mark is 、 or a comma; the base character carries the negated key.
+inline constexpr int32_t kEmphasisKeyBase = 21000;
+inline constexpr int32_t kCommaEmphasisKeyBase = 25000;
+
+// A hiragana or katakana character: its code page 932 code lies in 0x829F–0x82F1 or 0x8340–0x8394.
+bool isKana(const model::CharText& text);
+
+}  // namespace vellary::recompose
