@@ -10,6 +10,7 @@
 #include "model/paper.h"
 #include "rovorirud/reader.h"
 #include "rovorirud/writer.h"
+#include "support/fake_document_seams.h"
 #include "support/recording_prompter.h"
 #include "support/temp_dir.h"
 
@@ -20,37 +21,8 @@ namespace fs = std::filesystem;
 using appcore::Answer;
 using testing::RecordingPrompter;
 using testing::TempDir;
-
-class FakeViews : public DocumentViews {
- public:
-  void updateAllViews(int hint) override { hints.push_back(hint); }
-  void setPageMark(int page, bool changed) override {
-    if (page >= static_cast<int>(marks.size())) marks.resize(page + 1);
-    marks[page] = changed;
-  }
-  void resetTextView() override { ++resets; }
-  double viewScale() const override { return scale; }
-  void setViewScale(double s) override { scale = s; }
-  void setZoomSelection(int index) override { zoomSelection = index; }
-  CaretState caretState() const override { return caret; }
-  void restoreCaret(const CaretState& c) override { restoredCaret = c; }
-  std::pair<int, int> selectionPositions() const override { return selection; }
-  void setSelectionPositions(int a, int b) override { restoredSelection = {a, b}; }
-
-  std::vector<int> hints;
-  std::vector<bool> marks;
-  int resets = 0;
-  double scale = 0.5;
-  int zoomSelection = -1;
-  CaretState caret{1, 2, 3}, restoredCaret{};
-  std::pair<int, int> selection{-1, -1}, restoredSelection{-9, -9};
-};
-
-class FakeClock : public Clock {
- public:
-  uint32_t tickCount() const override { return now; }
-  uint32_t now = 1000;
-};
+using testing::FakeClock;
+using testing::FakeViews;
 
 class Doc : public ::testing::Test {
  protected:

@@ -11,6 +11,7 @@
 #include "recompose/ruby_book.h"
 #include "rovorirud/reader.h"
 #include "rovorirud/writer.h"
+#include "support/fake_document_seams.h"
 #include "support/recording_prompter.h"
 #include "support/temp_dir.h"
 
@@ -22,33 +23,9 @@ using namespace recompose::testing;
 using vellary::testing::RecordingPrompter;
 using vellary::testing::TempDir;
 
-class Views : public DocumentViews {
- public:
-  void updateAllViews(int hint) override { hints.push_back(hint); }
-  void setPageMark(int page, bool changed) override {
-    if (page >= static_cast<int>(marks.size())) marks.resize(page + 1);
-    marks[page] = changed;
-  }
-  void resetTextView() override { ++resets; }
-  double viewScale() const override { return 0.5; }
-  void setViewScale(double) override {}
-
-  std::vector<int> hints;
-  std::vector<bool> marks;
-  int resets = 0;
-};
-
-class Ticks : public Clock {
- public:
-  uint32_t tickCount() const override { return now; }
-  uint32_t now = 1000;
-};
-
-class Captions : public model::Progress {
- public:
-  void setCaption(std::string_view caption) override { captions.emplace_back(caption); }
-  std::vector<std::string> captions;
-};
+using Views = vellary::testing::FakeViews;
+using Ticks = vellary::testing::FakeClock;
+using Captions = vellary::testing::CaptionProgress;
 
 // Pages of the test documents.
 void plainPage(PaperData& paper) {
