@@ -23,6 +23,9 @@ constexpr Command kCommands[] = {
      "recompose IN OUT [--join] [--mono-ruby 0|1] [--small-kana 0|1] [--breaks 0|1]\n"
      "                      [--leading-space 0|1] [--space-type 0|1] [--natural-breaks 0|1]\n"
      "                      [--no-block-end-break 0|1]"},
+    {"export", vellary::cli::runExport,
+     "export IN OUT --kind txt|pdf|pdf-image|pdf-mrc|docx|pptx|xps [--pages A-B]\n"
+     "                      [--quality 0|1|2] [--title T] [--subject S] [--author A] [--keywords K]"},
     {"settings", vellary::cli::runSettings, "settings show | export FILE.sew | import FILE.sew"},
 };
 

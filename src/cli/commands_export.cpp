@@ -1,0 +1,198 @@
+// export: opening a document as the editor does (read, then side-line re-composition) and
+// writing a range of its pages as text or PDF.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "appcore/settings.h"
+#include "appcore/settings_store.h"
+#include "cli_util.h"
+#include "commands.h"
+#include "document/document.h"
+#include "document/document_export.h"
+#include "export/export.h"
+#include "export/export_choice.h"
+
+namespace vellary::cli {
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: vellary-cli export IN OUT --kind txt|pdf|pdf-image|pdf-mrc|docx|pptx|xps "
+    "[--pages A-B] [--quality 0|1|2] [--title T] [--subject S] [--author A] [--keywords K]";
+
+struct KindName {
+  const char* name;
+  int kind;
+};
+constexpr KindName kKinds[] = {
+    {"txt", exporting::KindText},
+    {"pdf", exporting::KindPdfText},
+    {"pdf-image", exporting::KindPdfImage},
+    {"pdf-mrc", exporting::KindPdfCompressed},
+    {"docx", exporting::KindDocx},
+    {"pptx", exporting::KindPptx},
+    {"xps", exporting::KindXps},
+};
+
+class Messages : public appcore::Prompter {
+ public:
+  appcore::Answer ask(std::string_view text, std::string_view, appcore::Buttons,
+                      appcore::Answer defaultAnswer, appcore::Icon) override {
+    last.assign(text);
+    return defaultAnswer;
+  }
+  std::string last;
+};
+
+class NoViews : public document::DocumentViews {
+ public:
+  void updateAllViews(int) override {}
+  void setPageMark(int, bool) override {}
+  double viewScale() const override { return scale_; }
+  void setViewScale(double scale) override { scale_ = scale; }
+
+ private:
+  double scale_ = 0.5;
+};
+
+// A bar on standard error while a writer shows its progress, when standard error is a terminal.
+class TerminalProgress : public model::Progress {
+ public:
+  TerminalProgress() : terminal_(isatty(STDERR_FILENO) == 1) {}
+  ~TerminalProgress() override { hide(); }
+  void setCaption(std::string_view caption) override { caption_.assign(caption); }
+  void setRange(int low, int high) override {
+    low_ = low;
+    high_ = high;
+    position_ = low;
+    draw();
+  }
+  void step() override {
+    ++position_;
+    draw();
+  }
+  void setPosition(int position) override {
+    position_ = position;
+    draw();
+  }
+  void show() override {
+    shown_ = true;
+    draw();
+  }
+  void hide() override {
+    if (shown_ && drawn_) std::fputc('\n', stderr);
+    shown_ = drawn_ = false;
+  }
+
+ private:
+  void draw() {
+    if (!terminal_ || !shown_) return;
+    constexpr int kWidth = 30;
+    const int span = high_ > low_ ? high_ - low_ : 1;
+    const int done = std::clamp((position_ - low_) * kWidth / span, 0, kWidth);
+    std::fprintf(stderr, "\r%s [%s%s] %d/%d", caption_.c_str(), std::string(done, '#').c_str(),
+                 std::string(kWidth - done, ' ').c_str(), position_ - low_, span);
+    std::fflush(stderr);
+    drawn_ = true;
+  }
+  bool terminal_;
+  bool shown_ = false, drawn_ = false;
+  std::string caption_;
+  int low_ = 0, high_ = 0, position_ = 0;
+};
+
+// "A-B" or "A": 1-based page numbers.
+bool parsePages(const std::string& text, int& first, int& last) {
+  const size_t dash = text.find('-');
+  auto a = parseInteger(text.substr(0, dash));
+  auto b = dash == std::string::npos ? a : parseInteger(text.substr(dash + 1));
+  if (!a || !b || *a < 1 || *b < 1 || *a > 1000000 || *b > 1000000) return false;
+  first = static_cast<int>(*a);
+  last = static_cast<int>(*b);
+  return true;
+}
+
+}  // namespace
+
+int runExport(const std::vector<std::string>& args) {
+  Options opts;
+  if (std::string err = opts.parse(args, {"--kind", "--pages", "--quality", "--title", "--subject",
+                                          "--author", "--keywords"});
+      !err.empty())
+    return fail(err);
+  if (opts.positional().size() != 2 || !opts.has("--kind")) return fail(kUsage);
+
+  int kind = exporting::KindNone;
+  for (const KindName& k : kKinds)
+    if (*opts.value("--kind") == k.name) kind = k.kind;
+  if (kind == exporting::KindNone)
+    return fail("unknown kind " + *opts.value("--kind") + "\n" + kUsage);
+  if (kind == exporting::KindDocx || kind == exporting::KindPptx || kind == exporting::KindXps)
+    return fail("Word, PowerPoint and XPS output are not available in this build yet");
+
+  // The settings start from their defaults, not from the user's stored settings: the result
+  // must not depend on who runs the command.
+  appcore::FrameSettings frame;
+  if (auto q = opts.value("--quality")) {
+    auto n = parseInteger(*q);
+    if (!n || *n < 0 || *n > 2) return fail("--quality takes 0, 1 or 2");
+    frame.pdfImageQuality = static_cast<int>(*n);
+  }
+  if (auto v = opts.value("--title")) frame.pdfFileTitle = *v;
+  if (auto v = opts.value("--subject")) frame.pdfFileSubtitle = *v;
+  if (auto v = opts.value("--author")) frame.pdfAuthor = *v;
+  if (auto v = opts.value("--keywords")) frame.pdfKeywords = *v;
+
+  const std::string& in = opts.positional()[0];
+  const std::string& out = opts.positional()[1];
+  std::FILE* probe = std::fopen(in.c_str(), "rb");
+  if (probe == nullptr) return fail("cannot open " + in + ": " + std::strerror(errno));
+  std::fclose(probe);
+
+  Messages prompter;
+  NoViews views;
+  appcore::AppSettings app;
+  app.doBackup = 0;  // a batch run leaves no backup file behind
+  appcore::MemorySettingsStore store;
+  document::SteadyClock clock;
+  document::DocumentSetup setup;
+  setup.prompter = &prompter;
+  setup.views = &views;
+  setup.app = &app;
+  setup.settings = &store;
+  setup.frame = &frame;
+  setup.clock = &clock;
+  document::CScrivlaDoc doc(setup);
+  if (!doc.openDocument(in)) {
+    fail(in + ": " + prompter.last);
+    return ExitReadError;
+  }
+
+  const int pageCount = static_cast<int>(doc.paper()->pages.size());
+  if (pageCount == 0) return fail(in + " has no pages");
+  int first = -1, last = -1;  // all pages, as the dialog records it
+  if (auto p = opts.value("--pages")) {
+    int a = 0, b = 0;
+    if (!parsePages(*p, a, b) ||
+        exporting::rangeRefused(exporting::RangeChoice::PageRange, a, b, pageCount))
+      return fail("--pages " + *p + ": the document has pages 1-" + std::to_string(pageCount));
+    first = a;
+    last = b;
+  }
+  const auto range = exporting::exportRange(first, last, pageCount, doc.currentPage());
+  exporting::ExportRequest request{out, kind, range.first, range.second};
+
+  TerminalProgress progress;
+  prompter.last.clear();
+  const int result = document::exportDocument(doc, request, frame, prompter, &progress);
+  progress.hide();
+  if (kind == exporting::KindText ? result != 0 : result != 1)
+    return fail(prompter.last.empty() ? "cannot write " + out : prompter.last);
+  return ExitOk;
+}
+
+}  // namespace vellary::cli

@@ -1,0 +1,33 @@
+// Exporting the open document: the frame's settings become the writers' options, and a failure
+// the writers report reaches the user.
+#include "document_export.h"
+
+#include "export/document_info.h"
+
+namespace vellary::document {
+
+exporting::ExportOptions exportOptionsFrom(const appcore::FrameSettings& frame,
+                                           const std::string& userName) {
+  exporting::ExportOptions o;
+  o.info = exporting::makeDocumentInfo(frame.pdfFileTitle, frame.pdfFileSubtitle, frame.pdfAuthor,
+                                       frame.pdfKeywords, frame.pdfAuthorCheck == 1,
+                                       frame.pdfCreator, frame.pdfProducer, userName);
+  o.imageQuality = frame.pdfImageQuality;
+  return o;
+}
+
+int exportDocument(CScrivlaDoc& doc, const exporting::ExportRequest& request,
+                   const appcore::FrameSettings& frame, appcore::Prompter& prompter,
+                   model::Progress* progress) {
+  if (doc.paper() == nullptr) return 0;
+  exporting::ExportOptions options = exportOptionsFrom(
+      frame, frame.pdfAuthor.empty() && frame.pdfAuthorCheck == 1 ? exporting::currentUserName()
+                                                                  : std::string());
+  options.documentPath = doc.pathName();
+  options.progress = progress;
+  const exporting::ExportOutcome out = exporting::ExportDocument(*doc.paper(), request, options);
+  if (!out.error.empty()) prompter.message(out.error, "エラー", appcore::Icon::Error);
+  return out.result;
+}
+
+}  // namespace vellary::document

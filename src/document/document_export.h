@@ -1,0 +1,26 @@
+// Exporting the open document with the frame's export settings.
+#pragma once
+
+#include <string>
+
+#include "appcore/prompter.h"
+#include "appcore/settings.h"
+#include "document.h"
+#include "export/export.h"
+#include "model/progress.h"
+
+namespace vellary::document {
+
+// The export options the frame's settings give: the document information (the user's name as
+// author when the author is empty and the setting asks for it) and the image quality.
+exporting::ExportOptions exportOptionsFrom(const appcore::FrameSettings& frame,
+                                           const std::string& userName);
+
+// Runs the request on the open document (the document's path names the folder where missing page
+// images are looked for). A PDF or Office failure is shown through the prompter with the
+// writer's own message. Returns the writer's result; 0 without a document.
+int exportDocument(CScrivlaDoc& doc, const exporting::ExportRequest& request,
+                   const appcore::FrameSettings& frame, appcore::Prompter& prompter,
+                   model::Progress* progress);
+
+}  // namespace vellary::document

@@ -1,0 +1,41 @@
+// The dispatch of an export request to the writer of its kind.
+#include "export/export.h"
+
+#include "export/pdf/pdf_export.h"
+#include "export/text_export.h"
+
+namespace vellary::exporting {
+
+ExportOutcome ExportDocument(model::PaperData& paper, const ExportRequest& request,
+                             const ExportOptions& options) {
+  ExportOutcome out;
+  switch (request.kind) {
+    case KindText:
+      out.result = ExportText(paper, request.path, request.first, request.last);
+      out.written = out.result == 0;
+      break;
+    case KindPdfText:
+      out.result =
+          ExportPdfText(paper, request.path, request.first, request.last, options, out.error);
+      out.written = out.result == 1;
+      break;
+    case KindPdfImage:
+    case KindPdfCompressed:
+      out.result = ExportPdfImage(paper, request.path, request.first, request.last,
+                                  request.kind == KindPdfCompressed, options, out.error);
+      out.written = out.result == 1 && out.error.empty() &&
+                    !(options.progress && options.progress->cancelled());
+      break;
+    case KindDocx:
+    case KindPptx:
+    case KindXps:
+      // The Office writer is not part of this build yet.
+      out.error = "ファイル " + request.path + " が保存できません。";
+      break;
+    default:
+      break;
+  }
+  return out;
+}
+
+}  // namespace vellary::exporting

@@ -1,0 +1,59 @@
+// Exporting a range of pages of a document: the export kinds, the request, the options the
+// writers take, and the dispatch to the writer of each kind.
+#pragma once
+
+#include <string>
+
+#include "export/document_info.h"
+#include "model/progress.h"
+#include "model/records.h"
+
+namespace vellary::exporting {
+
+// The numbers are also what the frame remembers as the last kind used.
+enum ExportKind : int {
+  KindNone = 0,            // an extension no writer takes: nothing is written
+  KindText = 1,            // Unicode text
+  KindPdfText = 5,         // text PDF
+  KindPdfImage = 11,       // image PDF with invisible text
+  KindPdfCompressed = 15,  // high-compression image PDF with invisible text
+  KindDocx = 101,
+  KindXlsx = 102,  // typed by the user; nothing is written
+  KindPptx = 103,
+  KindXps = 104,
+};
+
+// first and last are 0-based page indexes, inclusive; see exportRange() for the dialog's values.
+struct ExportRequest {
+  std::string path;  // UTF-8
+  int kind = KindNone;
+  int first = 0;
+  int last = 0;
+};
+
+struct ExportOptions {
+  DocumentInfo info;     // PDF document information
+  int imageQuality = 0;  // 0, 1 or 2: resolution and JPEG quality of image PDF pages
+  // The document's own file (UTF-8): pages whose image is missing are looked for in the folder
+  // named like it. Empty: no such folder.
+  std::string documentPath;
+  model::Progress* progress = nullptr;  // optional
+};
+
+// What an export ended with. `result` is the writer's own result (text: 0 written, -1 not;
+// PDF: 1 written or cancelled, 0 failed; no writer: 0). `error` is a message for the user when
+// the writer failed for a reason the user must learn (the PDF writers, the Office kinds); empty
+// otherwise.
+struct ExportOutcome {
+  int result = 0;
+  bool written = false;
+  std::string error;  // UTF-8
+};
+
+// Writes pages first..last of the paper as `request.kind` asks; indexes beyond the document's
+// pages are passed over. Page image paths that are resolved through the document's folder are
+// changed in the paper for good. A PDF without pages is not written.
+ExportOutcome ExportDocument(model::PaperData& paper, const ExportRequest& request,
+                             const ExportOptions& options);
+
+}  // namespace vellary::exporting

@@ -1,0 +1,103 @@
+// CPDFfile: one PDF 1.4 file in the making. It creates the fixed objects, adds pages one at a
+// time with their content streams and images, and writes header, objects, cross-reference
+// table and trailer.
+//
+// Object numbers, one counter for the file: 1 information, 2 ProcSet, 3 catalog, 4 page tree,
+// 5-33 the eleven fonts (F0, F4, F1 as Type0/descendant/descriptor triples, F2, F3, then the
+// triples of F6, F7, F8, F9, F10, F11), then for each page its page object, its content stream
+// and one object per image; the structure tree follows all of them, numbered when the file is
+// written.
+#pragma once
+
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "export/pdf/pdf_objects.h"
+#include "export/pdf/pdf_records.h"
+
+namespace vellary::exporting::pdf {
+
+// A file that cannot be created or written. The message is for the user (UTF-8).
+class PdfWriteError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One page as the composition hands it over. The defaults are those of an empty composition.
+struct PdfPage {
+  int width = 3305, height = 4677;  // pixels
+  int dpi = 400;
+  std::vector<PdfImage> images;  // images without bytes are left out of the page
+  std::vector<PdfText> texts;
+  std::vector<PdfTable> tables;
+};
+
+// "<FEFF001B6A61001B" + hexadecimal text without the brackets: the byte order mark and the
+// language escape for Japanese before the string's UTF-16 code units.
+std::string infoString(std::u16string_view text);
+// Every UTF-16 unit as four upper-case hexadecimal digits, high byte first.
+std::string hexUtf16(std::u16string_view text);
+// "YYYYMMDDHHmmSS+HH'00'": the sign is "-" when local time is behind universal time; only whole
+// hours of the offset are written.
+std::string formatCreationDate(const std::tm& local, long utcOffsetSeconds);
+// Pixels to a media box side in points: rounded, then kept within 72 to 3240.
+int mediaBoxSide(int pixels, int dpi);
+
+class CPDFfile {
+ public:
+  CPDFfile();
+  ~CPDFfile();
+  CPDFfile(const CPDFfile&) = delete;
+  CPDFfile& operator=(const CPDFfile&) = delete;
+
+  void setCreator(std::u16string_view text);
+  void setProducer(std::u16string_view text);
+  void setTitle(std::u16string_view text);
+  void setSubject(std::u16string_view text);
+  void setAuthor(std::u16string_view text);
+  void setKeywords(std::u16string_view text);
+  // The creation date written instead of the local time at the moment of writing.
+  void setCreationDate(std::string date) { fixedDate_ = std::move(date); }
+
+  // Appends a page with its content stream and images; returns the number of pages.
+  int AddPage(const PdfPage& page);
+  int pageCount() const { return static_cast<int>(pages_.size()); }
+
+  // Writes the whole file, replacing path only once every byte is written. 1 when written, 0
+  // when no page has been added (nothing is written). Throws PdfWriteError.
+  int Write(const std::string& path);
+  // The same bytes in memory.
+  std::string render();
+
+ private:
+  struct PageMarks {
+    int pageNumber;
+    std::vector<bool> figure;  // per MCID: a figure (else a paragraph)
+  };
+  int next() { return ++lastNumber_; }
+  void prepare();
+  template <class Sink>
+  void emit(Sink& sink);
+
+  int lastNumber_ = 0;
+  std::unique_ptr<CPDFinfo> info_;
+  std::unique_ptr<CPDFproc> proc_;
+  std::unique_ptr<CPDFcatalog> catalog_;
+  std::unique_ptr<CPDFpages> pageTree_;
+  std::vector<std::unique_ptr<CPDFobj>> fonts_;  // in writing order
+  std::string fontResources_;
+  std::vector<std::unique_ptr<CPDFpage>> pages_;
+  std::vector<std::unique_ptr<CPDFcontents>> contents_;
+  std::vector<std::unique_ptr<CPDFimage>> images_;
+  std::vector<PageMarks> marks_;
+  std::vector<std::unique_ptr<CPDFobj>> structure_;
+  int firstStructNumber_ = 0;
+  std::optional<std::string> fixedDate_;
+};
+
+}  // namespace vellary::exporting::pdf
