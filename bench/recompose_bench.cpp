@@ -13,6 +13,7 @@
 
 #include "docgen.h"
 #include "document/document.h"
+#include "document/headless.h"
 #include "model/paper.h"
 #include "recompose/recompose.h"
 #include "rovorirud/writer.h"
@@ -87,21 +88,6 @@ BENCHMARK(BM_ReComposeAllPages)
 
 // The whole command on an opened document: re-composition, paper list, current page, block
 // entries. The forced backup is switched off: it is the writer's cost, measured by its own bench.
-class NoViews : public document::DocumentViews {
- public:
-  void updateAllViews(int) override {}
-  void setPageMark(int, bool) override {}
-  double viewScale() const override { return 0.5; }
-  void setViewScale(double) override {}
-};
-class Silent : public appcore::Prompter {
- public:
-  appcore::Answer ask(std::string_view, std::string_view, appcore::Buttons, appcore::Answer a,
-                      appcore::Icon) override {
-    return a;
-  }
-};
-
 void BM_ReComposeAllPagesCommand(benchmark::State& state) {
   char pattern[] = "/tmp/vellary-bench-XXXXXX";
   const std::string dir = mkdtemp(pattern);
@@ -110,28 +96,15 @@ void BM_ReComposeAllPagesCommand(benchmark::State& state) {
   if (rovorirud::writeDocumentFile(*paper, path) != rovorirud::WriteOk) std::abort();
   paper.reset();
 
-  Silent prompter;
-  NoViews views;
-  appcore::AppSettings app;
-  app.doBackup = 0;
-  appcore::FrameSettings frame;
-  appcore::MemorySettingsStore store;
-  document::SteadyClock clock;
-  document::DocumentSetup setup;
-  setup.prompter = &prompter;
-  setup.views = &views;
-  setup.app = &app;
-  setup.settings = &store;
-  setup.frame = &frame;
-  setup.clock = &clock;
   for (auto _ : state) {
     state.PauseTiming();
-    auto doc = std::make_unique<document::CScrivlaDoc>(setup);
+    auto headless = std::make_unique<document::HeadlessDocument>();
+    document::CScrivlaDoc* doc = &headless->doc();
     if (!doc->openDocument(path)) std::abort();
     state.ResumeTiming();
     doc->reComposeAllPages();
     state.PauseTiming();
-    doc.reset();
+    headless.reset();
     state.ResumeTiming();
   }
   std::filesystem::remove_all(dir);

@@ -12,6 +12,7 @@
 #include "cli_util.h"
 #include "commands.h"
 #include "document/document.h"
+#include "document/headless.h"
 #include "document/document_export.h"
 #include "export/export.h"
 #include "export/export_choice.h"
@@ -36,27 +37,6 @@ constexpr KindName kKinds[] = {
     {"docx", exporting::KindDocx},
     {"pptx", exporting::KindPptx},
     {"xps", exporting::KindXps},
-};
-
-class Messages : public appcore::Prompter {
- public:
-  appcore::Answer ask(std::string_view text, std::string_view, appcore::Buttons,
-                      appcore::Answer defaultAnswer, appcore::Icon) override {
-    last.assign(text);
-    return defaultAnswer;
-  }
-  std::string last;
-};
-
-class NoViews : public document::DocumentViews {
- public:
-  void updateAllViews(int) override {}
-  void setPageMark(int, bool) override {}
-  double viewScale() const override { return scale_; }
-  void setViewScale(double scale) override { scale_ = scale; }
-
- private:
-  double scale_ = 0.5;
 };
 
 // A bar on standard error while a writer shows its progress, when standard error is a terminal.
@@ -153,22 +133,10 @@ int runExport(const std::vector<std::string>& args) {
   if (probe == nullptr) return fail("cannot open " + in + ": " + std::strerror(errno));
   std::fclose(probe);
 
-  Messages prompter;
-  NoViews views;
-  appcore::AppSettings app;
-  app.doBackup = 0;  // a batch run leaves no backup file behind
-  appcore::MemorySettingsStore store;
-  document::SteadyClock clock;
-  document::DocumentSetup setup;
-  setup.prompter = &prompter;
-  setup.views = &views;
-  setup.app = &app;
-  setup.settings = &store;
-  setup.frame = &frame;
-  setup.clock = &clock;
-  document::CScrivlaDoc doc(setup);
+  document::HeadlessDocument headless(frame);
+  document::CScrivlaDoc& doc = headless.doc();
   if (!doc.openDocument(in)) {
-    fail(in + ": " + prompter.last);
+    fail(in + ": " + headless.lastMessage());
     return ExitReadError;
   }
 
@@ -187,11 +155,12 @@ int runExport(const std::vector<std::string>& args) {
   exporting::ExportRequest request{out, kind, range.first, range.second};
 
   TerminalProgress progress;
-  prompter.last.clear();
-  const int result = document::exportDocument(doc, request, frame, prompter, &progress);
+  headless.clearLastMessage();
+  const int result =
+      document::exportDocument(doc, request, headless.frame(), headless.prompter(), &progress);
   progress.hide();
   if (kind == exporting::KindText ? result != 0 : result != 1)
-    return fail(prompter.last.empty() ? "cannot write " + out : prompter.last);
+    return fail(headless.lastMessage().empty() ? "cannot write " + out : headless.lastMessage());
   return ExitOk;
 }
 

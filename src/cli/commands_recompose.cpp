@@ -9,6 +9,7 @@
 #include "cli_util.h"
 #include "commands.h"
 #include "document/document.h"
+#include "document/headless.h"
 #include "rovorirud/writer.h"
 
 namespace vellary::cli {
@@ -19,29 +20,6 @@ constexpr char kUsage[] =
     "usage: vellary-cli recompose IN OUT [--join] [--mono-ruby 0|1] [--small-kana 0|1] "
     "[--breaks 0|1] [--leading-space 0|1] [--space-type 0|1] [--natural-breaks 0|1] "
     "[--no-block-end-break 0|1]";
-
-// Keeps the last message the document wanted to show: on a failed read it is the reader's.
-class LastMessage : public appcore::Prompter {
- public:
-  appcore::Answer ask(std::string_view text, std::string_view, appcore::Buttons,
-                      appcore::Answer defaultAnswer, appcore::Icon) override {
-    last.assign(text);
-    return defaultAnswer;
-  }
-  std::string last;
-};
-
-// No window shows the document; only the scale has to hold a value.
-class NoViews : public document::DocumentViews {
- public:
-  void updateAllViews(int) override {}
-  void setPageMark(int, bool) override {}
-  double viewScale() const override { return scale_; }
-  void setViewScale(double scale) override { scale_ = scale; }
-
- private:
-  double scale_ = 0.5;
-};
 
 struct Flag {
   const char* name;
@@ -93,23 +71,10 @@ int runRecompose(const std::vector<std::string>& args) {
   if (probe == nullptr) return fail("cannot open " + in + ": " + std::strerror(errno));
   std::fclose(probe);
 
-  LastMessage prompter;
-  NoViews views;
-  appcore::AppSettings app;
-  app.doBackup = 0;  // a batch run leaves no backup file behind
-  appcore::MemorySettingsStore store;
-  document::SteadyClock clock;
-  document::DocumentSetup setup;
-  setup.prompter = &prompter;
-  setup.views = &views;
-  setup.app = &app;
-  setup.settings = &store;
-  setup.frame = &frame;
-  setup.clock = &clock;
-  document::CScrivlaDoc doc(setup);
-
+  document::HeadlessDocument headless(frame);
+  document::CScrivlaDoc& doc = headless.doc();
   if (!doc.openDocument(in)) {
-    fail(in + ": " + prompter.last);
+    fail(in + ": " + headless.lastMessage());
     return ExitReadError;
   }
   if (join) doc.reComposeAllPages();
