@@ -119,6 +119,9 @@ class CScrivlaDoc {
   void offerRecovery();
   // At normal exit.
   void deleteBackup();
+  // Before the window closes: the save question for a modified document. false when the user
+  // cancelled (the window stays open) or the save failed.
+  bool saveModifiedBeforeClosing() { return askToSaveIfModified(); }
 
   // --- Pages, scale, marks -----------------------------------------------------------------
   void markPage(int pageNumber);  // 1-based; 0 or less: the current page

@@ -1,0 +1,417 @@
+// CMainFrame's command table, the menus and toolbar built from it, and the handlers that need
+// dialogs.
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QToolBar>
+#include <QUrl>
+
+#include "app/main_frame.h"
+#include "app/text_view_placeholder.h"
+#include "views/draw_view.h"
+#include "views/pselect_view.h"
+
+namespace vellary::app {
+
+namespace {
+
+// The open dialog: the file, and whether it is appended to the open document.
+std::optional<OpenChoice> askOpenFile(QWidget* parent, const QString& folder) {
+  QFileDialog dialog(parent, QStringLiteral("XMLファイルを開く"), folder,
+                     QStringLiteral("XML File(*.xml)"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  auto* append = new QCheckBox(QStringLiteral("現在の文書に追加する(&D)"), &dialog);
+  if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+    grid->addWidget(append, grid->rowCount(), 0, 1, grid->columnCount());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return OpenChoice{dialog.selectedFiles().front().toStdString(), append->isChecked()};
+}
+
+// The save-as dialog with its "保存範囲" group.
+std::optional<SaveAsChoice> askSaveAs(QWidget* parent, const QString& start,
+                                      const SaveAsChoice& previous, int pageCount) {
+  QFileDialog dialog(parent, QString(), start, QStringLiteral("Xml (*.xml)"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QStringLiteral("xml"));
+  auto* group = new QGroupBox(QStringLiteral("保存範囲"), &dialog);
+  auto* all = new QRadioButton(QStringLiteral("全ページ(&A)"), group);
+  auto* current = new QRadioButton(QStringLiteral("現ページ(&C)"), group);
+  auto* range = new QRadioButton(QStringLiteral("範囲指定(&G)"), group);
+  auto* first = new QSpinBox(group);
+  auto* last = new QSpinBox(group);
+  for (QSpinBox* box : {first, last}) box->setRange(0, std::max(1, pageCount));
+  first->setValue(previous.first);
+  last->setValue(previous.last);
+  auto* row = new QHBoxLayout(group);
+  row->addWidget(all);
+  row->addWidget(current);
+  row->addWidget(range);
+  row->addWidget(first);
+  row->addWidget(new QLabel(QStringLiteral("~"), group));
+  row->addWidget(last);
+  auto enableNumbers = [=] {
+    first->setEnabled(range->isChecked());
+    last->setEnabled(range->isChecked());
+  };
+  QObject::connect(range, &QRadioButton::toggled, group, enableNumbers);
+  switch (previous.range) {
+    case document::SaveChoice::AllPages:
+      all->setChecked(true);
+      break;
+    case document::SaveChoice::CurrentPage:
+      current->setChecked(true);
+      break;
+    case document::SaveChoice::Range:
+      range->setChecked(true);
+      break;
+  }
+  enableNumbers();
+  if (previous.range == document::SaveChoice::Range) first->setFocus();
+  if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+    grid->addWidget(group, grid->rowCount(), 0, 1, grid->columnCount());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  SaveAsChoice choice;
+  choice.path = dialog.selectedFiles().front().toStdString();
+  choice.range = range->isChecked()     ? document::SaveChoice::Range
+                 : current->isChecked() ? document::SaveChoice::CurrentPage
+                                        : document::SaveChoice::AllPages;
+  choice.first = first->value();
+  choice.last = last->value();
+  return choice;
+}
+
+// "画像フォルダの変更": the folder the pages' images are recorded in, and the one they moved to.
+std::optional<std::pair<std::string, std::string>> askImageFolder(QWidget* parent,
+                                                                  const std::string& oldFolder,
+                                                                  const std::string& newFolder) {
+  QDialog dialog(parent);
+  dialog.setWindowTitle(QStringLiteral("画像フォルダの変更"));
+  auto* oldEdit = new QLineEdit(QString::fromStdString(oldFolder), &dialog);
+  auto* newEdit = new QLineEdit(QString::fromStdString(newFolder), &dialog);
+  auto* browse = new QPushButton(QStringLiteral("参照...(&R)"), &dialog);
+  auto* oldLabel = new QLabel(QStringLiteral("変更前(&B)"), &dialog);
+  auto* newLabel = new QLabel(QStringLiteral("変更後(&A)"), &dialog);
+  oldLabel->setBuddy(oldEdit);
+  newLabel->setBuddy(newEdit);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  auto* grid = new QGridLayout(&dialog);
+  grid->addWidget(oldLabel, 0, 0);
+  grid->addWidget(oldEdit, 0, 1, 1, 2);
+  grid->addWidget(newLabel, 1, 0);
+  grid->addWidget(newEdit, 1, 1);
+  grid->addWidget(browse, 1, 2);
+  grid->addWidget(buttons, 2, 0, 1, 3);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  QObject::connect(browse, &QPushButton::clicked, &dialog, [&] {
+    const QString file = QFileDialog::getOpenFileName(
+        &dialog, QString(), newEdit->text(), QStringLiteral("Tiff file (*.tif);;All Files (*)"));
+    if (!file.isEmpty()) newEdit->setText(QFileInfo(file).absolutePath() + u'/');
+  });
+  dialog.resize(480, dialog.sizeHint().height());
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return std::pair{oldEdit->text().toStdString(), newEdit->text().toStdString()};
+}
+
+}  // namespace
+
+void CMainFrame::buildCommands() {
+  dialogs_.imageFolder = [this](const std::string& oldFolder, const std::string& newFolder) {
+    return askImageFolder(this, oldFolder, newFolder);
+  };
+  dialogs_.open = [this](const QString& folder) { return askOpenFile(this, folder); };
+  dialogs_.saveAs = [this](const SaveAsChoice& previous) {
+    return askSaveAs(this, QString::fromStdString(doc_->pathName()), previous,
+                     doc_->paper() ? static_cast<int>(doc_->paper()->pages.size()) : 0);
+  };
+  dialogs_.settingsFile = [this](const QString& caption, const QString& filter,
+                                 bool save) -> std::optional<std::string> {
+    QString path = save ? QFileDialog::getSaveFileName(this, caption, QString(), filter)
+                        : QFileDialog::getOpenFileName(this, caption, QString(), filter);
+    if (path.isEmpty()) return std::nullopt;
+    if (save && !path.endsWith(QStringLiteral(".sew"))) path += QStringLiteral(".sew");
+    return path.toStdString();
+  };
+
+  auto pages = [this] { return hasPages(); };
+  auto add = [this](int id, const char* caption, QKeySequence key, std::function<void()> run,
+                    std::function<bool()> enabled = {}, std::function<bool()> checked = {}) {
+    commands_.add({id, QString::fromUtf8(caption), key, std::move(run), std::move(enabled),
+                   std::move(checked)});
+  };
+  // A command whose work lands with a later part of the editor: listed, never enabled.
+  auto later = [&add](int id, const char* caption, QKeySequence key = {}) {
+    add(id, caption, key, nullptr, [] { return false; });
+  };
+
+  // File
+  add(IdFileOpen, "開く(&O)...\tCtrl+O", QKeySequence(Qt::CTRL | Qt::Key_O), [this] { onOpen(); });
+  add(
+      IdFileSave, "上書き保存(&S)\tCtrl+S", QKeySequence(Qt::CTRL | Qt::Key_S),
+      [this] { onSave(); }, pages);
+  add(
+      IdFileSaveAs, "名前を付けて保存(&A)...", {}, [this] { onSaveAs(); }, pages);
+  add(
+      IdReload, "再読み込み(&R)...", {}, [this] { onReload(); }, pages);
+  add(IdImageFolder, "画像の保存場所変更(&I)...", {}, [this] { onImageFolder(); });
+  later(IdExport, "外部ファイルに保存(&W)...");
+  add(IdSettingsExport, "設定のエクスポート(&S)...", {}, [this] { onSettingsExport(); });
+  add(IdSettingsImport, "設定のインポート(&R)...", {}, [this] { onSettingsImport(); });
+  add(IdAppExit, "アプリケーションの終了(&X)", {}, [this] { close(); });
+
+  // Edit
+  add(
+      IdUndo, "やり直し(&U)\tCtrl+Z", QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { doc_->undo(); },
+      [this] { return doc_->undoEnabled(); });
+  add(
+      IdBlockEdit, "ブロック編集(&B)", {}, [this] { setEditMode(1); }, pages,
+      [this] { return editMode_ == 1; });
+  add(
+      IdCharEdit, "文字編集(&M)", {}, [this] { setEditMode(3); }, pages,
+      [this] { return editMode_ == 3; });
+  later(IdFind, "検索(&F)...\tCtrl+F", QKeySequence(Qt::CTRL | Qt::Key_F));
+  later(IdReplace, "置換(&R)...\tCtrl+H", QKeySequence(Qt::CTRL | Qt::Key_H));
+  later(IdNextReject, "次のリジェクト文字(&N)\tF3", QKeySequence(Qt::Key_F3));
+  later(IdPreviousReject, "前のリジェクト文字(&P)\tShift+F3", QKeySequence(Qt::SHIFT | Qt::Key_F3));
+  add(
+      IdClearMarks, "修正マーククリア(&S)", {}, [this] { doc_->clearChangeMarks(); }, pages);
+
+  // View: display modes. The two forced modes have accelerators but no menu item.
+  auto notBlockEditing = [this] { return editMode_ != 1; };
+  add(
+      IdForceHorizontal, "", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_H),
+      [this] { setDisplayMode(0, imageSubMode_); }, notBlockEditing,
+      [this] { return state_.textDisplayMode == 0; });
+  add(
+      IdForceVertical, "", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V),
+      [this] { setDisplayMode(1, imageSubMode_); }, notBlockEditing,
+      [this] { return state_.textDisplayMode == 1; });
+  const int subModeIds[] = {IdTextOnly, IdLineImage, IdImageBeside};
+  const char* subModeCaptions[] = {"テキストのみ(&T)\tAlt+N", "１行画像表示(&I)\tAlt+S",
+                                   "画像並列表示(&O)\tAlt+M"};
+  const Qt::Key subModeKeys[] = {Qt::Key_N, Qt::Key_S, Qt::Key_M};
+  for (int sub = 0; sub < 3; ++sub)
+    add(
+        subModeIds[sub], subModeCaptions[sub], QKeySequence(Qt::ALT | subModeKeys[sub]),
+        [this, sub] { setDisplayMode(2, sub); }, notBlockEditing,
+        [this, sub] { return state_.textDisplayMode == 2 && imageSubMode_ == sub; });
+
+  // View: arrangements, always enabled.
+  add(
+      IdSideBySide, "横並び(&H)\tCtrl+Y", QKeySequence(Qt::CTRL | Qt::Key_Y),
+      [this] { chooseArrangement(SideBySide); }, {},
+      [this] { return state_.arrangement == SideBySide; });
+  add(
+      IdStacked, "縦並び(&V)\tCtrl+T", QKeySequence(Qt::CTRL | Qt::Key_T),
+      [this] { chooseArrangement(Stacked); }, {}, [this] { return state_.arrangement == Stacked; });
+  add(
+      IdFullSize, "全面(&A)\tCtrl+W", QKeySequence(Qt::CTRL | Qt::Key_W),
+      [this] { chooseArrangement(FullSize); }, {},
+      [this] { return state_.arrangement == FullSize; });
+  add(
+      IdBlockNumbers, "ブロック番号表示(&B)", {},
+      [this] {
+        context_.frame.showBlockNumbers = context_.frame.showBlockNumbers ? 0 : 1;
+        updateAllViews(document::HintAll);
+      },
+      {}, [this] { return context_.frame.showBlockNumbers != 0; });
+
+  // View: scales. Enabled while the text view exists, which is always.
+  for (int id = IdZoom10; id <= IdZoom100; ++id) {
+    const int tenths = id - IdZoom10 + 1;
+    const int digit = tenths % 10;
+    commands_.add({id,
+                   QStringLiteral("%1%(&%2)\tCtrl+%2").arg(tenths * 10).arg(digit),
+                   QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_0 + digit)),
+                   [this, id] { doc_->zoomCommand(id); },
+                   {},
+                   [this, id] { return doc_->isZoomChecked(id); }});
+  }
+  add(
+      IdNextPage, "次のページへ", {}, [this] { doc_->nextPage(); },
+      [this] { return hasPages() && doc_->currentPage() + 1 < pageList_->rowCount(); });
+  add(
+      IdPreviousPage, "前のページへ", {}, [this] { doc_->previousPage(); },
+      [this] { return hasPages() && doc_->currentPage() > 0; });
+
+  // Analysis and tools
+  add(
+      IdReComposeAll, "全ページ再構成(&A)", {},
+      [this] {
+        doc_->reComposeAllPages();
+        afterDocumentChange();
+      },
+      pages);
+  add(
+      IdReComposePage, "現ページ再構成(&C)", {}, [this] { doc_->reComposeCurrentPage(); }, pages);
+  later(IdSettingsSheet, "環境設定(&K)...");
+
+  // Help
+  add(IdReadme, "初めにお読みください(&R)...", {}, [this] { onHelpPage(IdReadme); });
+  add(IdHomePage, "トルヴァンホームページ(&W)...", {}, [this] { onHelpPage(IdHomePage); });
+  add(IdSupport, "オンラインサポート(&S)...", {}, [this] { onHelpPage(IdSupport); });
+  add(IdFaqFirst, "よくある質問(&Q)...", {}, [this] { onHelpPage(IdFaqFirst); });
+}
+
+void CMainFrame::buildMenus() {
+  auto item = [this](QMenu* menu, int id) { menu->addAction(commands_.action(id)); };
+  QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+  for (int id : {IdFileOpen, IdFileSave, IdFileSaveAs, IdReload}) item(file, id);
+  file->addSeparator();
+  item(file, IdImageFolder);
+  item(file, IdExport);
+  file->addSeparator();
+  item(file, IdSettingsExport);
+  item(file, IdSettingsImport);
+  file->addSeparator();
+  item(file, IdAppExit);
+
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+  item(edit, IdUndo);
+  edit->addSeparator();
+  item(edit, IdBlockEdit);
+  item(edit, IdCharEdit);
+  edit->addSeparator();
+  for (int id : {IdFind, IdReplace, IdNextReject, IdPreviousReject}) item(edit, id);
+  edit->addSeparator();
+  item(edit, IdClearMarks);
+
+  QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+  for (int id : {IdTextOnly, IdLineImage, IdImageBeside}) item(view, id);
+  view->addSeparator();
+  for (int id : {IdSideBySide, IdStacked, IdFullSize}) item(view, id);
+  view->addSeparator();
+  QMenu* zoom = view->addMenu(QStringLiteral("表示倍率(&Z)"));
+  for (int id = IdZoom10; id <= IdZoom100; ++id) item(zoom, id);
+  item(view, IdBlockNumbers);
+  view->addSeparator();
+  item(view, IdNextPage);
+  item(view, IdPreviousPage);
+  // Shortcut-only commands still need an action in the window.
+  addAction(commands_.action(IdForceHorizontal));
+  addAction(commands_.action(IdForceVertical));
+
+  QMenu* analysis = menuBar()->addMenu(QStringLiteral("解析(&A)"));
+  item(analysis, IdReComposeAll);
+  item(analysis, IdReComposePage);
+
+  QMenu* tools = menuBar()->addMenu(QStringLiteral("ツール(&T)"));
+  item(tools, IdSettingsSheet);
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+  item(help, IdReadme);
+  item(help, IdHomePage);
+  item(help, IdSupport);
+  item(help, IdFaqFirst);
+}
+
+void CMainFrame::buildToolBar() {
+  QToolBar* bar = addToolBar(QStringLiteral("標準"));
+  bar->setObjectName("toolBar");
+  for (int id : {IdFileOpen, IdFileSave}) bar->addAction(commands_.action(id));
+  bar->addSeparator();
+  for (int id : {IdBlockEdit, IdCharEdit}) bar->addAction(commands_.action(id));
+  bar->addSeparator();
+  for (int id : {IdSideBySide, IdStacked, IdFullSize}) bar->addAction(commands_.action(id));
+  bar->addSeparator();
+  for (int id : {IdTextOnly, IdLineImage, IdImageBeside}) bar->addAction(commands_.action(id));
+  bar->addSeparator();
+  for (int id : {IdSettingsSheet, IdReComposeAll, IdReComposePage})
+    bar->addAction(commands_.action(id));
+}
+
+void CMainFrame::onOpen() {
+  const QString folder = QString::fromStdString(context_.app.xmlFolder);
+  const auto choice = dialogs_.open(folder);
+  if (!choice) return;
+  if (const auto refusal = document::CScrivlaDoc::openDialogRefusal(choice->path)) {
+    context_.prompter.message(*refusal, appcore::kAppTitle);
+    return;
+  }
+  doc_->open(choice->path, choice->append);
+  afterDocumentChange();
+}
+
+void CMainFrame::onSave() {
+  if (doc_->pathName().empty()) {
+    onSaveAs();
+    return;
+  }
+  doc_->save();
+  commands_.refresh();
+}
+
+void CMainFrame::onSaveAs() {
+  // The document judges the choice; a refused range or a declined long save asks again.
+  for (;;) {
+    const auto choice = dialogs_.saveAs(lastSaveAs_);
+    if (!choice) return;
+    lastSaveAs_ = *choice;
+    const auto result = doc_->saveAs(choice->path, choice->range, choice->first, choice->last);
+    if (result == document::SaveAsResult::StayInDialog) continue;
+    if (result == document::SaveAsResult::Saved) updateTitle();
+    return;
+  }
+}
+
+void CMainFrame::onReload() { doc_->reload(); }
+
+void CMainFrame::onImageFolder() {
+  const auto [oldFolder, newFolder] = doc_->imageFolderDefaults();
+  const auto chosen = dialogs_.imageFolder(oldFolder, newFolder);
+  if (!chosen || chosen->first.empty() || chosen->second.empty()) return;
+  doc_->changeImageFolder(chosen->first, chosen->second);
+}
+
+void CMainFrame::onSettingsExport() {
+  const auto path =
+      dialogs_.settingsFile(QString(), QStringLiteral("環境設定ファイル (*.sew)"), true);
+  if (!path) return;
+  auto file = appcore::openSettingsFile(*path);
+  appcore::exportSettings(file, context_.app, context_.frame);
+  std::string error;
+  if (!file.flush(error)) context_.prompter.message(error, "エラー");
+}
+
+void CMainFrame::onSettingsImport() {
+  const auto path =
+      dialogs_.settingsFile(QString(), QStringLiteral("環境設定ファイル (*.sew)"), false);
+  if (!path) return;
+  auto file = appcore::openSettingsFile(*path);
+  std::string error;
+  if (!file.load(error)) {
+    context_.prompter.message(error, "エラー");
+    return;
+  }
+  appcore::importSettings(file, context_.app, context_.frame);
+  updateAllViews(document::HintColours);
+}
+
+void CMainFrame::onHelpPage(int id) {
+  if (id == IdReadme) {
+    const QString readme = QCoreApplication::applicationDirPath() + QStringLiteral("/readme.htm");
+    if (!QFileInfo::exists(readme) || !QDesktopServices::openUrl(QUrl::fromLocalFile(readme)))
+      context_.prompter.message("readme.htm が見つかりません。", appcore::kAppTitle);
+    return;
+  }
+  // The maker's pages have no address in this build.
+  context_.prompter.message(
+      "Webページが開けませんでした。\nWebブラウザがインストールされているか確認してください。",
+      appcore::kAppTitle);
+}
+
+}  // namespace vellary::app

@@ -1,0 +1,176 @@
+// CMainFrame: the editor's main window. It owns the document, the three views and the inner 2 × 2
+// grid they are arranged in, the display and edit modes, the user's settings between start-up and
+// exit, and the command table from which menus and toolbar are built.
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/arrangement.h"
+#include "app/commands.h"
+#include "appcore/settings.h"
+#include "appcore/settings_store.h"
+#include "document/document.h"
+#include "views/preview_cache.h"
+#include "views/view_host.h"
+
+class QLabel;
+class QSplitter;
+
+namespace vellary::views {
+class CDrawView;
+class CPSelectView;
+}  // namespace vellary::views
+
+namespace vellary::app {
+
+class CImageView;
+
+// What the frame is given by the application object; all references outlive the frame.
+struct FrameContext {
+  appcore::AppSettings& app;
+  appcore::FrameSettings& frame;
+  appcore::SettingsStore& store;
+  appcore::Prompter& prompter;
+  model::Progress* progress = nullptr;
+  const document::Clock& clock;
+  std::string backupPath;
+  views::PreviewCache previews;
+};
+
+// The file dialogs' answers. The frame asks through these so that tests can answer instead.
+struct OpenChoice {
+  std::string path;
+  bool append = false;
+};
+struct SaveAsChoice {
+  std::string path;
+  document::SaveChoice range = document::SaveChoice::AllPages;
+  int first = 0, last = 0;  // 1-based page numbers of a range
+};
+struct FrameDialogs {
+  std::function<std::optional<OpenChoice>(const QString& folder)> open;
+  // `previous` preselects the range choice and numbers; a refused range shows the dialog again.
+  std::function<std::optional<SaveAsChoice>(const SaveAsChoice& previous)> saveAs;
+  // The old and new image folders, from the old and new folders offered.
+  std::function<std::optional<std::pair<std::string, std::string>>(const std::string& oldFolder,
+                                                                   const std::string& newFolder)>
+      imageFolder;
+  std::function<std::optional<std::string>(const QString& caption, const QString& filter,
+                                           bool save)>
+      settingsFile;
+};
+
+class CMainFrame : public QMainWindow, public document::DocumentViews, public views::ViewHost {
+  Q_OBJECT
+
+ public:
+  explicit CMainFrame(FrameContext context);
+  ~CMainFrame() override;
+
+  CommandTable& commands() { return commands_; }
+  document::CScrivlaDoc& doc() { return *doc_; }
+  FrameDialogs& dialogs() { return dialogs_; }
+  views::CPSelectView& pageList() { return *pageList_; }
+  views::CDrawView& imageView() { return *imageView_; }
+  CImageView& textView() { return *textView_; }
+  const ArrangementState& arrangementState() const { return state_; }
+  int imageSubModeValue() const { return imageSubMode_; }
+  bool blockNumbersShown() const { return context_.frame.showBlockNumbers != 0; }
+  QString pageCounterText() const;
+  // The grid cell a view is in.
+  Cell cellOf(const QWidget* view) const;
+  // The pane sizes as the splitters hold them.
+  PaneSizes paneSizes() const;
+
+  // Start-up's last steps: the stored modes and arrangement.
+  void applyStoredArrangement();
+  // Opens a file alone (command line, recent file, dropped file).
+  bool openFile(const std::string& path);
+  // Files dropped on the window (local paths).
+  void dropFiles(const std::vector<std::string>& paths);
+  // Re-lays out the grid for the modes and the window's size.
+  void relayout();
+  // The window placement and pane sizes as they would be saved now.
+  appcore::WindowSettings windowPlacement() const;
+
+  // document::DocumentViews
+  void updateAllViews(int hint) override;
+  void setPageMark(int pageIndex, bool changed) override;
+  void refreshPageList() override;
+  void setZoomSelection(int index) override;
+  void selectPageRow(int pageIndex) override;
+  void resetTextView() override;
+  void placeCaretOnPage() override {}
+  void reestablishCaret() override;
+  void focusTextView() override;
+  double viewScale() const override;
+  void setViewScale(double scale) override;
+
+  // views::ViewHost
+  document::CScrivlaDoc* document() override { return doc_.get(); }
+  int editMode() const override { return editMode_; }
+  int textDisplayMode() const override { return state_.textDisplayMode; }
+  int imageSubMode() const override { return imageSubMode_; }
+  void updateViews(int hint) override { updateAllViews(hint); }
+  void showPageCounter(const QString& text) override;
+  void syncScroll(int which, int x, int y) override;
+  void redrawLineRect() override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void buildClient();
+  void buildCommands();  // frame_commands.cpp
+  void buildMenus();     // frame_commands.cpp
+  void buildToolBar();   // frame_commands.cpp
+  void placeViews();
+  void lockHandles();
+  bool hasPages() const;
+  void chooseArrangement(int arrangement);
+  void setDisplayMode(int mode, int subMode);
+  void setEditMode(int mode);
+  // After a load: the list, the counter, the edit mode and the title.
+  void afterDocumentChange();
+  // The caption names the document's file.
+  void updateTitle();
+  // Command handlers with dialogs.
+  void onOpen();
+  void onSave();
+  void onSaveAs();
+  void onReload();
+  void onImageFolder();
+  void onSettingsExport();
+  void onSettingsImport();
+  void onHelpPage(int id);
+
+  FrameContext context_;
+  FrameDialogs dialogs_;
+  CommandTable commands_;
+  std::unique_ptr<document::CScrivlaDoc> doc_;
+  ArrangementState state_;
+  int imageSubMode_ = 0;
+  int editMode_ = 3;
+  SaveAsChoice lastSaveAs_;
+  bool clientReady_ = false;
+
+  QSplitter* outer_ = nullptr;
+  QSplitter* rows_ = nullptr;
+  std::array<QSplitter*, 2> rowSplit_{};
+  std::array<std::array<QWidget*, 2>, 2> cells_{};
+  views::CPSelectView* pageList_ = nullptr;
+  CImageView* textView_ = nullptr;
+  views::CDrawView* imageView_ = nullptr;
+  std::array<QWidget*, 2> dummies_{};
+  QLabel* counter_ = nullptr;
+};
+
+}  // namespace vellary::app

@@ -1,0 +1,70 @@
+// CScrivlaApp: start-up and exit in their order.
+#include "app/scrivla_app.h"
+
+#include <clocale>
+
+#include "app/fonts.h"
+#include "app/main_frame.h"
+#include "appcore/user_data.h"
+#include "views/preview_cache.h"
+
+namespace vellary::app {
+
+CScrivlaApp::CScrivlaApp() : instance_(instanceName()), store_(appcore::openUserSettings()) {}
+
+CScrivlaApp::~CScrivlaApp() = default;
+
+std::optional<int> CScrivlaApp::start(const QStringList& arguments) {
+  if (!instance_.claim([this] {
+        if (!frame_) return;
+        if (frame_->isMinimized()) frame_->showNormal();
+        frame_->raise();
+        frame_->activateWindow();
+      })) {
+    prompter_.message(std::string(appcore::kAppTitle) + " は既に起動しています。",
+                      appcore::kAppTitle, appcore::Icon::Information);
+    return 0;
+  }
+  // Before any window makes a font from a stored name.
+  installFontSubstitutions();
+  // Text is UTF-8 throughout; the codecs convert at the file's edge, so the C locale only needs
+  // to know that.
+  std::setlocale(LC_ALL, "C.UTF-8");
+
+  std::string error;
+  if (!store_.load(error)) prompter_.message(error, "エラー");
+  if (!appcore::startApplication(store_, prompter_, appcore::documentsFolder(),
+                                 appcore::shippedExplainTable(), app_))
+    return 1;
+  appcore::readFrameSettings(store_, frameSettings_);
+  frameSettings_.reAnalyze = 0;
+
+  progress_ = std::make_unique<DialogProgress>(nullptr);
+  const std::string dataFolder = app_.dataFolder.empty() ? "/tmp" : app_.dataFolder;
+  frame_ = std::make_unique<CMainFrame>(FrameContext{
+      app_.settings, frameSettings_, store_, prompter_, progress_.get(), clock_,
+      document::backupFilePath(dataFolder), views::PreviewCache(views::defaultPreviewFolder())});
+  prompter_.setParent(frame_.get());
+  progress_->dialog().setMainWindow(frame_.get());
+
+  appcore::WindowSettings window;
+  appcore::readWindowSettings(store_, window);
+  if (window.zoomed == 1)
+    frame_->showMaximized();
+  else
+    frame_->show();
+  frame_->applyStoredArrangement();
+  if (arguments.size() > 1) frame_->openFile(arguments.at(1).toStdString());
+  frame_->doc().offerRecovery();
+  appcore::applyFontDefaults(app_.settings);
+  return std::nullopt;
+}
+
+void CScrivlaApp::exit() {
+  if (frame_) frame_->doc().deleteBackup();
+  appcore::exitApplication(app_, prompter_);
+  std::string error;
+  store_.flush(error);
+}
+
+}  // namespace vellary::app
