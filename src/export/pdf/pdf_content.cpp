@@ -1,6 +1,8 @@
 // Content stream operators.
 #include "export/pdf/pdf_content.h"
 
+#include "export/pdf/append_format.h"
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -8,16 +10,6 @@
 namespace vellary::exporting::pdf {
 
 namespace {
-
-void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void appendf(std::string& out, const char* format, ...) {
-  char buffer[256];
-  va_list args;
-  va_start(args, format);
-  int n = std::vsnprintf(buffer, sizeof buffer, format, args);
-  va_end(args);
-  if (n > 0) out.append(buffer, static_cast<size_t>(n) < sizeof buffer ? n : sizeof buffer - 1);
-}
 
 void appendColour(std::string& out, Rgb c) {
   appendf(out, "> Tj %f %f %f rg<", c.r / 255.0, c.g / 255.0, c.b / 255.0);

@@ -1,6 +1,8 @@
 // The fixed objects, pages, content streams, images and structure tree, and writing the file.
 #include "export/pdf/pdf_file.h"
 
+#include "export/pdf/append_format.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -14,15 +16,6 @@ namespace {
 
 constexpr char kInfoPrefix[] = "FEFF001B6A61001B";
 constexpr int kInfoNumber = 1, kProcNumber = 2, kCatalogNumber = 3, kPagesNumber = 4;
-
-template <class... Args>
-void appendf(std::string& out, const char* format, Args... args) {
-  const int n = std::snprintf(nullptr, 0, format, args...);
-  const size_t at = out.size();
-  out.resize(at + static_cast<size_t>(n) + 1);
-  std::snprintf(out.data() + at, static_cast<size_t>(n) + 1, format, args...);
-  out.resize(at + static_cast<size_t>(n));
-}
 
 }  // namespace
 

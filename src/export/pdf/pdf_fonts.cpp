@@ -2,6 +2,8 @@
 // predefined CJK character maps.
 #include <cstdio>
 
+#include "export/pdf/append_format.h"
+
 #include "export/pdf/pdf_objects.h"
 
 namespace vellary::exporting::pdf {
@@ -18,15 +20,6 @@ constexpr char kGothicPanose[] = "0805020B0609000000000000";
 constexpr char kMincho[] = "/#82l#82r#96#BE#92#A9";
 constexpr char kMinchoV[] = "/@#82l#82r#96#BE#92#A9";
 constexpr char kGothic[] = "/#82l#82r#83S#83V#83b#83N";
-
-template <class... Args>
-void appendf(std::string& out, const char* format, Args... args) {
-  const int n = std::snprintf(nullptr, 0, format, args...);
-  const size_t at = out.size();
-  out.resize(at + static_cast<size_t>(n) + 1);
-  std::snprintf(out.data() + at, static_cast<size_t>(n) + 1, format, args...);
-  out.resize(at + static_cast<size_t>(n));
-}
 
 }  // namespace
 
