@@ -1,8 +1,12 @@
 // Argument parsing for vellary-cli.
 #include "cli_util.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+
+#include "document/headless.h"
 
 namespace vellary::cli {
 
@@ -41,6 +45,17 @@ std::optional<std::string> Options::value(const std::string& name) const {
   for (const auto& [n, v] : named_)
     if (n == name) found = v;  // the last one given wins
   return found;
+}
+
+int openAsTheEditorDoes(const std::string& path, document::HeadlessDocument& headless) {
+  std::FILE* probe = std::fopen(path.c_str(), "rb");
+  if (probe == nullptr) return fail("cannot open " + path + ": " + std::strerror(errno));
+  std::fclose(probe);
+  if (!headless.doc().openDocument(path)) {
+    fail(path + ": " + headless.lastMessage());
+    return ExitReadError;
+  }
+  return ExitOk;
 }
 
 }  // namespace vellary::cli

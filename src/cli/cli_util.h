@@ -6,6 +6,10 @@
 #include <string_view>
 #include <vector>
 
+namespace vellary::document {
+class HeadlessDocument;
+}
+
 namespace vellary::cli {
 
 enum Exit : int { ExitOk = 0, ExitFailure = 1, ExitReadError = 2 };
@@ -30,5 +34,10 @@ class Options {
   std::vector<std::string> positional_;
   std::vector<std::pair<std::string, std::string>> named_;
 };
+
+// Opens a document the way the editor does (reading, then side-line re-composition). A file that
+// cannot be opened is not a reader error: it fails as any other failure, with its message.
+// Returns ExitOk, ExitFailure or ExitReadError; the last two have told the user why.
+int openAsTheEditorDoes(const std::string& path, document::HeadlessDocument& headless);
 
 }  // namespace vellary::cli

@@ -3,9 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "appcore/settings.h"
 #include "appcore/settings_store.h"
@@ -129,16 +127,9 @@ int runExport(const std::vector<std::string>& args) {
 
   const std::string& in = opts.positional()[0];
   const std::string& out = opts.positional()[1];
-  std::FILE* probe = std::fopen(in.c_str(), "rb");
-  if (probe == nullptr) return fail("cannot open " + in + ": " + std::strerror(errno));
-  std::fclose(probe);
-
   document::HeadlessDocument headless(frame);
+  if (int exit = openAsTheEditorDoes(in, headless); exit != ExitOk) return exit;
   document::CScrivlaDoc& doc = headless.doc();
-  if (!doc.openDocument(in)) {
-    fail(in + ": " + headless.lastMessage());
-    return ExitReadError;
-  }
 
   const int pageCount = static_cast<int>(doc.paper()->pages.size());
   if (pageCount == 0) return fail(in + " has no pages");

@@ -1,8 +1,6 @@
 // recompose: opening a document as the editor does (read, then side-line re-composition of every
 // page), optionally re-composing all pages with joining, and writing the result.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "appcore/settings.h"
 #include "appcore/settings_store.h"
@@ -66,17 +64,9 @@ int runRecompose(const std::vector<std::string>& args) {
 
   const std::string& in = opts.positional()[0];
   const std::string& out = opts.positional()[1];
-  // A file that cannot be opened is not a reader error and exits as any other failure.
-  std::FILE* probe = std::fopen(in.c_str(), "rb");
-  if (probe == nullptr) return fail("cannot open " + in + ": " + std::strerror(errno));
-  std::fclose(probe);
-
   document::HeadlessDocument headless(frame);
+  if (int exit = openAsTheEditorDoes(in, headless); exit != ExitOk) return exit;
   document::CScrivlaDoc& doc = headless.doc();
-  if (!doc.openDocument(in)) {
-    fail(in + ": " + headless.lastMessage());
-    return ExitReadError;
-  }
   if (join) doc.reComposeAllPages();
 
   std::string error;
