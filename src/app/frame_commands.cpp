@@ -19,6 +19,8 @@
 #include <QUrl>
 
 #include "app/main_frame.h"
+#include "document/document_export.h"
+#include "export/export_choice.h"
 #include "app/text_view_placeholder.h"
 #include "views/draw_view.h"
 #include "views/pselect_view.h"
@@ -40,6 +42,65 @@ std::optional<OpenChoice> askOpenFile(QWidget* parent, const QString& folder) {
   return OpenChoice{dialog.selectedFiles().front().toStdString(), append->isChecked()};
 }
 
+// The "保存範囲" group the save-as and export dialogs append below their standard controls: all
+// pages, the current page, or a range whose two numbers are enabled only for that choice.
+struct RangeGroup {
+  QRadioButton* all;
+  QRadioButton* current;
+  QRadioButton* range;
+  QSpinBox* first;
+  QSpinBox* last;
+
+  RangeGroup(QFileDialog& dialog, document::SaveChoice choice, int firstPage, int lastPage,
+             int pageCount) {
+    auto* group = new QGroupBox(QStringLiteral("保存範囲"), &dialog);
+    all = new QRadioButton(QStringLiteral("全ページ(&A)"), group);
+    current = new QRadioButton(QStringLiteral("現ページ(&C)"), group);
+    range = new QRadioButton(QStringLiteral("範囲指定(&G)"), group);
+    first = new QSpinBox(group);
+    last = new QSpinBox(group);
+    for (QSpinBox* box : {first, last}) box->setRange(0, std::max(1, pageCount));
+    first->setValue(firstPage);
+    last->setValue(lastPage);
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(all);
+    row->addWidget(current);
+    row->addWidget(range);
+    row->addWidget(first);
+    row->addWidget(new QLabel(QStringLiteral("~"), group));
+    row->addWidget(last);
+    QSpinBox* f = first;
+    QSpinBox* l = last;
+    QRadioButton* r = range;
+    auto enableNumbers = [f, l, r] {
+      f->setEnabled(r->isChecked());
+      l->setEnabled(r->isChecked());
+    };
+    QObject::connect(range, &QRadioButton::toggled, group, enableNumbers);
+    switch (choice) {
+      case document::SaveChoice::AllPages:
+        all->setChecked(true);
+        break;
+      case document::SaveChoice::CurrentPage:
+        current->setChecked(true);
+        break;
+      case document::SaveChoice::Range:
+        range->setChecked(true);
+        break;
+    }
+    enableNumbers();
+    if (choice == document::SaveChoice::Range) first->setFocus();
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+      grid->addWidget(group, grid->rowCount(), 0, 1, grid->columnCount());
+  }
+
+  document::SaveChoice choice() const {
+    return range->isChecked()     ? document::SaveChoice::Range
+           : current->isChecked() ? document::SaveChoice::CurrentPage
+                                  : document::SaveChoice::AllPages;
+  }
+};
+
 // The save-as dialog with its "保存範囲" group.
 std::optional<SaveAsChoice> askSaveAs(QWidget* parent, const QString& start,
                                       const SaveAsChoice& previous, int pageCount) {
@@ -47,50 +108,59 @@ std::optional<SaveAsChoice> askSaveAs(QWidget* parent, const QString& start,
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(QStringLiteral("xml"));
-  auto* group = new QGroupBox(QStringLiteral("保存範囲"), &dialog);
-  auto* all = new QRadioButton(QStringLiteral("全ページ(&A)"), group);
-  auto* current = new QRadioButton(QStringLiteral("現ページ(&C)"), group);
-  auto* range = new QRadioButton(QStringLiteral("範囲指定(&G)"), group);
-  auto* first = new QSpinBox(group);
-  auto* last = new QSpinBox(group);
-  for (QSpinBox* box : {first, last}) box->setRange(0, std::max(1, pageCount));
-  first->setValue(previous.first);
-  last->setValue(previous.last);
-  auto* row = new QHBoxLayout(group);
-  row->addWidget(all);
-  row->addWidget(current);
-  row->addWidget(range);
-  row->addWidget(first);
-  row->addWidget(new QLabel(QStringLiteral("~"), group));
-  row->addWidget(last);
-  auto enableNumbers = [=] {
-    first->setEnabled(range->isChecked());
-    last->setEnabled(range->isChecked());
-  };
-  QObject::connect(range, &QRadioButton::toggled, group, enableNumbers);
-  switch (previous.range) {
-    case document::SaveChoice::AllPages:
-      all->setChecked(true);
-      break;
-    case document::SaveChoice::CurrentPage:
-      current->setChecked(true);
-      break;
-    case document::SaveChoice::Range:
-      range->setChecked(true);
-      break;
-  }
-  enableNumbers();
-  if (previous.range == document::SaveChoice::Range) first->setFocus();
-  if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
-    grid->addWidget(group, grid->rowCount(), 0, 1, grid->columnCount());
+  RangeGroup group(dialog, previous.range, previous.first, previous.last, pageCount);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   SaveAsChoice choice;
   choice.path = dialog.selectedFiles().front().toStdString();
-  choice.range = range->isChecked()     ? document::SaveChoice::Range
-                 : current->isChecked() ? document::SaveChoice::CurrentPage
-                                        : document::SaveChoice::AllPages;
-  choice.first = first->value();
-  choice.last = last->value();
+  choice.range = group.choice();
+  choice.first = group.first->value();
+  choice.last = group.last->value();
+  return choice;
+}
+
+// The export dialog's file types, from the "description|pattern|…||" list: the descriptions,
+// which carry their patterns, and each entry's extension.
+struct ExportTypes {
+  QStringList filters;
+  QStringList suffixes;
+};
+ExportTypes exportTypes() {
+  ExportTypes t;
+  const QStringList parts =
+      QString::fromUtf8(exporting::kExportFilter).split(u'|', Qt::SkipEmptyParts);
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    t.filters << parts[i];
+    t.suffixes << parts[i + 1].section(u'.', -1);
+  }
+  return t;
+}
+
+// The export dialog: a save dialog whose default extension follows the file type chosen, with
+// the "保存範囲" group below it.
+std::optional<ExportChoice> askExport(QWidget* parent, const QString& start,
+                                      const ExportChoice& previous, int pageCount) {
+  const ExportTypes types = exportTypes();
+  QFileDialog dialog(parent, QString(), start);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters(types.filters);
+  const int entry = std::clamp(previous.filterEntry, 1, static_cast<int>(types.filters.size()));
+  dialog.selectNameFilter(types.filters[entry - 1]);
+  dialog.setDefaultSuffix(types.suffixes[entry - 1]);
+  dialog.setLabelText(QFileDialog::Reject, QStringLiteral("キャンセル"));
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+    const qsizetype i = types.filters.indexOf(filter);
+    if (i >= 0) dialog.setDefaultSuffix(types.suffixes[i]);
+  });
+  RangeGroup group(dialog, previous.range, previous.first, previous.last, pageCount);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  ExportChoice choice;
+  choice.path = dialog.selectedFiles().front().toStdString();
+  choice.filterEntry = static_cast<int>(types.filters.indexOf(dialog.selectedNameFilter())) + 1;
+  if (choice.filterEntry < 1) choice.filterEntry = 1;
+  choice.range = group.choice();
+  choice.first = group.first->value();
+  choice.last = group.last->value();
   return choice;
 }
 
@@ -138,6 +208,11 @@ void CMainFrame::buildCommands() {
     return askSaveAs(this, QString::fromStdString(doc_->pathName()), previous,
                      doc_->paper() ? static_cast<int>(doc_->paper()->pages.size()) : 0);
   };
+  dialogs_.exportFile = [this](const ExportChoice& previous) {
+    const QString start = QFileInfo(QString::fromStdString(doc_->pathName())).path();
+    return askExport(this, start, previous,
+                     doc_->paper() ? static_cast<int>(doc_->paper()->pages.size()) : 0);
+  };
   dialogs_.settingsFile = [this](const QString& caption, const QString& filter,
                                  bool save) -> std::optional<std::string> {
     QString path = save ? QFileDialog::getSaveFileName(this, caption, QString(), filter)
@@ -168,7 +243,8 @@ void CMainFrame::buildCommands() {
   add(
       IdReload, "再読み込み(&R)...", {}, [this] { onReload(); }, pages);
   add(IdImageFolder, "画像の保存場所変更(&I)...", {}, [this] { onImageFolder(); });
-  later(IdExport, "外部ファイルに保存(&W)...");
+  add(
+      IdExport, "外部ファイルに保存(&W)...", {}, [this] { onExport(); }, pages);
   add(IdSettingsExport, "設定のエクスポート(&S)...", {}, [this] { onSettingsExport(); });
   add(IdSettingsImport, "設定のインポート(&R)...", {}, [this] { onSettingsImport(); });
   add(IdAppExit, "アプリケーションの終了(&X)", {}, [this] { close(); });
@@ -366,6 +442,48 @@ void CMainFrame::onSaveAs() {
     if (result == document::SaveAsResult::Saved) updateTitle();
     return;
   }
+}
+
+static_assert(static_cast<int>(document::SaveChoice::CurrentPage) ==
+                  static_cast<int>(exporting::RangeChoice::CurrentPage) &&
+              static_cast<int>(document::SaveChoice::Range) ==
+                  static_cast<int>(exporting::RangeChoice::PageRange));
+
+void CMainFrame::onExport() {
+  const int count = static_cast<int>(doc_->paper()->pages.size());
+  ExportChoice previous = lastExport_;
+  previous.filterEntry = exporting::initialFilterEntry(context_.frame.exportKind);
+  previous.range = lastSaveAs_.range;  // one range choice for saving and exporting
+  // A refused range, or a long export the user declines, shows the dialog again as it was left.
+  std::optional<ExportChoice> choice;
+  for (;;) {
+    choice = dialogs_.exportFile(previous);
+    if (!choice) return;
+    previous = *choice;
+    const auto range = static_cast<exporting::RangeChoice>(choice->range);
+    if (exporting::rangeRefused(range, choice->first, choice->last, count)) {
+      context_.prompter.message(exporting::kRangeRefusal, appcore::kAppTitle);
+      continue;
+    }
+    if (const auto question = exporting::longExportQuestion(range, choice->first, choice->last,
+                                                            count);
+        question && context_.prompter.ask(*question, appcore::kAppTitle, appcore::Buttons::YesNo,
+                                          appcore::Answer::No, appcore::Icon::Question) !=
+                        appcore::Answer::Yes)
+      continue;
+    break;
+  }
+  lastExport_ = *choice;
+  lastSaveAs_.range = choice->range;
+  const auto range = static_cast<exporting::RangeChoice>(choice->range);
+  const auto [dialogFirst, dialogLast] = exporting::dialogRange(range, choice->first, choice->last);
+  const auto [first, last] =
+      exporting::exportRange(dialogFirst, dialogLast, count, doc_->currentPage());
+  exporting::ExportRequest request{choice->path,
+                                   exporting::exportKindFor(choice->path, choice->filterEntry),
+                                   first, last};
+  document::exportDocument(*doc_, request, context_.frame, context_.prompter, context_.progress);
+  context_.frame.exportKind = request.kind;
 }
 
 void CMainFrame::onReload() { doc_->reload(); }

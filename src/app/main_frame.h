@@ -52,6 +52,13 @@ struct SaveAsChoice {
   document::SaveChoice range = document::SaveChoice::AllPages;
   int first = 0, last = 0;  // 1-based page numbers of a range
 };
+// The export dialog's answer: the file, the file-type entry (1-based) and the range as typed.
+struct ExportChoice {
+  std::string path;
+  int filterEntry = 1;
+  document::SaveChoice range = document::SaveChoice::AllPages;
+  int first = 0, last = 0;  // 1-based page numbers of a range
+};
 struct FrameDialogs {
   std::function<std::optional<OpenChoice>(const QString& folder)> open;
   // `previous` preselects the range choice and numbers; a refused range shows the dialog again.
@@ -63,6 +70,8 @@ struct FrameDialogs {
   std::function<std::optional<std::string>(const QString& caption, const QString& filter,
                                            bool save)>
       settingsFile;
+  // `previous` preselects the file-type entry, range choice and numbers.
+  std::function<std::optional<ExportChoice>(const ExportChoice& previous)> exportFile;
 };
 
 class CMainFrame : public QMainWindow, public document::DocumentViews, public views::ViewHost {
@@ -146,6 +155,7 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   void onOpen();
   void onSave();
   void onSaveAs();
+  void onExport();
   void onReload();
   void onImageFolder();
   void onSettingsExport();
@@ -160,6 +170,7 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   int imageSubMode_ = 0;
   int editMode_ = 3;
   SaveAsChoice lastSaveAs_;
+  ExportChoice lastExport_;
   bool clientReady_ = false;
 
   QSplitter* outer_ = nullptr;

@@ -202,6 +202,68 @@ class FrameTest : public QObject {
     QCOMPARE(offered.back().last, 3);
   }
 
+  void exportAsksAgainAfterARefusedRangeAndRemembersTheKind() {
+    FrameHarness h;
+    h.frame.exportKind = 11;  // the image PDF entry comes first next time
+    auto& f = h.make();
+    QVERIFY(!f.commands().isEnabled(app::IdExport));
+    testing::TempDir docs;
+    QVERIFY(f.openFile(testing::copySample(docs)));
+    QVERIFY(f.commands().isEnabled(app::IdExport));
+    std::vector<app::ExportChoice> offered;
+    std::deque<app::ExportChoice> answers{
+        {docs / "out.txt", 1, document::SaveChoice::Range, 0, 2},
+        {docs / "out.txt", 1, document::SaveChoice::Range, 2, 3}};
+    f.dialogs().exportFile =
+        [&](const app::ExportChoice& previous) -> std::optional<app::ExportChoice> {
+      offered.push_back(previous);
+      if (answers.empty()) return std::nullopt;
+      auto a = answers.front();
+      answers.pop_front();
+      return a;
+    };
+    QVERIFY(f.commands().dispatch(app::IdExport));
+    QCOMPARE(offered.size(), size_t(2));
+    QCOMPARE(offered[0].filterEntry, 4);
+    QCOMPARE(offered[1].first, 0);  // offered again as the user left it
+    QCOMPARE(h.prompter.shown.size(), size_t(1));
+    QCOMPARE(h.prompter.shown[0].text,
+             std::string("保存範囲が指定されていない、あるいは保存範囲のページが正しくありません"));
+    // Pages 2 and 3 of the sample, in UTF-16 with a byte order mark.
+    const std::string text = testing::TempDir::read(docs / "out.txt");
+    QVERIFY(text.size() > 2);
+    QCOMPARE(static_cast<unsigned char>(text[0]), 0xFFu);
+    QCOMPARE(static_cast<unsigned char>(text[1]), 0xFEu);
+    QCOMPARE(h.frame.exportKind, 1);
+    // The next export starts from the text entry and the range choice, which save-as shares.
+    QVERIFY(f.commands().dispatch(app::IdExport));
+    QCOMPARE(offered.back().filterEntry, 1);
+    QCOMPARE(offered.back().range, document::SaveChoice::Range);
+    std::vector<app::SaveAsChoice> saveOffered;
+    f.dialogs().saveAs = [&](const app::SaveAsChoice& previous) -> std::optional<app::SaveAsChoice> {
+      saveOffered.push_back(previous);
+      return std::nullopt;
+    };
+    QVERIFY(f.commands().dispatch(app::IdFileSaveAs));
+    QCOMPARE(saveOffered.back().range, document::SaveChoice::Range);
+  }
+
+  void exportOfTheCurrentPageAsPdfByTheFileType() {
+    FrameHarness h;
+    auto& f = h.make();
+    testing::TempDir docs;
+    QVERIFY(f.openFile(testing::copySample(docs)));
+    f.dialogs().exportFile = [&](const app::ExportChoice&) {
+      return std::optional(
+          app::ExportChoice{docs / "page.pdf", 3, document::SaveChoice::CurrentPage, 0, 0});
+    };
+    QVERIFY(f.commands().dispatch(app::IdExport));
+    const std::string pdf = testing::TempDir::read(docs / "page.pdf");
+    QVERIFY(pdf.starts_with("%PDF-1.4"));
+    QCOMPARE(h.frame.exportKind, 5);
+    QVERIFY(h.prompter.shown.empty());
+  }
+
   void imageFolderChangeOffersTheRecordedFolderAndMovesThePages() {
     FrameHarness h;
     auto& f = h.make();
