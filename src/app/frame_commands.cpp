@@ -1,5 +1,7 @@
 // CMainFrame's command table, the menus and toolbar built from it, and the handlers that need
 // dialogs.
+#include <filesystem>
+
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -247,6 +249,10 @@ void CMainFrame::buildCommands() {
       IdExport, "外部ファイルに保存(&W)...", {}, [this] { onExport(); }, pages);
   add(IdSettingsExport, "設定のエクスポート(&S)...", {}, [this] { onSettingsExport(); });
   add(IdSettingsImport, "設定のインポート(&R)...", {}, [this] { onSettingsImport(); });
+  for (int i = 0; i <= IdRecentLast - IdRecentFirst; ++i)
+    add(
+        IdRecentFirst + i, "", {}, [this, i] { onRecentFile(i); },
+        [this, i] { return static_cast<size_t>(i) < recent_.paths().size(); });
   add(IdAppExit, "アプリケーションの終了(&X)", {}, [this] { close(); });
 
   // Edit
@@ -354,7 +360,10 @@ void CMainFrame::buildMenus() {
   item(file, IdSettingsExport);
   item(file, IdSettingsImport);
   file->addSeparator();
+  for (int id = IdRecentFirst; id <= IdRecentLast; ++id) item(file, id);
+  file->addSeparator();
   item(file, IdAppExit);
+  refreshRecentFiles();
 
   QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
   item(edit, IdUndo);
@@ -484,6 +493,34 @@ void CMainFrame::onExport() {
                                    first, last};
   document::exportDocument(*doc_, request, context_.frame, context_.prompter, context_.progress);
   context_.frame.exportKind = request.kind;
+}
+
+void CMainFrame::onRecentFile(int index) {
+  if (static_cast<size_t>(index) >= recent_.paths().size()) return;
+  const std::string path = recent_.paths()[index];
+  // A file that is gone leaves the list; a declined save question or an unreadable file keeps it.
+  std::error_code ec;
+  if (!openFile(path) && !std::filesystem::is_regular_file(path, ec)) {
+    recent_.remove(index);
+    refreshRecentFiles();
+  }
+}
+
+void CMainFrame::addRecentFile(const std::string& path) {
+  recent_.add(path);
+  refreshRecentFiles();
+}
+
+void CMainFrame::refreshRecentFiles() {
+  const auto& paths = recent_.paths();
+  for (int i = 0; i <= IdRecentLast - IdRecentFirst; ++i) {
+    QAction* action = commands_.action(IdRecentFirst + i);
+    const bool used = static_cast<size_t>(i) < paths.size();
+    action->setVisible(used);
+    if (used)
+      action->setText(QString::fromStdString(appcore::recentFileCaption(i, paths[i])));
+  }
+  commands_.refresh();
 }
 
 void CMainFrame::onReload() { doc_->reload(); }

@@ -39,6 +39,8 @@ CMainFrame::CMainFrame(FrameContext context) : context_(std::move(context)), com
   setObjectName("CorrixClass");
   setWindowTitle(QString::fromUtf8(appcore::kAppTitle));
   setAcceptDrops(true);
+  recent_ = appcore::RecentFileList(context_.app.maxMru);
+  recent_.load(context_.store);
   doc_ = std::make_unique<document::CScrivlaDoc>(setupFor(context_, this));
   state_.textDisplayMode = context_.frame.viewDisplay;
   imageSubMode_ = context_.frame.viewImage;
@@ -322,6 +324,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   context_.frame.viewImage = imageSubMode_;
   context_.app.displayScale = static_cast<int>(doc_->zoom() * 100 + 0.5);
   appcore::writeAllSettings(context_.store, context_.app, context_.frame, windowPlacement());
+  recent_.save(context_.store);
   std::string error;
   context_.store.flush(error);
   if (!doc_->saveModifiedBeforeClosing()) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/arrangement.h"
+#include "appcore/recent_files.h"
 #include "app/commands.h"
 #include "appcore/settings.h"
 #include "appcore/settings_store.h"
@@ -84,6 +85,7 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   CommandTable& commands() { return commands_; }
   document::CScrivlaDoc& doc() { return *doc_; }
   FrameDialogs& dialogs() { return dialogs_; }
+  const appcore::RecentFileList& recentFiles() const { return recent_; }
   views::CPSelectView& pageList() { return *pageList_; }
   views::CDrawView& imageView() { return *imageView_; }
   CImageView& textView() { return *textView_; }
@@ -119,6 +121,7 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   void focusTextView() override;
   double viewScale() const override;
   void setViewScale(double scale) override;
+  void addRecentFile(const std::string& path) override;
 
   // views::ViewHost
   document::CScrivlaDoc* document() override { return doc_.get(); }
@@ -161,6 +164,8 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   void onSettingsExport();
   void onSettingsImport();
   void onHelpPage(int id);
+  // Opens entry `index` of the recent-file list; an entry that no longer opens leaves the list.
+  void onRecentFile(int index);
 
   FrameContext context_;
   FrameDialogs dialogs_;
@@ -171,6 +176,9 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   int editMode_ = 3;
   SaveAsChoice lastSaveAs_;
   ExportChoice lastExport_;
+  appcore::RecentFileList recent_{0};
+  // Shows the recent files as the File menu's numbered entries.
+  void refreshRecentFiles();
   bool clientReady_ = false;
 
   QSplitter* outer_ = nullptr;

@@ -264,6 +264,38 @@ class FrameTest : public QObject {
     QVERIFY(h.prompter.shown.empty());
   }
 
+  void recentFilesListOpenedFilesNewestFirstAndSurviveARestart() {
+    testing::TempDir docs;
+    const std::string first = testing::copySample(docs);
+    const std::string second = docs / "second&copy.xml";
+    std::filesystem::copy_file(first, second);
+    FrameHarness h;
+    h.app.maxMru = 2;
+    {
+      auto& f = h.make();
+      QVERIFY(!f.commands().action(app::IdRecentFirst)->isVisible());
+      QVERIFY(f.openFile(first));
+      QVERIFY(f.openFile(second));
+      QVERIFY(f.openFile(first));
+      QCOMPARE(f.recentFiles().paths(), (std::vector<std::string>{first, second}));
+      QCOMPARE(f.commands().action(app::IdRecentFirst + 1)->text(),
+               QString::fromStdString("&2 " + docs / "second&&copy.xml"));
+      QVERIFY(f.commands().action(app::IdRecentFirst + 1)->isVisible());
+      QVERIFY(!f.commands().isEnabled(app::IdRecentFirst + 2));
+      f.close();
+    }
+    // The next run reads the list back; an entry whose file is gone leaves it when chosen.
+    std::filesystem::remove(second);
+    auto& f = h.make();
+    QCOMPARE(f.recentFiles().paths(), (std::vector<std::string>{first, second}));
+    QVERIFY(f.commands().dispatch(app::IdRecentFirst + 1));
+    QCOMPARE(f.recentFiles().paths(), std::vector<std::string>{first});
+    QVERIFY(!f.commands().action(app::IdRecentFirst + 1)->isVisible());
+    QVERIFY(f.commands().dispatch(app::IdRecentFirst));
+    QCOMPARE(f.doc().pathName(), first);
+    QCOMPARE(f.pageList().rowCount(), 3);
+  }
+
   void imageFolderChangeOffersTheRecordedFolderAndMovesThePages() {
     FrameHarness h;
     auto& f = h.make();
