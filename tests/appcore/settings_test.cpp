@@ -316,17 +316,17 @@ TEST(Application, StartLoadsTheTablesAndExitSavesTheChangedOnes) {
 }  // namespace vellary::appcore
 
 TEST(RecentFiles, ShorterListClearsStaleSlotsAndCaptionsCountPastNine) {
-  appcore::MemorySettingsStore store;
-  appcore::RecentFileList list(3);
+  vellary::appcore::MemorySettingsStore store;
+  vellary::appcore::RecentFileList list(3);
   for (const char* p : {"/a.xml", "/b.xml", "/c.xml", "/d.xml"}) list.add(p);
   EXPECT_EQ(list.paths(), (std::vector<std::string>{"/d.xml", "/c.xml", "/b.xml"}));
   list.save(store);
   list.remove(0);
   list.remove(0);
   list.save(store);
-  appcore::RecentFileList again(3);
+  vellary::appcore::RecentFileList again(3);
   again.load(store);
   EXPECT_EQ(again.paths(), std::vector<std::string>{"/b.xml"});
-  EXPECT_EQ(appcore::recentFileCaption(0, "/x&y.xml"), "&1 /x&&y.xml");
-  EXPECT_EQ(appcore::recentFileCaption(9, "/z.xml"), "1&0 /z.xml");
+  EXPECT_EQ(vellary::appcore::recentFileCaption(0, "/x&y.xml"), "&1 /x&&y.xml");
+  EXPECT_EQ(vellary::appcore::recentFileCaption(9, "/z.xml"), "1&0 /z.xml");
 }
