@@ -111,7 +111,10 @@ void CImageView::fullUpdate() {
   if (params.displayMode != 2)
     size = editing::textFlowCanvasSize(size, {viewport()->width(), viewport()->height()});
   if (page_ != nullptr && size.width > 0 && size.height > 0) {
-    canvas_ = QImage(size.width, size.height, QImage::Format_RGB32);
+    // The same size reuses the pixels: a fresh page-sized image costs more in page faults than
+    // the whole rendering.
+    if (canvas_.width() != size.width || canvas_.height() != size.height)
+      canvas_ = QImage(size.width, size.height, QImage::Format_RGB32);
     PagePainter(settings_).paintPage(canvas_, layout_, linePicture(), caret_.caret.line);
   } else {
     canvas_ = QImage();
