@@ -85,10 +85,9 @@ void CImageView::fullUpdate() {
       }
     }
   }
-  if (page_ == nullptr) {
-    pageIndex_ = -1;
-    caret_.clear();
-  }
+  if (page_ == nullptr) pageIndex_ = -1;
+  // The caret points into the page it was placed on.
+  if (page_ != previous) caret_.clear();
 
   if (page_ != nullptr && settings_.colourMode == 3) {
     std::vector<std::u16string> words;
@@ -172,12 +171,11 @@ void CImageView::resizeEvent(QResizeEvent* event) {
 }
 
 void CImageView::resetCaret() {
-  if (const model::LineData* old = caret_.caret.line) {
-    caret_.clear();
-    if (settings_.colourMode == 1) redrawLine(old, true);
-  }
+  // Called also while the document replaces its pages: the records the caret pointed into may be
+  // gone, so nothing is redrawn from them here; the update that follows renders the page.
   caret_.clear();
   if (context_.imageView != nullptr) context_.imageView->clearHighlight();
+  hideOneLineImage();
   viewport()->update();
 }
 

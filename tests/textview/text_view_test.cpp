@@ -296,10 +296,14 @@ int runTextViewTests(int argc, char** argv) {
   return QTest::qExec(&t, argc, argv);
 }
 
+int runFrameTextViewTests(int argc, char** argv);
+
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   app::installFontSubstitutions();
-  return runTextViewTests(argc, argv);
+  int failed = runTextViewTests(argc, argv);
+  failed |= runFrameTextViewTests(argc, argv);
+  return failed;
 }
 
 #include "text_view_test.moc"
