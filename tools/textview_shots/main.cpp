@@ -89,8 +89,17 @@ int main(int argc, char** argv) {
           return 1;
       }
     }
-    window.commands().dispatch(app::IdColourNormal);
+    // A part at full size: the first text block's top right, where the columns begin.
     window.commands().dispatch(app::IdTextOnly);
+    window.commands().dispatch(app::IdColourNormal);
+    settle();
+    if (const auto& layout = window.textView().layout(); !layout.lines.empty()) {
+      const QImage& image = window.textView().pageImage();
+      const auto& first = layout.lines[layout.lines.size() > 3 ? 3 : 0];
+      const QRect part = QRect(first.box.right - 700, first.box.top - 40, 760, 560)
+                             .intersected(image.rect());
+      save(image.copy(part), QStringLiteral("p%1-part").arg(page + 1));
+    }
     window.commands().dispatch(app::IdBlockEdit);
     settle();
     save(window.grab().toImage(), QStringLiteral("p%1-window-block-editing").arg(page + 1));
