@@ -264,6 +264,26 @@ class TextViewTest : public QObject {
     QCOMPARE(numberPixels, 0);
   }
 
+  void selectionIsShownInverted() {
+    TextViewHarness h;
+    QVERIFY(h.open(horizontalPage(u"あいうえ")));
+    h.view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(h.view.get()));
+    editing::CaretState state;
+    state.entry = 0;
+    auto& block = h.page().blocks.front();
+    auto& line = h.line(0, 0);
+    state.caret = {&block, &line, std::next(line.chars.begin(), 2)};
+    state.selection.anchor = {&block, &line, line.chars.begin()};
+    state.selection.active = state.caret;
+    h.view->setCaretState(state);
+    const QImage shot = h.view->viewport()->grab().toImage();
+    // Selected cells turn dark where the page is white; the third character is not selected.
+    const QRect first = h.cellOf(0, 0, 0), third = h.cellOf(0, 0, 2);
+    QCOMPARE(shot.pixelColor(first.right() - 1, first.bottom() - 1), QColor(Qt::black));
+    QCOMPARE(shot.pixelColor(third.right() - 1, third.bottom() - 1), QColor(Qt::white));
+  }
+
   void ctrlWheelZoomsByOneStep() {
     TextViewHarness h;
     QVERIFY(h.open(horizontalPage(u"あいう"), 0.5));
@@ -277,6 +297,9 @@ class TextViewTest : public QObject {
                       Qt::ControlModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(h.view->viewport(), &small);
     QCOMPARE(h.doc->zoom(), 0.6);
+    // At 10 % the canvas is a tenth of the page.
+    h.doc->zoomCommand(document::CmdZoom10);
+    QCOMPARE(h.view->pageImage().size(), QSize(60, 40));
   }
 
   void textFlowCanvasFillsTheWindow() {
