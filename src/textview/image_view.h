@@ -27,14 +27,6 @@ class CImgWindow;
 
 namespace vellary::textview {
 
-// Colour mode commands: mode = id − IdColourNormal.
-enum ColourCommand : int {
-  IdColourNormal = 32857,
-  IdColourEditLine = 32858,
-  IdColourClass = 32859,
-  IdColourRegistered = 32860,
-};
-
 class CImageView : public QAbstractScrollArea {
   Q_OBJECT
 
@@ -76,7 +68,7 @@ class CImageView : public QAbstractScrollArea {
   QPoint scrollPosition() const;
   // Scrolls without telling the image view (it is the one that moved).
   void scrollTo(int x, int y);
-  // 32857–32860.
+  // The colour mode commands: 0 normal, 1 edit line, 2 character class, 3 registered.
   void setColourMode(int mode);
   int colourMode() const;
   // Places and shows the one-line image window for the caret line (image sub-mode 1).
