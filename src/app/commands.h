@@ -45,6 +45,10 @@ enum CommandId : int {
   IdStacked = 32902,
   IdFullSize = 32903,
   IdBlockNumbers = 32791,
+  IdColourNormal = 32857,  // … IdColourRegistered: text colour mode id − 32857
+  IdColourEditLine = 32858,
+  IdColourClass = 32859,
+  IdColourRegistered = 32860,
   IdZoom10 = 32874,
   IdZoom100 = 32883,
   IdNextPage = 32785,

@@ -23,7 +23,7 @@
 #include "app/main_frame.h"
 #include "document/document_export.h"
 #include "export/export_choice.h"
-#include "app/text_view_placeholder.h"
+#include "textview/image_view.h"
 #include "views/draw_view.h"
 #include "views/pselect_view.h"
 
@@ -312,6 +312,15 @@ void CMainFrame::buildCommands() {
       },
       {}, [this] { return context_.frame.showBlockNumbers != 0; });
 
+  // View: text colour modes, a radio group.
+  const char* colourCaptions[] = {"通常表示(&N)", "編集行強調(&E)", "文字種別(&S)",
+                                  "登録文字強調(&R)"};
+  for (int mode = 0; mode < 4; ++mode)
+    add(
+        IdColourNormal + mode, colourCaptions[mode], {},
+        [this, mode] { textView_->setColourMode(mode); }, {},
+        [this, mode] { return context_.frame.textColourMode == mode; });
+
   // View: scales. Enabled while the text view exists, which is always.
   for (int id = IdZoom10; id <= IdZoom100; ++id) {
     const int tenths = id - IdZoom10 + 1;
@@ -383,6 +392,8 @@ void CMainFrame::buildMenus() {
   QMenu* zoom = view->addMenu(QStringLiteral("表示倍率(&Z)"));
   for (int id = IdZoom10; id <= IdZoom100; ++id) item(zoom, id);
   item(view, IdBlockNumbers);
+  QMenu* colours = view->addMenu(QStringLiteral("文字色分け表示(&D)"));
+  for (int id = IdColourNormal; id <= IdColourRegistered; ++id) item(colours, id);
   view->addSeparator();
   item(view, IdNextPage);
   item(view, IdPreviousPage);
@@ -408,6 +419,9 @@ void CMainFrame::buildToolBar() {
   QToolBar* bar = addToolBar(QStringLiteral("標準"));
   bar->setObjectName("toolBar");
   for (int id : {IdFileOpen, IdFileSave}) bar->addAction(commands_.action(id));
+  bar->addSeparator();
+  for (int id = IdColourNormal; id <= IdColourRegistered; ++id)
+    bar->addAction(commands_.action(id));
   bar->addSeparator();
   for (int id : {IdBlockEdit, IdCharEdit}) bar->addAction(commands_.action(id));
   bar->addSeparator();

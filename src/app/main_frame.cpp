@@ -10,7 +10,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include "app/text_view_placeholder.h"
+#include "textview/image_view.h"
 #include "views/draw_view.h"
 #include "views/pselect_view.h"
 
@@ -97,6 +97,8 @@ void CMainFrame::buildClient() {
     d->setObjectName("placeholder");
   }
   setCentralWidget(outer_);
+  textView_->setContext({this, &context_.frame, &context_.app, context_.registered, imageView_,
+                         pageList_});
   textView_->setScale(doc_->zoom());
 
   const int selWidth = w.selViewWidth > 0 ? w.selViewWidth : pageList_->sizeHint().width();
@@ -290,8 +292,12 @@ void CMainFrame::setViewScale(double scale) { textView_->setScale(scale); }
 void CMainFrame::showPageCounter(const QString& text) { counter_->setText(text); }
 
 void CMainFrame::syncScroll(int which, int x, int y) {
-  if (which == 1) imageView_->scrollTo(x, y);
-  // The text view does not scroll yet; it follows once it draws.
+  if (which == 1) {
+    imageView_->scrollTo(x, y);
+  } else {
+    textView_->scrollTo(x, y);
+    if (editMode_ == 3 && imageSubMode_ == 1) textView_->showOneLineImage();
+  }
 }
 
 void CMainFrame::redrawLineRect() { pageList_->ShowLineRect(std::nullopt, 0); }

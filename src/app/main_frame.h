@@ -13,6 +13,7 @@
 #include "app/arrangement.h"
 #include "appcore/recent_files.h"
 #include "app/commands.h"
+#include "appcore/char_tables.h"
 #include "appcore/settings.h"
 #include "appcore/settings_store.h"
 #include "document/document.h"
@@ -27,9 +28,13 @@ class CDrawView;
 class CPSelectView;
 }  // namespace vellary::views
 
+namespace vellary::textview {
+class CImageView;
+}
+
 namespace vellary::app {
 
-class CImageView;
+using textview::CImageView;
 
 // What the frame is given by the application object; all references outlive the frame.
 struct FrameContext {
@@ -41,6 +46,8 @@ struct FrameContext {
   const document::Clock& clock;
   std::string backupPath;
   views::PreviewCache previews;
+  // The registered-character table the text view's colour mode 3 marks; null: none.
+  const appcore::CharTable* registered = nullptr;
 };
 
 // The file dialogs' answers. The frame asks through these so that tests can answer instead.

@@ -7,7 +7,7 @@
 #include <deque>
 
 #include "app/fonts.h"
-#include "app/text_view_placeholder.h"
+#include "textview/image_view.h"
 #include "support/gui_harness.h"
 #include "views/draw_view.h"
 #include "views/pselect_view.h"

@@ -1,0 +1,316 @@
+// CImageView: full update, painting, line redraw, zoom and scrolling, the one-line image window.
+#include "textview/image_view.h"
+
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "appcore/char_tables.h"
+#include "appcore/settings.h"
+#include "document/document.h"
+#include "editing/layout_marks.h"
+#include "views/draw_view.h"
+#include "views/img_window.h"
+#include "views/pselect_view.h"
+#include "views/view_host.h"
+
+namespace vellary::textview {
+
+namespace {
+
+constexpr int kLineStep = 16;                     // pixels per scroll line
+
+}  // namespace
+
+CImageView::CImageView(QWidget* parent) : QAbstractScrollArea(parent) {
+  setObjectName("textView");
+  setFocusPolicy(Qt::StrongFocus);
+  viewport()->setAutoFillBackground(false);
+  setAttribute(Qt::WA_InputMethodEnabled, true);
+}
+
+CImageView::~CImageView() = default;
+
+void CImageView::setContext(const Context& context) { context_ = context; }
+
+QPoint CImageView::scrollPosition() const {
+  return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+bool CImageView::laidOut() const {
+  return context_.host == nullptr || context_.host->textDisplayMode() == 2;
+}
+int CImageView::editMode() const { return context_.host ? context_.host->editMode() : 3; }
+int CImageView::imageSubMode() const { return context_.host ? context_.host->imageSubMode() : 0; }
+
+const QImage* CImageView::linePicture() const {
+  if (context_.imageView == nullptr) return nullptr;
+  const views::PackedPicture* full = context_.imageView->fullPicture();
+  return full != nullptr ? &full->image() : nullptr;
+}
+
+bool CImageView::isCaretLine(const model::LineData* line) const {
+  return line != nullptr && caret_.caret.line == line;
+}
+
+void CImageView::onUpdate(int hint) {
+  if (hint & 2) return;
+  fullUpdate();
+}
+
+void CImageView::fullUpdate() {
+  document::CScrivlaDoc* doc = context_.host ? context_.host->document() : nullptr;
+  if (doc != nullptr) scale_ = doc->zoom();
+  if (context_.frame != nullptr && context_.app != nullptr)
+    settings_ = RenderSettings::from(*context_.frame, *context_.app);
+
+  // The current page. An index outside the list keeps the previous page, but only while that
+  // page still belongs to the document: after a reload or close it is gone.
+  model::PageData* previous = page_;
+  page_ = nullptr;
+  if (doc != nullptr && doc->paper() != nullptr) {
+    if (model::PageData* p = doc->page(doc->currentPage())) {
+      page_ = p;
+      pageIndex_ = doc->currentPage();
+    } else {
+      int i = 0;
+      for (auto& p : doc->paper()->pages) {
+        if (&p == previous) {
+          page_ = previous;
+          pageIndex_ = i;
+        }
+        ++i;
+      }
+    }
+  }
+  if (page_ == nullptr) pageIndex_ = -1;
+  // The caret points into the page it was placed on.
+  if (page_ != previous) caret_.clear();
+
+  if (page_ != nullptr && settings_.colourMode == 3) {
+    std::vector<std::u16string> words;
+    if (context_.registered != nullptr) words = context_.registered->searchWords();
+    editing::markRegistered(*page_, words);
+  }
+
+  editing::LayoutParams params;
+  params.zoom = scale_;
+  params.displayMode = context_.host ? context_.host->textDisplayMode() : 2;
+  params.imageSubMode = imageSubMode();
+  params.dpi = std::max(1, logicalDpiY());
+  if (page_ != nullptr) {
+    layout_ = editing::layoutPage(*page_, params);
+  } else {
+    layout_ = editing::PageLayout{};
+    layout_.params = params;
+  }
+  editing::Size size = layout_.canvas;
+  if (params.displayMode != 2)
+    size = editing::textFlowCanvasSize(size, {viewport()->width(), viewport()->height()});
+  if (page_ != nullptr && size.width > 0 && size.height > 0) {
+    // The same size reuses the pixels: a fresh page-sized image costs more in page faults than
+    // the whole rendering.
+    if (canvas_.width() != size.width || canvas_.height() != size.height)
+      canvas_ = QImage(size.width, size.height, QImage::Format_RGB32);
+    PagePainter(settings_).paintPage(canvas_, layout_, linePicture(), caret_.caret.line);
+  } else {
+    canvas_ = QImage();
+  }
+  updateScrollBars();
+
+  // The block entries: other entries than before drop the current one. The old list may be gone
+  // (a reload rebuilds them), so only its identity is kept, never its contents.
+  const void* entries = nullptr;
+  if (doc != nullptr && pageIndex_ >= 0 &&
+      static_cast<size_t>(pageIndex_) < doc->blockEntries().pageCount())
+    entries = &doc->blockEntries().page(static_cast<size_t>(pageIndex_));
+  if (entries != entriesUsed_ && caret_.entry >= 0) caret_.clear();
+  entriesUsed_ = entries;
+
+  if (editMode() == 3) {
+    if (params.displayMode == 2) builtLayoutInCharEditing_ = true;
+    if (imageSubMode() == 1 && caret_.entry >= 0 && caret_.caret.valid() &&
+        !caret_.caret.atLineEnd()) {
+      showOneLineImage();
+      if (context_.pageList != nullptr) {
+        const model::LineData& l = *caret_.caret.line;
+        context_.pageList->ShowLineRect(views::PageRect{l.x, l.y, l.x + l.width, l.y + l.height},
+                                        2);
+      }
+    } else {
+      hideOneLineImage();
+    }
+  } else {
+    hideOneLineImage();
+  }
+  viewport()->update();
+}
+
+void CImageView::updateScrollBars() {
+  const QSize vp = viewport()->size();
+  const int w = canvas_.isNull() ? 0 : canvas_.width();
+  const int h = canvas_.isNull() ? 0 : canvas_.height();
+  horizontalScrollBar()->setRange(0, std::max(0, w - vp.width()));
+  verticalScrollBar()->setRange(0, std::max(0, h - vp.height()));
+  horizontalScrollBar()->setPageStep(vp.width());
+  verticalScrollBar()->setPageStep(vp.height());
+  horizontalScrollBar()->setSingleStep(kLineStep);
+  verticalScrollBar()->setSingleStep(kLineStep);
+}
+
+void CImageView::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  // The text-flow canvas fills the window; a larger window needs a larger canvas.
+  if (!laidOut() && page_ != nullptr &&
+      (canvas_.width() < viewport()->width() || canvas_.height() < viewport()->height()))
+    fullUpdate();
+  else
+    updateScrollBars();
+}
+
+void CImageView::resetCaret() {
+  // Called also while the document replaces its pages: the records the caret pointed into may be
+  // gone, so nothing is redrawn from them here; the update that follows renders the page.
+  caret_.clear();
+  if (context_.imageView != nullptr) context_.imageView->clearHighlight();
+  hideOneLineImage();
+  viewport()->update();
+}
+
+void CImageView::setCaretState(const editing::CaretState& state) {
+  const model::LineData* oldLine = caret_.caret.line;
+  caret_ = state;
+  const model::LineData* newLine = caret_.caret.line;
+  if (oldLine != newLine && settings_.colourMode == 1) {
+    if (oldLine != nullptr) redrawLine(oldLine, true);
+    if (newLine != nullptr) redrawLine(newLine, true);
+  }
+  if (context_.imageView != nullptr) {
+    if (caret_.caret.valid() && !caret_.caret.atLineEnd() && caret_.caret.ch->x >= 0) {
+      const model::CharData& c = *caret_.caret.ch;
+      context_.imageView->SetHighlight({c.x, c.y, c.x + c.width, c.y + c.height});
+    } else {
+      context_.imageView->clearHighlight();
+    }
+  }
+  if (editMode() == 3 && imageSubMode() == 1 && laidOut()) showOneLineImage();
+  viewport()->update();
+}
+
+void CImageView::redrawLine(const model::LineData* line, bool caretChange) {
+  if (page_ == nullptr || line == nullptr || canvas_.isNull()) return;
+  // A side line is drawn with its base line.
+  if (!editing::isNormalLine(*line) && line->baseLine != nullptr) line = line->baseLine;
+  // The numbers are cheap to compute again; only the one line is rendered.
+  layout_ = editing::layoutPage(*page_, layout_.params);
+  const editing::LinePlace* place = layout_.find(line);
+  if (place == nullptr) return;
+  const QRect box =
+      PagePainter(settings_).redrawLine(canvas_, layout_, *place, linePicture(), isCaretLine(line));
+  const QRect dirty = box.translated(-scrollPosition())
+                          .adjusted(caretChange ? -50 : -5, -5, caretChange ? 50 : 5, 5);
+  viewport()->update(dirty);
+}
+
+void CImageView::setColourMode(int mode) {
+  if (context_.frame == nullptr || mode < 0 || mode > 3) return;
+  context_.frame->textColourMode = mode;
+  fullUpdate();
+}
+
+int CImageView::colourMode() const {
+  return context_.frame ? context_.frame->textColourMode : settings_.colourMode;
+}
+
+void CImageView::scrollTo(int x, int y) {
+  syncing_ = true;
+  horizontalScrollBar()->setValue(x);
+  verticalScrollBar()->setValue(y);
+  syncing_ = false;
+}
+
+void CImageView::scrollContentsBy(int, int) {
+  viewport()->update();
+  if (syncing_ || context_.host == nullptr) return;
+  if (laidOut()) {
+    const QPoint pos = scrollPosition();
+    context_.host->syncScroll(1, pos.x(), pos.y());
+  }
+  if (editMode() == 3 && imageSubMode() == 1 && laidOut()) showOneLineImage();
+}
+
+void CImageView::wheelEvent(QWheelEvent* event) {
+  event->accept();
+  const int delta = event->angleDelta().y();
+  if (event->modifiers() & Qt::ControlModifier) {
+    document::CScrivlaDoc* doc = context_.host ? context_.host->document() : nullptr;
+    if (doc == nullptr) return;
+    const int k = static_cast<int>(scale_ * 10 + 0.1);
+    if (delta >= 120 && k < 10)
+      doc->zoomCommand(document::CmdZoom10 + k);
+    else if (delta <= -120 && k > 1)
+      doc->zoomCommand(document::CmdZoom10 - 2 + k);
+    return;
+  }
+  if (verticalScrollBar()->maximum() <= 0) return;
+  const int steps = delta / 120;
+  verticalScrollBar()->setValue(verticalScrollBar()->value() - steps * 5 * kLineStep);
+}
+
+void CImageView::hideOneLineImage() {
+  if (lineWindow_ != nullptr) lineWindow_->hide();
+}
+
+void CImageView::showOneLineImage() {
+  const model::LineData* line = caret_.caret.line;
+  const model::BlockData* block = caret_.caret.block;
+  const views::PackedPicture* picture =
+      context_.imageView ? context_.imageView->fullPicture() : nullptr;
+  if (line == nullptr || block == nullptr || picture == nullptr || !laidOut()) {
+    hideOneLineImage();
+    return;
+  }
+  if (lineWindow_ == nullptr) {
+    lineWindow_ = new views::CImgWindow(this);
+    lineWindow_->setObjectName("oneLineImage");
+  }
+  // The group of lines that holds the caret line: its block's, or its cell's.
+  const model::List<model::LineData>* group = &block->lines;
+  for (const auto& cell : block->cells)
+    for (const auto& l : cell.lines)
+      if (&l == line) group = &cell.lines;
+  const editing::CanvasRect r = editing::oneLineImageRect(*group, *line);
+  editing::OneLineWindowParams p;
+  p.rect = r;
+  p.zoom = scale_;
+  p.offset = context_.frame ? editing::oneLineImageOffset(context_.frame->lineImageOffset) : 10;
+  p.vertical = block->direction == model::Vertical;
+  p.table = block->type == model::BlockTable;
+  if (context_.frame != nullptr)
+    p.position = p.vertical ? context_.frame->verticalLineImagePos
+                            : context_.frame->horizontalLineImagePos;
+  const QPoint scroll = scrollPosition();
+  p.scrollX = scroll.x();
+  p.scrollY = scroll.y();
+  p.client = {viewport()->width(), viewport()->height()};
+  const auto placed = editing::oneLineWindowRect(p);
+  if (!placed) {
+    hideOneLineImage();
+    return;
+  }
+  lineWindow_->MakeLineImage(*picture, {r.left, r.top, r.right, r.bottom}, scale_);
+  if (caret_.caret.valid() && !caret_.caret.atLineEnd()) {
+    const model::CharData& c = *caret_.caret.ch;
+    lineWindow_->FrameCharacter(
+        {c.x - line->x, c.y - line->y, c.x + c.width - 1 - line->x, c.y + c.height - 1 - line->y},
+        true);
+  }
+  const QPoint topLeft = viewport()->mapToGlobal(QPoint(placed->left, placed->top));
+  lineWindow_->setGeometry(QRect(topLeft, QSize(placed->width(), placed->height())));
+  lineWindow_->show();
+  lineWindow_->RepaintLineImage();
+}
+
+}  // namespace vellary::textview

@@ -1,0 +1,192 @@
+// CImageView's painting: the copy of the page image and what is drawn over it — table borders,
+// block frames and numbers, the current entry's tracker, the selection and the caret.
+#include <QPainter>
+#include <QPaintEvent>
+
+#include "document/document.h"
+#include "model/block_entries.h"
+#include "textview/glyphs.h"
+#include "textview/image_view.h"
+#include "views/view_host.h"
+
+namespace vellary::textview {
+
+namespace {
+
+const QColor kWindowBackground(0xC0, 0xC0, 0x7F);  // 0x7FC0C0
+
+QColor sectionNumberColour(int sec) {
+  switch (sec) {
+    case model::SecText: return fromColorRef(0x00BE00);
+    case model::SecTitle: return fromColorRef(0x940000);
+    case model::SecAuthor: return fromColorRef(0x940094);
+    case model::SecTerminater: return fromColorRef(0x949494);
+    case model::SecExTitle: return fromColorRef(0x94BCBC);
+    case model::SecExAuther: return fromColorRef(0xBC9494);
+    case model::SecNoOutput: return fromColorRef(0x3F3F3F);
+    default: return fromColorRef(0x0000BE);
+  }
+}
+
+QRect entryRect(const model::BlockEntry& e, double zoom) {
+  const model::DisplayBox b = model::displayBoxFor(e.x, e.y, e.width, e.height, zoom);
+  return QRect(QPoint(b.left, b.top), QPoint(b.right - 1, b.bottom - 1));
+}
+
+}  // namespace
+
+void CImageView::paintEvent(QPaintEvent* event) {
+  QPainter p(viewport());
+  const QPoint scroll = scrollPosition();
+  const QRect canvasOnScreen =
+      canvas_.isNull() ? QRect() : QRect(-scroll, canvas_.size());
+  // Outside the canvas: the window background.
+  const QRegion outside = QRegion(event->rect()) - QRegion(canvasOnScreen);
+  for (const QRect& r : outside) p.fillRect(r, kWindowBackground);
+  if (canvas_.isNull()) return;
+  const QRect dirty = event->rect().intersected(canvasOnScreen);
+  p.drawImage(dirty.topLeft(), canvas_, dirty.translated(scroll));
+  p.translate(-scroll);
+  if (laidOut()) paintTableBorders(p);
+  paintOverlays(p);
+  paintSelection(p);
+}
+
+void CImageView::paintTableBorders(QPainter& p) {
+  if (page_ == nullptr) return;
+  const double z = scale_;
+  auto tr = [z](int v) { return static_cast<int>(v * z); };
+  p.setBrush(Qt::NoBrush);
+  for (const auto& block : page_->blocks) {
+    if (block.type != model::BlockTable) continue;
+    for (const auto& cell : block.cells) {
+      const int l = tr(cell.x), t = tr(cell.y), r = tr(cell.x + cell.width),
+                b = tr(cell.y + cell.height);
+      const QLine sides[4] = {{l, t, l, b}, {l, t, r, t}, {r, t, r, b}, {l, b, r, b}};
+      for (int i = 0; i < 4; ++i) {
+        const int style = cell.border[i];
+        if (style != model::BorderSolid && style != model::BorderDotted) continue;
+        p.setPen(QPen(Qt::black, 1, style == model::BorderSolid ? Qt::SolidLine : Qt::DashLine));
+        p.drawLine(sides[i]);
+      }
+    }
+  }
+}
+
+void CImageView::paintOverlays(QPainter& p) {
+  document::CScrivlaDoc* doc = context_.host ? context_.host->document() : nullptr;
+  const int mode = editMode();
+  if (doc == nullptr || page_ == nullptr || (mode != 1 && mode != 3)) return;
+  if (pageIndex_ < 0 || static_cast<size_t>(pageIndex_) >= doc->blockEntries().pageCount()) return;
+  const auto& entries = doc->blockEntries().page(static_cast<size_t>(pageIndex_)).entries;
+  const bool beside = laidOut() && imageSubMode() == 2;
+  const double z = scale_;
+  p.setBrush(Qt::NoBrush);
+
+  if (!(mode == 3 && beside)) {
+    for (const auto& e : entries) {
+      const QRect r = entryRect(e, z);
+      if (e.sec == model::SecTitle) {
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.setPen(QPen(fromColorRef(0x0000D5), 2));
+        p.drawRect(r);
+        continue;
+      }
+      const bool pageNumber = e.sec == model::SecUpperPageNum || e.sec == model::SecLowerPageNum;
+      QColor colour = pageNumber ? QColor(255, 0, 0) : fromColorRef(0x00FF00);
+      if (beside && !pageNumber) colour = fromColorRef(0x7FFF7F);
+      p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+      p.setPen(QPen(colour, 1));
+      p.drawRect(r);
+    }
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  }
+
+  if (mode == 1) {
+    const bool numbers = context_.frame != nullptr && context_.frame->showBlockNumbers != 0;
+    QFont font = storedFont(QStringLiteral("ＭＳ ゴシック"),
+                            z < 0.2 ? 10 : z < 0.5 ? 15 : static_cast<int>(z * 40), true);
+    p.setFont(font);
+    int number = 1;
+    for (const auto& e : entries) {
+      const QRect r = entryRect(e, z);
+      if (numbers) {
+        p.setPen(sectionNumberColour(e.sec));
+        textOut(p, font, r.topLeft(), 0, QString::number(number));
+      }
+      if (e.selected) {
+        for (const QPoint c : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()})
+          p.fillRect(QRect(c - QPoint(1, 1), QSize(2, 2)), Qt::black);
+      }
+      ++number;
+    }
+  }
+
+  // The current entry last, with its tracker: a dashed frame and handles outside the box.
+  if (caret_.entry >= 0 && static_cast<size_t>(caret_.entry) < entries.size()) {
+    const QRect r = entryRect(entries[static_cast<size_t>(caret_.entry)], z);
+    p.setPen(QPen(Qt::black, 1, Qt::DashLine));
+    p.drawRect(r);
+    constexpr int h = 6;
+    const int xs[3] = {r.left() - h, r.center().x() - h / 2, r.right() + 1};
+    const int ys[3] = {r.top() - h, r.center().y() - h / 2, r.bottom() + 1};
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j)
+        if (i != 1 || j != 1) p.fillRect(QRect(xs[i], ys[j], h, h), Qt::black);
+  }
+
+  // The caret character framed in its line image beside the text.
+  if (mode == 3 && beside && caret_.caret.valid() && !caret_.caret.atLineEnd()) {
+    if (const auto* lp = layout_.find(caret_.caret.line)) {
+      if (const auto box = editing::charBoxInLineImage(*lp, *caret_.caret.ch)) {
+        p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+        p.setPen(QPen(fromColorRef(0x007F7F), 2));
+        p.drawRect(toQRect(*box));
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+      }
+    }
+  }
+}
+
+void CImageView::paintSelection(QPainter& p) {
+  if (editMode() != 3) return;
+  const editing::Selection& sel = caret_.selection;
+  if (!sel.empty() && sel.anchor.block == sel.active.block) {
+    // Characters between the two ends, in block order, are shown inverted.
+    const model::BlockData* block = sel.anchor.block;
+    std::vector<const model::LineData*> lines;
+    if (block->type == model::BlockTable) {
+      for (const auto& cell : block->cells)
+        for (const auto& l : cell.lines) lines.push_back(&l);
+    } else {
+      for (const auto& l : block->lines) lines.push_back(&l);
+    }
+    auto order = [&](const editing::CaretPos& pos) {
+      const auto at = std::find(lines.begin(), lines.end(), pos.line) - lines.begin();
+      return std::pair<long, int>(at, pos.index());
+    };
+    auto from = order(sel.anchor), to = order(sel.active);
+    if (to < from) std::swap(from, to);
+    p.setCompositionMode(QPainter::CompositionMode_Difference);
+    for (long li = from.first; li <= to.first && li < static_cast<long>(lines.size()); ++li) {
+      const editing::LinePlace* lp = layout_.find(lines[static_cast<size_t>(li)]);
+      if (lp == nullptr) continue;
+      const int first = li == from.first ? from.second : 0;
+      const int end = li == to.first ? to.second : static_cast<int>(lp->line->chars.size());
+      for (const auto& g : lp->glyphs)
+        if (g.index + g.count > first && g.index < end) p.fillRect(toQRect(g.box), Qt::white);
+    }
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  }
+  // The caret: a bar at the leading edge of its cell.
+  if (caret_.caret.valid() && hasFocus()) {
+    if (const auto* lp = layout_.find(caret_.caret.line)) {
+      const QRect box = toQRect(editing::charBox(*lp, caret_.caret.index()));
+      const QRect bar = lp->vertical ? QRect(box.left(), box.top(), box.width(), 2)
+                                     : QRect(box.left(), box.top(), 2, box.height());
+      p.fillRect(bar, Qt::black);
+    }
+  }
+}
+
+}  // namespace vellary::textview
