@@ -294,6 +294,9 @@ void forEachSelectedRun(PageData& page, const Selection& selection, F f) {
   if (i < 0 || last < 0) return;
   for (; i <= last; ++i) {
     LineData* l = lines[static_cast<size_t>(i)].line;
+    // A selection runs over base text: the side lines standing between its ends are not part
+    // of it (their base characters take them along when they are deleted).
+    if (l->attr != model::AttrNone && l != start.line && l != end.line) continue;
     const int n = static_cast<int>(l->chars.size());
     f(l, l == start.line ? start.index() : 0, l == end.line ? end.index() : n);
   }

@@ -205,8 +205,9 @@ Redraw Editor::typeReturn() {
   auto [w, h] = typedSize(line, c.ch);
   insertCharacter(g, line, c.ch, typedCharacter(model::makeCharText(13), w, h));
   if (atEnd && !afterReturn) {
-    // The return only ends the line; the caret goes on to the next one.
-    moveNextCharacter(false);
+    // The return only ends the line; the caret goes on to the next one on this page (the page
+    // that was edited must stay current to be marked).
+    editing::moveNextCharacter(*page(), c, false);
     return finishTyped(true);
   }
   int b = i + 1;
@@ -364,6 +365,7 @@ Redraw Editor::deleteSelection() {
       }
       if (ref.line == s.line) in = true;
       if (!in) continue;
+      if (ref.line->attr != model::AttrNone && ref.line != s.line && ref.line != e.line) continue;
       const int n = static_cast<int>(ref.line->chars.size());
       runs.push_back({ref.line, LineGroup{ref.block, ref.cell}, ref.line == s.line ? s.index() : 0,
                       ref.line == e.line ? e.index() : n});

@@ -161,5 +161,29 @@ TEST_F(Deleting, ASelectionThatEmptiesItsLinesRemovesThem) {
   EXPECT_EQ(block(0).charCount, 13);
 }
 
+TEST_F(Deleting, ASelectionRunsOverBaseTextOnly) {
+  PaperData paper;
+  BlockData& b = addBlock(addPage(paper), Horizontal, 100, 100, 500, 200);
+  addLine(b, u"一二三", 100, 100, 30, 32);
+  addSideLine(b, u"ねこ", 132, 130, 14, {0, 16});
+  LineData& base = addLine(b, u"吾輩は猫", 100, 150, 30, 32);
+  std::next(b.lines.begin())->baseLine = &base;
+  std::next(b.lines.begin())->rcs = std::next(b.lines.begin())->rce = 2;
+  open(paper);
+  ASSERT_EQ(line(0, 1).attr, AttrRuby);
+  caretTo(0, 0, 1);
+  selectTo(0, 2, 2);
+  // The ruby between the two lines is neither copied nor highlighted.
+  EXPECT_EQ(ed->copyText(), u"二三吾輩");
+  EXPECT_EQ(selectionSpans(page(), ed->state().selection).size(), 2u);
+  ed->deleteForward();
+  // Its base character went, and the ruby with it.
+  ASSERT_EQ(lineCount(0), 2);
+  EXPECT_EQ(text(0, 0), u"一");
+  EXPECT_EQ(text(0, 1), u"は猫");
+  EXPECT_EQ(caret().line, &line(0, 1));
+  EXPECT_EQ(caret().index(), 0);
+}
+
 }  // namespace
 }  // namespace vellary::editing::testing
