@@ -421,11 +421,15 @@ Redraw Editor::deleteSelection() {
         continue;
       LineData* next = sg.nextNormal(&l);
       if (next == nullptr || !continuesOnSameRow(l, *next, sg.block->direction)) continue;
-      if (c.line == next) c = c.atLineEnd() ? CaretPos{sg.block, sg.cell, &l, l.chars.end()}
-                                            : CaretPos{sg.block, sg.cell, &l, c.ch};
+      // Character iterators survive the splice; only the end positions must be re-aimed.
+      const bool nextEmpty = next->chars.empty();
+      const CharIt first = next->chars.begin();
+      if (c.line == next)
+        c = CaretPos{sg.block, sg.cell, &l, c.atLineEnd() ? l.chars.end() : c.ch};
+      else if (c.line == &l && c.atLineEnd() && !nextEmpty)
+        c.ch = first;
       forget(next);
       joinLines(sg, l, *next);
-      if (c.line == &l && c.ch == l.chars.end()) c = endOf(sg, &l);
       break;
     }
   }

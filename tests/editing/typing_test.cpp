@@ -193,7 +193,7 @@ TEST_F(Typing, EnterIsRefusedInTablesAndInsideARubyBase) {
   auto table = tablePage();
   open(*table);
   ASSERT_NE(caret().cell, nullptr);
-  caretTo(0, 0, 2);
+  caret() = caretAt({&block(0), caret().cell, caret().line}, 2);
   Redraw r = ed->typeChar(13);
   EXPECT_TRUE(r.refused);
   EXPECT_EQ(textOf(block(0).cells.front().lines.front()), u"表の文字");
