@@ -38,9 +38,10 @@ std::optional<Hit> hitTest(const PageBoxes& page, int32_t x, int32_t y, HitRule 
                            const model::BlockData* onlyBlock) {
   for (size_t bi = 0; bi < page.blocks.size(); ++bi) {
     const BlockBoxes& b = page.blocks[bi];
-    if (b.block == nullptr || !holdsText(*b.block)) continue;
-    if (onlyBlock != nullptr && b.block != onlyBlock) continue;
-    if (!b.box.contains(x, y) || b.lines.empty()) continue;
+    if (b.block == nullptr || (onlyBlock != nullptr && b.block != onlyBlock)) continue;
+    if (!b.box.contains(x, y)) continue;
+    // The first block under the point decides: an image block there takes the click.
+    if (!holdsText(*b.block) || b.lines.empty()) return std::nullopt;
     const LineBoxes* chosen = nullptr;
     for (const LineBoxes& l : b.lines)
       if (l.band.contains(x, y)) {

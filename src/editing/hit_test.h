@@ -63,7 +63,8 @@ struct Hit {
   int blockIndex = -1;  // position of the block in PageBoxes (and so of its block entry)
 };
 
-// The block under the point (first in list order, image blocks never), the line whose band holds
+// The block under the point (the first in list order; nothing when that is an image block or has
+// no normal line), the line whose band holds
 // it (a table's cell first; else the block's or cell's first line) and the caret index.
 // `onlyBlock` restricts the search to one block (a drag never leaves its block).
 std::optional<Hit> hitTest(const PageBoxes& page, int32_t x, int32_t y, HitRule rule,

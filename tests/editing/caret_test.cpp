@@ -303,5 +303,34 @@ TEST(HitTest, CellsOfATateChuYokoGroupCountOnce) {
   EXPECT_EQ(caretIndexAlong(none, 10, false, HitRule::Place), -1);
 }
 
+TEST(HitTest, ImageBlocksTakeClicksAndTableCellsFindTheirLines) {
+  BlockData image, table;
+  image.type = BlockImage;
+  table.type = BlockTable;
+  CellData& c1 = table.cells.emplace_back();
+  CellData& c2 = table.cells.emplace_back();
+  LineData& l1 = c1.lines.emplace_back();
+  LineData& l2 = c2.lines.emplace_back();
+  l1.chars.emplace_back();
+  l2.chars.emplace_back();
+  PageBoxes boxes;
+  boxes.blocks.push_back({&image, {0, 0, 100, 100}, {}});
+  BlockBoxes tb{&table, {50, 50, 400, 100}, {}};
+  tb.lines.push_back({&l1, &c1, {50, 60, 200, 30}, {50, 50, 200, 100}, {{0, 1, {50, 60, 30, 30}}}});
+  tb.lines.push_back({&l2, &c2, {250, 60, 200, 30}, {250, 50, 200, 100}, {{0, 1, {250, 60, 30, 30}}}});
+  boxes.blocks.push_back(tb);
+  EXPECT_FALSE(hitTest(boxes, 60, 60, HitRule::Place));  // the image block lies first
+  auto band = hitTest(boxes, 300, 70, HitRule::Place);
+  ASSERT_TRUE(band);
+  EXPECT_EQ(band->line, &l2);
+  EXPECT_EQ(band->cell, &c2);
+  EXPECT_EQ(band->blockIndex, 1);
+  auto cell = hitTest(boxes, 300, 140, HitRule::Place);  // below the bands, inside cell 2
+  ASSERT_TRUE(cell);
+  EXPECT_EQ(cell->line, &l2);
+  // A drag is held to its block.
+  EXPECT_FALSE(hitTest(boxes, 300, 140, HitRule::Extend, &image));
+}
+
 }  // namespace
 }  // namespace vellary::editing::testing
