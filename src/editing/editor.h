@@ -57,7 +57,10 @@ class Editor {
   // The document's current page; null without a document.
   model::PageData* page();
 
-  // --- What the document asks of the text view (DocumentViews forwards these) -------------
+  // --- What the document asks of the text view ------------------------------------------
+  // The view's DocumentViews must forward resetTextView, placeCaretOnPage, caretState,
+  // restoreCaret, selectionPositions and setSelectionPositions here: undo snapshots record the
+  // caret through them, and undo and page changes restore and reset it through them.
   void reset();
   // The caret before the first character of the first normal line of the page's first text or
   // table block; no caret when the page has none.
