@@ -161,6 +161,57 @@ TEST_F(Deleting, ASelectionThatEmptiesItsLinesRemovesThem) {
   EXPECT_EQ(block(0).charCount, 13);
 }
 
+TEST_F(Deleting, ARubyOnALinesLastCharacterGoesWithIt) {
+  PaperData paper;
+  BlockData& b = addBlock(addPage(paper), Horizontal, 100, 200, 500, 200);
+  addSideLine(b, u"る", 292, 180, 14, {0});
+  LineData& base = addLine(b, u"吾輩は猫である", 100, 200, 30, 32);
+  b.lines.front().baseLine = &base;
+  b.lines.front().rcs = b.lines.front().rce = 7;
+  open(paper);
+  ASSERT_EQ(line(0, 0).attr, AttrRuby);
+  ASSERT_EQ(line(0, 0).rcs, 7);
+  caretTo(0, 1, 6);
+  ed->deleteForward();
+  // No side line may stay behind on a character that is gone.
+  ASSERT_EQ(lineCount(0), 1);
+  EXPECT_EQ(text(0, 0), u"吾輩は猫であ");
+}
+
+TEST_F(Deleting, RubiesInTableCellsFollowTheirBase) {
+  PaperData paper;
+  BlockData& t = addBlock(addPage(paper), Horizontal, 100, 100, 400, 100, SecText, BlockTable);
+  CellData& cell = t.cells.emplace_back();
+  cell.x = 100;
+  cell.y = 100;
+  cell.width = 400;
+  cell.height = 100;
+  cell.lineCount = 2;
+  BlockData tmp;
+  addSideLine(tmp, u"ねこ", 196, 130, 14, {0, 16});
+  LineData& base = addLine(tmp, u"吾輩は猫である", 100, 150, 30, 32);
+  tmp.lines.front().baseLine = &base;
+  tmp.lines.front().rcs = tmp.lines.front().rce = 4;
+  cell.lines.splice(cell.lines.end(), tmp.lines);
+  computeCellAverages(cell, Horizontal);
+  open(paper);
+  List<LineData>& lines = block(0).cells.front().lines;
+  ASSERT_EQ(lines.front().attr, AttrRuby);
+  ASSERT_EQ(lines.front().rcs, 4);
+  caret() = caretAt({&block(0), &block(0).cells.front(), &lines.back()}, 0);
+  ed->state().selection.collapseTo(caret());
+  ed->typeChar(u'「');
+  EXPECT_EQ(lines.front().rcs, 5);
+  ed->deleteForward();  // removes 吾
+  ed->deleteForward();  // 輩
+  EXPECT_EQ(lines.front().rcs, 3);
+  caret() = caretAt({&block(0), &block(0).cells.front(), &lines.back()}, 2);
+  ed->deleteForward();  // 猫, the ruby's only base character
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(textOf(lines.front()), u"「はである");
+  EXPECT_EQ(block(0).cells.front().charCount, 5);
+}
+
 TEST_F(Deleting, ASelectionRunsOverBaseTextOnly) {
   PaperData paper;
   BlockData& b = addBlock(addPage(paper), Horizontal, 100, 100, 500, 200);
