@@ -412,6 +412,41 @@ Redraw Editor::mouseUp(const PageBoxes& boxes, int32_t x, int32_t y, bool shift)
   return r;
 }
 
+Redraw Editor::rightButtonDown(const PageBoxes& boxes, int32_t x, int32_t y) {
+  Redraw r;
+  state_.lastMouseX = x;
+  state_.lastMouseY = y;
+  PageData* p = page();
+  if (p == nullptr) return r;
+  auto hit = hitTest(boxes, x, y, HitRule::Place);
+  if (!hit) return r;
+  state_.entry = blockIndex(*p, hit->block);
+  if (!state_.selection.empty()) {
+    const std::vector<LineSpan> spans = selectionSpans(*p, state_.selection);
+    const LineBoxes* lb = spans.empty() ? nullptr : findLineBoxes(boxes, spans.back().line);
+    Box span = lb != nullptr ? spanBox(*lb, spans.back().first, spans.back().last) : Box{};
+    const bool vertical = state_.selection.anchor.block->direction == model::Vertical;
+    if (vertical) {
+      span.x -= span.width / 2;
+      span.width *= 2;
+    } else {
+      span.y -= span.height / 2;
+      span.height *= 2;
+    }
+    if (span.contains(x, y)) return r;  // the menu acts on the selection
+    state_.selection.clear();
+    r.highlight = true;
+  }
+  if (hit->line != state_.caret.line) {
+    r.addLine(state_.caret.line);
+    r.addLine(hit->line);
+  }
+  state_.caret = positionOf(*hit);
+  state_.selection.collapseTo(state_.caret);
+  r.caret = true;
+  return r;
+}
+
 // --- Undo ---------------------------------------------------------------------------------------
 
 Redraw Editor::undo() {

@@ -90,6 +90,10 @@ class Editor {
   Redraw mouseDown(const PageBoxes& boxes, int32_t x, int32_t y, bool shift);
   Redraw mouseMove(const PageBoxes& boxes, int32_t x, int32_t y);
   Redraw mouseUp(const PageBoxes& boxes, int32_t x, int32_t y, bool shift);
+  // Before the context menu: the block entry under the pointer becomes current; a selection
+  // whose last highlighted span (grown by half its thickness) misses the point is dropped, and
+  // then the caret goes to the point, so that the menu acts on the line under the pointer.
+  Redraw rightButtonDown(const PageBoxes& boxes, int32_t x, int32_t y);
 
   // --- Typing --------------------------------------------------------------------------------
   // One typed UTF-16 unit, `repeat` times over a selection (a key's repeat count).

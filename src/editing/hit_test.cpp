@@ -1,6 +1,8 @@
 // Hit-testing and the caret bar over the layout's boxes.
 #include "hit_test.h"
 
+#include <algorithm>
+
 namespace vellary::editing {
 
 namespace {
@@ -62,6 +64,35 @@ std::optional<Hit> hitTest(const PageBoxes& page, int32_t x, int32_t y, HitRule 
     return hit;
   }
   return std::nullopt;
+}
+
+const LineBoxes* findLineBoxes(const PageBoxes& page, const model::LineData* line) {
+  for (const BlockBoxes& b : page.blocks)
+    for (const LineBoxes& l : b.lines)
+      if (l.line == line) return &l;
+  return nullptr;
+}
+
+Box spanBox(const LineBoxes& line, int first, int last) {
+  bool any = false;
+  int32_t left = 0, top = 0, right = 0, bottom = 0;
+  for (const CharCell& c : line.cells) {
+    if (c.first + c.count <= first || c.first > last) continue;
+    const int32_t r = c.box.x + c.box.width, btm = c.box.y + c.box.height;
+    if (!any) {
+      left = c.box.x;
+      top = c.box.y;
+      right = r;
+      bottom = btm;
+      any = true;
+      continue;
+    }
+    left = std::min(left, c.box.x);
+    top = std::min(top, c.box.y);
+    right = std::max(right, r);
+    bottom = std::max(bottom, btm);
+  }
+  return any ? Box{left, top, right - left, bottom - top} : Box{};
 }
 
 Box caretBar(const LineBoxes& line, int index, bool vertical) {

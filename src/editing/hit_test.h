@@ -72,6 +72,11 @@ std::optional<Hit> hitTest(const PageBoxes& page, int32_t x, int32_t y, HitRule 
 // The caret index along one line for the coordinate `along` (x in horizontal, y in vertical).
 int caretIndexAlong(const LineBoxes& line, int32_t along, bool vertical, HitRule rule);
 
+// The boxes of a line, when the layout gave them.
+const LineBoxes* findLineBoxes(const PageBoxes& page, const model::LineData* line);
+// The box covering the cells of characters first … last of a line (a highlight's span).
+Box spanBox(const LineBoxes& line, int first, int last);
+
 // The caret's bar in page pixels: 2 wide across a horizontal line's band at the start of the
 // index's cell (the end of the last cell at the end position), 2 high along a vertical line.
 Box caretBar(const LineBoxes& line, int index, bool vertical);

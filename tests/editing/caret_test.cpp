@@ -85,6 +85,24 @@ TEST_F(Caret, DraggingSelectsWithinTheBlockOnly) {
   EXPECT_FALSE(r.highlight);              // the drag drew it already
 }
 
+TEST_F(Caret, ARightClickKeepsASelectionItHits) {
+  auto paper = bookPages();
+  open(*paper);
+  PageBoxes boxes = boxesOf(page(), 50);
+  caretTo(0, 1, 1);
+  selectTo(0, 1, 4);  // こで生, cells from x 132 to 230
+  // Half a line's height above the highlight still counts as on it.
+  ed->rightButtonDown(boxes, 200, 140);
+  EXPECT_EQ(ed->copyText(), u"こで生");
+  Redraw r = ed->rightButtonDown(boxes, 400, 160);  // beside it on the same line
+  EXPECT_TRUE(r.highlight);
+  EXPECT_TRUE(ed->state().selection.empty());
+  EXPECT_EQ(caret().line, &line(0, 1));
+  ed->rightButtonDown(boxes, 101, 455);  // another block: it and its line become current
+  EXPECT_EQ(ed->state().entry, 1);
+  EXPECT_EQ(caret().line, &line(1, 1));
+}
+
 TEST_F(Caret, ShiftStopsAtTheBlockEndWhileArrowsCrossBlocksAndPages) {
   auto paper = bookPages();
   open(*paper);
