@@ -1,0 +1,119 @@
+// Hit-testing and the caret bar over the layout's boxes.
+#include "hit_test.h"
+
+#include <algorithm>
+
+namespace vellary::editing {
+
+namespace {
+
+int32_t startAlong(const Box& b, bool vertical) { return vertical ? b.y : b.x; }
+int32_t extentAlong(const Box& b, bool vertical) { return vertical ? b.height : b.width; }
+
+}  // namespace
+
+int caretIndexAlong(const LineBoxes& line, int32_t along, bool vertical, HitRule rule) {
+  if (line.line == nullptr || line.line->chars.empty()) return -1;
+  const int n = static_cast<int>(line.line->chars.size());
+  for (const CharCell& c : line.cells) {
+    const int32_t s = startAlong(c.box, vertical);
+    const int32_t e = extentAlong(c.box, vertical);
+    switch (rule) {
+      case HitRule::Place:
+        if (s + e / 2 > along) return c.first;
+        break;
+      case HitRule::Extend:
+        if (s + e - e / 3 > along) return c.first;
+        break;
+      case HitRule::TextFlow:
+        if (s + e / 2 >= along) return c.first;
+        break;
+    }
+  }
+  if (rule != HitRule::Place) return n;
+  // A click beyond the text lands on the last character (a final carriage return included), so
+  // that a click never leaves the caret behind a paragraph break.
+  return line.cells.empty() ? n - 1 : line.cells.back().first;
+}
+
+std::optional<Hit> hitTest(const PageBoxes& page, int32_t x, int32_t y, HitRule rule,
+                           const model::BlockData* onlyBlock) {
+  for (size_t bi = 0; bi < page.blocks.size(); ++bi) {
+    const BlockBoxes& b = page.blocks[bi];
+    if (b.block == nullptr || (onlyBlock != nullptr && b.block != onlyBlock)) continue;
+    if (!b.box.contains(x, y)) continue;
+    // The first block under the point decides: an image block there takes the click.
+    if (!holdsText(*b.block) || b.lines.empty()) return std::nullopt;
+    const LineBoxes* chosen = nullptr;
+    for (const LineBoxes& l : b.lines)
+      if (l.band.contains(x, y)) {
+        chosen = &l;
+        break;
+      }
+    if (chosen == nullptr && b.block->type == model::BlockTable) {
+      for (const LineBoxes& l : b.lines)
+        if (l.cellBox.contains(x, y)) {
+          chosen = &l;
+          break;
+        }
+    }
+    if (chosen == nullptr) chosen = &b.lines.front();
+    const bool vertical = b.block->direction == model::Vertical;
+    Hit hit{b.block, chosen->cell, chosen->line, 0, static_cast<int>(bi)};
+    hit.index = caretIndexAlong(*chosen, vertical ? y : x, vertical, rule);
+    return hit;
+  }
+  return std::nullopt;
+}
+
+const LineBoxes* findLineBoxes(const PageBoxes& page, const model::LineData* line) {
+  for (const BlockBoxes& b : page.blocks)
+    for (const LineBoxes& l : b.lines)
+      if (l.line == line) return &l;
+  return nullptr;
+}
+
+Box spanBox(const LineBoxes& line, int first, int last) {
+  bool any = false;
+  int32_t left = 0, top = 0, right = 0, bottom = 0;
+  for (const CharCell& c : line.cells) {
+    if (c.first + c.count <= first || c.first > last) continue;
+    const int32_t r = c.box.x + c.box.width, btm = c.box.y + c.box.height;
+    if (!any) {
+      left = c.box.x;
+      top = c.box.y;
+      right = r;
+      bottom = btm;
+      any = true;
+      continue;
+    }
+    left = std::min(left, c.box.x);
+    top = std::min(top, c.box.y);
+    right = std::max(right, r);
+    bottom = std::max(bottom, btm);
+  }
+  return any ? Box{left, top, right - left, bottom - top} : Box{};
+}
+
+Box caretBar(const LineBoxes& line, int index, bool vertical) {
+  const Box& band = line.band;
+  int32_t along = startAlong(band, vertical);
+  if (!line.cells.empty()) {
+    along = startAlong(line.cells.back().box, vertical) +
+            extentAlong(line.cells.back().box, vertical);
+    for (const CharCell& c : line.cells)
+      if (index < c.first + c.count) {
+        along = startAlong(c.box, vertical);
+        break;
+      }
+  }
+  if (vertical) {
+    // Across a column the bar covers seven tenths of the line, at the column's right side.
+    const int32_t w = line.line != nullptr ? line.line->width * 7 / 10 : band.width;
+    return Box{band.x + band.width - w, along - 2, w, 2};
+  }
+  const int32_t h = line.line != nullptr ? line.line->height : band.height;
+  return Box{along - 2, band.y, 2, h};
+}
+
+}  // namespace vellary::editing
