@@ -30,11 +30,16 @@ bool verticalAtCaret(document::CScrivlaDoc& doc, const CaretState& caret) {
 // what it calls ↑ is a ← on the page.
 char16_t quarterTurnedArrow(char16_t u) {
   switch (u) {
-    case u'↑': return u'←';
-    case u'↓': return u'→';
-    case u'←': return u'↓';
-    case u'→': return u'↑';
-    default: return 0;
+    case u'↑':
+      return u'←';
+    case u'↓':
+      return u'→';
+    case u'←':
+      return u'↓';
+    case u'→':
+      return u'↑';
+    default:
+      return 0;
   }
 }
 
@@ -89,8 +94,8 @@ ContextMenu buildCharacterMenu(const CaretState& caret, const appcore::CharTable
     const int count = std::min<int>(ch->numCand(), CmdLastCandidate - CmdFirstCandidate + 1);
     for (int i = 0; i < count; ++i) {
       const CharText& cand = ch->candText(i);
-      std::u16string explanation = explanations ? explanations->explanationOf(textOf(cand))
-                                                : std::u16string();
+      std::u16string explanation =
+          explanations ? explanations->explanationOf(textOf(cand)) : std::u16string();
       MenuItem m = item(CmdFirstCandidate + i, candidateItemText(cand, explanation));
       m.checked = cand[0] == ch->text[0];
       m.enabled = enabled;

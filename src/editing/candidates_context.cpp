@@ -11,21 +11,6 @@ void CorrectionRedraw::addNonCaretLine(const model::LineData* line) {
     nonCaretLines.push_back(line);
 }
 
-void CorrectionRedraw::merge(const CorrectionRedraw& later) {
-  eraseSelection |= later.eraseSelection;
-  clearImageHighlight |= later.clearImageHighlight;
-  for (const model::LineData* l : later.nonCaretLines) addNonCaretLine(l);
-  if (later.caretLine != nullptr) caretLine = later.caretLine;
-  rebuildPage |= later.rebuildPage;
-  caretLineChanged |= later.caretLineChanged;
-  reestablishCaret |= later.reestablishCaret;
-  drawSelection = later.drawSelection;
-  highlightImageChar |= later.highlightImageChar;
-  showLineInPageList |= later.showLineInPageList;
-  pageChanged |= later.pageChanged;
-  if (later.updateAllViews >= 0) updateAllViews = later.updateAllViews;
-}
-
 bool registerReplacementPair(const CorrectionContext& ctx, const std::u16string& recognised,
                              const std::u16string& replacement) {
   if (ctx.registered == nullptr || ctx.lastPair == nullptr) return false;

@@ -38,18 +38,16 @@ struct CorrectionRedraw {
   bool clearImageHighlight = false;  // the caret character's frame in the image view
   std::vector<const model::LineData*> nonCaretLines;  // redraw these without the caret
   const model::LineData* caretLine = nullptr;         // redraw this one as the caret line
-  bool rebuildPage = false;        // lay the whole page out and draw it again
-  bool caretLineChanged = false;   // image sub-mode 1 shows the one-line image window
+  bool rebuildPage = false;                           // lay the whole page out and draw it again
+  bool caretLineChanged = false;  // image sub-mode 1 shows the one-line image window
   bool reestablishCaret = false;
-  bool drawSelection = false;      // highlight caret.selection and scroll it into view
-  bool highlightImageChar = false; // frame the caret character in the image view
+  bool drawSelection = false;       // highlight caret.selection and scroll it into view
+  bool highlightImageChar = false;  // frame the caret character in the image view
   bool showLineInPageList = false;
   bool pageChanged = false;  // another page was opened (the document has updated the views)
   int updateAllViews = -1;   // a hint for every view, −1 none
 
   void addNonCaretLine(const model::LineData* line);
-  // Folds a later step's requests into this one.
-  void merge(const CorrectionRedraw& later);
 };
 
 // Adds (recognised, replacement) to the table unless it is the pair added last; remembers it.

@@ -48,7 +48,11 @@ class Searcher {
  public:
   Searcher(const CorrectionContext& ctx, FindReplaceState& state, const FindBuffers& buffers,
            bool down, bool replaceAll, CorrectionRedraw& redraw)
-      : ctx_(ctx), state_(state), buffers_(buffers), down_(down), replaceAll_(replaceAll),
+      : ctx_(ctx),
+        state_(state),
+        buffers_(buffers),
+        down_(down),
+        replaceAll_(replaceAll),
         redraw_(redraw) {}
 
   // Selects the next hit; asks to go on at the end of the page. false when the search ended
@@ -150,8 +154,9 @@ bool Searcher::goOn() {
     tell(ctx_, replaceAll_ ? texts::kReplaceDone : (down_ ? texts::kLastPage : texts::kFirstPage));
     return false;
   }
-  const char* question = replaceAll_ ? (down_ ? texts::kReplaceNextPage : texts::kReplacePreviousPage)
-                                     : (down_ ? texts::kNextPage : texts::kPreviousPage);
+  const char* question = replaceAll_
+                             ? (down_ ? texts::kReplaceNextPage : texts::kReplacePreviousPage)
+                             : (down_ ? texts::kNextPage : texts::kPreviousPage);
   return askYes(ctx_, question) && turnPage();
 }
 
@@ -168,14 +173,22 @@ bool Searcher::turnPage() {
 }
 
 bool Searcher::selectionMatches() const {
-  const std::optional<std::u16string> text = selectionLineText(ctx_.caret.selection);
+  const Selection& sel = ctx_.caret.selection;
+  model::PageData* page = currentPage(ctx_);
+  // A selection left from before an undo or a page change names lines that are not shown.
+  if (page == nullptr || PageWalk(*page).lineIndexOf(sel.anchor.line) < 0) return false;
+  const std::optional<std::u16string> text = selectionLineText(sel);
   return text && folded(*text) == folded(buffers_.find);
 }
 
 void Searcher::replaceSelection() {
   ctx_.doc.snapshot(document::UndoReplace);
   const TextReplacement done = replaceSelectionText(ctx_.caret, buffers_.replace);
-  if (!done.replaced) return;
+  if (!done.replaced) {
+    // Replace all goes on by searching, which it does only once the selection no longer matches.
+    ctx_.caret.selection.anchor = ctx_.caret.selection.active = ctx_.caret.caret;
+    return;
+  }
   redraw_.eraseSelection = true;
   redraw_.drawSelection = false;
   redraw_.caretLine = ctx_.caret.caret.line;

@@ -74,8 +74,10 @@ std::u16string upperCasedSameLength(std::u16string_view text);
 // Questions and messages, exactly as the user sees them.
 namespace find_texts {
 inline constexpr const char* kSameTexts = "検索文字と置換文字が同じです。";
-inline constexpr const char* kFromStart = "文字列が見つかりません。このページの最初から検索しますか？";
-inline constexpr const char* kFromEnd = "文字列が見つかりません。このページの最後から検索しますか？";
+inline constexpr const char* kFromStart =
+    "文字列が見つかりません。このページの最初から検索しますか？";
+inline constexpr const char* kFromEnd =
+    "文字列が見つかりません。このページの最後から検索しますか？";
 inline constexpr const char* kNextPage = "文字列が見つかりません。次のページを検索しますか？";
 inline constexpr const char* kPreviousPage = "文字列が見つかりません。前のページを検索しますか？";
 inline constexpr const char* kLastPage = "文字列が見つかりません。最終ページです。";

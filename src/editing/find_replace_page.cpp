@@ -188,8 +188,7 @@ std::vector<CharText> splitCharacters(std::u16string_view text) {
 TextReplacement replaceSelectionText(CaretState& caret, std::u16string_view text) {
   TextReplacement out;
   Selection& sel = caret.selection;
-  if (sel.empty() || sel.anchor.line != sel.active.line || sel.anchor.block == nullptr)
-    return out;
+  if (sel.empty() || sel.anchor.line != sel.active.line || sel.anchor.block == nullptr) return out;
   BlockData& block = *sel.anchor.block;
   LineData& line = *sel.anchor.line;
   CellData* cell = nullptr;
@@ -234,7 +233,8 @@ TextReplacement replaceSelectionText(CaretState& caret, std::u16string_view text
   if (cell != nullptr) cell->charCount += unitDelta;
   out.replaced = true;
 
-  CaretPos at{&block, &line, std::next(line.chars.begin(), std::min(a, static_cast<int>(line.chars.size())))};
+  CaretPos at{&block, &line,
+              std::next(line.chars.begin(), std::min(a, static_cast<int>(line.chars.size())))};
   if (line.chars.empty() && group->size() > 1) {
     // An emptied line goes, and with it any side line still tied to it; a block or cell keeps
     // at least one line.

@@ -215,7 +215,7 @@ TEST_F(Candidates, ReplacementDialogAcceptsOneCharacterOnly) {
   EXPECT_EQ(charAt(0, 2).changed, 1);
   EXPECT_EQ(line(0, 0).charCount, 4);
   EXPECT_EQ(frame.registerReplacement, 0);  // the box's state became the setting
-  EXPECT_FALSE(doc->undoEnabled());        // no undo step for the dialog
+  EXPECT_FALSE(doc->undoEnabled());         // no undo step for the dialog
   EXPECT_TRUE(registered.pairs.empty());
   EXPECT_TRUE(isSingleCharacter(u"a"));
   EXPECT_FALSE(isSingleCharacter(std::u16string(1, char16_t{0xD842})));

@@ -107,7 +107,9 @@ class CorrectionTest : public ::testing::Test {
     placeCaretAtPageStart(*doc->page(doc->currentPage()), caret);
   }
 
-  CorrectionContext ctx() { return CorrectionContext{*doc, caret, frame, prompter, &registered, &last, 3}; }
+  CorrectionContext ctx() {
+    return CorrectionContext{*doc, caret, frame, prompter, &registered, &last, 3};
+  }
 
   model::PageData& page() { return *doc->page(doc->currentPage()); }
   model::BlockData& block(int i) { return *std::next(page().blocks.begin(), i); }

@@ -12,7 +12,8 @@ namespace texts = find_texts;
 
 class FindReplace : public CorrectionTest {
  protected:
-  void openDialog(FindDialogKind kind, std::u16string_view find, std::u16string_view replace = u"") {
+  void openDialog(FindDialogKind kind, std::u16string_view find,
+                  std::u16string_view replace = u"") {
     ASSERT_TRUE(openFindDialog(ctx(), state, buffers, kind));
     buffers.setFind(find);
     buffers.setReplace(replace);
