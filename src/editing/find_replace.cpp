@@ -136,8 +136,8 @@ bool Searcher::search() {
   }
 }
 
-// No hit on this page: the questions of the design's table, by direction and by whether a page
-// lies beyond. true when the search goes on (the position is set for it).
+// No hit on this page: what to ask depends on the direction, on whether a page lies beyond and
+// on whether replace all asks. true when the search goes on (the position is set for it).
 bool Searcher::goOn() {
   const int pages = static_cast<int>(ctx_.doc.paper()->pages.size());
   const int current = ctx_.doc.currentPage();
