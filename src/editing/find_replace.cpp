@@ -176,7 +176,7 @@ bool Searcher::selectionMatches() const {
   const Selection& sel = ctx_.caret.selection;
   model::PageData* page = currentPage(ctx_);
   // A selection left from before an undo or a page change names lines that are not shown.
-  if (page == nullptr || PageWalk(*page).lineIndexOf(sel.anchor.line) < 0) return false;
+  if (page == nullptr || !lineOnPage(*page, sel.anchor.line)) return false;
   const std::optional<std::u16string> text = selectionLineText(sel);
   return text && folded(*text) == folded(buffers_.find);
 }
@@ -205,15 +205,9 @@ void Searcher::replaceSelection() {
 // Line pointers handed to the view must be lines of the page it shows now.
 void keepCurrentPageLines(const CorrectionContext& ctx, CorrectionRedraw& redraw) {
   model::PageData* page = currentPage(ctx);
-  if (page == nullptr) {
-    redraw.nonCaretLines.clear();
-    redraw.caretLine = nullptr;
-    return;
-  }
-  PageWalk walk(*page);
-  std::erase_if(redraw.nonCaretLines,
-                [&walk](const model::LineData* l) { return walk.lineIndexOf(l) < 0; });
-  if (walk.lineIndexOf(redraw.caretLine) < 0) redraw.caretLine = nullptr;
+  auto gone = [page](const model::LineData* l) { return page == nullptr || !lineOnPage(*page, l); };
+  std::erase_if(redraw.nonCaretLines, gone);
+  if (gone(redraw.caretLine)) redraw.caretLine = nullptr;
 }
 
 }  // namespace

@@ -161,6 +161,23 @@ CaretPos PageWalk::after(int charIndex) const {
   return CaretPos{l.block, l.line, std::next(c.ch)};
 }
 
+bool lineOnPage(const model::PageData& page, const LineData* line) {
+  if (line == nullptr) return false;
+  auto in = [line](const List<LineData>& lines) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [line](const LineData& l) { return &l == line; });
+  };
+  for (const BlockData& block : page.blocks) {
+    if (block.type == model::BlockTable) {
+      for (const CellData& cell : block.cells)
+        if (in(cell.lines)) return true;
+    } else if (block.type != model::BlockImage && in(block.lines)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 std::optional<std::u16string> selectionLineText(const Selection& selection) {
   if (selection.empty() || selection.anchor.line != selection.active.line) return std::nullopt;
   int a = selection.anchor.index(), b = selection.active.index();

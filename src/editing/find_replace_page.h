@@ -55,6 +55,10 @@ class PageWalk {
   std::u16string text_;
 };
 
+// Whether the line is one of the page's text or table lines (a pointer kept across an undo or a
+// page change may name a line that is not).
+bool lineOnPage(const model::PageData& page, const model::LineData* line);
+
 // The text of a selection that lies within one line, in document order; nothing for a selection
 // that is empty or spans lines.
 std::optional<std::u16string> selectionLineText(const Selection& selection);

@@ -56,10 +56,7 @@ CorrectionRedraw gotoReject(const CorrectionContext& ctx, bool next, bool select
   redraw.eraseSelection = selectionHighlighted;
   caret.selection.anchor = caret.selection.active = caret.caret;
   redraw.clearImageHighlight = true;
-  {
-    PageWalk walk(*page);
-    if (walk.lineIndexOf(caret.lineAtKeyDown) >= 0) redraw.addNonCaretLine(caret.lineAtKeyDown);
-  }
+  if (lineOnPage(*page, caret.lineAtKeyDown)) redraw.addNonCaretLine(caret.lineAtKeyDown);
 
   // The search range [from, to) over the page's characters.
   int from = 0, to = -1;
