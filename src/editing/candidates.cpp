@@ -72,12 +72,17 @@ std::u16string candidateItemText(const CharText& candidate, const std::u16string
   return text + explanation;
 }
 
+bool pointInCurrentEntry(document::CScrivlaDoc& doc, const CaretState& caret, int32_t x,
+                         int32_t y) {
+  const model::BlockEntry* e = currentEntry(doc, caret);
+  return e != nullptr && x >= e->x && x - e->x < e->width && y >= e->y && y - e->y < e->height;
+}
+
 bool characterMenuApplies(document::CScrivlaDoc& doc, const CaretState& caret, int32_t x,
                           int32_t y) {
   const model::BlockEntry* e = currentEntry(doc, caret);
   if (e == nullptr || (e->type != model::BlockText && e->type != model::BlockTable)) return false;
-  if (!caret.caret.valid()) return false;
-  return x >= e->x && x - e->x < e->width && y >= e->y && y - e->y < e->height;
+  return caret.caret.valid() && pointInCurrentEntry(doc, caret, x, y);
 }
 
 ContextMenu buildCharacterMenu(const CaretState& caret, const appcore::CharTable* explanations) {

@@ -52,6 +52,10 @@ struct ContextMenu {
 std::u16string candidateItemText(const model::CharText& candidate,
                                  const std::u16string& explanation);
 
+// Whether page point (x, y) lies in the current block entry's rectangle. In block editing a right
+// click outside it gets the page menu.
+bool pointInCurrentEntry(document::CScrivlaDoc& doc, const CaretState& caret, int32_t x, int32_t y);
+
 // A right click at page point (x, y) in character editing gets the character menu when the
 // current block entry is a text or table block, a line and a caret exist and the point lies in
 // that entry's rectangle. Otherwise the page menu is shown.
