@@ -1,0 +1,24 @@
+// Redraw requests of the correcting commands, and registering a correction's pair.
+#include "candidates_context.h"
+
+#include <algorithm>
+
+namespace vellary::editing {
+
+void CorrectionRedraw::addNonCaretLine(const model::LineData* line) {
+  if (line == nullptr) return;
+  if (std::find(nonCaretLines.begin(), nonCaretLines.end(), line) == nonCaretLines.end())
+    nonCaretLines.push_back(line);
+}
+
+bool registerReplacementPair(const CorrectionContext& ctx, const std::u16string& recognised,
+                             const std::u16string& replacement) {
+  if (ctx.registered == nullptr || ctx.lastPair == nullptr) return false;
+  if (ctx.lastPair->recognised == recognised && ctx.lastPair->replacement == replacement)
+    return false;
+  ctx.lastPair->recognised = recognised;
+  ctx.lastPair->replacement = replacement;
+  return ctx.registered->addRegistered(recognised, replacement) > 0;
+}
+
+}  // namespace vellary::editing
