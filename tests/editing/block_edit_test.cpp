@@ -176,6 +176,27 @@ TEST_F(BlockEdit, RubberBandStopsAtATableAndSkipsOtherRoles) {
   EXPECT_EQ(blockAt(page(), 3).lines.size(), 1u);
 }
 
+TEST_F(BlockEdit, MergeRunsTheLineHeadPassWhenLeadingSpaceIsOn) {
+  PageData& p = newPage();
+  addLine(addBlock(p, Horizontal, 100, 100, 400, 40), u"あい", 100, 100, 30, 30);
+  addLine(addBlock(p, Horizontal, 100, 160, 400, 40), u"うえ", 160, 160, 30, 30);
+  open();
+  recompose::JoiningOptions o = noExtras();
+  o.leadingSpace = true;
+  o.fullWidthSpace = true;
+  ASSERT_EQ(mergeBlocksInRect(page(), entries(), 0.5, PageRect{50, 50, 600, 300}, o), 0);
+  ASSERT_EQ(page().blocks.size(), 1u);
+  EXPECT_EQ(textOf(lineAt(blockAt(page(), 0), 1)), u"\u3000\u3000うえ");
+  EXPECT_EQ(blockAt(page(), 0).charCount, 6);
+  // Without the option the indentation stays as it is.
+  newPage();
+  addLine(addBlock(paper->pages.front(), Horizontal, 100, 100, 400, 40), u"あい", 100, 100, 30, 30);
+  addLine(addBlock(paper->pages.front(), Horizontal, 100, 160, 400, 40), u"うえ", 160, 160, 30, 30);
+  open();
+  mergeBlocksInRect(page(), entries(), 0.5, PageRect{50, 50, 600, 300}, noExtras());
+  EXPECT_EQ(textOf(lineAt(blockAt(page(), 0), 1)), u"うえ");
+}
+
 TEST_F(BlockEdit, RubberBandPartlyOverAnEntryChoosesIt) {
   threeBlocks();
   Redraw r = finishRubberBand(*doc, caret, PageRect{450, 190, 600, 260}, noExtras());
