@@ -275,38 +275,36 @@ bool trackerHit(const BlockEntry& e, int32_t x, int32_t y, int32_t handleMargin)
          y < int64_t{e.y} + e.height + m;
 }
 
+namespace {
+
+// The click's effect on the entries, for both buttons.
+ClickResult chooseEntryAt(document::CScrivlaDoc& doc, CaretState& caret, int32_t x, int32_t y,
+                          int32_t handleMargin, Redraw& r) {
+  PageData* page = currentPage(doc);
+  PageBlockEntries* entries = currentEntries(doc);
+  if (page == nullptr || entries == nullptr) return ClickResult::Nothing;
+  if (validEntry(*entries, caret.entry) &&
+      trackerHit(entries->entries[static_cast<size_t>(caret.entry)], x, y, handleMargin))
+    return ClickResult::OnCurrentEntry;
+  const int hit = entryAt(*entries, caret, x, y, handleMargin);
+  if (hit < 0) return ClickResult::StartRubberBand;
+  makeCurrent(*page, *entries, caret, hit, x, y, r);
+  return ClickResult::EntrySelected;
+}
+
+}  // namespace
+
 BlockClick blockLeftClick(document::CScrivlaDoc& doc, CaretState& caret, int32_t x, int32_t y,
                           int32_t handleMargin) {
   BlockClick click;
-  PageData* page = currentPage(doc);
-  PageBlockEntries* entries = currentEntries(doc);
-  if (page == nullptr || entries == nullptr) return click;
-  if (validEntry(*entries, caret.entry) &&
-      trackerHit(entries->entries[static_cast<size_t>(caret.entry)], x, y, handleMargin)) {
-    click.result = ClickResult::OnCurrentEntry;
-    return click;
-  }
-  const int hit = entryAt(*entries, caret, x, y, handleMargin);
-  if (hit < 0) {
-    click.result = ClickResult::StartRubberBand;
-    return click;
-  }
-  makeCurrent(*page, *entries, caret, hit, x, y, click.redraw);
-  click.result = ClickResult::EntrySelected;
+  click.result = chooseEntryAt(doc, caret, x, y, handleMargin, click.redraw);
   return click;
 }
 
 Redraw blockRightClick(document::CScrivlaDoc& doc, CaretState& caret, int32_t x, int32_t y,
                        int32_t handleMargin) {
   Redraw r;
-  PageData* page = currentPage(doc);
-  PageBlockEntries* entries = currentEntries(doc);
-  if (page == nullptr || entries == nullptr) return r;
-  if (validEntry(*entries, caret.entry) &&
-      trackerHit(entries->entries[static_cast<size_t>(caret.entry)], x, y, handleMargin))
-    return r;
-  const int hit = entryAt(*entries, caret, x, y, handleMargin);
-  if (hit >= 0) makeCurrent(*page, *entries, caret, hit, x, y, r);
+  chooseEntryAt(doc, caret, x, y, handleMargin, r);  // a right click starts no rubber band
   return r;
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <limits>
 
 namespace vellary::editing {
 
@@ -68,6 +69,29 @@ List<LineData>* lineListOf(BlockData& block, const LineData* line) {
   for (CellData& c : block.cells)
     if (holds(c.lines)) return &c.lines;
   return nullptr;
+}
+
+int32_t clampToInt32(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
+}
+
+void recountLine(LineData& line) {
+  int64_t n = 0;
+  for (const CharData& c : line.chars) n += charTextLength(c.text);
+  line.charCount = clampToInt32(n);
+}
+
+void recountBlock(BlockData& block) {
+  int64_t n = 0;
+  for (const LineData& l : block.lines) n += l.charCount;
+  for (CellData& c : block.cells) {
+    int64_t m = 0;
+    for (const LineData& l : c.lines) m += l.charCount;
+    c.charCount = clampToInt32(m);
+    n += m;
+  }
+  block.charCount = clampToInt32(n);
 }
 
 CharIt charAt(LineData& line, int index) {

@@ -82,6 +82,12 @@ int blockIndex(const model::PageData& page, const model::BlockData* block);
 // The list that holds the line: the block's lines or one of its cells' lines.
 model::List<model::LineData>* lineListOf(model::BlockData& block, const model::LineData* line);
 
+// A measure computed in 64 bits, kept within the 32 bits of the records.
+int32_t clampToInt32(int64_t v);
+// charCount of a line from its characters, and of a block (and its cells) from their lines.
+void recountLine(model::LineData& line);
+void recountBlock(model::BlockData& block);
+
 CharIt charAt(model::LineData& line, int index);
 // Whether the node belongs to the line (an iterator into another list must not be compared).
 bool lineHolds(const model::LineData& line, const model::CharData* ch);

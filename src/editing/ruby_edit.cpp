@@ -13,11 +13,6 @@ using namespace model;
 
 namespace {
 
-int32_t clamp32(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
-}
-
 char16_t unitOf(const CharData& c) { return c.text[0]; }
 
 bool isDecimalDigit(char16_t u) {
@@ -104,22 +99,15 @@ int64_t alongStart(const LineData& base, int8_t direction, const CharData& ancho
   return anchor.x >= 0 ? anchor.x : base.x + int64_t{index} * base.width / n;
 }
 
-void recountLine(LineData& line) {
-  int64_t n = 0;
-  for (const CharData& c : line.chars) n += charTextLength(c.text);
-  line.charCount = clamp32(n);
-}
-
-void recountBlock(BlockData& block) {
-  int64_t n = 0;
-  for (const LineData& l : block.lines) n += l.charCount;
-  for (CellData& c : block.cells) {
-    int64_t m = 0;
-    for (const LineData& l : c.lines) m += l.charCount;
-    c.charCount = clamp32(m);
-    n += m;
-  }
-  block.charCount = clamp32(n);
+// After a side line came or went: the page is laid out again, its base line drawn as the caret
+// line with the highlight, and the document counts as modified.
+Redraw sideLinesChanged(document::CScrivlaDoc& doc, LineData* base) {
+  detail::markModified(doc);
+  Redraw r;
+  r.rebuildPage = true;
+  r.line = base;
+  r.highlight = true;
+  return r;
 }
 
 }  // namespace
@@ -141,7 +129,7 @@ int32_t largestEmphasisNumber(const PageData& page) {
     const int64_t k = c.modRubyEmp < 0 ? -int64_t{c.modRubyEmp} : c.modRubyEmp;
     if (k < kEmphasisKeyFirst) return;
     const int64_t n = k >= kCommaEmphasisKeyFirst ? k - kCommaEmphasisKeyFirst : k - kEmphasisKeyFirst;
-    largest = std::max(largest, clamp32(n));
+    largest = std::max(largest, detail::clampToInt32(n));
   });
   return largest;
 }
@@ -359,15 +347,14 @@ std::optional<RubySetDialog> openRubySetDialog(const CaretState& caret) {
 }
 
 Redraw addRuby(document::CScrivlaDoc& doc, CaretState& caret, std::u16string_view rubyText) {
-  Redraw r;
   const LineRun run = selectionOrCaretChar(caret);
   PageData* page = detail::currentPage(doc);
-  if (!run.valid() || run.block == nullptr || page == nullptr || rubyText.empty()) return r;
+  if (!run.valid() || run.block == nullptr || page == nullptr || rubyText.empty()) return {};
   LineData& base = *run.line;
   // A side line has no side lines of its own.
-  if (base.attr != AttrNone) return r;
+  if (base.attr != AttrNone) return {};
   BasePlace place = placeOf(*run.block, base);
-  if (place.lines == nullptr) return r;
+  if (place.lines == nullptr) return {};
   const std::vector<CharText> chars = detail::splitCharacters(rubyText);
 
   doc.snapshot(document::UndoRuby);
@@ -388,15 +375,15 @@ Redraw addRuby(document::CScrivlaDoc& doc, CaretState& caret, std::u16string_vie
   ruby.rce = run.last;
   if (vertical) {
     // The ruby stands in its own column right of the base line, a third of a line away.
-    ruby.x = clamp32(base.x + W + W / 3);
-    ruby.y = clamp32(start);
-    ruby.width = clamp32(W / 3);
-    ruby.height = clamp32(std::max(glyph * r64, extent));
+    ruby.x = detail::clampToInt32(base.x + W + W / 3);
+    ruby.y = detail::clampToInt32(start);
+    ruby.width = detail::clampToInt32(W / 3);
+    ruby.height = detail::clampToInt32(std::max(glyph * r64, extent));
   } else {
-    ruby.x = clamp32(start);
-    ruby.y = clamp32(base.y - H / 3);
-    ruby.width = clamp32(std::max(glyph * r64, extent));
-    ruby.height = clamp32(H / 3);
+    ruby.x = detail::clampToInt32(start);
+    ruby.y = detail::clampToInt32(base.y - H / 3);
+    ruby.width = detail::clampToInt32(std::max(glyph * r64, extent));
+    ruby.height = detail::clampToInt32(H / 3);
   }
   ruby.widthOrg = ruby.width;
   ruby.heightOrg = ruby.height;
@@ -404,25 +391,20 @@ Redraw addRuby(document::CScrivlaDoc& doc, CaretState& caret, std::u16string_vie
     CharData& c = ruby.chars.emplace_back();
     c.text = chars[static_cast<size_t>(i)];
     const int64_t along = start + i * extent / r64;
-    c.x = vertical ? ruby.x : clamp32(along);
-    c.y = vertical ? clamp32(along) : ruby.y;
-    c.width = c.height = clamp32(glyph);
+    c.x = vertical ? ruby.x : detail::clampToInt32(along);
+    c.y = vertical ? detail::clampToInt32(along) : ruby.y;
+    c.width = c.height = detail::clampToInt32(glyph);
     c.modRubyEmp = key;
     c.changed = 1;
   }
-  recountLine(ruby);
+  detail::recountLine(ruby);
   ruby.lid = ruby.rlid = base.lid;
   ++base.lid;
   place.lines->insert(place.pos, std::move(ruby));
   auto it = at(base, run.first);
   for (int i = run.first; i < run.last; ++i, ++it) it->modRubyEmp = -key;
-  recountBlock(*run.block);
-
-  r.rebuildPage = true;
-  r.line = &base;
-  r.highlight = true;
-  detail::markModified(doc);
-  return r;
+  detail::recountBlock(*run.block);
+  return sideLinesChanged(doc, &base);
 }
 
 char16_t emphasisMark(const appcore::FrameSettings& frame) {
@@ -430,21 +412,20 @@ char16_t emphasisMark(const appcore::FrameSettings& frame) {
 }
 
 Redraw addEmphasis(document::CScrivlaDoc& doc, CaretState& caret, char16_t mark) {
-  Redraw r;
   const LineRun run = selectionOrCaretChar(caret);
   PageData* page = detail::currentPage(doc);
-  if (!run.valid() || run.block == nullptr || page == nullptr) return r;
-  if (run.block->type == BlockImage) return r;
+  if (!run.valid() || run.block == nullptr || page == nullptr) return {};
+  if (run.block->type == BlockImage) return {};
   LineData& base = *run.line;
-  if (base.attr != AttrNone) return r;
+  if (base.attr != AttrNone) return {};
   BasePlace place = placeOf(*run.block, base);
-  if (place.lines == nullptr) return r;
+  if (place.lines == nullptr) return {};
   // A line break carries no mark, and a character keeps the mark it has.
   std::vector<int> marked;
   auto it = at(base, run.first);
   for (int i = run.first; i < run.last; ++i, ++it)
     if (!isLineBreak(*it) && !isEmphasised(*it)) marked.push_back(i);
-  if (marked.empty()) return r;
+  if (marked.empty()) return {};
 
   doc.snapshot(document::UndoEmphasis);
   const int32_t first = detail::largestEmphasisNumber(*page) +
@@ -452,10 +433,10 @@ Redraw addEmphasis(document::CScrivlaDoc& doc, CaretState& caret, char16_t mark)
   const bool vertical = run.block->direction == Vertical;
   const int64_t W = base.width, H = base.height;
   const int64_t n = std::max<int64_t>(static_cast<int64_t>(base.chars.size()), 1);
-  const int32_t glyph = clamp32(vertical ? W / 3 : H / 3);
+  const int32_t glyph = detail::clampToInt32(vertical ? W / 3 : H / 3);
   int32_t k = 0;
   for (int i : marked) {
-    const int32_t key = clamp32(int64_t{first} + ++k);
+    const int32_t key = detail::clampToInt32(int64_t{first} + ++k);
     CharData& c = *at(base, i);
     // Each mark stands beside its own character.
     const int64_t along = alongStart(base, run.block->direction, c, i);
@@ -464,15 +445,15 @@ Redraw addEmphasis(document::CScrivlaDoc& doc, CaretState& caret, char16_t mark)
     line.baseLine = &base;
     line.rcs = line.rce = i + 1;
     if (vertical) {
-      line.x = clamp32(base.x + W + W / 3);
-      line.y = clamp32(along);
-      line.width = clamp32(W / 3);
-      line.height = clamp32(H / n / 3);
+      line.x = detail::clampToInt32(base.x + W + W / 3);
+      line.y = detail::clampToInt32(along);
+      line.width = detail::clampToInt32(W / 3);
+      line.height = detail::clampToInt32(H / n / 3);
     } else {
-      line.x = clamp32(along);
-      line.y = clamp32(base.y - H / 3);
-      line.width = clamp32(W / n);
-      line.height = clamp32(H / 3);
+      line.x = detail::clampToInt32(along);
+      line.y = detail::clampToInt32(base.y - H / 3);
+      line.width = detail::clampToInt32(W / n);
+      line.height = detail::clampToInt32(H / 3);
     }
     line.widthOrg = line.width;
     line.heightOrg = line.height;
@@ -489,24 +470,19 @@ Redraw addEmphasis(document::CScrivlaDoc& doc, CaretState& caret, char16_t mark)
     c.modRubyEmp = -key;
     c.changed = 1;
   }
-  recountBlock(*run.block);
-  r.rebuildPage = true;
-  r.line = &base;
-  r.highlight = true;
-  detail::markModified(doc);
-  return r;
+  detail::recountBlock(*run.block);
+  return sideLinesChanged(doc, &base);
 }
 
 Redraw deleteSideLines(document::CScrivlaDoc& doc, CaretState& caret) {
-  Redraw r;
   const LineRun run = selectionOrCaretChar(caret);
   PageData* page = detail::currentPage(doc);
-  if (!run.valid() || page == nullptr) return r;
+  if (!run.valid() || page == nullptr) return {};
   std::vector<CharData*> bases;
   auto it = at(*run.line, run.first);
   for (int i = run.first; i < run.last; ++i, ++it)
     if (it->modRubyEmp < 0) bases.push_back(&*it);
-  if (bases.empty()) return r;
+  if (bases.empty()) return {};
 
   doc.snapshot(document::UndoSideLineDelete);
   std::set<int32_t> done;
@@ -524,13 +500,9 @@ Redraw deleteSideLines(document::CScrivlaDoc& doc, CaretState& caret) {
         if (b.modRubyEmp == -key) b.modRubyEmp = 0;
     leaveLine(caret, l);
     found.lines->erase(found.pos);
-    recountBlock(*found.block);
+    detail::recountBlock(*found.block);
   }
-  r.rebuildPage = true;
-  r.line = caret.caret.line != nullptr ? caret.caret.line : run.line;
-  r.highlight = true;
-  detail::markModified(doc);
-  return r;
+  return sideLinesChanged(doc, caret.caret.line != nullptr ? caret.caret.line : run.line);
 }
 
 }  // namespace vellary::editing

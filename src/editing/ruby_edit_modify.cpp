@@ -21,11 +21,6 @@ constexpr char kSplitAtEdge[] = "文字列の最初または最後を分割位�
 constexpr char kClickBase[] = "本文の分割位置をクリックしてください";
 constexpr char16_t kSplitMarkUnit = u'*';
 
-int32_t clamp32(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
-}
-
 bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 
 // The characters wholly inside the first `units` UTF-16 units of a text.
@@ -39,24 +34,6 @@ int charactersBefore(const std::u16string& text, size_t units) {
     ++n;
   }
   return n;
-}
-
-void recount(LineData& line) {
-  int64_t n = 0;
-  for (const CharData& c : line.chars) n += charTextLength(c.text);
-  line.charCount = clamp32(n);
-}
-
-void recountBlock(BlockData& block) {
-  int64_t n = 0;
-  for (const LineData& l : block.lines) n += l.charCount;
-  for (CellData& c : block.cells) {
-    int64_t m = 0;
-    for (const LineData& l : c.lines) m += l.charCount;
-    c.charCount = clamp32(m);
-    n += m;
-  }
-  block.charCount = clamp32(n);
 }
 
 bool placed(const CharData& c) { return c.x >= 0 && c.y >= 0; }
@@ -233,13 +210,13 @@ void RubyModifyDialog::replaceRubyText(const std::u16string& text, int32_t key) 
   const double extent = vertical ? line.height : line.width;
   const int64_t start = vertical ? line.y : line.x;
   const double step = extent / static_cast<double>(chars.size());
-  const int32_t size = clamp32(static_cast<int64_t>(std::trunc(0.8 * step)));
+  const int32_t size = detail::clampToInt32(static_cast<int64_t>(std::trunc(0.8 * step)));
   line.chars.clear();
   for (size_t k = 0; k < chars.size(); ++k) {
     CharData& c = line.chars.emplace_back();
     c.text = chars[k];
     const int32_t along =
-        clamp32(start + static_cast<int64_t>(std::trunc(static_cast<double>(k) * step)));
+        detail::clampToInt32(start + static_cast<int64_t>(std::trunc(static_cast<double>(k) * step)));
     c.x = vertical ? line.x : along;
     c.y = vertical ? along : line.y;
     c.width = vertical ? line.width : size;
@@ -248,7 +225,7 @@ void RubyModifyDialog::replaceRubyText(const std::u16string& text, int32_t key) 
     // The new characters stay the ruby's: its key ties them to the base characters.
     c.modRubyEmp = key;
   }
-  recount(line);
+  detail::recountLine(line);
 }
 
 void RubyModifyDialog::splitRubyLine(document::CScrivlaDoc& doc) {
@@ -271,8 +248,8 @@ void RubyModifyDialog::splitRubyLine(document::CScrivlaDoc& doc) {
   part.rcs = old.rcs;
   old.rcs += baseSplit_;
   part.rce = part.rcs + baseSplit_ - 1;
-  recount(part);
-  recount(old);
+  detail::recountLine(part);
+  detail::recountLine(old);
 
   const bool vertical = block_->direction == Vertical;
   int32_t& oldStart = vertical ? old.y : old.x;
@@ -291,12 +268,12 @@ void RubyModifyDialog::splitRubyLine(document::CScrivlaDoc& doc) {
   part.y = old.y;
   part.width = old.width;
   part.height = old.height;
-  (vertical ? part.y : part.x) = clamp32(partStart);
-  (vertical ? part.height : part.width) = clamp32(std::max<int64_t>(partEnd - partStart, 0));
+  (vertical ? part.y : part.x) = detail::clampToInt32(partStart);
+  (vertical ? part.height : part.width) = detail::clampToInt32(std::max<int64_t>(partEnd - partStart, 0));
   part.widthOrg = part.width;
   part.heightOrg = part.height;
-  oldStart = clamp32(partEnd);
-  oldExtent = clamp32(std::max<int64_t>(end - partEnd, 0));
+  oldStart = detail::clampToInt32(partEnd);
+  oldExtent = detail::clampToInt32(std::max<int64_t>(end - partEnd, 0));
 
   // Two rubies need two keys, or deleting one would leave the other's characters without a line.
   PageData* page = detail::currentPage(doc);
@@ -348,7 +325,7 @@ Redraw RubyModifyDialog::accept(document::CScrivlaDoc& doc, CaretState& caret) {
   }
   // The base characters carry the key over the range as it now stands.
   detail::rekeyBase(*baseLine_, key, rubyLine_->rcs, rubyLine_->rce);
-  recountBlock(*block_);
+  detail::recountBlock(*block_);
   restoreCaret(caret);
 
   Redraw r;
