@@ -55,7 +55,8 @@ void deselectOthers(PageBlockEntries& entries, int keep, Redraw& r) {
 // The block of the page whose box contains the point; the caret keeps its block when none does.
 void chooseBlockAt(PageData& page, CaretState& caret, int32_t x, int32_t y) {
   for (BlockData& b : page.blocks)
-    if (PageRect{b.x, b.y, b.x + b.width, b.y + b.height}.contains(x, y)) {
+    if (inside(x, y, 1, 1, PageRect{b.x, b.y, detail::clampToInt32(int64_t{b.x} + b.width),
+                                    detail::clampToInt32(int64_t{b.y} + b.height)})) {
       if (caret.caret.block != &b) {
         caret.caret = CaretPos{&b, nullptr, {}};
         caret.selection.clear();
@@ -89,22 +90,23 @@ int entryAt(const PageBlockEntries& entries, const CaretState& caret, int32_t x,
   return -1;
 }
 
-// Caret, line and selection must not point into a block that leaves the page.
-void forgetBlock(CaretState& caret, const BlockData* gone, BlockData* replacement) {
+// Caret, lines and selection must not point into a block that leaves the page. With a
+// replacement the block's lines moved into it whole, so only the block changes.
+void forgetBlock(CaretState& caret, BlockData& gone, BlockData* replacement) {
   auto fix = [&](CaretPos& p) {
-    if (p.block != gone) return;
+    if (p.block != &gone) return;
     if (replacement != nullptr)
-      p.block = replacement;  // the lines moved into the replacement whole
+      p.block = replacement;
     else
       p = CaretPos{};
   };
   fix(caret.caret);
   fix(caret.selection.anchor);
   fix(caret.selection.active);
-  if (replacement == nullptr && (caret.selection.anchor.block == nullptr ||
-                                 caret.selection.active.block == nullptr))
-    caret.selection.clear();
-  if (replacement == nullptr && caret.caret.block == nullptr) caret.lineAtKeyDown = nullptr;
+  if (replacement != nullptr) return;
+  if (!caret.selection.anchor.valid() || !caret.selection.active.valid()) caret.selection.clear();
+  if (caret.lineAtKeyDown != nullptr && detail::lineListOf(gone, caret.lineAtKeyDown) != nullptr)
+    caret.lineAtKeyDown = nullptr;
 }
 
 // An entry that stops being a reference hands its number on: later references move up one.
@@ -327,7 +329,7 @@ int mergeBlocksInRect(PageData& page, PageBlockEntries& entries, double zoom, Pa
     if (b.type != target->type || b.direction != target->direction) break;
     recompose::JoinBlockInto(*target, b, options);
     recompose::LineHeadPass(*target, options);
-    if (caret != nullptr) forgetBlock(*caret, &b, target);
+    if (caret != nullptr) forgetBlock(*caret, b, target);
     it = page.blocks.erase(it);
   }
   entries.rebuild(page, zoom);
@@ -525,7 +527,7 @@ Redraw deleteSelectedBlocks(document::CScrivlaDoc& doc, CaretState& caret) {
       entries->entries.erase(entries->entries.begin() + i);
       if (caret.entry > i) --caret.entry;
       if (BlockData* b = it->second) {
-        forgetBlock(caret, b, nullptr);
+        forgetBlock(caret, *b, nullptr);
         for (auto bit = page->blocks.begin(); bit != page->blocks.end(); ++bit)
           if (&*bit == b) {
             page->blocks.erase(bit);

@@ -76,7 +76,7 @@ void leaveLine(CaretState& caret, LineData& gone) {
   if (caret.lineAtKeyDown == &gone) caret.lineAtKeyDown = nullptr;
 }
 
-// The side line before which new side lines of `base` are inserted, and the list holding both.
+// Where new side lines of `base` go: just before it, in the list (block or cell) that holds it.
 struct BasePlace {
   List<LineData>* lines = nullptr;
   List<LineData>::iterator pos;
@@ -97,6 +97,14 @@ int64_t alongStart(const LineData& base, int8_t direction, const CharData& ancho
   if (direction == Vertical)
     return anchor.y >= 0 ? anchor.y : base.y + int64_t{index} * base.height / n;
   return anchor.x >= 0 ? anchor.x : base.x + int64_t{index} * base.width / n;
+}
+
+// A run that may carry a new ruby: characters of a body line that no ruby or emphasis line
+// covers yet, since a second side line over them would take their keys.
+bool canTakeRuby(const LineRun& run) {
+  if (!run.valid() || run.block == nullptr || run.line->attr != AttrNone) return false;
+  const SelectionInfo info = selectionFlags(run);
+  return info.rubyOverlap == 0 && info.emphasisOverlap == 0;
 }
 
 // After a side line came or went: the page is laid out again, its base line drawn as the caret
@@ -338,7 +346,7 @@ Redraw resetOrientation(document::CScrivlaDoc& doc, CaretState& caret) {
 
 std::optional<RubySetDialog> openRubySetDialog(const CaretState& caret) {
   const LineRun run = selectionOrCaretChar(caret);
-  if (!run.valid()) return std::nullopt;
+  if (!canTakeRuby(run)) return std::nullopt;
   RubySetDialog d;
   // The base text shows each character's first unit.
   auto it = at(*run.line, run.first);
@@ -349,10 +357,8 @@ std::optional<RubySetDialog> openRubySetDialog(const CaretState& caret) {
 Redraw addRuby(document::CScrivlaDoc& doc, CaretState& caret, std::u16string_view rubyText) {
   const LineRun run = selectionOrCaretChar(caret);
   PageData* page = detail::currentPage(doc);
-  if (!run.valid() || run.block == nullptr || page == nullptr || rubyText.empty()) return {};
+  if (!canTakeRuby(run) || page == nullptr || rubyText.empty()) return {};
   LineData& base = *run.line;
-  // A side line has no side lines of its own.
-  if (base.attr != AttrNone) return {};
   BasePlace place = placeOf(*run.block, base);
   if (place.lines == nullptr) return {};
   const std::vector<CharText> chars = detail::splitCharacters(rubyText);
@@ -417,7 +423,8 @@ Redraw addEmphasis(document::CScrivlaDoc& doc, CaretState& caret, char16_t mark)
   if (!run.valid() || run.block == nullptr || page == nullptr) return {};
   if (run.block->type == BlockImage) return {};
   LineData& base = *run.line;
-  if (base.attr != AttrNone) return {};
+  // A side line has no side lines of its own, and a ruby base takes no marks.
+  if (base.attr != AttrNone || selectionFlags(run).rubyOverlap > 0) return {};
   BasePlace place = placeOf(*run.block, base);
   if (place.lines == nullptr) return {};
   // A line break carries no mark, and a character keeps the mark it has.

@@ -151,6 +151,12 @@ TEST_F(RubyEdit, AThreeCharacterRubyOverTwoKanji) {
   unsigned f = selectionFlags(selectedRun(caret)).flags;
   EXPECT_TRUE(f & FlagRubyPresent);
   EXPECT_FALSE(f & (FlagRubyAllowed | FlagEmphasisAllowed));
+  // Characters under a ruby take no second ruby and no marks, also when asked directly.
+  select(0, 1, 1, 3);
+  EXPECT_FALSE(openRubySetDialog(caret));
+  EXPECT_FALSE(addRuby(*doc, caret, u"じを").any());
+  EXPECT_FALSE(addEmphasis(*doc, caret, u'、').any());
+  EXPECT_EQ(lineCount(), 2u);
   caretAt(0, 1, 2);
   ASSERT_TRUE(addRuby(*doc, caret, u"を").rebuildPage);
   EXPECT_EQ(baseKeys(), (std::vector<int32_t>{-1, -1, -2, 0, 0, 0}));
