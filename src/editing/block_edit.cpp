@@ -55,8 +55,9 @@ void deselectOthers(PageBlockEntries& entries, int keep, Redraw& r) {
 // The block of the page whose box contains the point; the caret keeps its block when none does.
 void chooseBlockAt(PageData& page, CaretState& caret, int32_t x, int32_t y) {
   for (BlockData& b : page.blocks)
-    if (inside(x, y, 1, 1, PageRect{b.x, b.y, detail::clampToInt32(int64_t{b.x} + b.width),
-                                    detail::clampToInt32(int64_t{b.y} + b.height)})) {
+    if (inside(x, y, 1, 1,
+               PageRect{b.x, b.y, detail::clampToInt32(int64_t{b.x} + b.width),
+                        detail::clampToInt32(int64_t{b.y} + b.height)})) {
       if (caret.caret.block != &b) {
         caret.caret = CaretPos{&b, nullptr, {}};
         caret.selection.clear();
@@ -374,15 +375,16 @@ Redraw finishRubberBand(document::CScrivlaDoc& doc, CaretState& caret, PageRect 
   return r;
 }
 
-std::optional<std::vector<MenuItem>> blockContextMenu(document::CScrivlaDoc& doc,
-                                                      CaretState& caret, int32_t x, int32_t y) {
+std::optional<std::vector<MenuItem>> blockContextMenu(document::CScrivlaDoc& doc, CaretState& caret,
+                                                      int32_t x, int32_t y) {
   PageBlockEntries* entries = currentEntries(doc);
   if (entries == nullptr || !validEntry(*entries, caret.entry) ||
       !trackerHit(entries->entries[static_cast<size_t>(caret.entry)], x, y, 0))
     return std::nullopt;
   const BlockEntry& current = entries->entries[static_cast<size_t>(caret.entry)];
-  const int selected = static_cast<int>(std::count_if(
-      entries->entries.begin(), entries->entries.end(), [](const BlockEntry& e) { return e.selected; }));
+  const int selected =
+      static_cast<int>(std::count_if(entries->entries.begin(), entries->entries.end(),
+                                     [](const BlockEntry& e) { return e.selected; }));
   const bool one = selected == 1;
 
   MenuItem attributes;
@@ -475,8 +477,8 @@ Redraw blockCommand(document::CScrivlaDoc& doc, CaretState& caret, int id) {
     case CmdBlockPillar:
       for (int i = 0; i < static_cast<int>(entries->entries.size()); ++i)
         if (entries->entries[static_cast<size_t>(i)].selected) {
-          setRole(*page, *entries, i, pillarSection(*page, entries->entries[static_cast<size_t>(i)]),
-                  true);
+          setRole(*page, *entries, i,
+                  pillarSection(*page, entries->entries[static_cast<size_t>(i)]), true);
           addFrame(r, i);
         }
       break;

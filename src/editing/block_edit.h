@@ -37,10 +37,10 @@ enum BlockCommand : int {
 };
 
 enum class ClickResult {
-  Nothing,           // no page
-  OnCurrentEntry,    // the click hit the current entry's tracker: nothing changes
-  EntrySelected,     // an entry became selected and current
-  StartRubberBand,   // no entry was hit: the view tracks a rubber band, then calls finishRubberBand
+  Nothing,          // no page
+  OnCurrentEntry,   // the click hit the current entry's tracker: nothing changes
+  EntrySelected,    // an entry became selected and current
+  StartRubberBand,  // no entry was hit: the view tracks a rubber band, then calls finishRubberBand
 };
 
 struct BlockClick {
@@ -78,8 +78,8 @@ int mergeBlocksInRect(model::PageData& page, model::PageBlockEntries& entries, d
 
 // The pop-up "_block_org" for a right click at (x, y) in page pixels inside the current entry;
 // nothing when the click lies outside it (the page menu applies). Records the click point.
-std::optional<std::vector<MenuItem>> blockContextMenu(document::CScrivlaDoc& doc,
-                                                      CaretState& caret, int32_t x, int32_t y);
+std::optional<std::vector<MenuItem>> blockContextMenu(document::CScrivlaDoc& doc, CaretState& caret,
+                                                      int32_t x, int32_t y);
 
 // Whether a block command can run: every one needs a current entry.
 bool blockCommandEnabled(document::CScrivlaDoc& doc, const CaretState& caret, int commandId);

@@ -63,7 +63,8 @@ int blockIndex(const PageData& page, const BlockData* block) {
 
 List<LineData>* lineListOf(BlockData& block, const LineData* line) {
   auto holds = [line](const List<LineData>& lines) {
-    return std::any_of(lines.begin(), lines.end(), [line](const LineData& l) { return &l == line; });
+    return std::any_of(lines.begin(), lines.end(),
+                       [line](const LineData& l) { return &l == line; });
   };
   if (holds(block.lines)) return &block.lines;
   for (CellData& c : block.cells)

@@ -61,7 +61,9 @@ struct PageRect {
 
   PageRect normalized() const;
   bool empty() const { return right <= left || bottom <= top; }
-  bool contains(int32_t x, int32_t y) const { return x >= left && x < right && y >= top && y < bottom; }
+  bool contains(int32_t x, int32_t y) const {
+    return x >= left && x < right && y >= top && y < bottom;
+  }
 };
 
 // A window coordinate (after scrolling is added) in page pixels: trunc((point + scroll) / zoom).

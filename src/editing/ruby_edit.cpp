@@ -136,7 +136,8 @@ int32_t largestEmphasisNumber(const PageData& page) {
   forEachChar(page, [&largest](const CharData& c) {
     const int64_t k = c.modRubyEmp < 0 ? -int64_t{c.modRubyEmp} : c.modRubyEmp;
     if (k < kEmphasisKeyFirst) return;
-    const int64_t n = k >= kCommaEmphasisKeyFirst ? k - kCommaEmphasisKeyFirst : k - kEmphasisKeyFirst;
+    const int64_t n =
+        k >= kCommaEmphasisKeyFirst ? k - kCommaEmphasisKeyFirst : k - kEmphasisKeyFirst;
     largest = std::max(largest, detail::clampToInt32(n));
   });
   return largest;
@@ -245,7 +246,8 @@ std::vector<MenuItem> sideLineMenuItems(const CaretState& caret) {
     if (!run.valid()) return items;
     const unsigned f = selectionFlags(run).flags;
     const bool vertical = run.block != nullptr && run.block->direction == Vertical;
-    if (vertical && (f & FlagSidewaysAllowed)) items.push_back(MenuItem::command(CmdSideways, "横向英数字(&E)"));
+    if (vertical && (f & FlagSidewaysAllowed))
+      items.push_back(MenuItem::command(CmdSideways, "横向英数字(&E)"));
     if (vertical && (f & FlagTateChuYokoAllowed))
       items.push_back(MenuItem::command(CmdTateChuYoko, "縦中横(&T)"));
     if (vertical && (f & (FlagHasSideways | FlagHasTateChuYoko)))
@@ -299,7 +301,8 @@ Redraw setOrientation(document::CScrivlaDoc& doc, CaretState& caret, int32_t cod
   r.line = run.line;
   if (code == kSideways) {
     // A sideways run reaches into the column of the side line above it.
-    if (const List<LineData>* lines = run.block ? detail::lineListOf(*run.block, run.line) : nullptr) {
+    if (const List<LineData>* lines =
+            run.block ? detail::lineListOf(*run.block, run.line) : nullptr) {
       const LineData* above = nullptr;
       for (const LineData& l : *lines) {
         if (&l == run.line) break;
@@ -324,7 +327,8 @@ Redraw resetOrientation(document::CScrivlaDoc& doc, CaretState& caret) {
   LineData& line = *run.line;
   // A group is reset whole: the run grows over the turned characters on either side.
   while (run.first > 0 && isTurned(*at(line, run.first - 1))) --run.first;
-  while (run.last < static_cast<int>(line.chars.size()) && isTurned(*at(line, run.last))) ++run.last;
+  while (run.last < static_cast<int>(line.chars.size()) && isTurned(*at(line, run.last)))
+    ++run.last;
   auto it = at(line, run.first);
   bool any = false;
   for (int i = run.first; i < run.last; ++i, ++it) any |= isTurned(*it);

@@ -47,7 +47,9 @@ inline bool isEmphasisKey(int32_t key) {
   const int64_t k = key < 0 ? -int64_t{key} : key;
   return k >= kEmphasisKeyFirst;
 }
-inline bool isRubyBase(const model::CharData& c) { return c.modRubyEmp < 0 && isRubyKey(c.modRubyEmp); }
+inline bool isRubyBase(const model::CharData& c) {
+  return c.modRubyEmp < 0 && isRubyKey(c.modRubyEmp);
+}
 inline bool isEmphasised(const model::CharData& c) {
   return c.modRubyEmp < 0 && isEmphasisKey(c.modRubyEmp);
 }

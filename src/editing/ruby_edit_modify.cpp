@@ -215,8 +215,8 @@ void RubyModifyDialog::replaceRubyText(const std::u16string& text, int32_t key) 
   for (size_t k = 0; k < chars.size(); ++k) {
     CharData& c = line.chars.emplace_back();
     c.text = chars[k];
-    const int32_t along =
-        detail::clampToInt32(start + static_cast<int64_t>(std::trunc(static_cast<double>(k) * step)));
+    const int32_t along = detail::clampToInt32(
+        start + static_cast<int64_t>(std::trunc(static_cast<double>(k) * step)));
     c.x = vertical ? line.x : along;
     c.y = vertical ? along : line.y;
     c.width = vertical ? line.width : size;
@@ -269,7 +269,8 @@ void RubyModifyDialog::splitRubyLine(document::CScrivlaDoc& doc) {
   part.width = old.width;
   part.height = old.height;
   (vertical ? part.y : part.x) = detail::clampToInt32(partStart);
-  (vertical ? part.height : part.width) = detail::clampToInt32(std::max<int64_t>(partEnd - partStart, 0));
+  (vertical ? part.height : part.width) =
+      detail::clampToInt32(std::max<int64_t>(partEnd - partStart, 0));
   part.widthOrg = part.width;
   part.heightOrg = part.height;
   oldStart = detail::clampToInt32(partEnd);

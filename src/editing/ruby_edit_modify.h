@@ -21,17 +21,17 @@ class RubyModifyDialog {
   enum Control : int {
     IdOk = 1,
     IdCancel = 2,
-    AddNext = 1044,       // "次の文字を追加(&N)"
-    AddPrevious = 1045,   // "前の文字を追加(&P)"
-    SplitMark = 1046,     // "分割位置設定(&D)"
-    RubyEdit = 1047,      // "ルビ"; the first part after a split
-    BaseEdit = 1048,      // "本文", read-only; the first part after a split
-    DropLast = 1049,      // "最終文字を除外(&L)"
-    DropFirst = 1050,     // "先頭文字を除外(&T)"
+    AddNext = 1044,      // "次の文字を追加(&N)"
+    AddPrevious = 1045,  // "前の文字を追加(&P)"
+    SplitMark = 1046,    // "分割位置設定(&D)"
+    RubyEdit = 1047,     // "ルビ"; the first part after a split
+    BaseEdit = 1048,     // "本文", read-only; the first part after a split
+    DropLast = 1049,     // "最終文字を除外(&L)"
+    DropFirst = 1050,    // "先頭文字を除外(&T)"
     Prompt = 1051,
     SecondRubyEdit = 1052,
     SecondBaseEdit = 1053,
-    Split = 1054,         // "ルビ分割(&R)"
+    Split = 1054,  // "ルビ分割(&R)"
   };
 
   // The dialog for the ruby at the caret: the caret's ruby line, or the ruby whose base range

@@ -84,8 +84,8 @@ TEST_F(BlockEdit, RolesReachEverySelectedEntryAndBlockButVolumeOnlyTheCurrent) {
 
 TEST_F(BlockEdit, PillarSideFollowsTheBlocksHorizontalPlace) {
   PageData& p = newPage(1000, 1400);
-  addBlock(p, Vertical, 20, 700, 40, 300);   // left edge, low on the page
-  addBlock(p, Vertical, 940, 20, 40, 300);   // right edge, high on the page
+  addBlock(p, Vertical, 20, 700, 40, 300);  // left edge, low on the page
+  addBlock(p, Vertical, 940, 20, 40, 300);  // right edge, high on the page
   open();
   blockLeftClick(*doc, caret, 30, 800);
   blockCommand(*doc, caret, CmdBlockPillar);
@@ -97,7 +97,8 @@ TEST_F(BlockEdit, PillarSideFollowsTheBlocksHorizontalPlace) {
 
 TEST_F(BlockEdit, ContextMenuChecksTheRoleDirectionAndPlace) {
   PageData& p = newPage();
-  for (int i = 0; i < 12; ++i) addBlock(p, Vertical, 900 - i * 60, 100, 50, 500, i == 11 ? SecLowerPageNum : SecText);
+  for (int i = 0; i < 12; ++i)
+    addBlock(p, Vertical, 900 - i * 60, 100, 50, 500, i == 11 ? SecLowerPageNum : SecText);
   open();
   EXPECT_FALSE(blockContextMenu(*doc, caret, 905, 150));  // no current entry yet
   blockLeftClick(*doc, caret, 905 - 11 * 60, 150);
