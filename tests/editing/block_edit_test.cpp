@@ -9,20 +9,25 @@ namespace {
 
 class BlockEdit : public StructureTest {
  protected:
-  // Three horizontal text blocks one under another, with one line each.
+  // Three horizontal text blocks one under another; each has a body line "Abc" ("Bbc", "Cbc")
+  // with a ruby over its first character, keyed 1, 2, 3.
   void threeBlocks(int32_t sec1 = SecText, int32_t sec2 = SecText) {
     PageData& p = newPage();
     for (int i = 0; i < 3; ++i) {
       const int32_t sec = i == 1 ? sec1 : i == 2 ? sec2 : SecText;
-      BlockData& b = addBlock(p, Horizontal, 100, 100 + i * 100, 400, 40, sec);
-      addLine(b, std::u16string(1, static_cast<char16_t>(u'A' + i)) + u"bc", 100, 100 + i * 100, 30,
-              30);
+      const int y = 100 + i * 100;
+      BlockData& b = addBlock(p, Horizontal, 100, y, 400, 40, sec);
+      LineData& ruby = addLine(b, u"る", 100, y, 10, 10, AttrRuby);
+      LineData& body = addLine(b, std::u16string(1, static_cast<char16_t>(u'A' + i)) + u"bc", 100,
+                               y + 10, 30, 30);
+      ruby.baseLine = &body;
+      ruby.rcs = ruby.rce = 1;
+      ruby.chars.front().modRubyEmp = i + 1;
+      body.chars.front().modRubyEmp = -(i + 1);
     }
     open();
   }
-  char16_t firstCharOfBlock(int i) {
-    return blockAt(page(), i).lines.front().chars.front().text[0];
-  }
+  char16_t firstCharOfBlock(int i) { return blockAt(page(), i).lines.back().chars.front().text[0]; }
   recompose::JoiningOptions noExtras() {
     recompose::JoiningOptions o;
     o.breaksBetweenBlocks = o.leadingSpace = o.naturalBreaks = o.noBreakAtBlockEnd = false;
@@ -58,6 +63,7 @@ TEST_F(BlockEdit, YearChangesOnlyTheEntryUntilTheEntriesAreRebuilt) {
   EXPECT_EQ(entries().changed, 1);
   EXPECT_TRUE(pageMarked());
   EXPECT_EQ(doc->docModified(), 1);
+  expectReadsBack();
   entries().rebuild(page(), doc->zoom());
   EXPECT_EQ(entries().entries[0].sec, SecText);
 }
@@ -80,6 +86,7 @@ TEST_F(BlockEdit, RolesReachEverySelectedEntryAndBlockButVolumeOnlyTheCurrent) {
   blockCommand(*doc, caret, CmdBlockVertical);
   EXPECT_EQ(entries().entries[0].direction, Vertical);
   EXPECT_EQ(blockAt(page(), 0).direction, Horizontal);
+  expectReadsBack();
 }
 
 TEST_F(BlockEdit, PillarSideFollowsTheBlocksHorizontalPlace) {
@@ -139,15 +146,22 @@ TEST_F(BlockEdit, ContextMenuChecksTheRoleDirectionAndPlace) {
 TEST_F(BlockEdit, RubberBandMergesTextBlocksUpToTheFirstVerticalOne) {
   PageData& p = newPage();
   addLine(addBlock(p, Horizontal, 100, 100, 400, 40), u"あい", 100, 100, 30, 30);
-  addLine(addBlock(p, Horizontal, 100, 160, 400, 40), u"うえ", 100, 160, 30, 30);
+  BlockData& second = addBlock(p, Horizontal, 100, 160, 400, 40);
+  LineData& ruby = addLine(second, u"う", 130, 160, 10, 10, AttrRuby);
+  LineData& body = addLine(second, u"うえ", 100, 170, 30, 30);
+  ruby.baseLine = &body;
+  ruby.rcs = ruby.rce = 2;
+  ruby.chars.front().modRubyEmp = 1;
+  body.chars.back().modRubyEmp = -1;
   addLine(addBlock(p, Vertical, 100, 220, 40, 300), u"おか", 100, 220, 30, 30);
   addLine(addBlock(p, Horizontal, 100, 540, 400, 40), u"きく", 100, 540, 30, 30);
   open();
-  caretAt(1, 0, 1);
+  caretAt(1, 1, 1);
   Redraw r = finishRubberBand(*doc, caret, PageRect{600, 700, 50, 50}, noExtras());
   ASSERT_EQ(page().blocks.size(), 3u);
   EXPECT_EQ(textOf(lineAt(blockAt(page(), 0), 0)), u"あい");
-  EXPECT_EQ(textOf(lineAt(blockAt(page(), 0), 1)), u"うえ");
+  EXPECT_EQ(textOf(lineAt(blockAt(page(), 0), 2)), u"うえ");
+  EXPECT_EQ(lineAt(blockAt(page(), 0), 1).baseLine, &lineAt(blockAt(page(), 0), 2));
   EXPECT_EQ(blockAt(page(), 0).height, 100);
   EXPECT_EQ(blockAt(page(), 2).lines.size(), 1u);  // past the vertical block: not merged
   ASSERT_EQ(entries().entries.size(), 3u);
@@ -158,6 +172,7 @@ TEST_F(BlockEdit, RubberBandMergesTextBlocksUpToTheFirstVerticalOne) {
   EXPECT_EQ(r.allViewsHint, document::HintAll);
   EXPECT_EQ(doc->docModified(), 1);
   EXPECT_EQ(entries().changed, 1);
+  expectReadsBack();
 }
 
 TEST_F(BlockEdit, RubberBandStopsAtATableAndSkipsOtherRoles) {
@@ -214,7 +229,7 @@ TEST_F(BlockEdit, RubberBandPartlyOverAnEntryChoosesIt) {
 TEST_F(BlockEdit, DeletingTheCurrentEntryRemovesItsBlockAndClearsTheCaret) {
   threeBlocks();
   blockLeftClick(*doc, caret, 150, 210);
-  caretAt(1, 0, 1);
+  caretAt(1, 1, 1);
   Redraw r = deleteSelectedBlocks(*doc, caret);
   ASSERT_EQ(page().blocks.size(), 2u);
   EXPECT_EQ(firstCharOfBlock(1), u'C');
@@ -249,6 +264,7 @@ TEST_F(BlockEdit, DeletingARefEntryKeepsItsBlockAndRenumbers) {
   blockCommand(*doc, caret, CmdBlockTitle);
   EXPECT_EQ(blockAt(page(), 2).sec, SecTitle);
   EXPECT_EQ(blockAt(page(), 1).sec, SecRef);
+  expectReadsBack();
 }
 
 TEST_F(BlockEdit, OrderChangeMovesEntryAndBlockBothWays) {
@@ -262,6 +278,7 @@ TEST_F(BlockEdit, OrderChangeMovesEntryAndBlockBothWays) {
   EXPECT_EQ(entries().entries[2].y, 100);
   EXPECT_EQ(caret.entry, 2);
   EXPECT_EQ(doc->docModified(), 1);
+  expectReadsBack();
 
   blockCommand(*doc, caret, CmdBlockOrderFirst + 0);
   EXPECT_EQ(firstCharOfBlock(0), u'A');
@@ -285,6 +302,7 @@ TEST_F(BlockEdit, LastNumberMovesTheReferenceToTheEnd) {
   entries().rebuild(page(), doc->zoom());
   EXPECT_EQ(entries().entries[2].refNumber, 2);
   EXPECT_EQ(entries().entries[2].y, 200);
+  expectReadsBack();
 
   // A body-text entry has no reference number to move.
   blockLeftClick(*doc, caret, 150, 110);
