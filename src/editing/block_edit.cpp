@@ -436,10 +436,13 @@ std::optional<std::vector<MenuItem>> blockContextMenu(document::CScrivlaDoc& doc
   return menu;
 }
 
-bool blockCommandEnabled(document::CScrivlaDoc& doc, const CaretState& caret,
-                         [[maybe_unused]] int commandId) {
+bool blockCommandEnabled(document::CScrivlaDoc& doc, const CaretState& caret, int commandId) {
   PageBlockEntries* entries = currentEntries(doc);
-  return entries != nullptr && validEntry(*entries, caret.entry);
+  if (entries == nullptr || !validEntry(*entries, caret.entry)) return false;
+  // Only a reference has a number to move to the end.
+  if (commandId == CmdBlockLastNumber)
+    return entries->entries[static_cast<size_t>(caret.entry)].sec == SecRef;
+  return true;
 }
 
 Redraw blockCommand(document::CScrivlaDoc& doc, CaretState& caret, int id) {

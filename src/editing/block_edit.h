@@ -81,7 +81,8 @@ int mergeBlocksInRect(model::PageData& page, model::PageBlockEntries& entries, d
 std::optional<std::vector<MenuItem>> blockContextMenu(document::CScrivlaDoc& doc, CaretState& caret,
                                                       int32_t x, int32_t y);
 
-// Whether a block command can run: every one needs a current entry.
+// Whether a block command can run: every one needs a current entry, and "最終番号に変更" one
+// whose role is ref.
 bool blockCommandEnabled(document::CScrivlaDoc& doc, const CaretState& caret, int commandId);
 
 // Runs a command of the block context menu (the ids above, 33001 + k included).

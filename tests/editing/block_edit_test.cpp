@@ -306,6 +306,8 @@ TEST_F(BlockEdit, LastNumberMovesTheReferenceToTheEnd) {
 
   // A body-text entry has no reference number to move.
   blockLeftClick(*doc, caret, 150, 110);
+  EXPECT_FALSE(blockCommandEnabled(*doc, caret, CmdBlockLastNumber));
+  EXPECT_TRUE(blockCommandEnabled(*doc, caret, CmdBlockTitle));
   EXPECT_FALSE(blockCommand(*doc, caret, CmdBlockLastNumber).any());
 }
 
