@@ -192,6 +192,17 @@ TEST_F(RubyEdit, ThreeEmphasisLinesWithConsecutiveKeys) {
   EXPECT_EQ(lineCount(), 5u);
   EXPECT_TRUE(selectionFlags(selectedRun(caret)).flags & FlagEmphasisPresent);
   expectReadsBack();
+
+  // A selection over two marked characters deletes both their lines.
+  caretAt(0, 4, 1);
+  EXPECT_EQ(ids(), std::vector<int>{CmdEmphasisDelete});
+  select(0, 4, 0, 2);
+  deleteSideLines(*doc, caret);
+  EXPECT_EQ(doc->undoKind(), document::UndoSideLineDelete);
+  EXPECT_EQ(lineCount(), 3u);
+  EXPECT_EQ(baseKeys(), (std::vector<int32_t>{0, 0, -25003, -21004, 0, 0}));
+  EXPECT_EQ(line(0).chars.front().modRubyEmp, 25003);
+  expectReadsBack();
 }
 
 TEST_F(RubyEdit, NoEmphasisInAnImageBlock) {
