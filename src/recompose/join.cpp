@@ -176,6 +176,11 @@ bool lineHeadPass(BlockData& block, char16_t spaceUnit, bool naturalBreaks) {
   return changed;
 }
 
+// The space that stands for indentation; 0 when indentation stays as it is.
+char16_t spaceUnitOf(const JoiningOptions& options) {
+  return !options.leadingSpace ? 0 : options.fullWidthSpace ? u'\u3000' : u' ';
+}
+
 bool dropBlockEndBreak(BlockData& block) {
   LineData* last = nullptr;
   for (LineData& l : block.lines)
@@ -188,6 +193,18 @@ bool dropBlockEndBreak(BlockData& block) {
 }
 
 }  // namespace
+
+void JoinBlockInto(BlockData& a, BlockData& b, const JoiningOptions& options) {
+  joinInto(a, b, options.breaksBetweenBlocks);
+}
+
+bool LineHeadPass(BlockData& block, const JoiningOptions& options) {
+  if (!options.leadingSpace && !options.naturalBreaks) return false;
+  const char16_t space = spaceUnitOf(options);
+  const bool changed = lineHeadPass(block, space, options.naturalBreaks);
+  if (changed) detail::recountBlock(block);
+  return changed;
+}
 
 bool JoinPageBlocks(PageData& page, const JoiningOptions& options, bool* blocksJoined) {
   bool joined = false;
@@ -207,7 +224,7 @@ bool JoinPageBlocks(PageData& page, const JoiningOptions& options, bool* blocksJ
   }
 
   bool changed = joined;
-  const char16_t space = !options.leadingSpace ? 0 : options.fullWidthSpace ? u'\u3000' : u' ';
+  const char16_t space = spaceUnitOf(options);
   for (BlockData& block : blocks) {
     if (!isText(block)) continue;
     bool touched = false;

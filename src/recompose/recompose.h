@@ -25,6 +25,14 @@ bool ReComposePage(model::PageData& page, int a, bool monoRuby);
 bool JoinPageBlocks(model::PageData& page, const JoiningOptions& options,
                     bool* blocksJoined = nullptr);
 
+// Joins block b into block a as block joining does, with blank lines for the gap between them
+// when the option says so; b is left without lines, for the caller to remove. Block editing's
+// rubber-band merge uses it for blocks the user chose, whatever their distance.
+void JoinBlockInto(model::BlockData& a, model::BlockData& b, const JoiningOptions& options);
+// The line-head pass of block joining on one block (indentation to spaces, sentence-end line
+// breaks), when the leading-space or natural-break option is on. True when it changed the block.
+bool LineHeadPass(model::BlockData& block, const JoiningOptions& options);
+
 // Small kana in side lines (ぁ, ゃ, ッ …) become their full-size partners. True when one did.
 bool NormaliseSmallKana(model::PageData& page);
 
