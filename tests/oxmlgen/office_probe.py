@@ -4,6 +4,7 @@
   office_probe.py docx FILE    every body paragraph, then every table cell (row-major), one a line
   office_probe.py pptx FILE    checks the package structure; prints "slide N: text" per slide
   office_probe.py part FILE NAME   prints one part of a zip package
+  office_probe.py wellformed FILE  parses every XML part of a zip package
 Structural faults are printed as "error: ..." lines and make the exit status 1.
 """
 import posixpath
@@ -107,6 +108,19 @@ def pptx(path):
         print("slide %d pictures:%d vertical:%d" % (i, pics, vert))
 
 
+def wellformed(path):
+    z = zipfile.ZipFile(path)
+    count = 0
+    for n in z.namelist():
+        if n.rsplit(".", 1)[-1] in ("xml", "rels", "fpage", "fdoc", "fdseq"):
+            count += 1
+            try:
+                ET.fromstring(z.read(n))
+            except ET.ParseError as e:
+                errors.append("%s is not well-formed: %s" % (n, e))
+    print("parts:%d" % count)
+
+
 def part(path, name):
     sys.stdout.write(zipfile.ZipFile(path).read(name).decode("utf-8"))
 
@@ -117,6 +131,8 @@ if __name__ == "__main__":
         docx(path)
     elif cmd == "pptx":
         pptx(path)
+    elif cmd == "wellformed":
+        wellformed(path)
     elif cmd == "part":
         part(path, sys.argv[3])
     for e in errors:
