@@ -81,7 +81,10 @@ PlacedText placeText(const Frame& f, const TextArea& t) {
     double a = p.fontPt, g = std::max(0.0, p.pitchPt - a);
     Box& first = p.lines[0];
     const Box& area = p.box;
-    bool single = t.lines.size() < 2 || !t.lines[1].normal;
+    // The next normal line (ruby lines sit between them) gives the first line's place across.
+    size_t next = 1;
+    while (next < t.lines.size() && !t.lines[next].normal) ++next;
+    bool single = next >= t.lines.size();
     if (!t.vertical) {
       first.h = a;
       if (single) {
@@ -91,12 +94,12 @@ PlacedText placeText(const Frame& f, const TextArea& t) {
       } else {
         first.x = area.x;
         first.w = area.w;
-        first.y = p.lines[1].y - p.pitchPt;
+        first.y = p.lines[next].y - p.pitchPt;
       }
     } else {
       first.w = a;
-      first.x = area.right() - a;
-      first.y = single ? std::min(area.y + g, area.bottom() - a) : p.lines[1].y;
+      first.x = single ? area.right() - a : p.lines[next].x + p.pitchPt;
+      first.y = single ? std::min(area.y + g, area.bottom() - a) : p.lines[next].y;
       first.h = area.bottom() - first.y;
     }
   }

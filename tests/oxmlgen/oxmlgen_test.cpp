@@ -184,6 +184,52 @@ TEST_F(OfficeWriter, XpsRendersToPagesWithTheText) {
     EXPECT_NE(text.find(t), std::string::npos) << t;
 }
 
+// The attributes of the Glyphs element whose text starts with `text`: origin, em size and the
+// first glyph's advance, in XPS units.
+struct GlyphsAt {
+  double x = -1, y = -1, em = 0, advance = 0;
+};
+GlyphsAt glyphsStarting(const std::string& page, const std::string& text) {
+  GlyphsAt g;
+  size_t at = page.find("UnicodeString=\"" + text);
+  if (at == std::string::npos) return g;
+  size_t start = page.rfind("<Glyphs", at), end = page.find("/>", at);
+  std::string e = page.substr(start, end - start);
+  auto number = [&](const std::string& name) {
+    size_t k = e.find(" " + name + "=\"");
+    return k == std::string::npos ? -1.0 : std::atof(e.c_str() + k + name.size() + 3);
+  };
+  g.x = number("OriginX"), g.y = number("OriginY"), g.em = number("FontRenderingEmSize");
+  size_t comma = e.find(',', e.find("Indices=\""));
+  if (comma != std::string::npos) g.advance = std::atof(e.c_str() + comma + 1) / 100 * g.em;
+  return g;
+}
+
+TEST_F(OfficeWriter, XpsSetsEveryLineWhereTheScanHasIt) {
+  std::string path = write(OfficeKind::Xps, "place.xps");
+  std::string page1 = run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/1.fpage").out;
+  std::string page2 = run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/2.fpage").out;
+  const double unit = 96.0 / 400;  // XPS units per scan pixel at 400 dpi
+  // Columns right to left: each first glyph is centred on its column, at the column's top.
+  const std::pair<const char*, int> columns[] = {{"吾", 2540}, {"ま", 2400}, {"頓", 2260}};
+  for (auto [text, centre] : columns) {
+    GlyphsAt g = glyphsStarting(page1, text);
+    EXPECT_NEAR(g.x + g.advance / 2, centre * unit, 2.0) << text;
+    EXPECT_NEAR(g.y - g.em * 0.88, 700 * unit, 3.0) << text;
+  }
+  // Horizontal lines start at their left edge with the baseline inside the line box; the first
+  // line of an area is rebuilt from the area, the others come with their own boxes.
+  const std::tuple<const std::string*, const char*, int, int> rows[] = {
+      {&page1, "文字認識の結果", 700, 350}, {&page2, "表と写真の頁です。", 600, 400},
+      {&page2, "ＯＣＲ結果を確認する。", 600, 540}};
+  for (auto [page, text, left, top] : rows) {
+    GlyphsAt g = glyphsStarting(*page, text);
+    EXPECT_NEAR(g.x, left * unit, 2.0) << text;
+    EXPECT_GT(g.y, top * unit) << text;
+    EXPECT_LT(g.y, (top + 100) * unit) << text;
+  }
+}
+
 TEST_F(OfficeWriter, XpsUsesARegisteredSubsetFont) {
   if (!have("xpstopdf")) GTEST_SKIP() << "xpstopdf missing";
   std::string font = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
