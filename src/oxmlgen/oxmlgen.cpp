@@ -3,6 +3,7 @@
 // came with is ignored as a whole; nothing is read beyond a buffer.
 #include "oxmlgen/oxmlgen.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -26,7 +27,13 @@ Document& doc() {
   return d;
 }
 
-Rect rectOf(const OxmlArea& a) { return {a.field[3], a.field[4], a.field[5], a.field[6]}; }
+// Coordinates far beyond any page are cut back, so that no later arithmetic can overflow.
+constexpr int32_t kMaxCoordinate = 10000000;
+int32_t coordinate(int32_t v) { return std::clamp(v, -kMaxCoordinate, kMaxCoordinate); }
+Rect rectOf(int32_t l, int32_t t, int32_t r, int32_t b) {
+  return {coordinate(l), coordinate(t), coordinate(r), coordinate(b)};
+}
+Rect rectOf(const OxmlArea& a) { return rectOf(a.field[3], a.field[4], a.field[5], a.field[6]); }
 
 OxmlChar entryAt(const OxmlChar* chars, int32_t i) {
   OxmlChar c;
@@ -147,9 +154,9 @@ void addPage(uint16_t width, uint16_t height, uint16_t dpi, OxmlRect margins, in
   s.width = width;
   s.height = height;
   s.dpi = dpi;
-  s.margins = {margins.left, margins.top, margins.right, margins.bottom};
-  s.offsetX = offsetX;
-  s.offsetY = offsetY;
+  s.margins = rectOf(margins.left, margins.top, margins.right, margins.bottom);
+  s.offsetX = coordinate(offsetX);
+  s.offsetY = coordinate(offsetY);
   s.eastAsianFont = boundedString(eastAsianFont, -1, kMaxName);
   s.latinFont = boundedString(latinFont, -1, kMaxName);
   s.charset = charset;
@@ -166,7 +173,7 @@ void addTextArea(const OxmlRect* area, const OxmlArea* lines, int32_t lineCount,
   if (groupCount > 0 && (rubyGroups == nullptr || rubyChars == nullptr)) return;
 
   TextArea t;
-  t.area = {area->left, area->top, area->right, area->bottom};
+  t.area = rectOf(area->left, area->top, area->right, area->bottom);
   if (!readRubyGroups(rubyGroups, groupCount, rubyChars, rubyCharCount, t.rubies)) return;
   if (!splitParagraphs(chars, charCount, groupCount, t.paragraphs)) return;
   const OxmlArea& first = lines[0];
@@ -192,7 +199,7 @@ void addTableArea(const OxmlRect* area, const OxmlArea* cells, int32_t cellCount
   if (charCount < 0 || charCount > kMaxChars || (charCount > 0 && chars == nullptr)) return;
 
   Table t;
-  t.area = {area->left, area->top, area->right, area->bottom};
+  t.area = rectOf(area->left, area->top, area->right, area->bottom);
   t.rows = rows;
   t.columns = columns;
   for (int32_t i = 0; i < rows * columns; ++i) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace oxmlgen {
@@ -194,7 +195,8 @@ std::vector<PlacedPage> placeDocument(const Document& doc, Units units) {
     const Page& page = doc.pages[i];
     const PageSetup& s = setups[i];
     Frame f{units, double(s.dpi), s.offsetX * 72 / 1440, s.offsetY * 72 / 1440,
-            s.offsetX * s.dpi / 1440, s.offsetY * s.dpi / 1440};
+            static_cast<int>(int64_t(s.offsetX) * s.dpi / 1440),
+            static_cast<int>(int64_t(s.offsetY) * s.dpi / 1440)};
     PlacedPage p;
     p.setup = s;
     p.width = units == Units::Office ? s.width / 20.0 : f.px(s.width);
