@@ -276,6 +276,8 @@ void addPageBreak(void) {
   closePage();
 }
 
+// The more-than-five-pages flag and the two reserved arguments change nothing in the files
+// written here; the PowerPoint template folder is not needed either (pptx_writer.cpp).
 int32_t createDocX(const char* fileName, int32_t fileNameLength, int32_t columnOption,
                    int32_t /*moreThanFivePages*/, int32_t, int32_t) {
   std::string path = boundedString(fileName, fileNameLength, kMaxPath);

@@ -113,8 +113,14 @@ class PageBuilder {
  private:
   // Sets `items` in `box`; `stretch` spreads them over the whole line, otherwise they keep
   // their natural advances and only shrink to fit.
+  // `extents`, when given, receives where each item starts and ends along the line.
   void line(const Box& box, const std::vector<TextItem>& items, double size, bool vertical,
-            bool japanese, bool stretch);
+            bool japanese, bool stretch,
+            std::vector<std::pair<double, double>>* extents = nullptr);
+  // A line whose items may carry ruby groups: the line, then each group's reading in small
+  // type beside its base characters.
+  void rubyLine(const Box& box, const std::vector<TextItem>& items, const TextArea& area,
+                double size, bool stretch);
   void run(const std::vector<Glyph>& glyphs, size_t from, size_t to, double size, double x,
            double y, const std::string& transform = {});
 
@@ -151,7 +157,8 @@ void PageBuilder::run(const std::vector<Glyph>& g, size_t from, size_t to, doubl
 }
 
 void PageBuilder::line(const Box& box, const std::vector<TextItem>& items, double size,
-                       bool vertical, bool japanese, bool stretch) {
+                       bool vertical, bool japanese, bool stretch,
+                       std::vector<std::pair<double, double>>* extents) {
   if (items.empty() || size <= 0) return;
   if (!vertical) {
     std::vector<Glyph> g;
@@ -172,7 +179,10 @@ void PageBuilder::line(const Box& box, const std::vector<TextItem>& items, doubl
     for (size_t i = 1; i <= g.size(); ++i) {
       if (i < g.size() && g[i].font == g[start].font) continue;
       run(g, start, i, size, x, baseline);
-      for (size_t k = start; k < i; ++k) x += g[k].advance;
+      for (size_t k = start; k < i; ++k) {
+        if (extents != nullptr) extents->emplace_back(x, x + g[k].advance);
+        x += g[k].advance;
+      }
       start = i;
     }
     return;
@@ -243,12 +253,37 @@ void PageBuilder::line(const Box& box, const std::vector<TextItem>& items, doubl
         run(g, 0, 1, size, cx - w / 2, y + (step - size) / 2 + size * f.ascender());
       }
     }
+    if (extents != nullptr)
+      for (size_t k = c.from; k < c.to; ++k) extents->emplace_back(y, y + step);
     y += step;
   }
 }
 
-// Ruby groups are set as their base characters in the line; their readings follow in small
-// type beside the base (above it, or right of it in a column).
+void PageBuilder::rubyLine(const Box& box, const std::vector<TextItem>& items,
+                           const TextArea& area, double size, bool stretch) {
+  bool japanese = area.langId == 128;
+  std::vector<std::pair<double, double>> extents;
+  line(box, items, size, area.vertical, japanese, stretch, &extents);
+  if (extents.size() != items.size()) return;
+  double small = size / 2;
+  for (size_t i = 0; i < items.size();) {
+    size_t j = i + 1;
+    if (items[i].ruby < 0) {
+      i = j;
+      continue;
+    }
+    while (j < items.size() && items[j].ruby == items[i].ruby) ++j;
+    std::vector<TextItem> reading;
+    for (char32_t c : area.rubies[items[i].ruby].ruby) reading.push_back({c, 0, -1});
+    double from = extents[i].first, to = extents[j - 1].second;
+    Box r = area.vertical ? Box{box.x + (box.w + size) / 2, from, small, to - from}
+                          : Box{from, box.y + (box.h - size) / 2 - small, to - from, small};
+    line(r, reading, small, area.vertical, japanese, true);
+    i = j;
+  }
+}
+
+// Ruby groups are set as their base characters, each marked with its group, in the line.
 std::vector<TextItem> expandRuby(const Paragraph& p, const TextArea& t) {
   std::vector<TextItem> out;
   for (const TextItem& it : p) {
@@ -256,7 +291,7 @@ std::vector<TextItem> expandRuby(const Paragraph& p, const TextArea& t) {
       out.push_back(it);
       continue;
     }
-    for (char32_t c : t.rubies[it.ruby].base) out.push_back({c, 0, -1});
+    for (char32_t c : t.rubies[it.ruby].base) out.push_back({c, 0, it.ruby});
   }
   return out;
 }
@@ -271,7 +306,7 @@ void PageBuilder::text(const PlacedText& t) {
   if (normal.size() == area.paragraphs.size()) {
     // One paragraph per line: every line at its own place.
     for (size_t k = 0; k < normal.size(); ++k)
-      line(t.lines[normal[k]], expandRuby(area.paragraphs[k], area), size, area.vertical, japanese, true);
+      rubyLine(t.lines[normal[k]], expandRuby(area.paragraphs[k], area), area, size, true);
     return;
   }
   // Otherwise the paragraphs flow through the area line by line, breaking where a line is full.
@@ -280,7 +315,7 @@ void PageBuilder::text(const PlacedText& t) {
   auto place = [&](const std::vector<TextItem>& items) {
     Box b = area.vertical ? Box{t.box.right() - size - pos, t.box.y, size, t.box.h}
                           : Box{t.box.x, t.box.y + pos, t.box.w, size};
-    line(b, items, size, area.vertical, japanese, false);
+    rubyLine(b, items, area, size, false);
     pos += t.pitchPt;
   };
   for (const Paragraph& p : area.paragraphs) {

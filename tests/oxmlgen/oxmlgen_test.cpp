@@ -230,6 +230,33 @@ TEST_F(OfficeWriter, XpsSetsEveryLineWhereTheScanHasIt) {
   }
 }
 
+TEST_F(OfficeWriter, XpsSetsRubyReadingsAboveTheirBase) {
+  lib_.init();
+  lib_.page(3307, 4677, 400, OxmlRect{0, 0, 0, 0}, 0, 0, "MS Pゴシック", "Century", 128);
+  // 漢字を読む with かんじ over 漢字; one line of 100-pixel characters at (400, 400).
+  std::vector<OxmlChar> chars = {rubyAnchor(0), entry(u'を'), entry(u'読'), entry(u'む'), lineEnd()};
+  const uint16_t ruby[] = {u'か', u'ん', u'じ', u'漢', u'字'};
+  const uint16_t group[] = {0, 3, 3, 2};
+  OxmlArea line;
+  std::memset(&line, 0, sizeof line);
+  OxmlRect area{350, 380, 850, 520};
+  line.field[3] = 350, line.field[4] = 380, line.field[5] = 850, line.field[6] = 520;
+  line.field[7] = 1, line.field[8] = -1, line.field[9] = -21, line.field[11] = 18, line.field[12] = 1;
+  line.field[14] = 128;
+  lib_.text(&area, &line, 1, chars.data(), int32_t(chars.size()), group, 1, ruby, 5);
+  lib_.pageBreak();
+  std::string path = dir_ / "ruby.xps";
+  ASSERT_EQ(lib_.xps(path.c_str(), int(path.size()), 1, 0, 0, 0), 0);
+  std::string page = run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/1.fpage").out;
+  GlyphsAt base = glyphsStarting(page, "漢字を読む"), reading = glyphsStarting(page, "かんじ");
+  ASSERT_GT(base.em, 0) << page;
+  ASSERT_GT(reading.em, 0) << page;
+  EXPECT_NEAR(reading.em, base.em / 2, 0.5);
+  EXPECT_LT(reading.y, base.y - base.em * 0.6);
+  EXPECT_GE(reading.x, base.x - 0.5);
+  EXPECT_LT(reading.x, base.x + base.advance);
+}
+
 TEST_F(OfficeWriter, XpsUsesARegisteredSubsetFont) {
   if (!have("xpstopdf")) GTEST_SKIP() << "xpstopdf missing";
   std::string font = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
