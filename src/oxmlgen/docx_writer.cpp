@@ -51,6 +51,7 @@ class DocxBuilder {
   void sectionProperties(const PlacedPage& page);
 
   bool flowing_;
+  bool verticalSection_ = false;  // flowing: the page's section is written top to bottom
   XmlWriter x_;
   bool bodyOpen_ = false;
   int drawingId_ = 0;
@@ -91,7 +92,7 @@ void DocxBuilder::paragraphContent(const Paragraph& p, const TextArea& t, const 
   std::u32string run;
   bool runTcy = false;
   for (const TextItem& item : p) {
-    bool tcy = item.ruby < 0 && item.rotation == 100 && t.vertical;
+    bool tcy = item.ruby < 0 && item.rotation == 100 && (flowing_ ? verticalSection_ : t.vertical);
     if (item.ruby >= 0 || tcy != runTcy) {
       textRun(f, sizePt, run, runTcy);
       run.clear();
@@ -344,9 +345,7 @@ void DocxBuilder::sectionProperties(const PlacedPage& page) {
       .attr("w:footer", 0)
       .attr("w:gutter", 0)
       .close();
-  int vertical = 0;
-  for (const PlacedText& t : page.texts) vertical += t.area->vertical ? 1 : -1;
-  if (flowing_ && vertical > 0) x_.open("w:textDirection").attr("w:val", "tbRl").close();
+  if (flowing_ && verticalSection_) x_.open("w:textDirection").attr("w:val", "tbRl").close();
   x_.open("w:docGrid").attr("w:linePitch", 360).close();
   x_.close();
 }
@@ -365,6 +364,11 @@ void DocxBuilder::page(const PlacedPage& page, bool last) {
   }
   Fonts f{page.setup.eastAsianFont.empty() ? "ＭＳ 明朝" : page.setup.eastAsianFont,
           page.setup.latinFont.empty() ? "Century" : page.setup.latinFont};
+  // A flowing page is vertical when most of its characters are in vertical areas.
+  long vertical = 0;
+  for (const PlacedText& t : page.texts)
+    for (const Paragraph& p : t.area->paragraphs) vertical += t.area->vertical ? long(p.size()) : -long(p.size());
+  verticalSection_ = vertical > 0;
   fontsUsed_.emplace(f.eastAsian, 128);
   fontsUsed_.emplace(f.latin, 0);
   for (const PlacedPicture& p : page.pictures) picture(p);

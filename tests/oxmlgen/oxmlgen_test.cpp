@@ -143,6 +143,10 @@ TEST_F(OfficeWriter, WordColumnOptionWritesFlowingText) {
   EXPECT_EQ(xml.find("w:framePr"), std::string::npos);
   EXPECT_EQ(xml.find("w:tblpPr"), std::string::npos);
   EXPECT_NE(xml.find("<wp:inline"), std::string::npos);
+  // The first page is mostly vertical text, the second horizontal: one vertical section.
+  size_t vertical = xml.find("<w:textDirection w:val=\"tbRl\"/><w:docGrid");
+  EXPECT_NE(vertical, std::string::npos);
+  EXPECT_EQ(xml.find("<w:textDirection w:val=\"tbRl\"/><w:docGrid", vertical + 1), std::string::npos);
   Output r = run("/usr/bin/python3 " + kProbe + " docx " + path);
   EXPECT_NE(r.out.find("p:文字認識の結果"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("cell:山田"), std::string::npos) << r.out;

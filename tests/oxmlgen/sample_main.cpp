@@ -1,5 +1,5 @@
-// Writes the Office writer tests' three-page document as sample.docx, sample.pptx and sample.xps
-// into a folder, for looking at them (tools/office-screenshots renders them).
+// Writes the Office writer tests' three-page document as sample.docx, sample.pptx, sample.xps
+// and, with the Word column option on, sample-columns.docx into a folder, for looking at them (tools/office-screenshots renders them).
 // Usage: oxmlgen-sample LIBRARY OUTDIR
 #include <cstdio>
 #include <string>
@@ -34,5 +34,10 @@ int main(int argc, char** argv) {
       ++failures;
     }
   }
+  lib.init();
+  OfficeDriver driver(lib, OfficeKind::Word, base);
+  for (const SamplePage& p : sampleDocument()) driver.page(p);
+  std::string columns = out + "/sample-columns.docx";
+  if (lib.docx(columns.c_str(), int(columns.size()), 2, 0, 0, 0) != 0) ++failures;
   return failures == 0 ? 0 : 1;
 }
