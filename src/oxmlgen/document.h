@@ -64,12 +64,12 @@ struct TextArea {
 struct Cell {
   bool filled = false;  // the record carries a row and column
   int row = 0, col = 0;
-  Rect rect;            // pixels; empty for cells that continue a merge downwards
+  Rect rect;  // pixels; empty for cells that continue a merge downwards
   int heightPx = 0, widthPx = 0, fontPt = 0;
   bool vertical = false;
   std::array<int, 4> border{};  // left, top, right, bottom: 0 none, 1 solid, 2 dotted, 3 double
-  int mergeTop = 0;   // > 0: the group's top-left cell
-  int mergeCol = 0;   // > 0 top-left cell, < 0 a cell below it in the group's first column
+  int mergeTop = 0;             // > 0: the group's top-left cell
+  int mergeCol = 0;     // > 0 top-left cell, < 0 a cell below it in the group's first column
   std::u32string text;  // U+000A separates paragraphs
 };
 

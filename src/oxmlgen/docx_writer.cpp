@@ -21,7 +21,8 @@ namespace oxmlgen {
 namespace {
 
 constexpr const char* kW = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
-constexpr const char* kWp = "http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing";
+constexpr const char* kWp =
+    "http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing";
 constexpr const char* kA = "http://schemas.openxmlformats.org/drawingml/2006/main";
 constexpr const char* kPic = "http://schemas.openxmlformats.org/drawingml/2006/picture";
 constexpr const char* kWps = "http://schemas.microsoft.com/office/word/2010/wordprocessingShape";
@@ -56,7 +57,7 @@ class DocxBuilder {
   bool bodyOpen_ = false;
   int drawingId_ = 0;
   std::vector<std::pair<std::string, const Picture*>> media_;  // relationship id, picture
-  std::map<std::string, int> fontsUsed_;                      // name → character set
+  std::map<std::string, int> fontsUsed_;                       // name → character set
 };
 
 void DocxBuilder::runProperties(const Fonts& f, double sizePt, bool tcy) {
@@ -72,7 +73,11 @@ void DocxBuilder::runProperties(const Fonts& f, double sizePt, bool tcy) {
   x_.open("w:lang").attr("w:eastAsia", "ja-JP").close();
   if (tcy) {
     int id = ++drawingId_;
-    x_.open("w:eastAsianLayout").attr("w:id", id).attr("w:vert", "1").attr("w:vertCompress", "1").close();
+    x_.open("w:eastAsianLayout")
+        .attr("w:id", id)
+        .attr("w:vert", "1")
+        .attr("w:vertCompress", "1")
+        .close();
   }
   x_.close();
 }
@@ -160,10 +165,14 @@ void DocxBuilder::textArea(const PlacedText& t, const Fonts& f) {
 
 const char* borderValue(int style) {
   switch (style) {
-    case 0: return "nil";
-    case 2: return "dotted";
-    case 3: return "double";
-    default: return "single";
+    case 0:
+      return "nil";
+    case 2:
+      return "dotted";
+    case 3:
+      return "double";
+    default:
+      return "single";
   }
 }
 
@@ -197,7 +206,10 @@ void DocxBuilder::table(const PlacedTable& p, const Fonts& f) {
   x_.close();
   for (int r = 0; r < t.rows; ++r) {
     x_.open("w:tr").open("w:trPr");
-    x_.open("w:trHeight").attr("w:val", twips(p.rowY[r + 1] - p.rowY[r])).attr("w:hRule", "atLeast").close();
+    x_.open("w:trHeight")
+        .attr("w:val", twips(p.rowY[r + 1] - p.rowY[r]))
+        .attr("w:hRule", "atLeast")
+        .close();
     x_.close();
     for (int c = 0; c < t.columns; ++c) {
       const Span& s = spans[r * t.columns + c];
@@ -207,7 +219,8 @@ void DocxBuilder::table(const PlacedTable& p, const Fonts& f) {
       if (s.covered) {
         for (int rr = r - 1; rr >= 0 && owner < 0; --rr) {
           const Span& above = spans[rr * t.columns + c];
-          if (!above.covered && above.rows > r - rr && above.columns >= 1) owner = rr * t.columns + c;
+          if (!above.covered && above.rows > r - rr && above.columns >= 1)
+            owner = rr * t.columns + c;
           if (!above.covered) break;
         }
         if (owner < 0) continue;
@@ -215,7 +228,10 @@ void DocxBuilder::table(const PlacedTable& p, const Fonts& f) {
       const Span& span = owner >= 0 ? spans[owner] : s;
       const Cell& cell = owner >= 0 ? t.cells[owner] : t.at(r, c);
       x_.open("w:tc").open("w:tcPr");
-      x_.open("w:tcW").attr("w:w", twips(p.colX[std::min(t.columns, c + span.columns)] - p.colX[c])).attr("w:type", "dxa").close();
+      x_.open("w:tcW")
+          .attr("w:w", twips(p.colX[std::min(t.columns, c + span.columns)] - p.colX[c]))
+          .attr("w:type", "dxa")
+          .close();
       if (span.columns > 1) x_.open("w:gridSpan").attr("w:val", span.columns).close();
       if (span.rows > 1 || owner >= 0) {
         x_.open("w:vMerge");
@@ -228,7 +244,8 @@ void DocxBuilder::table(const PlacedTable& p, const Fonts& f) {
       for (int k = 0; k < 4; ++k) {
         int style = cell.filled ? cell.border[order[k]] : 1;
         x_.open(names[k]).attr("w:val", borderValue(style));
-        if (style != 0) x_.attr("w:sz", style == 3 ? 2 : 4).attr("w:space", 0).attr("w:color", "000000");
+        if (style != 0)
+          x_.attr("w:sz", style == 3 ? 2 : 4).attr("w:space", 0).attr("w:color", "000000");
         x_.close();
       }
       x_.close();
@@ -242,7 +259,12 @@ void DocxBuilder::table(const PlacedTable& p, const Fonts& f) {
         size_t end = text.find(U'\n', start);
         if (end == std::u32string::npos) end = text.size();
         x_.open("w:p").open("w:pPr");
-        x_.open("w:spacing").attr("w:before", 0).attr("w:after", 0).attr("w:line", 240).attr("w:lineRule", "auto").close();
+        x_.open("w:spacing")
+            .attr("w:before", 0)
+            .attr("w:after", 0)
+            .attr("w:line", 240)
+            .attr("w:lineRule", "auto")
+            .close();
         x_.close();
         textRun(f, size, text.substr(start, end - start));
         x_.close();
@@ -254,7 +276,16 @@ void DocxBuilder::table(const PlacedTable& p, const Fonts& f) {
   }
   x_.close();
   // Two tables in a row would merge into one.
-  x_.open("w:p").open("w:pPr").open("w:spacing").attr("w:before", 0).attr("w:after", 0).attr("w:line", 20).attr("w:lineRule", "exact").close().close().close();
+  x_.open("w:p")
+      .open("w:pPr")
+      .open("w:spacing")
+      .attr("w:before", 0)
+      .attr("w:after", 0)
+      .attr("w:line", 20)
+      .attr("w:lineRule", "exact")
+      .close()
+      .close()
+      .close();
 }
 
 void DocxBuilder::drawingStart(const Box& box, bool inlinePicture, bool behind) {
@@ -275,8 +306,18 @@ void DocxBuilder::drawingStart(const Box& box, bool inlinePicture, bool behind) 
         .attr("layoutInCell", 1)
         .attr("allowOverlap", 1);
     x_.open("wp:simplePos").attr("x", 0).attr("y", 0).close();
-    x_.open("wp:positionH").attr("relativeFrom", "page").open("wp:posOffset").text(std::to_string(emu(box.x))).close().close();
-    x_.open("wp:positionV").attr("relativeFrom", "page").open("wp:posOffset").text(std::to_string(emu(box.y))).close().close();
+    x_.open("wp:positionH")
+        .attr("relativeFrom", "page")
+        .open("wp:posOffset")
+        .text(std::to_string(emu(box.x)))
+        .close()
+        .close();
+    x_.open("wp:positionV")
+        .attr("relativeFrom", "page")
+        .open("wp:posOffset")
+        .text(std::to_string(emu(box.y)))
+        .close()
+        .close();
   }
   x_.open("wp:extent").attr("cx", emu(box.w)).attr("cy", emu(box.h)).close();
   x_.open("wp:effectExtent").attr("l", 0).attr("t", 0).attr("r", 0).attr("b", 0).close();
@@ -289,11 +330,19 @@ void DocxBuilder::picture(const PlacedPicture& p) {
   media_.emplace_back(rid, p.picture);
   x_.open("w:p");
   drawingStart(p.box, flowing_, true);
-  x_.open("wp:cNvGraphicFramePr").open("a:graphicFrameLocks").attr("xmlns:a", kA).attr("noChangeAspect", 1).close().close();
+  x_.open("wp:cNvGraphicFramePr")
+      .open("a:graphicFrameLocks")
+      .attr("xmlns:a", kA)
+      .attr("noChangeAspect", 1)
+      .close()
+      .close();
   x_.open("a:graphic").attr("xmlns:a", kA).open("a:graphicData").attr("uri", kPic);
   x_.open("pic:pic").attr("xmlns:pic", kPic);
   x_.open("pic:nvPicPr");
-  x_.open("pic:cNvPr").attr("id", drawingId_).attr("name", "Picture " + std::to_string(media_.size())).close();
+  x_.open("pic:cNvPr")
+      .attr("id", drawingId_)
+      .attr("name", "Picture " + std::to_string(media_.size()))
+      .close();
   x_.open("pic:cNvPicPr").close();
   x_.close();
   x_.open("pic:blipFill").open("a:blip").attr("r:embed", rid).close();
@@ -304,7 +353,7 @@ void DocxBuilder::picture(const PlacedPicture& p) {
   x_.close();
   x_.open("a:prstGeom").attr("prst", "rect").open("a:avLst").close().close();
   x_.close();
-  x_.close().close().close();  // pic:pic, graphicData, graphic
+  x_.close().close().close();          // pic:pic, graphicData, graphic
   x_.close().close().close().close();  // anchor or inline, drawing, run, paragraph
 }
 
@@ -320,7 +369,14 @@ void DocxBuilder::rule(const PlacedRule& r) {
   x_.open("a:ext").attr("cx", emu(r.box.w)).attr("cy", emu(r.box.h)).close();
   x_.close();
   x_.open("a:prstGeom").attr("prst", "line").open("a:avLst").close().close();
-  x_.open("a:ln").attr("w", 12700).open("a:solidFill").open("a:srgbClr").attr("val", "000000").close().close().close();
+  x_.open("a:ln")
+      .attr("w", 12700)
+      .open("a:solidFill")
+      .open("a:srgbClr")
+      .attr("val", "000000")
+      .close()
+      .close()
+      .close();
   x_.close();
   x_.open("wps:bodyPr").close();
   x_.close().close().close();
@@ -367,7 +423,8 @@ void DocxBuilder::page(const PlacedPage& page, bool last) {
   // A flowing page is vertical when most of its characters are in vertical areas.
   long vertical = 0;
   for (const PlacedText& t : page.texts)
-    for (const Paragraph& p : t.area->paragraphs) vertical += t.area->vertical ? long(p.size()) : -long(p.size());
+    for (const Paragraph& p : t.area->paragraphs)
+      vertical += t.area->vertical ? long(p.size()) : -long(p.size());
   verticalSection_ = vertical > 0;
   fontsUsed_.emplace(f.eastAsian, 128);
   fontsUsed_.emplace(f.latin, 0);
@@ -379,8 +436,10 @@ void DocxBuilder::page(const PlacedPage& page, bool last) {
   for (const PlacedTable& t : page.tables) areas.emplace_back(t.table->order * 2 + 1, &t);
   std::sort(areas.begin(), areas.end(), [](auto& a, auto& b) { return a.first < b.first; });
   for (auto& [key, item] : areas) {
-    if (key % 2 == 0) textArea(*static_cast<const PlacedText*>(item), f);
-    else table(*static_cast<const PlacedTable*>(item), f);
+    if (key % 2 == 0)
+      textArea(*static_cast<const PlacedText*>(item), f);
+    else
+      table(*static_cast<const PlacedTable*>(item), f);
   }
   if (last) {
     sectionProperties(page);
@@ -395,18 +454,42 @@ std::string stylesXml(const std::string& eastAsian, const std::string& latin) {
   XmlWriter x;
   x.open("w:styles").attr("xmlns:w", kW);
   x.open("w:docDefaults").open("w:rPrDefault").open("w:rPr");
-  x.open("w:rFonts").attr("w:ascii", latin).attr("w:hAnsi", latin).attr("w:eastAsia", eastAsian).attr("w:cs", latin).close();
+  x.open("w:rFonts")
+      .attr("w:ascii", latin)
+      .attr("w:hAnsi", latin)
+      .attr("w:eastAsia", eastAsian)
+      .attr("w:cs", latin)
+      .close();
   x.open("w:kern").attr("w:val", 2).close();
   x.open("w:sz").attr("w:val", 21).close();
   x.open("w:szCs").attr("w:val", 21).close();
-  x.open("w:lang").attr("w:val", "en-US").attr("w:eastAsia", "ja-JP").attr("w:bidi", "ar-SA").close();
+  x.open("w:lang")
+      .attr("w:val", "en-US")
+      .attr("w:eastAsia", "ja-JP")
+      .attr("w:bidi", "ar-SA")
+      .close();
   x.close().close();
-  x.open("w:pPrDefault").open("w:pPr").open("w:spacing").attr("w:after", 0).attr("w:line", 240).attr("w:lineRule", "auto").close().close().close();
+  x.open("w:pPrDefault")
+      .open("w:pPr")
+      .open("w:spacing")
+      .attr("w:after", 0)
+      .attr("w:line", 240)
+      .attr("w:lineRule", "auto")
+      .close()
+      .close()
+      .close();
   x.close();
   x.open("w:style").attr("w:type", "paragraph").attr("w:default", 1).attr("w:styleId", "Normal");
   x.open("w:name").attr("w:val", "Normal").close();
   x.open("w:qFormat").close();
-  x.open("w:pPr").open("w:widowControl").attr("w:val", 0).close().open("w:jc").attr("w:val", "both").close().close();
+  x.open("w:pPr")
+      .open("w:widowControl")
+      .attr("w:val", 0)
+      .close()
+      .open("w:jc")
+      .attr("w:val", "both")
+      .close()
+      .close();
   x.close();
   x.open("w:style").attr("w:type", "table").attr("w:default", 1).attr("w:styleId", "TableNormal");
   x.open("w:name").attr("w:val", "Normal Table").close();
@@ -426,7 +509,13 @@ std::string settingsXml() {
   x.open("w:zoom").attr("w:percent", 100).close();
   x.open("w:defaultTabStop").attr("w:val", 840).close();
   x.open("w:characterSpacingControl").attr("w:val", "compressPunctuation").close();
-  x.open("w:compat").open("w:compatSetting").attr("w:name", "compatibilityMode").attr("w:uri", "http://schemas.microsoft.com/office/word").attr("w:val", 15).close().close();
+  x.open("w:compat")
+      .open("w:compatSetting")
+      .attr("w:name", "compatibilityMode")
+      .attr("w:uri", "http://schemas.microsoft.com/office/word")
+      .attr("w:val", 15)
+      .close()
+      .close();
   return x.finish();
 }
 
@@ -458,17 +547,26 @@ bool writeDocx(const Document& doc, const std::string& path, bool flowing) {
   Package pkg;
   pkg.add("[Content_Types].xml",
           contentTypesXml({
-              {"/word/document.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"},
-              {"/word/styles.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml"},
-              {"/word/settings.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml"},
-              {"/word/fontTable.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.fontTable+xml"},
+              {"/word/document.xml",
+               "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"},
+              {"/word/styles.xml",
+               "application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml"},
+              {"/word/settings.xml",
+               "application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml"},
+              {"/word/fontTable.xml",
+               "application/vnd.openxmlformats-officedocument.wordprocessingml.fontTable+xml"},
               {"/docProps/core.xml", "application/vnd.openxmlformats-package.core-properties+xml"},
-              {"/docProps/app.xml", "application/vnd.openxmlformats-officedocument.extended-properties+xml"},
+              {"/docProps/app.xml",
+               "application/vnd.openxmlformats-officedocument.extended-properties+xml"},
           }));
-  pkg.add("_rels/.rels",
-          relationshipsXml({{"rId1", "officeDocument", "word/document.xml"},
-                            {"rId2", "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties", "docProps/core.xml"},
-                            {"rId3", "extended-properties", "docProps/app.xml"}}));
+  pkg.add(
+      "_rels/.rels",
+      relationshipsXml(
+          {{"rId1", "officeDocument", "word/document.xml"},
+           {"rId2",
+            "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties",
+            "docProps/core.xml"},
+           {"rId3", "extended-properties", "docProps/app.xml"}}));
   pkg.add("docProps/core.xml", corePropertiesXml());
   pkg.add("docProps/app.xml", appPropertiesXml("Vellary"));
   pkg.add("word/document.xml", std::move(document));
@@ -482,8 +580,9 @@ bool writeDocx(const Document& doc, const std::string& path, bool flowing) {
     pkg.add("word/" + name, pic->bytes, false);
   }
   pkg.add("word/_rels/document.xml.rels", relationshipsXml(rels));
-  pkg.add("word/styles.xml", stylesXml(first.eastAsianFont.empty() ? "ＭＳ 明朝" : first.eastAsianFont,
-                                       first.latinFont.empty() ? "Century" : first.latinFont));
+  pkg.add("word/styles.xml",
+          stylesXml(first.eastAsianFont.empty() ? "ＭＳ 明朝" : first.eastAsianFont,
+                    first.latinFont.empty() ? "Century" : first.latinFont));
   pkg.add("word/settings.xml", settingsXml());
   pkg.add("word/fontTable.xml", fontTableXml(b.fontsUsed()));
   return pkg.write(path);

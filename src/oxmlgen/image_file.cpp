@@ -43,8 +43,8 @@ bool readJpeg(const std::string& b, Picture& p) {
         p.dpiY = unit == 1 ? y : y * 2.54;
       }
     }
-    bool sof = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-               marker != 0xCC;
+    bool sof =
+        marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (sof && len >= 7) {
       p.pixelHeight = static_cast<int>(be16(b, seg + 1));
       p.pixelWidth = static_cast<int>(be16(b, seg + 3));

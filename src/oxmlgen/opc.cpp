@@ -11,9 +11,8 @@ std::string relationshipsXml(const std::vector<Relationship>& rels) {
   XmlWriter x;
   x.open("Relationships").attr("xmlns", kRelNs);
   for (const Relationship& r : rels) {
-    std::string type = r.type.find("://") != std::string::npos
-                           ? r.type
-                           : std::string(kDocRelNs) + "/" + r.type;
+    std::string type =
+        r.type.find("://") != std::string::npos ? r.type : std::string(kDocRelNs) + "/" + r.type;
     x.open("Relationship").attr("Id", r.id).attr("Type", type).attr("Target", r.target).close();
   }
   return x.finish();
@@ -38,11 +37,11 @@ std::string corePropertiesXml() {
   char stamp[32] = "1970-01-01T00:00:00Z";
   std::time_t now = std::time(nullptr);
   std::tm utc{};
-  if (gmtime_r(&now, &utc) != nullptr) std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  if (gmtime_r(&now, &utc) != nullptr)
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ", &utc);
   XmlWriter x;
   x.open("cp:coreProperties")
-      .attr("xmlns:cp",
-            "http://schemas.openxmlformats.org/package/2006/metadata/core-properties")
+      .attr("xmlns:cp", "http://schemas.openxmlformats.org/package/2006/metadata/core-properties")
       .attr("xmlns:dc", "http://purl.org/dc/elements/1.1/")
       .attr("xmlns:dcterms", "http://purl.org/dc/terms/")
       .attr("xmlns:xsi", "http://www.w3.org/2001/XMLSchema-instance");
@@ -54,8 +53,7 @@ std::string corePropertiesXml() {
 std::string appPropertiesXml(const std::string& application) {
   XmlWriter x;
   x.open("Properties")
-      .attr("xmlns",
-            "http://schemas.openxmlformats.org/officeDocument/2006/extended-properties");
+      .attr("xmlns", "http://schemas.openxmlformats.org/officeDocument/2006/extended-properties");
   x.open("Application").text(application).close();
   return x.finish();
 }

@@ -23,7 +23,11 @@ std::string corePropertiesXml();
 std::string appPropertiesXml(const std::string& application);
 
 // Points to the units of the formats, rounded.
-inline long long emu(double pt) { return static_cast<long long>(pt * 12700 + (pt < 0 ? -0.5 : 0.5)); }
-inline long long twips(double pt) { return static_cast<long long>(pt * 20 + (pt < 0 ? -0.5 : 0.5)); }
+inline long long emu(double pt) {
+  return static_cast<long long>(pt * 12700 + (pt < 0 ? -0.5 : 0.5));
+}
+inline long long twips(double pt) {
+  return static_cast<long long>(pt * 20 + (pt < 0 ? -0.5 : 0.5));
+}
 
 }  // namespace oxmlgen

@@ -139,9 +139,7 @@ using namespace oxmlgen;
 
 extern "C" {
 
-void initDocxData(void) {
-  doc() = Document();
-}
+void initDocxData(void) { doc() = Document(); }
 
 void addPage(uint16_t width, uint16_t height, uint16_t dpi, OxmlRect margins, int32_t offsetX,
              int32_t offsetY, const char* eastAsianFont, const char* latinFont, int32_t charset) {

@@ -42,7 +42,9 @@ struct Frame {
   double px(double v) const { return v * 72.0 / dpi; }
 };
 
-Box boxOf(const Rect& r) { return {double(r.left), double(r.top), double(r.width()), double(r.height())}; }
+Box boxOf(const Rect& r) {
+  return {double(r.left), double(r.top), double(r.width()), double(r.height())};
+}
 
 Box pixelBox(const Frame& f, const Rect& r, int offX, int offY) {
   return {f.px(r.left) + offX, f.px(r.top) + offY, f.px(r.width()), f.px(r.height())};
@@ -116,7 +118,8 @@ std::vector<double> boundaries(int count, const std::vector<double>& starts, dou
   for (int i = 0; i <= count; ++i) {
     if (std::isnan(b[i])) continue;
     if (last >= 0 && i - last > 1) {
-      for (int k = last + 1; k < i; ++k) b[k] = b[last] + (b[i] - b[last]) * (k - last) / (i - last);
+      for (int k = last + 1; k < i; ++k)
+        b[k] = b[last] + (b[i] - b[last]) * (k - last) / (i - last);
     }
     last = i;
   }
@@ -129,7 +132,8 @@ PlacedTable placeTable(const Frame& f, const Table& t) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   std::vector<double> colStart(t.columns, nan), rowStart(t.rows, nan);
   double right = nan, bottom = nan;
-  int offX = f.units == Units::Office ? f.offPtX : 0, offY = f.units == Units::Office ? f.offPtY : 0;
+  int offX = f.units == Units::Office ? f.offPtX : 0,
+      offY = f.units == Units::Office ? f.offPtY : 0;
   for (int r = 0; r < t.rows; ++r) {
     for (int c = 0; c < t.columns; ++c) {
       const Cell& cell = t.at(r, c);
@@ -194,7 +198,10 @@ std::vector<PlacedPage> placeDocument(const Document& doc, Units units) {
   for (size_t i = 0; i < doc.pages.size(); ++i) {
     const Page& page = doc.pages[i];
     const PageSetup& s = setups[i];
-    Frame f{units, double(s.dpi), s.offsetX * 72 / 1440, s.offsetY * 72 / 1440,
+    Frame f{units,
+            double(s.dpi),
+            s.offsetX * 72 / 1440,
+            s.offsetY * 72 / 1440,
             static_cast<int>(int64_t(s.offsetX) * s.dpi / 1440),
             static_cast<int>(int64_t(s.offsetY) * s.dpi / 1440)};
     PlacedPage p;

@@ -38,7 +38,9 @@ void emptyTree(XmlWriter& x) {
 // Page points to slide points: a uniform scale and a shift that centres the page.
 struct SlideFrame {
   double scale = 1, dx = 0, dy = 0;
-  Box map(const Box& b) const { return {b.x * scale + dx, b.y * scale + dy, b.w * scale, b.h * scale}; }
+  Box map(const Box& b) const {
+    return {b.x * scale + dx, b.y * scale + dy, b.w * scale, b.h * scale};
+  }
 };
 
 class SlideBuilder {
@@ -65,13 +67,22 @@ class SlideBuilder {
   void xfrm(const char* element, const Box& b) {
     x_.open(element);
     x_.open("a:off").attr("x", emu(b.x)).attr("y", emu(b.y)).close();
-    x_.open("a:ext").attr("cx", std::max(0LL, emu(b.w))).attr("cy", std::max(0LL, emu(b.h))).close();
+    x_.open("a:ext")
+        .attr("cx", std::max(0LL, emu(b.w)))
+        .attr("cy", std::max(0LL, emu(b.h)))
+        .close();
     x_.close();
   }
   void run(const std::u32string& s, double pt) {
     if (s.empty()) return;
-    long long sz = std::clamp<long long>(static_cast<long long>(pt * f_.scale * 100 + 0.5), 100, 400000);
-    x_.open("a:r").open("a:rPr").attr("lang", "ja-JP").attr("altLang", "en-US").attr("sz", sz).attr("dirty", 0);
+    long long sz =
+        std::clamp<long long>(static_cast<long long>(pt * f_.scale * 100 + 0.5), 100, 400000);
+    x_.open("a:r")
+        .open("a:rPr")
+        .attr("lang", "ja-JP")
+        .attr("altLang", "en-US")
+        .attr("sz", sz)
+        .attr("dirty", 0);
     x_.open("a:solidFill").open("a:srgbClr").attr("val", "000000").close().close();
     x_.open("a:latin").attr("typeface", latin_).close();
     x_.open("a:ea").attr("typeface", eastAsian_).close();
@@ -82,7 +93,10 @@ class SlideBuilder {
   void paragraph(const Paragraph& p, const TextArea& t, double pt, double pitch);
   void nvProps(const char* name) {
     int id = ++id_;
-    x_.open("p:cNvPr").attr("id", id).attr("name", std::string(name) + " " + std::to_string(id)).close();
+    x_.open("p:cNvPr")
+        .attr("id", id)
+        .attr("name", std::string(name) + " " + std::to_string(id))
+        .close();
   }
 
   SlideFrame f_;
@@ -93,7 +107,11 @@ class SlideBuilder {
 
 void SlideBuilder::paragraph(const Paragraph& p, const TextArea& t, double pt, double pitch) {
   x_.open("a:p").open("a:pPr");
-  x_.open("a:lnSpc").open("a:spcPts").attr("val", std::clamp<long long>(static_cast<long long>(pitch * f_.scale * 100), 0, 158400)).close().close();
+  x_.open("a:lnSpc")
+      .open("a:spcPts")
+      .attr("val", std::clamp<long long>(static_cast<long long>(pitch * f_.scale * 100), 0, 158400))
+      .close()
+      .close();
   x_.open("a:spcBef").open("a:spcPts").attr("val", 0).close().close();
   x_.open("a:spcAft").open("a:spcPts").attr("val", 0).close().close();
   x_.open("a:buNone").close();
@@ -112,7 +130,10 @@ void SlideBuilder::paragraph(const Paragraph& p, const TextArea& t, double pt, d
     if (!g.ruby.empty()) run(U"（" + g.ruby + U"）", pt / 2);
   }
   run(s, pt);
-  x_.open("a:endParaRPr").attr("lang", "ja-JP").attr("sz", std::clamp<long long>(static_cast<long long>(pt * f_.scale * 100), 100, 400000)).close();
+  x_.open("a:endParaRPr")
+      .attr("lang", "ja-JP")
+      .attr("sz", std::clamp<long long>(static_cast<long long>(pt * f_.scale * 100), 100, 400000))
+      .close();
   x_.close();
 }
 
@@ -120,7 +141,10 @@ void SlideBuilder::text(const PlacedText& t) {
   const TextArea& area = *t.area;
   Box b = t.box;
   // Room for a font a little wider than the scan (see the Word writer).
-  if (area.vertical) b.w += t.pitchPt / 2, b.h += t.fontPt; else b.w += t.fontPt, b.h += t.pitchPt / 2;
+  if (area.vertical)
+    b.w += t.pitchPt / 2, b.h += t.fontPt;
+  else
+    b.w += t.fontPt, b.h += t.pitchPt / 2;
   x_.open("p:sp").open("p:nvSpPr");
   nvProps("Text");
   x_.open("p:cNvSpPr").attr("txBox", 1).close();
@@ -155,7 +179,8 @@ void SlideBuilder::table(const PlacedTable& p) {
       const Span& s = spans[r * t.columns + c];
       if (s.covered) continue;
       for (int rr = r; rr < r + s.rows; ++rr)
-        for (int cc = c; cc < c + s.columns; ++cc) ownerRow[rr * t.columns + cc] = r, ownerCol[rr * t.columns + cc] = c;
+        for (int cc = c; cc < c + s.columns; ++cc)
+          ownerRow[rr * t.columns + cc] = r, ownerCol[rr * t.columns + cc] = c;
     }
   x_.open("p:graphicFrame").open("p:nvGraphicFramePr");
   nvProps("Table");
@@ -163,10 +188,13 @@ void SlideBuilder::table(const PlacedTable& p) {
   x_.open("p:nvPr").close();
   x_.close();
   xfrm("p:xfrm", f_.map(p.box));
-  x_.open("a:graphic").open("a:graphicData").attr("uri", "http://schemas.openxmlformats.org/drawingml/2006/table");
+  x_.open("a:graphic")
+      .open("a:graphicData")
+      .attr("uri", "http://schemas.openxmlformats.org/drawingml/2006/table");
   x_.open("a:tbl").open("a:tblPr").attr("firstRow", 0).attr("bandRow", 0).close();
   x_.open("a:tblGrid");
-  for (int c = 0; c < t.columns; ++c) x_.open("a:gridCol").attr("w", emu((p.colX[c + 1] - p.colX[c]) * f_.scale)).close();
+  for (int c = 0; c < t.columns; ++c)
+    x_.open("a:gridCol").attr("w", emu((p.colX[c + 1] - p.colX[c]) * f_.scale)).close();
   x_.close();
   for (int r = 0; r < t.rows; ++r) {
     x_.open("a:tr").attr("h", emu((p.rowY[r + 1] - p.rowY[r]) * f_.scale));
@@ -192,7 +220,11 @@ void SlideBuilder::table(const PlacedTable& p) {
         if (end == std::u32string::npos) end = text.size();
         x_.open("a:p");
         run(text.substr(start, end - start), pt);
-        x_.open("a:endParaRPr").attr("lang", "ja-JP").attr("sz", std::clamp<long long>(static_cast<long long>(pt * f_.scale * 100), 100, 400000)).close();
+        x_.open("a:endParaRPr")
+            .attr("lang", "ja-JP")
+            .attr("sz",
+                  std::clamp<long long>(static_cast<long long>(pt * f_.scale * 100), 100, 400000))
+            .close();
         x_.close();
         start = end + 1;
       } while (start <= text.size());
@@ -246,7 +278,14 @@ void SlideBuilder::rule(const PlacedRule& r) {
   x_.open("p:spPr");
   xfrm("a:xfrm", f_.map(r.box));
   x_.open("a:prstGeom").attr("prst", "line").open("a:avLst").close().close();
-  x_.open("a:ln").attr("w", 12700).open("a:solidFill").open("a:srgbClr").attr("val", "000000").close().close().close();
+  x_.open("a:ln")
+      .attr("w", 12700)
+      .open("a:solidFill")
+      .open("a:srgbClr")
+      .attr("val", "000000")
+      .close()
+      .close()
+      .close();
   x_.close().close();
 }
 
@@ -259,10 +298,16 @@ std::string masterXml() {
   x.close().close();
   x.open("p:clrMap");
   x.attr("bg1", "lt1").attr("tx1", "dk1").attr("bg2", "lt2").attr("tx2", "dk2");
-  for (const char* accent : {"accent1", "accent2", "accent3", "accent4", "accent5", "accent6", "hlink", "folHlink"})
+  for (const char* accent :
+       {"accent1", "accent2", "accent3", "accent4", "accent5", "accent6", "hlink", "folHlink"})
     x.attr(accent, accent);
   x.close();
-  x.open("p:sldLayoutIdLst").open("p:sldLayoutId").attr("id", 2147483649LL).attr("r:id", "rId1").close().close();
+  x.open("p:sldLayoutIdLst")
+      .open("p:sldLayoutId")
+      .attr("id", 2147483649LL)
+      .attr("r:id", "rId1")
+      .close()
+      .close();
   x.open("p:txStyles");
   for (const char* s : {"p:titleStyle", "p:bodyStyle", "p:otherStyle"}) x.open(s).close();
   x.close();
@@ -286,12 +331,18 @@ std::string themeXml(const std::string& eastAsian, const std::string& latin) {
   x.open("a:theme").attr("xmlns:a", kA).attr("name", "Vellary");
   x.open("a:themeElements");
   x.open("a:clrScheme").attr("name", "Vellary");
-  x.open("a:dk1").open("a:sysClr").attr("val", "windowText").attr("lastClr", "000000").close().close();
+  x.open("a:dk1")
+      .open("a:sysClr")
+      .attr("val", "windowText")
+      .attr("lastClr", "000000")
+      .close()
+      .close();
   x.open("a:lt1").open("a:sysClr").attr("val", "window").attr("lastClr", "FFFFFF").close().close();
   const std::pair<const char*, const char*> colours[] = {
-      {"a:dk2", "44546A"}, {"a:lt2", "E7E6E6"}, {"a:accent1", "4472C4"}, {"a:accent2", "ED7D31"},
-      {"a:accent3", "A5A5A5"}, {"a:accent4", "FFC000"}, {"a:accent5", "5B9BD5"},
-      {"a:accent6", "70AD47"}, {"a:hlink", "0563C1"}, {"a:folHlink", "954F72"}};
+      {"a:dk2", "44546A"},     {"a:lt2", "E7E6E6"},     {"a:accent1", "4472C4"},
+      {"a:accent2", "ED7D31"}, {"a:accent3", "A5A5A5"}, {"a:accent4", "FFC000"},
+      {"a:accent5", "5B9BD5"}, {"a:accent6", "70AD47"}, {"a:hlink", "0563C1"},
+      {"a:folHlink", "954F72"}};
   for (auto& [name, rgb] : colours) x.open(name).open("a:srgbClr").attr("val", rgb).close().close();
   x.close();
   x.open("a:fontScheme").attr("name", "Vellary");
@@ -305,17 +356,26 @@ std::string themeXml(const std::string& eastAsian, const std::string& latin) {
   x.close();
   x.open("a:fmtScheme").attr("name", "Vellary");
   x.open("a:fillStyleLst");
-  for (int i = 0; i < 3; ++i) x.open("a:solidFill").open("a:schemeClr").attr("val", "phClr").close().close();
+  for (int i = 0; i < 3; ++i)
+    x.open("a:solidFill").open("a:schemeClr").attr("val", "phClr").close().close();
   x.close();
   x.open("a:lnStyleLst");
   for (int w : {6350, 12700, 19050})
-    x.open("a:ln").attr("w", w).open("a:solidFill").open("a:schemeClr").attr("val", "phClr").close().close().close();
+    x.open("a:ln")
+        .attr("w", w)
+        .open("a:solidFill")
+        .open("a:schemeClr")
+        .attr("val", "phClr")
+        .close()
+        .close()
+        .close();
   x.close();
   x.open("a:effectStyleLst");
   for (int i = 0; i < 3; ++i) x.open("a:effectStyle").open("a:effectLst").close().close();
   x.close();
   x.open("a:bgFillStyleLst");
-  for (int i = 0; i < 3; ++i) x.open("a:solidFill").open("a:schemeClr").attr("val", "phClr").close().close();
+  for (int i = 0; i < 3; ++i)
+    x.open("a:solidFill").open("a:schemeClr").attr("val", "phClr").close().close();
   x.close();
   x.close();  // fmtScheme
   x.close();  // themeElements
@@ -325,8 +385,10 @@ std::string themeXml(const std::string& eastAsian, const std::string& latin) {
 std::string simpleXml(const char* root, bool presentationNs) {
   XmlWriter x;
   x.open(root);
-  if (presentationNs) rootNamespaces(x);
-  else x.attr("xmlns:a", kA).attr("def", "{5C22544A-7EE6-4342-B048-85BDC9FD1C3A}");
+  if (presentationNs)
+    rootNamespaces(x);
+  else
+    x.attr("xmlns:a", kA).attr("def", "{5C22544A-7EE6-4342-B048-85BDC9FD1C3A}");
   return x.finish();
 }
 
@@ -352,21 +414,32 @@ bool writePptx(const Document& doc, const std::string& path) {
       {"/ppt/viewProps.xml", std::string(kCt) + "viewProps+xml"},
       {"/ppt/tableStyles.xml", std::string(kCt) + "tableStyles+xml"},
       {"/docProps/core.xml", "application/vnd.openxmlformats-package.core-properties+xml"},
-      {"/docProps/app.xml", "application/vnd.openxmlformats-officedocument.extended-properties+xml"}};
+      {"/docProps/app.xml",
+       "application/vnd.openxmlformats-officedocument.extended-properties+xml"}};
   for (size_t i = 1; i <= pages.size(); ++i)
-    overrides.push_back({"/ppt/slides/slide" + std::to_string(i) + ".xml", std::string(kCt) + "slide+xml"});
+    overrides.push_back(
+        {"/ppt/slides/slide" + std::to_string(i) + ".xml", std::string(kCt) + "slide+xml"});
   pkg.add("[Content_Types].xml", contentTypesXml(overrides));
-  pkg.add("_rels/.rels",
-          relationshipsXml({{"rId1", "officeDocument", "ppt/presentation.xml"},
-                            {"rId2", "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties", "docProps/core.xml"},
-                            {"rId3", "extended-properties", "docProps/app.xml"}}));
+  pkg.add(
+      "_rels/.rels",
+      relationshipsXml(
+          {{"rId1", "officeDocument", "ppt/presentation.xml"},
+           {"rId2",
+            "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties",
+            "docProps/core.xml"},
+           {"rId3", "extended-properties", "docProps/app.xml"}}));
   pkg.add("docProps/core.xml", corePropertiesXml());
   pkg.add("docProps/app.xml", appPropertiesXml("Vellary"));
 
   XmlWriter pres;
   pres.open("p:presentation");
   rootNamespaces(pres);
-  pres.open("p:sldMasterIdLst").open("p:sldMasterId").attr("id", 2147483648LL).attr("r:id", "rId1").close().close();
+  pres.open("p:sldMasterIdLst")
+      .open("p:sldMasterId")
+      .attr("id", 2147483648LL)
+      .attr("r:id", "rId1")
+      .close()
+      .close();
   pres.open("p:sldIdLst");
   std::vector<Relationship> presRels = {{"rId1", "slideMaster", "slideMasters/slideMaster1.xml"}};
   for (size_t i = 1; i <= pages.size(); ++i) {

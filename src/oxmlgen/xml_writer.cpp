@@ -5,7 +5,9 @@
 
 namespace oxmlgen {
 
-XmlWriter::XmlWriter() { out_ = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"; }
+XmlWriter::XmlWriter() {
+  out_ = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+}
 
 void XmlWriter::endStartTag() {
   if (startTagOpen_) {
@@ -67,13 +69,27 @@ std::string XmlWriter::escape(std::string_view utf8) {
   s.reserve(utf8.size());
   for (char32_t c : decodeUtf8(utf8)) {
     switch (c) {
-      case '&': s += "&amp;"; break;
-      case '<': s += "&lt;"; break;
-      case '>': s += "&gt;"; break;
-      case '"': s += "&quot;"; break;
-      case '\t': s += "&#9;"; break;
-      case '\n': s += "&#10;"; break;
-      case '\r': s += "&#13;"; break;
+      case '&':
+        s += "&amp;";
+        break;
+      case '<':
+        s += "&lt;";
+        break;
+      case '>':
+        s += "&gt;";
+        break;
+      case '"':
+        s += "&quot;";
+        break;
+      case '\t':
+        s += "&#9;";
+        break;
+      case '\n':
+        s += "&#10;";
+        break;
+      case '\r':
+        s += "&#13;";
+        break;
       default:
         if (c < 0x20 || c == 0xFFFE || c == 0xFFFF || (c >= 0xD800 && c <= 0xDFFF)) break;
         appendUtf8(s, c);

@@ -30,7 +30,8 @@ XpsFont::~XpsFont() {
   delete impl_;
 }
 
-std::unique_ptr<XpsFont> XpsFont::load(const std::string& path, unsigned index, bool subsetOnEmbed) {
+std::unique_ptr<XpsFont> XpsFont::load(const std::string& path, unsigned index,
+                                       bool subsetOnEmbed) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return nullptr;
   std::unique_ptr<XpsFont> f(new XpsFont);
@@ -131,7 +132,8 @@ FontFile findSystemFont(const std::string& family, const std::string& language) 
     bool ok = FcPatternGetString(found, FC_FILE, 0, &file) == FcResultMatch;
     // The family alone may be answered by any font; it must cover the language.
     if (ok && FcPatternGetLangSet(found, FC_LANG, 0, &has) == FcResultMatch)
-      ok = FcLangSetHasLang(has, reinterpret_cast<const FcChar8*>(language.c_str())) != FcLangDifferentLang;
+      ok = FcLangSetHasLang(has, reinterpret_cast<const FcChar8*>(language.c_str())) !=
+           FcLangDifferentLang;
     if (ok) {
       out.path = reinterpret_cast<const char*>(file);
       if (FcPatternGetInteger(found, FC_INDEX, 0, &index) == FcResultMatch && index > 0)
@@ -151,10 +153,9 @@ std::string newGuid() {
   b[6] = (b[6] & 0x0F) | 0x40;  // version 4
   b[8] = (b[8] & 0x3F) | 0x80;
   char s[37];
-  std::snprintf(s, sizeof s,
-                "%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X", b[0],
-                b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13],
-                b[14], b[15]);
+  std::snprintf(s, sizeof s, "%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X",
+                b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12],
+                b[13], b[14], b[15]);
   return s;
 }
 
@@ -164,7 +165,8 @@ void obfuscateFont(std::string& font, const std::string& guid) {
   static const int kDigits[16] = {6, 4, 2, 0, 11, 9, 16, 14, 19, 21, 24, 26, 28, 30, 32, 34};
   if (guid.size() != 36 || font.size() < 32) return;
   unsigned char key[16];
-  for (int i = 0; i < 16; ++i) key[i] = static_cast<unsigned char>(std::stoi(guid.substr(kDigits[i], 2), nullptr, 16));
+  for (int i = 0; i < 16; ++i)
+    key[i] = static_cast<unsigned char>(std::stoi(guid.substr(kDigits[i], 2), nullptr, 16));
   for (int i = 0; i < 32; ++i) font[i] = static_cast<char>(font[i] ^ key[15 - i % 16]);
 }
 

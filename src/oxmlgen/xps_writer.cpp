@@ -41,7 +41,8 @@ class Fonts {
       auto registered = doc.xpsFonts.find(slot == 0 ? 128 : 0);
       if (registered != doc.xpsFonts.end()) slots_[slot] = add(registered->second, 0, false);
       if (slots_[slot] < 0) {
-        FontFile f = findSystemFont(slot == 0 ? first.eastAsianFont : first.latinFont, slot == 0 ? "ja" : "en");
+        FontFile f = findSystemFont(slot == 0 ? first.eastAsianFont : first.latinFont,
+                                    slot == 0 ? "ja" : "en");
         if (!f.path.empty()) slots_[slot] = add(f.path, f.index, true);
       }
     }
@@ -115,8 +116,7 @@ class PageBuilder {
   // their natural advances and only shrink to fit.
   // `extents`, when given, receives where each item starts and ends along the line.
   void line(const Box& box, const std::vector<TextItem>& items, double size, bool vertical,
-            bool japanese, bool stretch,
-            std::vector<std::pair<double, double>>* extents = nullptr);
+            bool japanese, bool stretch, std::vector<std::pair<double, double>>* extents = nullptr);
   // A line whose items may carry ruby groups: the line, then each group's reading in small
   // type beside its base characters.
   void rubyLine(const Box& box, const std::vector<TextItem>& items, const TextArea& area,
@@ -170,7 +170,8 @@ void PageBuilder::line(const Box& box, const std::vector<TextItem>& items, doubl
       total += adv;
     }
     if (total <= 0) return;
-    double scale = stretch ? std::clamp(box.w / total, 0.5, 2.0) : std::clamp(box.w / total, 0.5, 1.0);
+    double scale =
+        stretch ? std::clamp(box.w / total, 0.5, 2.0) : std::clamp(box.w / total, 0.5, 1.0);
     for (Glyph& gl : g) gl.advance *= scale;
     double asc = g[0].font >= 0 ? fonts_.font(g[0].font).ascender() : 0.88;
     double baseline = box.y + (box.h - size) / 2 + size * asc;
@@ -208,7 +209,8 @@ void PageBuilder::line(const Box& box, const std::vector<TextItem>& items, doubl
   }
   double total = 0;
   for (const CellRun& c : cells) total += c.extent;
-  double scale = stretch ? std::clamp(box.h / total, 0.5, 2.0) : std::clamp(box.h / total, 0.5, 1.0);
+  double scale =
+      stretch ? std::clamp(box.h / total, 0.5, 2.0) : std::clamp(box.h / total, 0.5, 1.0);
   double cx = box.x + box.w / 2, y = box.y;
   for (const CellRun& c : cells) {
     double step = c.extent * scale;
@@ -259,8 +261,8 @@ void PageBuilder::line(const Box& box, const std::vector<TextItem>& items, doubl
   }
 }
 
-void PageBuilder::rubyLine(const Box& box, const std::vector<TextItem>& items,
-                           const TextArea& area, double size, bool stretch) {
+void PageBuilder::rubyLine(const Box& box, const std::vector<TextItem>& items, const TextArea& area,
+                           double size, bool stretch) {
   bool japanese = area.langId == 128;
   std::vector<std::pair<double, double>> extents;
   line(box, items, size, area.vertical, japanese, stretch, &extents);
@@ -341,7 +343,8 @@ void PageBuilder::text(const PlacedText& t) {
 
 void PageBuilder::rule(double x1, double y1, double x2, double y2, int style) {
   x_.open("Path")
-      .attr("Data", "M " + num(x1 * kUnit) + "," + num(y1 * kUnit) + " L " + num(x2 * kUnit) + "," + num(y2 * kUnit))
+      .attr("Data", "M " + num(x1 * kUnit) + "," + num(y1 * kUnit) + " L " + num(x2 * kUnit) + "," +
+                        num(y2 * kUnit))
       .attr("Stroke", "#FF000000")
       .attr("StrokeThickness", "1");
   if (style == 2) x_.attr("StrokeDashArray", "1 2");
@@ -359,7 +362,8 @@ void PageBuilder::table(const PlacedTable& p) {
       Box b{p.colX[c], p.rowY[r], p.colX[std::min(t.columns, c + s.columns)] - p.colX[c],
             p.rowY[std::min(t.rows, r + s.rows)] - p.rowY[r]};
       // Left, top, right, bottom; a double border is two lines a point and a half apart.
-      const double sides[4][4] = {{b.x, b.y, b.x, b.bottom()}, {b.x, b.y, b.right(), b.y},
+      const double sides[4][4] = {{b.x, b.y, b.x, b.bottom()},
+                                  {b.x, b.y, b.right(), b.y},
                                   {b.right(), b.y, b.right(), b.bottom()},
                                   {b.x, b.bottom(), b.right(), b.bottom()}};
       for (int k = 0; k < 4; ++k) {
@@ -367,15 +371,18 @@ void PageBuilder::table(const PlacedTable& p) {
         if (style == 0) continue;
         rule(sides[k][0], sides[k][1], sides[k][2], sides[k][3], style);
         if (style == 3) {
-          double dx = (k % 2 == 0) ? (k == 0 ? 1.5 : -1.5) : 0, dy = (k % 2 == 1) ? (k == 1 ? 1.5 : -1.5) : 0;
+          double dx = (k % 2 == 0) ? (k == 0 ? 1.5 : -1.5) : 0,
+                 dy = (k % 2 == 1) ? (k == 1 ? 1.5 : -1.5) : 0;
           rule(sides[k][0] + dx, sides[k][1] + dy, sides[k][2] + dx, sides[k][3] + dy, 1);
         }
       }
       double size = cell.fontPt > 0 ? cell.fontPt : 10.5;
       std::vector<std::vector<TextItem>> lines(1);
       for (char32_t ch : cell.text) {
-        if (ch == U'\n') lines.emplace_back();
-        else lines.back().push_back({ch, 0, -1});
+        if (ch == U'\n')
+          lines.emplace_back();
+        else
+          lines.back().push_back({ch, 0, -1});
       }
       double pitch = size * 1.2, inset = 1.5;
       double extent = pitch * lines.size() - (pitch - size);
@@ -397,19 +404,24 @@ void PageBuilder::table(const PlacedTable& p) {
 void PageBuilder::picture(const PlacedPicture& p, const std::string& uri) {
   const Picture& pic = *p.picture;
   const Box& b = p.box;
-  std::string box = num(b.x * kUnit) + "," + num(b.y * kUnit) + "," + num(b.w * kUnit) + "," + num(b.h * kUnit);
+  std::string box =
+      num(b.x * kUnit) + "," + num(b.y * kUnit) + "," + num(b.w * kUnit) + "," + num(b.h * kUnit);
   x_.open("Path").attr("Data", "M " + num(b.x * kUnit) + "," + num(b.y * kUnit) + " L " +
                                    num(b.right() * kUnit) + "," + num(b.y * kUnit) + " " +
                                    num(b.right() * kUnit) + "," + num(b.bottom() * kUnit) + " " +
                                    num(b.x * kUnit) + "," + num(b.bottom() * kUnit) + " Z");
-  x_.open("Path.Fill").open("ImageBrush")
+  x_.open("Path.Fill")
+      .open("ImageBrush")
       .attr("ImageSource", uri)
-      .attr("Viewbox", "0,0," + num(pic.pixelWidth * 96.0 / pic.dpiX) + "," + num(pic.pixelHeight * 96.0 / pic.dpiY))
+      .attr("Viewbox", "0,0," + num(pic.pixelWidth * 96.0 / pic.dpiX) + "," +
+                           num(pic.pixelHeight * 96.0 / pic.dpiY))
       .attr("ViewboxUnits", "Absolute")
       .attr("Viewport", box)
       .attr("ViewportUnits", "Absolute")
       .attr("TileMode", "None")
-      .close().close().close();
+      .close()
+      .close()
+      .close();
 }
 
 }  // namespace
@@ -432,12 +444,18 @@ bool writeXps(const Document& doc, const std::string& path) {
       {"odttf", "application/vnd.ms-package.obfuscated-opentype"},
       {"jpg", "image/jpeg"},
       {"png", "image/png"}};
-  for (auto& [ext, type] : defaults) types.open("Default").attr("Extension", ext).attr("ContentType", type).close();
+  for (auto& [ext, type] : defaults)
+    types.open("Default").attr("Extension", ext).attr("ContentType", type).close();
   pkg.add("[Content_Types].xml", types.finish());
 
   XmlWriter rootRels;
-  rootRels.open("Relationships").attr("xmlns", "http://schemas.openxmlformats.org/package/2006/relationships");
-  rootRels.open("Relationship").attr("Id", "R0").attr("Type", "http://schemas.microsoft.com/xps/2005/06/fixedrepresentation").attr("Target", "/FixedDocSeq.fdseq").close();
+  rootRels.open("Relationships")
+      .attr("xmlns", "http://schemas.openxmlformats.org/package/2006/relationships");
+  rootRels.open("Relationship")
+      .attr("Id", "R0")
+      .attr("Type", "http://schemas.microsoft.com/xps/2005/06/fixedrepresentation")
+      .attr("Target", "/FixedDocSeq.fdseq")
+      .close();
   pkg.add("_rels/.rels", rootRels.finish());
 
   XmlWriter seq;
@@ -451,27 +469,41 @@ bool writeXps(const Document& doc, const std::string& path) {
   for (size_t i = 0; i < pages.size(); ++i) {
     const PlacedPage& page = pages[i];
     std::string name = std::to_string(i + 1) + ".fpage";
-    fdoc.open("PageContent").attr("Source", "/Documents/1/Pages/" + name)
-        .attr("Width", num(page.width * kUnit)).attr("Height", num(page.height * kUnit)).close();
+    fdoc.open("PageContent")
+        .attr("Source", "/Documents/1/Pages/" + name)
+        .attr("Width", num(page.width * kUnit))
+        .attr("Height", num(page.height * kUnit))
+        .close();
     PageBuilder b(fonts, page);
     std::vector<std::string> images;
     for (const PlacedPicture& p : page.pictures) {
-      std::string uri = "/Documents/1/Resources/Images/" + std::to_string(++picture) + (p.picture->png ? ".png" : ".jpg");
+      std::string uri = "/Documents/1/Resources/Images/" + std::to_string(++picture) +
+                        (p.picture->png ? ".png" : ".jpg");
       pkg.add(uri.substr(1), p.picture->bytes, false);
       images.push_back(uri);
       b.picture(p, uri);
     }
-    for (const PlacedRule& r : page.rules) b.rule(r.box.x, r.box.y, r.box.right(), r.box.bottom(), 1);
+    for (const PlacedRule& r : page.rules)
+      b.rule(r.box.x, r.box.y, r.box.right(), r.box.bottom(), 1);
     for (const PlacedTable& t : page.tables) b.table(t);
     for (const PlacedText& t : page.texts) b.text(t);
     pkg.add("Documents/1/Pages/" + name, b.finish());
     XmlWriter rels;
-    rels.open("Relationships").attr("xmlns", "http://schemas.openxmlformats.org/package/2006/relationships");
+    rels.open("Relationships")
+        .attr("xmlns", "http://schemas.openxmlformats.org/package/2006/relationships");
     int id = 0;
     for (int f : b.fontsUsed())
-      rels.open("Relationship").attr("Id", "R" + std::to_string(++id)).attr("Type", kRequired).attr("Target", fonts.uri(f)).close();
+      rels.open("Relationship")
+          .attr("Id", "R" + std::to_string(++id))
+          .attr("Type", kRequired)
+          .attr("Target", fonts.uri(f))
+          .close();
     for (const std::string& uri : images)
-      rels.open("Relationship").attr("Id", "R" + std::to_string(++id)).attr("Type", kRequired).attr("Target", uri).close();
+      rels.open("Relationship")
+          .attr("Id", "R" + std::to_string(++id))
+          .attr("Type", kRequired)
+          .attr("Target", uri)
+          .close();
     pkg.add("Documents/1/Pages/_rels/" + name + ".rels", rels.finish());
   }
   pkg.add("Documents/1/FixedDoc.fdoc", fdoc.finish());

@@ -79,7 +79,8 @@ class OfficeLibrary {
     if (handle_ != nullptr) dlclose(handle_);
   }
   bool complete() const {
-    return init && page && text && table && image && line && pageBreak && docx && pptx && xps && font;
+    return init && page && text && table && image && line && pageBreak && docx && pptx && xps &&
+           font;
   }
 
   OxmlInitDocxData init = nullptr;
@@ -162,8 +163,9 @@ class OfficeDriver {
     bool xps = kind_ == OfficeKind::Xps;
     if (xps) margins = OxmlRect{0, 0, 0, 0};
     const char* font = kind_ == OfficeKind::Word ? "ＭＳ 明朝" : "MS Pゴシック";
-    lib_.page(static_cast<uint16_t>(xps ? p.width : pageW), static_cast<uint16_t>(xps ? p.height : pageH),
-              static_cast<uint16_t>(p.dpi), margins, offsetX, offsetY, font, "Century", 128);
+    lib_.page(static_cast<uint16_t>(xps ? p.width : pageW),
+              static_cast<uint16_t>(xps ? p.height : pageH), static_cast<uint16_t>(p.dpi), margins,
+              offsetX, offsetY, font, "Century", 128);
   }
 
   void textArea(const SampleText& t) {
@@ -225,7 +227,8 @@ class OfficeDriver {
       sum += (t.vertical ? l.box.w : l.box.h) + 1;
       ++normal;
       if (prev != nullptr) {
-        gaps += t.vertical ? prev->box.x - (l.box.x + l.box.w) + 1 : l.box.y - (prev->box.y + prev->box.h);
+        gaps += t.vertical ? prev->box.x - (l.box.x + l.box.w) + 1
+                           : l.box.y - (prev->box.y + prev->box.h);
         ++gapCount;
       }
       prev = &l;
@@ -239,7 +242,8 @@ class OfficeDriver {
       left = std::min(left, l.box.x), top = std::min(top, l.box.y);
       right = std::max(right, l.box.x + l.box.w), bottom = std::max(bottom, l.box.y + l.box.h);
     }
-    if (!t.vertical && t.lines.size() == 1) left -= a / 2, right += a / 2, top -= g / 2, bottom += g / 2;
+    if (!t.vertical && t.lines.size() == 1)
+      left -= a / 2, right += a / 2, top -= g / 2, bottom += g / 2;
     if (g < top) top -= g;
     OxmlRect area{left, top, right, bottom};
     int ox = 0, oy = 0;
@@ -265,15 +269,17 @@ class OfficeDriver {
     OxmlArea& first = records[0];
     first.field[0] = 0;
     first.field[2] = static_cast<int>(chars.size());
-    if (kind_ == OfficeKind::Xps) first.field[3] = left, first.field[4] = top, first.field[5] = right, first.field[6] = bottom;
+    if (kind_ == OfficeKind::Xps)
+      first.field[3] = left, first.field[4] = top, first.field[5] = right, first.field[6] = bottom;
     first.field[9] = -pitch;
     first.field[11] = fontPt;
     first.field[12] = t.vertical ? 2 : 1;
     first.field[13] = t.langId != 128 ? 1 : 0;
     first.field[14] = t.langId;
     lib_.text(&area, records.data(), static_cast<int32_t>(records.size()), chars.data(),
-              static_cast<int32_t>(chars.size()), groupCount > 0 ? groups.data() : nullptr, groupCount,
-              groupCount > 0 ? rubyChars.data() : nullptr, static_cast<int32_t>(rubyChars.size()));
+              static_cast<int32_t>(chars.size()), groupCount > 0 ? groups.data() : nullptr,
+              groupCount, groupCount > 0 ? rubyChars.data() : nullptr,
+              static_cast<int32_t>(rubyChars.size()));
   }
 
   void tableArea(const SampleTable& t) {
@@ -287,7 +293,9 @@ class OfficeDriver {
     };
     std::vector<Group> groups(64);
     for (auto& c : t.cells)
-      if (c.group > 0) groups[c.group].r0 = std::min(groups[c.group].r0, c.row), groups[c.group].c0 = std::min(groups[c.group].c0, c.col);
+      if (c.group > 0)
+        groups[c.group].r0 = std::min(groups[c.group].r0, c.row),
+        groups[c.group].c0 = std::min(groups[c.group].c0, c.col);
     for (auto& c : t.cells) {
       OxmlArea& r = cells[(c.row - 1) * cols + (c.col - 1)];
       bool topLeft = c.group > 0 && c.row == groups[c.group].r0 && c.col == groups[c.group].c0;
@@ -304,12 +312,14 @@ class OfficeDriver {
       r.field[0] = r.field[1] = static_cast<int>(chars.size());
       r.field[2] = static_cast<int>(c.text.size());
       for (char16_t u : c.text) chars.push_back(entry(u));
-      r.field[3] = c.box.x, r.field[4] = c.box.y, r.field[5] = c.box.x + c.box.w, r.field[6] = c.box.y + c.box.h;
+      r.field[3] = c.box.x, r.field[4] = c.box.y, r.field[5] = c.box.x + c.box.w,
+      r.field[6] = c.box.y + c.box.h;
       r.field[11] = static_cast<int>(c.box.h * 0.6 * 72 / dpi_ + 0.5);
       for (int k = 0; k < 4; ++k) r.field[16 + k] = c.border[k];
       if (topLeft) r.field[21] = r.field[22] = c.group;
     }
-    int w = std::min(static_cast<int>(t.box.w * 1.01), t.box.w + 3), h = std::min(static_cast<int>(t.box.h * 1.01), t.box.h + 3);
+    int w = std::min(static_cast<int>(t.box.w * 1.01), t.box.w + 3),
+        h = std::min(static_cast<int>(t.box.h * 1.01), t.box.h + 3);
     int l = pt(t.box.x) + offsetX / 20, top = pt(t.box.y) + offsetY / 20;
     OxmlRect area{l, top, l + pt(w), top + pt(h)};
     lib_.table(&area, cells.data(), static_cast<int32_t>(cells.size()), rows, cols, chars.data(),

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -31,7 +31,9 @@ std::string probe(const std::string& args, int* exit = nullptr) {
   return out;
 }
 
-std::string documentXml(const std::string& docx) { return probe("part " + docx + " word/document.xml"); }
+std::string documentXml(const std::string& docx) {
+  return probe("part " + docx + " word/document.xml");
+}
 
 OxmlArea record() {
   OxmlArea a;
@@ -44,22 +46,26 @@ class OfficeInput : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(lib_.complete());
     lib_.init();
-    lib_.page(11905, 16837, 400, OxmlRect{1000, 1000, 1000, 1000}, 400, 400, "ＭＳ 明朝", "Century", 128);
+    lib_.page(11905, 16837, 400, OxmlRect{1000, 1000, 1000, 1000}, 400, 400, "ＭＳ 明朝", "Century",
+              128);
   }
 
   // A horizontal one-line area at the top of the page with `text`, its ruby as given.
-  void text(const std::u16string& text, std::vector<OxmlChar> extra = {}, const uint16_t* groups = nullptr,
-            int32_t groupCount = 0, const uint16_t* ruby = nullptr, int32_t rubyCount = 0) {
+  void text(const std::u16string& text, std::vector<OxmlChar> extra = {},
+            const uint16_t* groups = nullptr, int32_t groupCount = 0,
+            const uint16_t* ruby = nullptr, int32_t rubyCount = 0) {
     std::vector<OxmlChar> chars;
     for (char16_t u : text) chars.push_back(entry(u));
     chars.insert(chars.end(), extra.begin(), extra.end());
     chars.push_back(lineEnd());
     OxmlArea line = record();
     line.field[3] = 100, line.field[4] = 100, line.field[5] = 300, line.field[6] = 120;
-    line.field[7] = 1, line.field[8] = -1, line.field[9] = -20, line.field[11] = 10, line.field[12] = 1;
+    line.field[7] = 1, line.field[8] = -1, line.field[9] = -20, line.field[11] = 10,
+    line.field[12] = 1;
     line.field[14] = 128;
     OxmlRect area{100, 100, 300, 120};
-    lib_.text(&area, &line, 1, chars.data(), int32_t(chars.size()), groups, groupCount, ruby, rubyCount);
+    lib_.text(&area, &line, 1, chars.data(), int32_t(chars.size()), groups, groupCount, ruby,
+              rubyCount);
   }
 
   std::string create() {
@@ -74,8 +80,8 @@ class OfficeInput : public ::testing::Test {
 
 TEST_F(OfficeInput, RubyGroupsPointingOutsideTheirCharactersAreIgnored) {
   const uint16_t ruby[] = {u'か', u'な', u'漢'};
-  const uint16_t oddOffset[] = {1, 2, 2, 1};      // byte offset in the middle of a unit
-  const uint16_t pastRuby[] = {4, 2, 2, 1};       // units 2 and 3 do not both exist
+  const uint16_t oddOffset[] = {1, 2, 2, 1};  // byte offset in the middle of a unit
+  const uint16_t pastRuby[] = {4, 2, 2, 1};   // units 2 and 3 do not both exist
   const uint16_t pastBase[] = {0, 2, 2, 5};
   text(u"奇数", {rubyAnchor(0)}, oddOffset, 1, ruby, 3);
   text(u"範囲外", {rubyAnchor(0)}, pastRuby, 1, ruby, 3);
@@ -124,7 +130,8 @@ TEST_F(OfficeInput, CellsWhoseCharactersLieOutsideTheBufferDropTheTable) {
   OxmlArea cells[2] = {record(), record()};
   for (int i = 0; i < 2; ++i) {
     cells[i].field[7] = 1, cells[i].field[8] = i + 1;
-    cells[i].field[3] = 400 + i * 200, cells[i].field[4] = 400, cells[i].field[5] = 600 + i * 200, cells[i].field[6] = 500;
+    cells[i].field[3] = 400 + i * 200, cells[i].field[4] = 400, cells[i].field[5] = 600 + i * 200,
+    cells[i].field[6] = 500;
     cells[i].field[0] = cells[i].field[1] = i, cells[i].field[2] = 1;
   }
   cells[1].field[2] = 2;  // runs one past the end
@@ -190,7 +197,8 @@ TEST_F(OfficeInput, CreateReportsFailures) {
 TEST_F(OfficeInput, PagesWithoutAddPageStillFormPages) {
   lib_.pageBreak();  // the started page
   OxmlArea rule = record();
-  rule.field[3] = 100, rule.field[4] = 200, rule.field[5] = 900, rule.field[6] = 200, rule.field[12] = 1, rule.field[16] = 1;
+  rule.field[3] = 100, rule.field[4] = 200, rule.field[5] = 900, rule.field[6] = 200,
+  rule.field[12] = 1, rule.field[16] = 1;
   lib_.line(&rule);
   lib_.pageBreak();
   std::string xml = create();
@@ -207,20 +215,27 @@ TEST_F(OfficeInput, RandomRecordsStillMakeWellFormedFiles) {
   std::mt19937 rng(20261209);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   for (int page = 0; page < 40; ++page) {
-    if (page % 5 != 0) lib_.page(uint16_t(pick(0, 20000)), uint16_t(pick(0, 20000)), uint16_t(pick(0, 600)), OxmlRect{pick(-9, 9), 0, 0, 0}, pick(-500, 5000), pick(-500, 5000), "\xff\xfe<&", "Century", 128);
+    if (page % 5 != 0)
+      lib_.page(uint16_t(pick(0, 20000)), uint16_t(pick(0, 20000)), uint16_t(pick(0, 600)),
+                OxmlRect{pick(-9, 9), 0, 0, 0}, pick(-500, 5000), pick(-500, 5000), "\xff\xfe<&",
+                "Century", 128);
     for (int area = 0; area < 3; ++area) {
       std::vector<OxmlArea> lines(pick(1, 4), record());
       for (OxmlArea& l : lines)
-        for (int& f : l.field) f = pick(0, 30) == 0 ? (pick(0, 1) ? INT32_MAX : INT32_MIN) : pick(-3, 3) * pick(0, 400);
+        for (int& f : l.field)
+          f = pick(0, 30) == 0 ? (pick(0, 1) ? INT32_MAX : INT32_MIN) : pick(-3, 3) * pick(0, 400);
       std::vector<OxmlChar> chars(pick(0, 12));
       for (OxmlChar& c : chars) {
         int kind = pick(0, 9);
-        c = kind == 0 ? lineEnd() : kind == 1 ? rubyAnchor(uint16_t(pick(0, 3))) : entry(uint16_t(pick(0, 0xFFFF)), 0, uint16_t(pick(0, 2) * 50));
+        c = kind == 0   ? lineEnd()
+            : kind == 1 ? rubyAnchor(uint16_t(pick(0, 3)))
+                        : entry(uint16_t(pick(0, 0xFFFF)), 0, uint16_t(pick(0, 2) * 50));
       }
       std::vector<uint16_t> groups(4 * pick(0, 2)), ruby(pick(0, 6));
       for (uint16_t& g : groups) g = uint16_t(pick(0, 14));
       for (uint16_t& r : ruby) r = uint16_t(pick(0x3041, 0x3096));
-      OxmlRect box{pick(0, 500), pick(0, 500), pick(0, 900), pick(0, 10) == 0 ? INT32_MAX : pick(0, 900)};
+      OxmlRect box{pick(0, 500), pick(0, 500), pick(0, 900),
+                   pick(0, 10) == 0 ? INT32_MAX : pick(0, 900)};
       lib_.text(&box, lines.data(), int32_t(lines.size()), chars.data(), int32_t(chars.size()),
                 groups.data(), int32_t(groups.size() / 4), ruby.data(), int32_t(ruby.size()));
       int rows = pick(1, 3), cols = pick(1, 3);
@@ -228,11 +243,15 @@ TEST_F(OfficeInput, RandomRecordsStillMakeWellFormedFiles) {
       for (OxmlArea& c : cells) {
         c.field[0] = c.field[1] = pick(-2, 14);
         c.field[2] = pick(-2, 14);
-        c.field[3] = pick(0, 900), c.field[4] = pick(0, 900), c.field[5] = pick(0, 900), c.field[6] = pick(0, 900);
-        c.field[7] = pick(0, 3), c.field[8] = pick(0, 3), c.field[9] = pick(-5, 300), c.field[10] = pick(-5, 300);
-        c.field[11] = pick(-5, 40), c.field[16] = pick(-1, 5), c.field[21] = pick(-2, 2), c.field[22] = pick(-2, 2);
+        c.field[3] = pick(0, 900), c.field[4] = pick(0, 900), c.field[5] = pick(0, 900),
+        c.field[6] = pick(0, 900);
+        c.field[7] = pick(0, 3), c.field[8] = pick(0, 3), c.field[9] = pick(-5, 300),
+        c.field[10] = pick(-5, 300);
+        c.field[11] = pick(-5, 40), c.field[16] = pick(-1, 5), c.field[21] = pick(-2, 2),
+        c.field[22] = pick(-2, 2);
       }
-      lib_.table(&box, cells.data(), int32_t(cells.size()), rows, cols, chars.data(), int32_t(chars.size()));
+      lib_.table(&box, cells.data(), int32_t(cells.size()), rows, cols, chars.data(),
+                 int32_t(chars.size()));
       OxmlArea rule = lines[0];
       lib_.line(&rule);
     }
@@ -241,7 +260,7 @@ TEST_F(OfficeInput, RandomRecordsStillMakeWellFormedFiles) {
   for (const char* name : {"random.docx", "random.pptx", "random.xps"}) {
     std::string path = dir_ / name;
     std::string kind(name + 7);
-    int rc = kind == "docx" ? lib_.docx(path.c_str(), int(path.size()), 1, 0, 0, 0)
+    int rc = kind == "docx"   ? lib_.docx(path.c_str(), int(path.size()), 1, 0, 0, 0)
              : kind == "pptx" ? lib_.pptx(path.c_str(), int(path.size()), 1, 0, 0, 0, "")
                               : lib_.xps(path.c_str(), int(path.size()), 1, 0, 0, 0);
     ASSERT_EQ(rc, 0) << name;

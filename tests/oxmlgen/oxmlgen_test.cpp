@@ -63,15 +63,19 @@ class OfficeWriter : public ::testing::Test {
     auto pages = sampleDocument();
     for (const SamplePage& p : pages) driver.page(p);
     std::string path = dir_ / name;
-    int rc = kind == OfficeKind::Word ? lib_.docx(path.c_str(), int(path.size()), columnOption, 0, 0, 0)
+    int rc = kind == OfficeKind::Word
+                 ? lib_.docx(path.c_str(), int(path.size()), columnOption, 0, 0, 0)
              : kind == OfficeKind::PowerPoint
-                 ? lib_.pptx(path.c_str(), int(path.size()), columnOption, 0, 0, 0, "/nonexistent/PptXTemplate")
+                 ? lib_.pptx(path.c_str(), int(path.size()), columnOption, 0, 0, 0,
+                             "/nonexistent/PptXTemplate")
                  : lib_.xps(path.c_str(), int(path.size()), columnOption, 0, 0, 0);
     EXPECT_EQ(rc, 0) << name;
     return path;
   }
 
-  std::string pdfText(const std::string& pdf) { return run("pdftotext -enc UTF-8 " + pdf + " -").out; }
+  std::string pdfText(const std::string& pdf) {
+    return run("pdftotext -enc UTF-8 " + pdf + " -").out;
+  }
   int pdfPages(const std::string& pdf) {
     std::string info = run("pdfinfo " + pdf).out;
     size_t at = info.find("Pages:");
@@ -92,7 +96,8 @@ class OfficeWriter : public ::testing::Test {
 };
 
 TEST_F(OfficeWriter, ExportsOnlyTheEntryPointsOfTheInterface) {
-  Output nm = run("nm -D --defined-only " + kLibrary + " | awk '$2 ~ /^[TDBW]$/ {print $3}' | sort");
+  Output nm =
+      run("nm -D --defined-only " + kLibrary + " | awk '$2 ~ /^[TDBW]$/ {print $3}' | sort");
   ASSERT_EQ(nm.exit, 0);
   EXPECT_EQ(nm.out,
             "addImageArea\naddLineArea\naddPage\naddPageBreak\naddTableArea\naddTextArea\n"
@@ -104,10 +109,10 @@ TEST_F(OfficeWriter, WordDocumentHoldsEveryParagraphCellRubyAndPage) {
   std::string path = write(OfficeKind::Word, "doc.docx");
   Output r = run("/usr/bin/python3 " + kProbe + " docx " + path);
   ASSERT_EQ(r.exit, 0) << r.out;
-  for (const char* text : {"p:文字認識の結果", "は猫である。名前は", "まだ無い。12月に生れた",
-                           "頓と見当がつかぬ。", "表と写真の頁です。", "ＯＣＲ結果を確認する。",
-                           "cell:項目", "cell:内容", "cell:氏名", "cell:山田", "cell:太郎",
-                           "cell:東京", "cell:大阪", "sections:3"})
+  for (const char* text :
+       {"p:文字認識の結果", "は猫である。名前は", "まだ無い。12月に生れた", "頓と見当がつかぬ。",
+        "表と写真の頁です。", "ＯＣＲ結果を確認する。", "cell:項目", "cell:内容", "cell:氏名",
+        "cell:山田", "cell:太郎", "cell:東京", "cell:大阪", "sections:3"})
     EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;
 
   std::string xml = run("/usr/bin/python3 " + kProbe + " part " + path + " word/document.xml").out;
@@ -146,7 +151,8 @@ TEST_F(OfficeWriter, WordColumnOptionWritesFlowingText) {
   // The first page is mostly vertical text, the second horizontal: one vertical section.
   size_t vertical = xml.find("<w:textDirection w:val=\"tbRl\"/><w:docGrid");
   EXPECT_NE(vertical, std::string::npos);
-  EXPECT_EQ(xml.find("<w:textDirection w:val=\"tbRl\"/><w:docGrid", vertical + 1), std::string::npos);
+  EXPECT_EQ(xml.find("<w:textDirection w:val=\"tbRl\"/><w:docGrid", vertical + 1),
+            std::string::npos);
   Output r = run("/usr/bin/python3 " + kProbe + " docx " + path);
   EXPECT_NE(r.out.find("p:文字認識の結果"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("cell:山田"), std::string::npos) << r.out;
@@ -160,12 +166,16 @@ TEST_F(OfficeWriter, PresentationHasOneSlidePerPageWithItsText) {
   auto slide = [&](int n) {
     std::string key = "slide " + std::to_string(n) + ": ";
     size_t at = r.out.find(key);
-    return at == std::string::npos ? std::string("(none)") : r.out.substr(at + key.size(), r.out.find('\n', at) - at - key.size());
+    return at == std::string::npos
+               ? std::string("(none)")
+               : r.out.substr(at + key.size(), r.out.find('\n', at) - at - key.size());
   };
   // Slides keep the base characters and have no ruby of their own.
-  for (const char* t : {"文字認識の結果", "吾輩は猫である。名前は", "まだ無い。12月に生れた", "頓と見当がつかぬ。"})
+  for (const char* t :
+       {"文字認識の結果", "吾輩は猫である。名前は", "まだ無い。12月に生れた", "頓と見当がつかぬ。"})
     EXPECT_NE(slide(1).find(t), std::string::npos) << t << " in " << slide(1);
-  for (const char* t : {"表と写真の頁です。", "ＯＣＲ結果を確認する。", "項目", "内容", "氏名", "山田", "大阪"})
+  for (const char* t :
+       {"表と写真の頁です。", "ＯＣＲ結果を確認する。", "項目", "内容", "氏名", "山田", "大阪"})
     EXPECT_NE(slide(2).find(t), std::string::npos) << t << " in " << slide(2);
   EXPECT_EQ(slide(3), "");
   EXPECT_EQ(slide(4), "(none)");
@@ -181,7 +191,8 @@ TEST_F(OfficeWriter, XpsRendersToPagesWithTheText) {
   ASSERT_EQ(run("xpstopdf " + path + " " + pdf).exit, 0);
   EXPECT_EQ(pdfPages(pdf), 3);
   std::string text = squeeze(pdfText(pdf));
-  for (const char* t : {"文字認識の結果", "表と写真の頁です。", "ＯＣＲ結果を確認する。", "山田", "大阪"})
+  for (const char* t :
+       {"文字認識の結果", "表と写真の頁です。", "ＯＣＲ結果を確認する。", "山田", "大阪"})
     EXPECT_NE(text.find(t), std::string::npos) << t << "\n" << text;
   // Vertical columns are set a glyph at a time; every character still comes out.
   for (const char* t : {"吾", "猫", "名", "見", "当"})
@@ -211,8 +222,10 @@ GlyphsAt glyphsStarting(const std::string& page, const std::string& text) {
 
 TEST_F(OfficeWriter, XpsSetsEveryLineWhereTheScanHasIt) {
   std::string path = write(OfficeKind::Xps, "place.xps");
-  std::string page1 = run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/1.fpage").out;
-  std::string page2 = run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/2.fpage").out;
+  std::string page1 =
+      run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/1.fpage").out;
+  std::string page2 =
+      run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/2.fpage").out;
   const double unit = 96.0 / 400;  // XPS units per scan pixel at 400 dpi
   // Columns right to left: each first glyph is centred on its column, at the column's top.
   const std::pair<const char*, int> columns[] = {{"吾", 2540}, {"ま", 2400}, {"頓", 2260}};
@@ -224,7 +237,8 @@ TEST_F(OfficeWriter, XpsSetsEveryLineWhereTheScanHasIt) {
   // Horizontal lines start at their left edge with the baseline inside the line box; the first
   // line of an area is rebuilt from the area, the others come with their own boxes.
   const std::tuple<const std::string*, const char*, int, int> rows[] = {
-      {&page1, "文字認識の結果", 700, 350}, {&page2, "表と写真の頁です。", 600, 400},
+      {&page1, "文字認識の結果", 700, 350},
+      {&page2, "表と写真の頁です。", 600, 400},
       {&page2, "ＯＣＲ結果を確認する。", 600, 540}};
   for (auto [page, text, left, top] : rows) {
     GlyphsAt g = glyphsStarting(*page, text);
@@ -238,20 +252,23 @@ TEST_F(OfficeWriter, XpsSetsRubyReadingsAboveTheirBase) {
   lib_.init();
   lib_.page(3307, 4677, 400, OxmlRect{0, 0, 0, 0}, 0, 0, "MS Pゴシック", "Century", 128);
   // 漢字を読む with かんじ over 漢字; one line of 100-pixel characters at (400, 400).
-  std::vector<OxmlChar> chars = {rubyAnchor(0), entry(u'を'), entry(u'読'), entry(u'む'), lineEnd()};
+  std::vector<OxmlChar> chars = {rubyAnchor(0), entry(u'を'), entry(u'読'), entry(u'む'),
+                                 lineEnd()};
   const uint16_t ruby[] = {u'か', u'ん', u'じ', u'漢', u'字'};
   const uint16_t group[] = {0, 3, 3, 2};
   OxmlArea line;
   std::memset(&line, 0, sizeof line);
   OxmlRect area{350, 380, 850, 520};
   line.field[3] = 350, line.field[4] = 380, line.field[5] = 850, line.field[6] = 520;
-  line.field[7] = 1, line.field[8] = -1, line.field[9] = -21, line.field[11] = 18, line.field[12] = 1;
+  line.field[7] = 1, line.field[8] = -1, line.field[9] = -21, line.field[11] = 18,
+  line.field[12] = 1;
   line.field[14] = 128;
   lib_.text(&area, &line, 1, chars.data(), int32_t(chars.size()), group, 1, ruby, 5);
   lib_.pageBreak();
   std::string path = dir_ / "ruby.xps";
   ASSERT_EQ(lib_.xps(path.c_str(), int(path.size()), 1, 0, 0, 0), 0);
-  std::string page = run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/1.fpage").out;
+  std::string page =
+      run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/1.fpage").out;
   GlyphsAt base = glyphsStarting(page, "漢字を読む"), reading = glyphsStarting(page, "かんじ");
   ASSERT_GT(base.em, 0) << page;
   ASSERT_GT(reading.em, 0) << page;
@@ -279,7 +296,8 @@ TEST_F(OfficeWriter, XpsUsesARegisteredSubsetFont) {
 
 TEST_F(OfficeWriter, OfficeConvertsWordAndPresentationToPdf) {
   if (!have("soffice")) GTEST_SKIP() << "LibreOffice is not installed";
-  for (auto [kind, name] : {std::pair{OfficeKind::Word, "lo.docx"}, std::pair{OfficeKind::PowerPoint, "lo.pptx"}}) {
+  for (auto [kind, name] :
+       {std::pair{OfficeKind::Word, "lo.docx"}, std::pair{OfficeKind::PowerPoint, "lo.pptx"}}) {
     std::string pdf = convertWithOffice(write(kind, name));
     ASSERT_FALSE(pdf.empty()) << name;
     EXPECT_EQ(pdfPages(pdf), 3) << name;

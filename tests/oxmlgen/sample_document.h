@@ -39,12 +39,13 @@ inline std::vector<SamplePage> sampleDocument() {
   SampleTable table;
   table.box = {600, 800, 1800, 450};
   auto cell = [](int r, int c, std::u16string text, int group = 0) {
-    SampleCell x{{600 + (c - 1) * 600, 800 + (r - 1) * 150, 600, 150}, r, c, std::move(text), group};
+    SampleCell x{
+        {600 + (c - 1) * 600, 800 + (r - 1) * 150, 600, 150}, r, c, std::move(text), group};
     return x;
   };
-  table.cells = {cell(1, 1, u"項目"),     cell(1, 2, u"内容", 1), cell(1, 3, u"", 1),
-                 cell(2, 1, u"氏名", 2), cell(2, 2, u"山田"),     cell(2, 3, u"太郎"),
-                 cell(3, 1, u"", 2),      cell(3, 2, u"東京"),     cell(3, 3, u"大阪")};
+  table.cells = {cell(1, 1, u"項目"),    cell(1, 2, u"内容", 1), cell(1, 3, u"", 1),
+                 cell(2, 1, u"氏名", 2), cell(2, 2, u"山田"),    cell(2, 3, u"太郎"),
+                 cell(3, 1, u"", 2),     cell(3, 2, u"東京"),    cell(3, 3, u"大阪")};
   table.cells[4].border[2] = 2;  // dotted right border
   table.cells[8].border[3] = 3;  // double bottom border
   p2.tables.push_back(table);
@@ -65,7 +66,8 @@ inline bool writeSampleJpeg(const std::string& path, int w, int h) {
       bool band = std::abs(x * h / w - y) < h / 8;
       bool frame = x < 8 || y < 8 || x >= w - 8 || y >= h - 8;
       int v = band ? 40 : frame ? 120 : 230;
-      composeRGBPixel(v, frame ? v : 200, v, reinterpret_cast<l_uint32*>(pixGetData(pix)) + y * pixGetWpl(pix) + x);
+      composeRGBPixel(v, frame ? v : 200, v,
+                      reinterpret_cast<l_uint32*>(pixGetData(pix)) + y * pixGetWpl(pix) + x);
     }
   pixSetResolution(pix, 100, 100);
   bool ok = pixWriteJpeg(path.c_str(), pix, 75, 0) == 0;
