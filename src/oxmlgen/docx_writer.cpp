@@ -50,6 +50,11 @@ class DocxBuilder {
   void picture(const PlacedPicture& p);
   void rule(const PlacedRule& r);
   void sectionProperties(const PlacedPage& page);
+  void tinyParagraphProperties() {
+    x_.open("w:pPr").open("w:spacing");
+    x_.attr("w:before", 0).attr("w:after", 0).attr("w:line", 20).attr("w:lineRule", "exact");
+    x_.close().close();
+  }
 
   bool flowing_;
   bool verticalSection_ = false;  // flowing: the page's section is written top to bottom
@@ -276,16 +281,9 @@ void DocxBuilder::table(const PlacedTable& p, const Fonts& f) {
   }
   x_.close();
   // Two tables in a row would merge into one.
-  x_.open("w:p")
-      .open("w:pPr")
-      .open("w:spacing")
-      .attr("w:before", 0)
-      .attr("w:after", 0)
-      .attr("w:line", 20)
-      .attr("w:lineRule", "exact")
-      .close()
-      .close()
-      .close();
+  x_.open("w:p");
+  tinyParagraphProperties();
+  x_.close();
 }
 
 void DocxBuilder::drawingStart(const Box& box, bool inlinePicture, bool behind) {
@@ -328,7 +326,6 @@ void DocxBuilder::drawingStart(const Box& box, bool inlinePicture, bool behind) 
 void DocxBuilder::picture(const PlacedPicture& p) {
   std::string rid = "rIdImage" + std::to_string(media_.size() + 1);
   media_.emplace_back(rid, p.picture);
-  x_.open("w:p");
   drawingStart(p.box, flowing_, true);
   x_.open("wp:cNvGraphicFramePr")
       .open("a:graphicFrameLocks")
@@ -354,11 +351,10 @@ void DocxBuilder::picture(const PlacedPicture& p) {
   x_.open("a:prstGeom").attr("prst", "rect").open("a:avLst").close().close();
   x_.close();
   x_.close().close().close();          // pic:pic, graphicData, graphic
-  x_.close().close().close().close();  // anchor or inline, drawing, run, paragraph
+  x_.close().close().close();  // anchor or inline, drawing, run
 }
 
 void DocxBuilder::rule(const PlacedRule& r) {
-  x_.open("w:p");
   drawingStart(r.box, false, false);
   x_.open("wp:cNvGraphicFramePr").close();
   x_.open("a:graphic").attr("xmlns:a", kA).open("a:graphicData").attr("uri", kWps);
@@ -380,7 +376,7 @@ void DocxBuilder::rule(const PlacedRule& r) {
   x_.close();
   x_.open("wps:bodyPr").close();
   x_.close().close().close();
-  x_.close().close().close().close();
+  x_.close().close().close();  // anchor, drawing, run
 }
 
 void DocxBuilder::sectionProperties(const PlacedPage& page) {
@@ -428,8 +424,28 @@ void DocxBuilder::page(const PlacedPage& page, bool last) {
   verticalSection_ = vertical > 0;
   fontsUsed_.emplace(f.eastAsian, 128);
   fontsUsed_.emplace(f.latin, 0);
-  for (const PlacedPicture& p : page.pictures) picture(p);
-  for (const PlacedRule& r : page.rules) rule(r);
+  // Anchored drawings share one paragraph one point high, so that however many a page has, the
+  // flow of the page never spills over onto the next and takes its anchors with it. In the
+  // flow, each picture stands in a paragraph of its own.
+  if (!flowing_ && (!page.pictures.empty() || !page.rules.empty())) {
+    x_.open("w:p");
+    tinyParagraphProperties();
+    for (const PlacedPicture& p : page.pictures) picture(p);
+    for (const PlacedRule& r : page.rules) rule(r);
+    x_.close();
+  } else {
+    for (const PlacedPicture& p : page.pictures) {
+      x_.open("w:p");
+      picture(p);
+      x_.close();
+    }
+    if (!page.rules.empty()) {
+      x_.open("w:p");
+      tinyParagraphProperties();
+      for (const PlacedRule& r : page.rules) rule(r);
+      x_.close();
+    }
+  }
   // Text and tables in the order the program passed them.
   std::vector<std::pair<int, const void*>> areas;
   for (const PlacedText& t : page.texts) areas.emplace_back(t.area->order * 2, &t);

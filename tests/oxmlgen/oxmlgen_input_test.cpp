@@ -208,6 +208,24 @@ TEST_F(OfficeInput, PagesWithoutAddPageStillFormPages) {
   EXPECT_NE(xml.find("prst=\"line\""), std::string::npos);
 }
 
+// However many drawings a page has, they take no room in the page's flow: all sit in one
+// paragraph, so none can be pushed onto the next page with its anchor.
+TEST_F(OfficeInput, ManyRulesShareOneParagraph) {
+  for (int i = 0; i < 100; ++i) {
+    OxmlArea rule = record();
+    rule.field[3] = 100, rule.field[4] = 100 + 30 * i, rule.field[5] = 900, rule.field[6] = 100 + 30 * i;
+    rule.field[12] = 1, rule.field[16] = 1;
+    lib_.line(&rule);
+  }
+  lib_.pageBreak();
+  std::string xml = create();
+  size_t paragraphs = 0, drawings = 0;
+  for (size_t at = 0; (at = xml.find("<w:p>", at)) != std::string::npos; ++at) ++paragraphs;
+  for (size_t at = 0; (at = xml.find("<w:drawing>", at)) != std::string::npos; ++at) ++drawings;
+  EXPECT_EQ(drawings, 100u);
+  EXPECT_EQ(paragraphs, 1u);
+}
+
 // Records with random counts, offsets, marks and merge numbers, each in a buffer of exactly the
 // size given (so that a read past it shows under a memory checker): whatever is accepted still
 // makes files that parse.

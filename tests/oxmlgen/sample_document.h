@@ -57,7 +57,8 @@ inline std::vector<SamplePage> sampleDocument() {
   return pages;
 }
 
-// A JPEG of `w` × `h` pixels: a grey frame with a dark diagonal band, written with Leptonica.
+// A JPEG of `w` × `h` pixels: a light field crossed by a green band in a grey frame, written
+// with Leptonica.
 inline bool writeSampleJpeg(const std::string& path, int w, int h) {
   PIX* pix = pixCreate(w, h, 32);
   if (pix == nullptr) return false;
