@@ -212,7 +212,7 @@ void DocxBuilder::table(const PlacedTable& p, const Fonts& f) {
   for (int r = 0; r < t.rows; ++r) {
     x_.open("w:tr").open("w:trPr");
     x_.open("w:trHeight")
-        .attr("w:val", twips(p.rowY[r + 1] - p.rowY[r]))
+        .attr("w:val", std::min(31680LL, twips(p.rowY[r + 1] - p.rowY[r])))
         .attr("w:hRule", "atLeast")
         .close();
     x_.close();

@@ -30,8 +30,10 @@ Document& doc() {
 // Coordinates far beyond any page are cut back, so that no later arithmetic can overflow.
 constexpr int32_t kMaxCoordinate = 10000000;
 int32_t coordinate(int32_t v) { return std::clamp(v, -kMaxCoordinate, kMaxCoordinate); }
+// Rectangles come back with their edges in order, so that no size is negative.
 Rect rectOf(int32_t l, int32_t t, int32_t r, int32_t b) {
-  return {coordinate(l), coordinate(t), coordinate(r), coordinate(b)};
+  return {coordinate(std::min(l, r)), coordinate(std::min(t, b)), coordinate(std::max(l, r)),
+          coordinate(std::max(t, b))};
 }
 Rect rectOf(const OxmlArea& a) { return rectOf(a.field[3], a.field[4], a.field[5], a.field[6]); }
 
@@ -257,7 +259,6 @@ void addLineArea(const OxmlArea* rule) {
   if (rule == nullptr) return;
   Rule r;
   r.rect = rectOf(*rule);
-  if (r.rect.right < r.rect.left || r.rect.bottom < r.rect.top) return;
   int orientation = rule->field[12];
   r.horizontal = orientation == 1 || (orientation != 2 && r.rect.width() >= r.rect.height());
   if (r.horizontal ? r.rect.width() == 0 : r.rect.height() == 0) return;
