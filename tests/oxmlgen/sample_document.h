@@ -27,7 +27,9 @@ inline std::vector<SamplePage> sampleDocument() {
   SampleLine tcy{{2360, 700, 80, 800}, u"まだ無い。12月に生れた"};
   tcy.rotation = {0, 0, 0, 0, 0, 100, 100, 0, 0, 0, 0, 0};
   body.lines.push_back(tcy);
-  body.lines.push_back({{2220, 700, 80, 720}, u"頓と見当がつかぬ。"});
+  SampleLine sideways{{2220, 700, 80, 880}, u"頓と見当がつかぬ。ＡＢ"};
+  sideways.rotation = {0, 0, 0, 0, 0, 0, 0, 0, 0, 90, 90};  // ＡＢ lie on their side
+  body.lines.push_back(sideways);
   p1.texts.push_back(body);
   p1.rules.push_back({700, 480, 700, 4});
 
