@@ -350,7 +350,7 @@ void DocxBuilder::picture(const PlacedPicture& p) {
   x_.close();
   x_.open("a:prstGeom").attr("prst", "rect").open("a:avLst").close().close();
   x_.close();
-  x_.close().close().close();          // pic:pic, graphicData, graphic
+  x_.close().close().close();  // pic:pic, graphicData, graphic
   x_.close().close().close();  // anchor or inline, drawing, run
 }
 

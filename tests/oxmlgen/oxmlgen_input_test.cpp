@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <regex>
 #include <string>
 
 #include "office_records.h"
@@ -213,7 +214,8 @@ TEST_F(OfficeInput, PagesWithoutAddPageStillFormPages) {
 TEST_F(OfficeInput, ManyRulesShareOneParagraph) {
   for (int i = 0; i < 100; ++i) {
     OxmlArea rule = record();
-    rule.field[3] = 100, rule.field[4] = 100 + 30 * i, rule.field[5] = 900, rule.field[6] = 100 + 30 * i;
+    rule.field[3] = 100, rule.field[4] = 100 + 30 * i, rule.field[5] = 900,
+    rule.field[6] = 100 + 30 * i;
     rule.field[12] = 1, rule.field[16] = 1;
     lib_.line(&rule);
   }
@@ -224,6 +226,35 @@ TEST_F(OfficeInput, ManyRulesShareOneParagraph) {
   for (size_t at = 0; (at = xml.find("<w:drawing>", at)) != std::string::npos; ++at) ++drawings;
   EXPECT_EQ(drawings, 100u);
   EXPECT_EQ(paragraphs, 1u);
+}
+
+// A presentation has one slide size, the first page's; a landscape page after a portrait one is
+// scaled down to fit its slide instead of running off it.
+TEST_F(OfficeInput, SlidesOfAnotherSizeAreScaledToFit) {
+  text(u"縦の頁");
+  lib_.pageBreak();
+  lib_.page(16837, 11905, 400, OxmlRect{1000, 1000, 1000, 1000}, 400, 400, "MS Pゴシック",
+            "Century", 128);
+  std::vector<OxmlChar> chars = {entry(u'横'), lineEnd()};
+  OxmlArea line = record();
+  line.field[3] = 700, line.field[4] = 100, line.field[5] = 820, line.field[6] = 140;
+  line.field[9] = -20, line.field[11] = 20, line.field[12] = 1, line.field[14] = 128;
+  OxmlRect wide{700, 100, 820, 140};  // points: near the right edge of a landscape A4 page
+  lib_.text(&wide, &line, 1, chars.data(), 2, nullptr, 0, nullptr, 0);
+  lib_.pageBreak();
+  std::string path = dir_ / "sizes.pptx";
+  ASSERT_EQ(lib_.pptx(path.c_str(), int(path.size()), 1, 0, 0, 0, nullptr), 0);
+  std::string slide = probe("part " + path + " ppt/slides/slide2.xml");
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(
+      slide, m,
+      std::regex("<a:off x=\"(-?\\d+)\" y=\"(-?\\d+)\"/><a:ext cx=\"(\\d+)\" cy=\"(\\d+)\"/>")))
+      << slide;
+  const long long slideWidth = 7559675;  // portrait A4 in EMU
+  long long x = std::stoll(m[1]), cx = std::stoll(m[3]);
+  EXPECT_GE(x, 0);
+  EXPECT_LE(x + cx, slideWidth);
+  EXPECT_GT(x + cx, slideWidth * 8 / 10) << "scaled, not moved";
 }
 
 // Records with random counts, offsets, marks and merge numbers, each in a buffer of exactly the

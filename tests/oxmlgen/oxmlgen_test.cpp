@@ -198,14 +198,16 @@ TEST_F(OfficeWriter, XpsRendersToPagesWithTheText) {
   for (const char* t : {"吾", "猫", "名", "見", "当"})
     EXPECT_NE(text.find(t), std::string::npos) << t;
   // Sideways characters are turned a quarter clockwise; upright ones are not turned.
-  std::string page1 = run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/1.fpage").out;
+  std::string page1 =
+      run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/1.fpage").out;
   size_t a = page1.find("UnicodeString=\"Ａ\"");
   ASSERT_NE(a, std::string::npos);
   size_t end = page1.find("/>", a);
   EXPECT_NE(page1.substr(a, end - a).find("RenderTransform=\"0,1,-1,0,"), std::string::npos);
   size_t cat = page1.find("UnicodeString=\"猫\"");
   ASSERT_NE(cat, std::string::npos);
-  EXPECT_EQ(page1.substr(cat, page1.find("/>", cat) - cat).find("RenderTransform"), std::string::npos);
+  EXPECT_EQ(page1.substr(cat, page1.find("/>", cat) - cat).find("RenderTransform"),
+            std::string::npos);
 }
 
 // The attributes of the Glyphs element whose text starts with `text`: origin, em size and the
