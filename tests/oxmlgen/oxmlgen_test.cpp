@@ -1,0 +1,322 @@
+// The Office writer library driven through its C entry points, loaded by path as the program
+// loads it, with the records of a three-page Japanese document; the files are read back with
+// independent readers (python-docx, a zip and XML structure check, xpstopdf and pdftotext, and
+// LibreOffice where it is installed).
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "sample_document.h"
+#include "support/temp_dir.h"
+
+namespace vellary::testing {
+namespace {
+
+const std::string kLibrary = std::string(VELLARY_BIN_DIR) + "/../lib/liboxmlgen.so";
+const std::string kProbe = std::string(VELLARY_SOURCE_DIR) + "/tests/oxmlgen/office_probe.py";
+
+struct Output {
+  int exit = -1;
+  std::string out;
+};
+
+Output run(const std::string& cmd) {
+  Output r;
+  std::FILE* p = popen((cmd + " 2>/dev/null").c_str(), "r");
+  if (p == nullptr) return r;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  int status = pclose(p);
+  r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+bool have(const std::string& tool) { return run("command -v " + tool).exit == 0; }
+
+// Text with every kind of white space removed, so that line breaks a reader puts in between
+// characters of vertical columns do not matter.
+std::string squeeze(const std::string& s) {
+  std::string out;
+  for (char c : s)
+    if (c != ' ' && c != '\n' && c != '\r' && c != '\t' && c != '\f') out += c;
+  return out;
+}
+
+class OfficeWriter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(lib_.complete()) << "cannot load " << kLibrary;
+    base_ = dir_ / "tmpImg";
+    ASSERT_TRUE(writeSampleJpeg(base_ + "0.jpg", 160, 120));
+    ASSERT_TRUE(writeSampleJpeg(base_ + "1.jpg", 240, 180));
+  }
+
+  std::string write(OfficeKind kind, const std::string& name, int columnOption = 1) {
+    lib_.init();
+    OfficeDriver driver(lib_, kind, base_);
+    auto pages = sampleDocument();
+    for (const SamplePage& p : pages) driver.page(p);
+    std::string path = dir_ / name;
+    int rc = kind == OfficeKind::Word
+                 ? lib_.docx(path.c_str(), int(path.size()), columnOption, 0, 0, 0)
+             : kind == OfficeKind::PowerPoint
+                 ? lib_.pptx(path.c_str(), int(path.size()), columnOption, 0, 0, 0,
+                             "/nonexistent/PptXTemplate")
+                 : lib_.xps(path.c_str(), int(path.size()), columnOption, 0, 0, 0);
+    EXPECT_EQ(rc, 0) << name;
+    return path;
+  }
+
+  std::string pdfText(const std::string& pdf) {
+    return run("pdftotext -enc UTF-8 " + pdf + " -").out;
+  }
+  int pdfPages(const std::string& pdf) {
+    std::string info = run("pdfinfo " + pdf).out;
+    size_t at = info.find("Pages:");
+    return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + 6);
+  }
+  // LibreOffice's conversion to PDF, into `dir_`; empty when it failed.
+  std::string convertWithOffice(const std::string& file) {
+    std::string profile = "file://" + (dir_ / "lo-profile");
+    run("cd " + dir_.path() + " && soffice -env:UserInstallation=" + profile +
+        " --headless --convert-to pdf --outdir " + dir_.path() + " " + file);
+    std::string pdf = file.substr(0, file.rfind('.')) + ".pdf";
+    return std::filesystem::exists(pdf) ? pdf : std::string();
+  }
+
+  OfficeLibrary lib_{kLibrary};
+  TempDir dir_;
+  std::string base_;
+};
+
+TEST_F(OfficeWriter, ExportsOnlyTheEntryPointsOfTheInterface) {
+  Output nm =
+      run("nm -D --defined-only " + kLibrary + " | awk '$2 ~ /^[TDBW]$/ {print $3}' | sort");
+  ASSERT_EQ(nm.exit, 0);
+  EXPECT_EQ(nm.out,
+            "addImageArea\naddLineArea\naddPage\naddPageBreak\naddTableArea\naddTextArea\n"
+            "addXPSFontSubset\ncreateDocX\ncreatePPTX\ncreateXPS\ninitDocxData\n");
+}
+
+TEST_F(OfficeWriter, WordDocumentHoldsEveryParagraphCellRubyAndPage) {
+  if (run("/usr/bin/python3 -c 'import docx'").exit != 0) GTEST_SKIP() << "python3-docx missing";
+  std::string path = write(OfficeKind::Word, "doc.docx");
+  Output r = run("/usr/bin/python3 " + kProbe + " docx " + path);
+  ASSERT_EQ(r.exit, 0) << r.out;
+  for (const char* text :
+       {"p:文字認識の結果", "は猫である。名前は", "まだ無い。12月に生れた", "頓と見当がつかぬ。",
+        "表と写真の頁です。", "ＯＣＲ結果を確認する。", "cell:項目", "cell:内容", "cell:氏名",
+        "cell:山田", "cell:太郎", "cell:東京", "cell:大阪", "sections:3"})
+    EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;
+
+  std::string xml = run("/usr/bin/python3 " + kProbe + " part " + path + " word/document.xml").out;
+  // The ruby group replaces its base in the text and carries both parts.
+  EXPECT_NE(xml.find("<w:rt>"), std::string::npos);
+  EXPECT_NE(xml.find("わがはい"), std::string::npos);
+  EXPECT_NE(xml.find("<w:rubyBase><w:r>"), std::string::npos);
+  EXPECT_NE(xml.find(">吾輩</w:t>"), std::string::npos);
+  EXPECT_NE(xml.find("w:textDirection w:val=\"tbRl\""), std::string::npos);
+  EXPECT_NE(xml.find("w:eastAsianLayout"), std::string::npos) << "tate-chu-yoko group";
+  // Merged cells: one spans two columns, one two rows.
+  EXPECT_NE(xml.find("<w:gridSpan w:val=\"2\"/>"), std::string::npos);
+  EXPECT_NE(xml.find("<w:vMerge w:val=\"restart\"/>"), std::string::npos);
+  EXPECT_NE(xml.find("w:val=\"dotted\""), std::string::npos);
+  EXPECT_NE(xml.find("w:val=\"double\""), std::string::npos);
+  // Two pictures, one rule per text page and the picture page's rule.
+  size_t pictures = 0, rules = 0;
+  for (size_t at = 0; (at = xml.find("<pic:pic ", at)) != std::string::npos; ++at) ++pictures;
+  for (size_t at = 0; (at = xml.find("prst=\"line\"", at)) != std::string::npos; ++at) ++rules;
+  EXPECT_EQ(pictures, 2u);
+  EXPECT_EQ(rules, 2u);
+  // A4 at 400 dpi.
+  EXPECT_NE(xml.find("<w:pgSz w:w=\"11905\" w:h=\"16837\"/>"), std::string::npos);
+  // Nothing but the document is left in the folder.
+  for (auto& e : std::filesystem::directory_iterator(dir_.path()))
+    EXPECT_EQ(e.path().string().find(".tmp-"), std::string::npos) << e.path();
+}
+
+TEST_F(OfficeWriter, WordColumnOptionWritesFlowingText) {
+  if (run("/usr/bin/python3 -c 'import docx'").exit != 0) GTEST_SKIP() << "python3-docx missing";
+  std::string path = write(OfficeKind::Word, "flow.docx", 2);
+  std::string xml = run("/usr/bin/python3 " + kProbe + " part " + path + " word/document.xml").out;
+  EXPECT_EQ(xml.find("w:framePr"), std::string::npos);
+  EXPECT_EQ(xml.find("w:tblpPr"), std::string::npos);
+  EXPECT_NE(xml.find("<wp:inline"), std::string::npos);
+  // The first page is mostly vertical text, the second horizontal: one vertical section.
+  size_t vertical = xml.find("<w:textDirection w:val=\"tbRl\"/><w:docGrid");
+  EXPECT_NE(vertical, std::string::npos);
+  EXPECT_EQ(xml.find("<w:textDirection w:val=\"tbRl\"/><w:docGrid", vertical + 1),
+            std::string::npos);
+  Output r = run("/usr/bin/python3 " + kProbe + " docx " + path);
+  EXPECT_NE(r.out.find("p:文字認識の結果"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("cell:山田"), std::string::npos) << r.out;
+}
+
+TEST_F(OfficeWriter, PresentationHasOneSlidePerPageWithItsText) {
+  std::string path = write(OfficeKind::PowerPoint, "doc.pptx");
+  Output r = run("/usr/bin/python3 " + kProbe + " pptx " + path);
+  ASSERT_EQ(r.exit, 0) << r.out;
+  EXPECT_NE(r.out.find("size:7559675,10691495"), std::string::npos) << r.out;
+  auto slide = [&](int n) {
+    std::string key = "slide " + std::to_string(n) + ": ";
+    size_t at = r.out.find(key);
+    return at == std::string::npos
+               ? std::string("(none)")
+               : r.out.substr(at + key.size(), r.out.find('\n', at) - at - key.size());
+  };
+  // Slides keep the base characters and have no ruby of their own.
+  for (const char* t :
+       {"文字認識の結果", "吾輩は猫である。名前は", "まだ無い。12月に生れた", "頓と見当がつかぬ。"})
+    EXPECT_NE(slide(1).find(t), std::string::npos) << t << " in " << slide(1);
+  for (const char* t :
+       {"表と写真の頁です。", "ＯＣＲ結果を確認する。", "項目", "内容", "氏名", "山田", "大阪"})
+    EXPECT_NE(slide(2).find(t), std::string::npos) << t << " in " << slide(2);
+  EXPECT_EQ(slide(3), "");
+  EXPECT_EQ(slide(4), "(none)");
+  EXPECT_NE(r.out.find("slide 1 pictures:0 vertical:1"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("slide 2 pictures:1 vertical:0"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("slide 3 pictures:1 vertical:0"), std::string::npos) << r.out;
+}
+
+TEST_F(OfficeWriter, XpsRendersToPagesWithTheText) {
+  if (!have("xpstopdf") || !have("pdftotext")) GTEST_SKIP() << "xpstopdf or pdftotext missing";
+  std::string path = write(OfficeKind::Xps, "doc.xps");
+  std::string pdf = dir_ / "xps.pdf";
+  ASSERT_EQ(run("xpstopdf " + path + " " + pdf).exit, 0);
+  EXPECT_EQ(pdfPages(pdf), 3);
+  std::string text = squeeze(pdfText(pdf));
+  for (const char* t :
+       {"文字認識の結果", "表と写真の頁です。", "ＯＣＲ結果を確認する。", "山田", "大阪"})
+    EXPECT_NE(text.find(t), std::string::npos) << t << "\n" << text;
+  // Vertical columns are set a glyph at a time; every character still comes out.
+  for (const char* t : {"吾", "猫", "名", "見", "当"})
+    EXPECT_NE(text.find(t), std::string::npos) << t;
+  // Sideways characters are turned a quarter clockwise; upright ones are not turned.
+  std::string page1 =
+      run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/1.fpage").out;
+  size_t a = page1.find("UnicodeString=\"Ａ\"");
+  ASSERT_NE(a, std::string::npos);
+  size_t end = page1.find("/>", a);
+  EXPECT_NE(page1.substr(a, end - a).find("RenderTransform=\"0,1,-1,0,"), std::string::npos);
+  size_t cat = page1.find("UnicodeString=\"猫\"");
+  ASSERT_NE(cat, std::string::npos);
+  EXPECT_EQ(page1.substr(cat, page1.find("/>", cat) - cat).find("RenderTransform"),
+            std::string::npos);
+}
+
+// The attributes of the Glyphs element whose text starts with `text`: origin, em size and the
+// first glyph's advance, in XPS units.
+struct GlyphsAt {
+  double x = -1, y = -1, em = 0, advance = 0;
+};
+GlyphsAt glyphsStarting(const std::string& page, const std::string& text) {
+  GlyphsAt g;
+  size_t at = page.find("UnicodeString=\"" + text);
+  if (at == std::string::npos) return g;
+  size_t start = page.rfind("<Glyphs", at), end = page.find("/>", at);
+  std::string e = page.substr(start, end - start);
+  auto number = [&](const std::string& name) {
+    size_t k = e.find(" " + name + "=\"");
+    return k == std::string::npos ? -1.0 : std::atof(e.c_str() + k + name.size() + 3);
+  };
+  g.x = number("OriginX"), g.y = number("OriginY"), g.em = number("FontRenderingEmSize");
+  size_t comma = e.find(',', e.find("Indices=\""));
+  if (comma != std::string::npos) g.advance = std::atof(e.c_str() + comma + 1) / 100 * g.em;
+  return g;
+}
+
+TEST_F(OfficeWriter, XpsSetsEveryLineWhereTheScanHasIt) {
+  std::string path = write(OfficeKind::Xps, "place.xps");
+  std::string page1 =
+      run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/1.fpage").out;
+  std::string page2 =
+      run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/2.fpage").out;
+  const double unit = 96.0 / 400;  // XPS units per scan pixel at 400 dpi
+  // Columns right to left: each first glyph is centred on its column, at the column's top.
+  const std::pair<const char*, int> columns[] = {{"吾", 2540}, {"ま", 2400}, {"頓", 2260}};
+  for (auto [text, centre] : columns) {
+    GlyphsAt g = glyphsStarting(page1, text);
+    EXPECT_NEAR(g.x + g.advance / 2, centre * unit, 2.0) << text;
+    EXPECT_NEAR(g.y - g.em * 0.88, 700 * unit, 3.0) << text;
+  }
+  // Horizontal lines start at their left edge with the baseline inside the line box; the first
+  // line of an area is rebuilt from the area, the others come with their own boxes.
+  const std::tuple<const std::string*, const char*, int, int> rows[] = {
+      {&page1, "文字認識の結果", 700, 350},
+      {&page2, "表と写真の頁です。", 600, 400},
+      {&page2, "ＯＣＲ結果を確認する。", 600, 540}};
+  for (auto [page, text, left, top] : rows) {
+    GlyphsAt g = glyphsStarting(*page, text);
+    EXPECT_NEAR(g.x, left * unit, 2.0) << text;
+    EXPECT_GT(g.y, top * unit) << text;
+    EXPECT_LT(g.y, (top + 100) * unit) << text;
+  }
+}
+
+TEST_F(OfficeWriter, XpsSetsRubyReadingsAboveTheirBase) {
+  lib_.init();
+  lib_.page(3307, 4677, 400, OxmlRect{0, 0, 0, 0}, 0, 0, "MS Pゴシック", "Century", 128);
+  // 漢字を読む with かんじ over 漢字; one line of 100-pixel characters at (400, 400).
+  std::vector<OxmlChar> chars = {rubyAnchor(0), entry(u'を'), entry(u'読'), entry(u'む'),
+                                 lineEnd()};
+  const uint16_t ruby[] = {u'か', u'ん', u'じ', u'漢', u'字'};
+  const uint16_t group[] = {0, 3, 3, 2};
+  OxmlArea line;
+  std::memset(&line, 0, sizeof line);
+  OxmlRect area{350, 380, 850, 520};
+  line.field[3] = 350, line.field[4] = 380, line.field[5] = 850, line.field[6] = 520;
+  line.field[7] = 1, line.field[8] = -1, line.field[9] = -21, line.field[11] = 18,
+  line.field[12] = 1;
+  line.field[14] = 128;
+  lib_.text(&area, &line, 1, chars.data(), int32_t(chars.size()), group, 1, ruby, 5);
+  lib_.pageBreak();
+  std::string path = dir_ / "ruby.xps";
+  ASSERT_EQ(lib_.xps(path.c_str(), int(path.size()), 1, 0, 0, 0), 0);
+  std::string page =
+      run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/1.fpage").out;
+  GlyphsAt base = glyphsStarting(page, "漢字を読む"), reading = glyphsStarting(page, "かんじ");
+  ASSERT_GT(base.em, 0) << page;
+  ASSERT_GT(reading.em, 0) << page;
+  EXPECT_NEAR(reading.em, base.em / 2, 0.5);
+  EXPECT_LT(reading.y, base.y - base.em * 0.6);
+  EXPECT_GE(reading.x, base.x - 0.5);
+  EXPECT_LT(reading.x, base.x + base.advance);
+}
+
+TEST_F(OfficeWriter, XpsUsesARegisteredSubsetFont) {
+  if (!have("xpstopdf")) GTEST_SKIP() << "xpstopdf missing";
+  std::string font = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
+  if (!std::filesystem::exists(font)) GTEST_SKIP() << "IPA Gothic missing";
+  lib_.init();
+  OfficeDriver driver(lib_, OfficeKind::Xps, base_);
+  driver.page(sampleDocument()[1]);
+  lib_.font(128, font.c_str(), int(font.size()));
+  std::string path = dir_ / "font.xps";
+  ASSERT_EQ(lib_.xps(path.c_str(), int(path.size()), 1, 0, 0, 0), 0);
+  std::string pdf = dir_ / "font.pdf";
+  ASSERT_EQ(run("xpstopdf " + path + " " + pdf).exit, 0);
+  EXPECT_NE(run("pdffonts " + pdf).out.find("IPAGothic"), std::string::npos);
+  EXPECT_NE(squeeze(pdfText(pdf)).find("表と写真の頁です。"), std::string::npos);
+}
+
+TEST_F(OfficeWriter, OfficeConvertsWordAndPresentationToPdf) {
+  if (!have("soffice")) GTEST_SKIP() << "LibreOffice is not installed";
+  for (auto [kind, name] :
+       {std::pair{OfficeKind::Word, "lo.docx"}, std::pair{OfficeKind::PowerPoint, "lo.pptx"}}) {
+    std::string pdf = convertWithOffice(write(kind, name));
+    ASSERT_FALSE(pdf.empty()) << name;
+    EXPECT_EQ(pdfPages(pdf), 3) << name;
+    std::string text = squeeze(pdfText(pdf));
+    for (const char* t : {"文字認識の結果", "表と写真の頁です。", "山田", "大阪"})
+      EXPECT_NE(text.find(t), std::string::npos) << name << ": " << t << "\n" << text;
+  }
+}
+
+}  // namespace
+}  // namespace vellary::testing
