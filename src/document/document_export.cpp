@@ -13,6 +13,11 @@ exporting::ExportOptions exportOptionsFrom(const appcore::FrameSettings& frame,
                                        frame.pdfKeywords, frame.pdfAuthorCheck == 1,
                                        frame.pdfCreator, frame.pdfProducer, userName);
   o.imageQuality = frame.pdfImageQuality;
+  o.office.wordColumns = frame.wordColumns;
+  o.office.rubyInline = frame.rubyInsert == 1;
+  o.office.rubyTarget = frame.rubyTarget;
+  o.office.rubyOpen = frame.rubyOpen;
+  o.office.rubyClose = frame.rubyClose;
   return o;
 }
 

@@ -12,7 +12,8 @@
 namespace vellary::document {
 
 // The export options the frame's settings give: the document information (the user's name as
-// author when the author is empty and the setting asks for it) and the image quality.
+// author when the author is empty and the setting asks for it), the image quality, and the Word
+// column layout and ruby insertion of the Office output.
 exporting::ExportOptions exportOptionsFrom(const appcore::FrameSettings& frame,
                                            const std::string& userName);
 
