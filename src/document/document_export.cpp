@@ -23,13 +23,14 @@ exporting::ExportOptions exportOptionsFrom(const appcore::FrameSettings& frame,
 
 int exportDocument(CScrivlaDoc& doc, const exporting::ExportRequest& request,
                    const appcore::FrameSettings& frame, appcore::Prompter& prompter,
-                   model::Progress* progress) {
+                   model::Progress* progress, const std::string& officeLibrary) {
   if (doc.paper() == nullptr) return 0;
   exporting::ExportOptions options = exportOptionsFrom(
       frame, frame.pdfAuthor.empty() && frame.pdfAuthorCheck == 1 ? exporting::currentUserName()
                                                                   : std::string());
   options.documentPath = doc.pathName();
   options.progress = progress;
+  options.office.libraryPath = officeLibrary;
   const exporting::ExportOutcome out = exporting::ExportDocument(*doc.paper(), request, options);
   if (!out.error.empty()) prompter.message(out.error, "エラー", appcore::Icon::Error);
   return out.result;

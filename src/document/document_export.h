@@ -19,9 +19,10 @@ exporting::ExportOptions exportOptionsFrom(const appcore::FrameSettings& frame,
 
 // Runs the request on the open document (the document's path names the folder where missing page
 // images are looked for). A PDF or Office failure is shown through the prompter with the
-// writer's own message. Returns the writer's result; 0 without a document.
+// writer's own message. Returns the writer's result; 0 without a document. officeLibrary names
+// the Office writer library to load instead of the one beside the program (tests, packagers).
 int exportDocument(CScrivlaDoc& doc, const exporting::ExportRequest& request,
                    const appcore::FrameSettings& frame, appcore::Prompter& prompter,
-                   model::Progress* progress);
+                   model::Progress* progress, const std::string& officeLibrary = {});
 
 }  // namespace vellary::document
