@@ -22,7 +22,7 @@ namespace {
 constexpr char kUsage[] =
     "usage: vellary-cli export IN OUT --kind txt|pdf|pdf-image|pdf-mrc|docx|pptx|xps "
     "[--pages A-B] [--quality 0|1|2] [--title T] [--subject S] [--author A] [--keywords K] "
-    "[--word-columns 1|2] [--ruby-inline 0|1]";
+    "[--word-columns 1|2] [--ruby-inline 0|1] [--office-library PATH]";
 
 struct KindName {
   const char* name;
@@ -101,7 +101,7 @@ int runExport(const std::vector<std::string>& args) {
   Options opts;
   if (std::string err = opts.parse(args, {"--kind", "--pages", "--quality", "--title", "--subject",
                                           "--author", "--keywords", "--word-columns",
-                                          "--ruby-inline"});
+                                          "--ruby-inline", "--office-library"});
       !err.empty())
     return fail(err);
   if (opts.positional().size() != 2 || !opts.has("--kind")) return fail(kUsage);
@@ -157,8 +157,8 @@ int runExport(const std::vector<std::string>& args) {
 
   TerminalProgress progress;
   headless.clearLastMessage();
-  const int result =
-      document::exportDocument(doc, request, headless.frame(), headless.prompter(), &progress);
+  const int result = document::exportDocument(doc, request, headless.frame(), headless.prompter(),
+                                              &progress, opts.value("--office-library").value_or(""));
   progress.hide();
   if (kind == exporting::KindText ? result != 0 : result != 1)
     return fail(headless.lastMessage().empty() ? "cannot write " + out : headless.lastMessage());
