@@ -397,6 +397,33 @@ TEST_F(Office, TablesPassCellsWithTheirMergedGroups) {
                                                 36 + dy + 303 * 72 / 400}));
 }
 
+TEST_F(Office, TablesNumberedFromZeroAreShiftedIntoTheCellArray) {
+  model::PaperData paper;
+  model::PageData page = testing::officePage();
+  model::BlockData table = testing::boxBlock(model::BlockTable, 100, 200, 500, 200);
+  for (int row = 0; row < 2; ++row) {
+    model::CellData c;
+    c.row = row;
+    c.col = 0;
+    c.x = 100;
+    c.y = 200 + row * 100;
+    c.width = 500;
+    c.height = 100;
+    c.lines.push_back(testing::hline(110, c.y + 10, 40, row == 0 ? u"上" : u"下"));
+    table.cells.push_back(std::move(c));
+  }
+  page.blocks.push_back(std::move(table));
+  paper.pages.push_back(std::move(page));
+  const OfficeCall t = only(run(paper, KindDocx), "addTableArea").at(0);
+  EXPECT_EQ(t.num("rows"), 2);
+  EXPECT_EQ(t.num("columns"), 1);
+  ASSERT_EQ(t.num("cellCount"), 2);
+  EXPECT_EQ(t.field("cells", 0, 28), 1);
+  EXPECT_EQ(t.field("cells", 1, 28), 2);
+  EXPECT_EQ(t.field("cells", 1, 32), 1);
+  EXPECT_EQ(t.field("cells", 1, 0), 1);  // 下 follows 上
+}
+
 TEST_F(Office, MoreThanFivePagesAndTheProgressCaptions) {
   model::PaperData paper = textPages(6);
   auto calls = run(paper, KindDocx);

@@ -55,6 +55,15 @@ PageSize pageSizeOf(const model::PageData& page, const std::string& imagePath) {
   return s;
 }
 
+// The library gets full paths without symbolic links: it may resolve names against another
+// folder than ours.
+std::string realPath(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path p =
+      std::filesystem::weakly_canonical(std::filesystem::absolute(path, ec), ec);
+  return ec || p.empty() ? path : p.string();
+}
+
 bool isTextBlock(const model::BlockData& b) {
   return b.type != model::BlockTable && b.type != model::BlockImage && b.type != model::BlockLine;
 }
@@ -202,7 +211,7 @@ void CDocxOutput::outputPictures(const model::PageData& page, const std::string&
   const double factor = static_cast<double>(target) / dpi;
   // Bilevel pictures stay sharp in XPS as PNG; the other kinds take JPEG throughout.
   const bool png = kind_ == KindXps && bilevel;
-  const std::string base = dir->file("tmpImg");
+  const std::string base = realPath(dir->path()) + "/tmpImg";
 
   for (const model::BlockData& block : page.blocks) {
     if (block.type != model::BlockImage) continue;
@@ -271,25 +280,22 @@ void CDocxOutput::makeFontSubsets() {
     if (dir == nullptr) return;
     const int charset = i == 0 ? kJapaneseCharset : 0;
     const std::vector<char32_t> chars(tables[i]->begin(), tables[i]->end());
-    const std::string file = dir->file("SubFont" + std::to_string(i) + ".ttf");
+    const std::string file = realPath(dir->path()) + "/SubFont" + std::to_string(i) + ".ttf";
     if (makeFontSubset(charset, chars, file) == kSubsetOk && library_.addXPSFontSubset)
       library_.addXPSFontSubset(charset, file.c_str(), static_cast<int32_t>(file.size()));
   }
 }
 
 int CDocxOutput::create(const std::string& path, bool moreThanFivePages) {
-  // The library may resolve names against another folder than ours: it gets a full path.
-  std::error_code ec;
-  std::string name = std::filesystem::weakly_canonical(std::filesystem::absolute(path, ec), ec);
-  if (ec || name.empty()) name = path;
+  const std::string name = realPath(path);
   const auto length = static_cast<int32_t>(name.size());
   const int32_t more = moreThanFivePages ? 1 : 0;
   int result = 0;
   switch (kind_) {
     case KindPptx: {
-      const std::string folder = options_.templateFolder.empty()
+      const std::string folder = realPath(options_.templateFolder.empty()
                                      ? programFolder() + "/PptXTemplate"
-                                     : options_.templateFolder;
+                                     : options_.templateFolder);
       result = library_.createPPTX(name.c_str(), length, options_.wordColumns, more, 0, 0,
                                    folder.c_str());
       break;

@@ -350,36 +350,50 @@ bool buildTableArea(const model::BlockData& block, const AreaContext& context, T
   struct Span {
     int minRow = INT_MAX, maxRow = 0, minCol = INT_MAX, maxCol = 0;
   };
+  // Rows and columns count from 1; files that count them from 0 are shifted, so that their
+  // first row and column do not land before the start of the cell array.
+  int32_t rowBase = 0, colBase = 0;
+  for (const model::CellData& cell : block.cells) {
+    if (cell.row == 0) rowBase = 1;
+    if (cell.col == 0) colBase = 1;
+  }
+  const auto rowOf = [&](const model::CellData& c) { return int64_t{c.row} + rowBase; };
+  const auto colOf = [&](const model::CellData& c) { return int64_t{c.col} + colBase; };
+  // A damaged row or column number must not make us allocate a table of millions of cells.
+  constexpr int64_t kMaxSide = 1 << 16, kMaxCells = 1 << 20;
+  const auto usable = [&](const model::CellData& c) {
+    return rowOf(c) >= 1 && colOf(c) >= 1 && rowOf(c) <= kMaxSide && colOf(c) <= kMaxSide;
+  };
   std::map<int32_t, Span> merged;
   for (const model::CellData& cell : block.cells) {
-    if (cell.row < 1 || cell.col < 1) continue;
-    out.rows = std::max(out.rows, cell.row);
-    out.columns = std::max(out.columns, cell.col);
+    if (!usable(cell)) continue;
+    const int row = static_cast<int>(rowOf(cell)), col = static_cast<int>(colOf(cell));
+    out.rows = std::max(out.rows, row);
+    out.columns = std::max(out.columns, col);
     if (cell.connectGroup > 0) {
       Span& s = merged[cell.connectGroup];
-      s.minRow = std::min(s.minRow, cell.row);
-      s.maxRow = std::max(s.maxRow, cell.row);
-      s.minCol = std::min(s.minCol, cell.col);
-      s.maxCol = std::max(s.maxCol, cell.col);
+      s.minRow = std::min(s.minRow, row);
+      s.maxRow = std::max(s.maxRow, row);
+      s.minCol = std::min(s.minCol, col);
+      s.maxCol = std::max(s.maxCol, col);
     }
   }
-  // A damaged row or column number must not make us allocate a table of millions of cells.
-  constexpr int64_t kMaxCells = 1 << 20;
   if (out.rows == 0 || int64_t{out.rows} * out.columns > kMaxCells) return false;
   out.cells.assign(static_cast<size_t>(out.rows) * static_cast<size_t>(out.columns), OxmlArea{});
 
   const int dpi = context.dpi;
   for (const model::CellData& cell : block.cells) {
-    if (cell.row < 1 || cell.col < 1) continue;
-    OxmlArea& r = out.cells[static_cast<size_t>(cell.row - 1) * static_cast<size_t>(out.columns) +
-                            static_cast<size_t>(cell.col - 1)];
+    if (!usable(cell)) continue;
+    const int row = static_cast<int>(rowOf(cell)), col = static_cast<int>(colOf(cell));
+    OxmlArea& r = out.cells[static_cast<size_t>(row - 1) * static_cast<size_t>(out.columns) +
+                            static_cast<size_t>(col - 1)];
     const int32_t group = cell.connectGroup > 0 ? cell.connectGroup : 0;
     const Span* span = group > 0 ? &merged[group] : nullptr;
-    const bool topLeft = span != nullptr && cell.row == span->minRow && cell.col == span->minCol;
-    if (span != nullptr && !topLeft && cell.col != span->minCol) continue;  // covered, not filled
+    const bool topLeft = span != nullptr && row == span->minRow && col == span->minCol;
+    if (span != nullptr && !topLeft && col != span->minCol) continue;  // covered, not filled
     r = OxmlArea{};
-    r.field[kFieldNumber] = cell.row;
-    r.field[kFieldColumn] = cell.col;
+    r.field[kFieldNumber] = row;
+    r.field[kFieldColumn] = col;
     r.field[kFieldSize] = cell.height > 0 ? cell.height : 400;
     r.field[kFieldWidth] = cell.width;
     r.field[kFieldDirection] = block.direction;
