@@ -10,8 +10,8 @@
 #include "cli_util.h"
 #include "commands.h"
 #include "document/document.h"
-#include "document/headless.h"
 #include "document/document_export.h"
+#include "document/headless.h"
 #include "export/export.h"
 #include "export/export_choice.h"
 
@@ -99,9 +99,9 @@ bool parsePages(const std::string& text, int& first, int& last) {
 
 int runExport(const std::vector<std::string>& args) {
   Options opts;
-  if (std::string err = opts.parse(args, {"--kind", "--pages", "--quality", "--title", "--subject",
-                                          "--author", "--keywords", "--word-columns",
-                                          "--ruby-inline", "--office-library"});
+  if (std::string err =
+          opts.parse(args, {"--kind", "--pages", "--quality", "--title", "--subject", "--author",
+                            "--keywords", "--word-columns", "--ruby-inline", "--office-library"});
       !err.empty())
     return fail(err);
   if (opts.positional().size() != 2 || !opts.has("--kind")) return fail(kUsage);
@@ -157,8 +157,9 @@ int runExport(const std::vector<std::string>& args) {
 
   TerminalProgress progress;
   headless.clearLastMessage();
-  const int result = document::exportDocument(doc, request, headless.frame(), headless.prompter(),
-                                              &progress, opts.value("--office-library").value_or(""));
+  const int result =
+      document::exportDocument(doc, request, headless.frame(), headless.prompter(), &progress,
+                               opts.value("--office-library").value_or(""));
   progress.hide();
   if (kind == exporting::KindText ? result != 0 : result != 1)
     return fail(headless.lastMessage().empty() ? "cannot write " + out : headless.lastMessage());

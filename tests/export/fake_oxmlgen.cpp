@@ -26,7 +26,9 @@ std::string hex(const void* data, size_t bytes) {
   }
   return s;
 }
-std::string hex(const char* text) { return text ? hex(text, std::char_traits<char>::length(text)) : "-"; }
+std::string hex(const char* text) {
+  return text ? hex(text, std::char_traits<char>::length(text)) : "-";
+}
 
 long fileSize(const std::string& path) {
   struct stat st {};
@@ -72,9 +74,8 @@ void addPage(uint16_t width, uint16_t height, uint16_t dpi, OxmlRect margins, in
 void addTextArea(const OxmlRect* area, const OxmlArea* lines, int32_t lineCount,
                  const OxmlChar* chars, int32_t charCount, const uint16_t* rubyGroups,
                  int32_t groupCount, const uint16_t* rubyChars, int32_t rubyCharCount) {
-  log("addTextArea area=" + rect(*area) + " lines=" + hex(lines, lineCount * 104u) +
-      " lineCount=" + n(lineCount) + " chars=" + hex(chars, charCount * 10u) +
-      " charCount=" + n(charCount) +
+  log("addTextArea area=" + rect(*area) + " lines=" + hex(lines, lineCount * 104u) + " lineCount=" +
+      n(lineCount) + " chars=" + hex(chars, charCount * 10u) + " charCount=" + n(charCount) +
       " groups=" + (rubyGroups ? hex(rubyGroups, groupCount * 8u) : std::string("-")) +
       " groupCount=" + n(groupCount) +
       " ruby=" + (rubyChars ? hex(rubyChars, rubyCharCount * 2u) : std::string("-")) +
@@ -89,8 +90,8 @@ void addTableArea(const OxmlRect* area, const OxmlArea* cells, int32_t cellCount
 }
 
 void addImageArea(const OxmlArea* picture, const char* basePath, int32_t type) {
-  const std::string file =
-      std::string(basePath) + std::to_string(pictures++) + (type == OXML_PICTURE_PNG ? ".png" : ".jpg");
+  const std::string file = std::string(basePath) + std::to_string(pictures++) +
+                           (type == OXML_PICTURE_PNG ? ".png" : ".jpg");
   log("addImageArea record=" + hex(picture, 104) + " base=" + hex(basePath) + " type=" + n(type) +
       " fileSize=" + n(fileSize(file)));
 }
@@ -103,8 +104,8 @@ void addPageBreak(void) { log("addPageBreak"); }
 
 int32_t createDocX(const char* fileName, int32_t fileNameLength, int32_t columnOption,
                    int32_t moreThanFivePages, int32_t a, int32_t b) {
-  log("createDocX name=" + hex(fileName) + " length=" + n(fileNameLength) +
-      " columns=" + n(columnOption) + " more=" + n(moreThanFivePages) + " a=" + n(a) + " b=" + n(b));
+  log("createDocX name=" + hex(fileName) + " length=" + n(fileNameLength) + " columns=" +
+      n(columnOption) + " more=" + n(moreThanFivePages) + " a=" + n(a) + " b=" + n(b));
   return createResult();
 }
 
@@ -118,8 +119,8 @@ int32_t createPPTX(const char* fileName, int32_t fileNameLength, int32_t columnO
 
 int32_t createXPS(const char* fileName, int32_t fileNameLength, int32_t columnOption,
                   int32_t moreThanFivePages, int32_t a, int32_t b) {
-  log("createXPS name=" + hex(fileName) + " length=" + n(fileNameLength) +
-      " columns=" + n(columnOption) + " more=" + n(moreThanFivePages) + " a=" + n(a) + " b=" + n(b));
+  log("createXPS name=" + hex(fileName) + " length=" + n(fileNameLength) + " columns=" +
+      n(columnOption) + " more=" + n(moreThanFivePages) + " a=" + n(a) + " b=" + n(b));
   return createResult();
 }
 
@@ -134,7 +135,8 @@ void addXPSFontSubset(int32_t charset, const char* fileName, int32_t fileNameLen
         char buf[65536];
         size_t got;
         copied = 0;
-        while ((got = std::fread(buf, 1, sizeof buf, in)) > 0) copied += static_cast<long>(std::fwrite(buf, 1, got, out));
+        while ((got = std::fread(buf, 1, sizeof buf, in)) > 0)
+          copied += static_cast<long>(std::fwrite(buf, 1, got, out));
         std::fclose(out);
       }
       std::fclose(in);

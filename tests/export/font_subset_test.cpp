@@ -24,8 +24,9 @@ TEST(FontSubset, KeepsTheUsedCharactersOfAnInstalledMinchoFace) {
   EXPECT_EQ(makeFontSubset(128, chars, out), kSubsetOk);
   const std::string report = ::testing::internal::GetCapturedStdout();
   EXPECT_EQ(report.rfind("Subset: '" + source->path + "' ", 0), 0u) << report;
-  EXPECT_NE(report.find(" bytes -> subset size: " + std::to_string(fs::file_size(out)) + " bytes\n"),
-            std::string::npos)
+  EXPECT_NE(
+      report.find(" bytes -> subset size: " + std::to_string(fs::file_size(out)) + " bytes\n"),
+      std::string::npos)
       << report;
   EXPECT_TRUE(testing::fontCovers(out, U"認識かＡ"));
   EXPECT_FALSE(testing::fontCovers(out, U"漢"));  // only what was asked for

@@ -202,8 +202,7 @@ TEST_F(Office, ColumnOptionHalvesLeftAndBottomMarginsWithoutOffsets) {
   EXPECT_EQ(page.nums("margins"),
             (std::vector<long>{250 * 1440 / 400, 1000 * 1440 / 400, 11905 - 2500 * 1440 / 400 - 210,
                                16837 - 3840 * 1440 / 400 - 210}));
-  EXPECT_EQ(only(calls, "addTextArea").at(0).nums("area"),
-            (std::vector<long>{176, 177, 205, 187}));
+  EXPECT_EQ(only(calls, "addTextArea").at(0).nums("area"), (std::vector<long>{176, 177, 205, 187}));
   EXPECT_EQ(only(calls, "createDocX").at(0).num("columns"), 2);
 }
 
@@ -220,8 +219,8 @@ TEST_F(Office, PageWithoutCharactersStillPassesPicturesAndRules) {
   paper.pages.push_back(std::move(page));
   const auto calls = run(paper, KindDocx);
   EXPECT_EQ(testing::names(calls),
-            (std::vector<std::string>{"initDocxData", "addImageArea", "addLineArea",
-                                      "addPageBreak", "createDocX"}));
+            (std::vector<std::string>{"initDocxData", "addImageArea", "addLineArea", "addPageBreak",
+                                      "createDocX"}));
   const OfficeCall& rule = calls[2];
   EXPECT_EQ(rule.field("record", 0, 48), 2);  // taller than wide: vertical, full height
   EXPECT_EQ(rule.field("record", 0, 24) - rule.field("record", 0, 16), 2000);
@@ -283,7 +282,8 @@ TEST_F(OfficeRuby, WordPassesRubyGroupsAndSlidesKeepTheBaseText) {
   EXPECT_EQ(entryText(entries(word)), u"«A0»«A1»る");
   ASSERT_EQ(word.num("groupCount"), 2);
   const std::vector<uint16_t> expected{0, 4, 4, 2, 12, 1, 7, 1};
-  for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(word.u16("groups", i * 2), expected[i]) << i;
+  for (size_t i = 0; i < expected.size(); ++i)
+    EXPECT_EQ(word.u16("groups", i * 2), expected[i]) << i;
   EXPECT_EQ(word.units("ruby"), u"にんしき認識、す");
 
   const OfficeCall slides = only(run(paper, KindPptx), "addTextArea").at(0);
@@ -345,8 +345,8 @@ TEST_F(Office, TablesPassCellsWithTheirMergedGroups) {
   const struct {
     int row, col, group;
     const char16_t* text;
-  } cells[] = {{1, 1, 5, u"a"}, {1, 2, 5, u""}, {2, 1, 5, u""}, {2, 2, 5, u""},
-               {3, 1, 0, u"d"}, {3, 2, 0, u"ef"}};
+  } cells[] = {{1, 1, 5, u"a"}, {1, 2, 5, u""},  {2, 1, 5, u""},
+               {2, 2, 5, u""},  {3, 1, 0, u"d"}, {3, 2, 0, u"ef"}};
   for (const auto& spec : cells) {
     model::CellData c;
     c.row = spec.row;
@@ -394,7 +394,7 @@ TEST_F(Office, TablesPassCellsWithTheirMergedGroups) {
   const long dx = page0.num("offsetX") / 20, dy = page0.num("offsetY") / 20;
   // min(1000 × 1.01, 1000 + 3) and min(300 × 1.01, 303) pixels, in points.
   EXPECT_EQ(t.nums("area"), (std::vector<long>{18 + dx, 36 + dy, 18 + dx + 1003 * 72 / 400,
-                                                36 + dy + 303 * 72 / 400}));
+                                               36 + dy + 303 * 72 / 400}));
 }
 
 TEST_F(Office, TablesNumberedFromZeroAreShiftedIntoTheCellArray) {
@@ -500,8 +500,8 @@ TEST_F(Office, PicturesAreNumberedOverTheWholeExport) {
   const auto pictures = only(run(paper, KindXps), "addImageArea");
   ASSERT_EQ(pictures.size(), 2u);
   for (const OfficeCall& p : pictures) {
-    EXPECT_EQ(p.num("type"), 12);         // bilevel in XPS: PNG
-    EXPECT_GT(p.num("fileSize"), 0);      // tmpImg0.png, tmpImg1.png
+    EXPECT_EQ(p.num("type"), 12);     // bilevel in XPS: PNG
+    EXPECT_GT(p.num("fileSize"), 0);  // tmpImg0.png, tmpImg1.png
   }
   // XPS: the block in pixels, and the picture's size back at the page's resolution (it was
   // saved at 400 × 0.4 = 160 dpi).

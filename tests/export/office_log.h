@@ -31,7 +31,8 @@ struct OfficeCall {
     const std::string& h = args.at(key);
     std::string out;
     if (h.empty() || h[0] != 'x') return out;
-    for (size_t i = 1; i + 1 < h.size(); i += 2) out += static_cast<char>(std::stoi(h.substr(i, 2), nullptr, 16));
+    for (size_t i = 1; i + 1 < h.size(); i += 2)
+      out += static_cast<char>(std::stoi(h.substr(i, 2), nullptr, 16));
     return out;
   }
   // A buffer of 16-bit units as text.

@@ -175,12 +175,11 @@ bool CDocxOutput::outputPage(const model::PageData& page, const std::string& ima
         } else if (isTextBlock(block)) {
           TextArea text = buildTextArea(block, context);
           const bool ruby = !text.groups.empty();
-          library_.addTextArea(&text.area, text.lines.data(), static_cast<int32_t>(text.lines.size()),
-                               text.chars.data(), static_cast<int32_t>(text.chars.size()),
-                               ruby ? text.groups.data() : nullptr,
-                               static_cast<int32_t>(text.groups.size() / 4),
-                               ruby ? text.rubyChars.data() : nullptr,
-                               static_cast<int32_t>(text.rubyChars.size()));
+          library_.addTextArea(
+              &text.area, text.lines.data(), static_cast<int32_t>(text.lines.size()),
+              text.chars.data(), static_cast<int32_t>(text.chars.size()),
+              ruby ? text.groups.data() : nullptr, static_cast<int32_t>(text.groups.size() / 4),
+              ruby ? text.rubyChars.data() : nullptr, static_cast<int32_t>(text.rubyChars.size()));
         }
       }
     }
@@ -193,8 +192,8 @@ bool CDocxOutput::outputPage(const model::PageData& page, const std::string& ima
   }
 }
 
-void CDocxOutput::outputPictures(const model::PageData& page, const std::string& imagePath,
-                                 int dpi, const PageFrame& frame) {
+void CDocxOutput::outputPictures(const model::PageData& page, const std::string& imagePath, int dpi,
+                                 const PageFrame& frame) {
   if (std::none_of(page.blocks.begin(), page.blocks.end(),
                    [](const model::BlockData& b) { return b.type == model::BlockImage; }))
     return;
@@ -222,9 +221,9 @@ void CDocxOutput::outputPictures(const model::PageData& page, const std::string&
     double applied = 1.0;
     if (factor > 0.1 && factor < 1) {
       imaging::CPictInfo small;
-      if (imaging::MakeShrinkImageFromPict(piece, small, factor,
-                                           png ? imaging::kShrinkKeepDepth
-                                               : imaging::kShrinkDisplay) != imaging::kImageOk)
+      if (imaging::MakeShrinkImageFromPict(
+              piece, small, factor, png ? imaging::kShrinkKeepDepth : imaging::kShrinkDisplay) !=
+          imaging::kImageOk)
         continue;
       piece = std::move(small);
       applied = factor;
@@ -293,9 +292,9 @@ int CDocxOutput::create(const std::string& path, bool moreThanFivePages) {
   int result = 0;
   switch (kind_) {
     case KindPptx: {
-      const std::string folder = realPath(options_.templateFolder.empty()
-                                     ? programFolder() + "/PptXTemplate"
-                                     : options_.templateFolder);
+      const std::string folder =
+          realPath(options_.templateFolder.empty() ? programFolder() + "/PptXTemplate"
+                                                   : options_.templateFolder);
       result = library_.createPPTX(name.c_str(), length, options_.wordColumns, more, 0, 0,
                                    folder.c_str());
       break;

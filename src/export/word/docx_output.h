@@ -18,15 +18,14 @@ struct UsedChars;
 
 // A page's placement in the document: size, margins and content offsets.
 struct PageFrame {
-  int width = 0, height = 0;  // twips; pixels for XPS
-  OxmlRect margins{};         // twips; empty for XPS
+  int width = 0, height = 0;     // twips; pixels for XPS
+  OxmlRect margins{};            // twips; empty for XPS
   int offsetX = 0, offsetY = 0;  // twips
 };
 
 // The page of width × height pixels at dpi with its content box (pixels, right and bottom
 // exclusive), as the library takes it.
-PageFrame pageFrame(int width, int height, int dpi, OxmlRect contentBox, int wordColumns,
-                    bool xps);
+PageFrame pageFrame(int width, int height, int dpi, OxmlRect contentBox, int wordColumns, bool xps);
 
 class CDocxOutput {
  public:

@@ -10,7 +10,7 @@ namespace vellary::exporting::word {
 
 enum SubsetResult : int {
   kSubsetOk = 0,
-  kSubsetCannotOpen = -1,   // the source font cannot be read, or the subset file not written
+  kSubsetCannotOpen = -1,  // the source font cannot be read, or the subset file not written
   kSubsetNoMemory = -2,
   kSubsetNoFont = -3,       // no installed face stands for the character set
   kSubsetNotAFont = -4,     // the source file holds no font face

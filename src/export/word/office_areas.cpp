@@ -71,7 +71,9 @@ struct Rect {
   bool empty() const { return left > right; }
 };
 
-int32_t clamp32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); }
+int32_t clamp32(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
+}
 
 void setRect(OxmlArea& record, int64_t l, int64_t t, int64_t r, int64_t b) {
   record.field[kFieldLeft] = clamp32(l);
@@ -277,9 +279,9 @@ void TextAreaBuilder::putRecords() {
     ++normal;
   }
   const int64_t lines = static_cast<int64_t>(out_.lines.size());
-  const int64_t a = normal > 0 ? sizeSum / normal
-                               : ((vertical_ ? all.right - all.left : all.bottom - all.top) + 1) /
-                                     lines;
+  const int64_t a = normal > 0
+                        ? sizeSum / normal
+                        : ((vertical_ ? all.right - all.left : all.bottom - all.top) + 1) / lines;
   const int64_t g = normal >= 2 ? gapSum / (normal - 1) : a / 5;
   const int32_t fontSize = clamp32(std::llround(static_cast<double>(a) * 72.0 / dpi));
   const int32_t pitch = clamp32((g < 0 ? a : a + g) * 72 / dpi);
@@ -415,9 +417,11 @@ bool buildTableArea(const model::BlockData& block, const AreaContext& context, T
     r.field[kFieldCount] = static_cast<int32_t>(out.chars.size()) - start;
     setRect(r, cell.x, cell.y, int64_t{cell.x} + cell.width, int64_t{cell.y} + cell.height);
     const double average =
-        cell.lines.empty() ? 0.0 : static_cast<double>(heights) / static_cast<double>(cell.lines.size());
+        cell.lines.empty() ? 0.0
+                           : static_cast<double>(heights) / static_cast<double>(cell.lines.size());
     r.field[kFieldFontSize] = clamp32(std::llround(average * 72.0 / dpi));
-    for (int side = 0; side < 4; ++side) r.field[kFieldBorder + side] = cell.border[static_cast<size_t>(side)];
+    for (int side = 0; side < 4; ++side)
+      r.field[kFieldBorder + side] = cell.border[static_cast<size_t>(side)];
     if (topLeft) r.field[kFieldMerged] = r.field[kFieldMerged2] = group;
   }
 

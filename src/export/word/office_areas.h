@@ -16,10 +16,10 @@ namespace vellary::exporting::word {
 
 // Field numbers of the area record (byte offset / 4).
 enum AreaField : int {
-  kFieldStart = 0,       // text: 0 / −1 by direction; cell: start of its characters
-  kFieldStart2 = 1,      // cell: start of its characters
-  kFieldCount = 2,       // first line: buffer entries of the area; cell: its characters
-  kFieldLeft = 3,        // rectangle: left, top, right, bottom
+  kFieldStart = 0,   // text: 0 / −1 by direction; cell: start of its characters
+  kFieldStart2 = 1,  // cell: start of its characters
+  kFieldCount = 2,   // first line: buffer entries of the area; cell: its characters
+  kFieldLeft = 3,    // rectangle: left, top, right, bottom
   kFieldTop = 4,
   kFieldRight = 5,
   kFieldBottom = 6,
@@ -31,10 +31,10 @@ enum AreaField : int {
   kFieldDirection = 12,  // text: 1 horizontal, 2 vertical; cell: the block's direction
   kFieldNotJapanese = 13,
   kFieldLangId = 14,
-  kFieldBorder = 16,     // four border styles from here; rule: 1
-  kFieldMerged = 21,     // merged-cell group (top-left cell)
-  kFieldMerged2 = 22,    // merged-cell group (top-left), its negation (rest of the first column)
-  kFieldSideLine = 25,   // side lines: 1 horizontal, −1 vertical
+  kFieldBorder = 16,    // four border styles from here; rule: 1
+  kFieldMerged = 21,    // merged-cell group (top-left cell)
+  kFieldMerged2 = 22,   // merged-cell group (top-left), its negation (rest of the first column)
+  kFieldSideLine = 25,  // side lines: 1 horizontal, −1 vertical
 };
 
 // The characters a character set's font must hold in the XPS output: one table for Japanese

@@ -59,16 +59,15 @@ bool OxmlLibrary::load(const std::string& path) {
     }
   }
   if (handle_ == nullptr) return false;
-  const bool complete = resolve(handle_, "initDocxData", initDocxData) &&
-                        resolve(handle_, "addPage", addPage) &&
-                        resolve(handle_, "addTextArea", addTextArea) &&
-                        resolve(handle_, "addTableArea", addTableArea) &&
-                        resolve(handle_, "addImageArea", addImageArea) &&
-                        resolve(handle_, "addLineArea", addLineArea) &&
-                        resolve(handle_, "addPageBreak", addPageBreak) &&
-                        resolve(handle_, "createDocX", createDocX) &&
-                        resolve(handle_, "createPPTX", createPPTX) &&
-                        resolve(handle_, "createXPS", createXPS);
+  const bool complete =
+      resolve(handle_, "initDocxData", initDocxData) && resolve(handle_, "addPage", addPage) &&
+      resolve(handle_, "addTextArea", addTextArea) &&
+      resolve(handle_, "addTableArea", addTableArea) &&
+      resolve(handle_, "addImageArea", addImageArea) &&
+      resolve(handle_, "addLineArea", addLineArea) &&
+      resolve(handle_, "addPageBreak", addPageBreak) &&
+      resolve(handle_, "createDocX", createDocX) && resolve(handle_, "createPPTX", createPPTX) &&
+      resolve(handle_, "createXPS", createXPS);
   if (!complete) return false;
   resolve(handle_, "addXPSFontSubset", addXPSFontSubset);
   return true;
