@@ -46,9 +46,6 @@ class CDocxOutput {
   // file was written. The temporary pictures and fonts are removed afterwards.
   int create(const std::string& path, bool moreThanFivePages);
 
-  // Pictures passed so far in this export.
-  int pictureCount() const { return pictureCount_; }
-
  private:
   void outputPictures(const model::PageData& page, const std::string& imagePath, int dpi,
                       const PageFrame& frame);

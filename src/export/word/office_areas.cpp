@@ -68,7 +68,6 @@ struct Rect {
     right = std::max(right, r);
     bottom = std::max(bottom, b);
   }
-  bool empty() const { return left > right; }
 };
 
 int32_t clamp32(int64_t v) {
