@@ -347,17 +347,17 @@ TEST_F(Office, TablesPassCellsWithTheirMergedGroups) {
     const char16_t* text;
   } cells[] = {{1, 1, 5, u"a"}, {1, 2, 5, u""},  {2, 1, 5, u""},
                {2, 2, 5, u""},  {3, 1, 0, u"d"}, {3, 2, 0, u"ef"}};
-  for (const auto& spec : cells) {
+  for (const auto& want : cells) {
     model::CellData c;
-    c.row = spec.row;
-    c.col = spec.col;
-    c.connectGroup = spec.group;
-    c.x = 100 + (spec.col - 1) * 500;
-    c.y = 200 + (spec.row - 1) * 100;
+    c.row = want.row;
+    c.col = want.col;
+    c.connectGroup = want.group;
+    c.x = 100 + (want.col - 1) * 500;
+    c.y = 200 + (want.row - 1) * 100;
     c.width = 500;
-    c.height = spec.row == 3 ? 0 : 100;
+    c.height = want.row == 3 ? 0 : 100;
     c.border = {1, 2, 3, 0};
-    if (*spec.text) c.lines.push_back(testing::hline(c.x + 5, c.y + 5, 40, spec.text));
+    if (*want.text) c.lines.push_back(testing::hline(c.x + 5, c.y + 5, 40, want.text));
     table.cells.push_back(std::move(c));
   }
   page.blocks.push_back(std::move(table));

@@ -25,7 +25,7 @@ using Pattern = std::unique_ptr<FcPattern, Deleter<FcPattern, FcPatternDestroy>>
 using FontSet = std::unique_ptr<FcFontSet, Deleter<FcFontSet, FcFontSetDestroy>>;
 using CharSet = std::unique_ptr<FcCharSet, Deleter<FcCharSet, FcCharSetDestroy>>;
 
-// The faces that stood for the fonts the Windows program subset: its Mincho, and a sans-serif
+// The faces that stand for the document's fonts: a Mincho for Japanese text, and a sans-serif
 // face broad enough for Chinese and Korean text.
 Pattern patternFor(int charset) {
   Pattern p(FcPatternCreate());
