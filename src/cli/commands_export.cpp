@@ -1,5 +1,5 @@
 // export: opening a document as the editor does (read, then side-line re-composition) and
-// writing a range of its pages as text or PDF.
+// writing a range of its pages as text, PDF, Word, PowerPoint or XPS.
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,8 +10,8 @@
 #include "cli_util.h"
 #include "commands.h"
 #include "document/document.h"
-#include "document/headless.h"
 #include "document/document_export.h"
+#include "document/headless.h"
 #include "export/export.h"
 #include "export/export_choice.h"
 
@@ -21,7 +21,8 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: vellary-cli export IN OUT --kind txt|pdf|pdf-image|pdf-mrc|docx|pptx|xps "
-    "[--pages A-B] [--quality 0|1|2] [--title T] [--subject S] [--author A] [--keywords K]";
+    "[--pages A-B] [--quality 0|1|2] [--title T] [--subject S] [--author A] [--keywords K] "
+    "[--word-columns 1|2] [--ruby-inline 0|1] [--office-library PATH]";
 
 struct KindName {
   const char* name;
@@ -98,8 +99,9 @@ bool parsePages(const std::string& text, int& first, int& last) {
 
 int runExport(const std::vector<std::string>& args) {
   Options opts;
-  if (std::string err = opts.parse(args, {"--kind", "--pages", "--quality", "--title", "--subject",
-                                          "--author", "--keywords"});
+  if (std::string err =
+          opts.parse(args, {"--kind", "--pages", "--quality", "--title", "--subject", "--author",
+                            "--keywords", "--word-columns", "--ruby-inline", "--office-library"});
       !err.empty())
     return fail(err);
   if (opts.positional().size() != 2 || !opts.has("--kind")) return fail(kUsage);
@@ -109,8 +111,6 @@ int runExport(const std::vector<std::string>& args) {
     if (*opts.value("--kind") == k.name) kind = k.kind;
   if (kind == exporting::KindNone)
     return fail("unknown kind " + *opts.value("--kind") + "\n" + kUsage);
-  if (kind == exporting::KindDocx || kind == exporting::KindPptx || kind == exporting::KindXps)
-    return fail("Word, PowerPoint and XPS output are not available in this build yet");
 
   // The settings start from their defaults, not from the user's stored settings: the result
   // must not depend on who runs the command.
@@ -124,6 +124,16 @@ int runExport(const std::vector<std::string>& args) {
   if (auto v = opts.value("--subject")) frame.pdfFileSubtitle = *v;
   if (auto v = opts.value("--author")) frame.pdfAuthor = *v;
   if (auto v = opts.value("--keywords")) frame.pdfKeywords = *v;
+  if (auto v = opts.value("--word-columns")) {
+    auto n = parseInteger(*v);
+    if (!n || *n < 1 || *n > 2) return fail("--word-columns takes 1 (off) or 2 (on)");
+    frame.wordColumns = static_cast<int>(*n);
+  }
+  if (auto v = opts.value("--ruby-inline")) {
+    auto n = parseInteger(*v);
+    if (!n || *n < 0 || *n > 1) return fail("--ruby-inline takes 0 or 1");
+    frame.rubyInsert = static_cast<int>(*n);
+  }
 
   const std::string& in = opts.positional()[0];
   const std::string& out = opts.positional()[1];
@@ -148,7 +158,8 @@ int runExport(const std::vector<std::string>& args) {
   TerminalProgress progress;
   headless.clearLastMessage();
   const int result =
-      document::exportDocument(doc, request, headless.frame(), headless.prompter(), &progress);
+      document::exportDocument(doc, request, headless.frame(), headless.prompter(), &progress,
+                               opts.value("--office-library").value_or(""));
   progress.hide();
   if (kind == exporting::KindText ? result != 0 : result != 1)
     return fail(headless.lastMessage().empty() ? "cannot write " + out : headless.lastMessage());

@@ -25,7 +25,8 @@ constexpr Command kCommands[] = {
      "                      [--no-block-end-break 0|1]"},
     {"export", vellary::cli::runExport,
      "export IN OUT --kind txt|pdf|pdf-image|pdf-mrc|docx|pptx|xps [--pages A-B]\n"
-     "                      [--quality 0|1|2] [--title T] [--subject S] [--author A] [--keywords K]"},
+     "                      [--quality 0|1|2] [--title T] [--subject S] [--author A] [--keywords K]\n"
+     "                      [--word-columns 1|2] [--ruby-inline 0|1] [--office-library PATH]"},
     {"settings", vellary::cli::runSettings, "settings show | export FILE.sew | import FILE.sew"},
 };
 

@@ -13,18 +13,24 @@ exporting::ExportOptions exportOptionsFrom(const appcore::FrameSettings& frame,
                                        frame.pdfKeywords, frame.pdfAuthorCheck == 1,
                                        frame.pdfCreator, frame.pdfProducer, userName);
   o.imageQuality = frame.pdfImageQuality;
+  o.office.wordColumns = frame.wordColumns;
+  o.office.rubyInline = frame.rubyInsert == 1;
+  o.office.rubyTarget = frame.rubyTarget;
+  o.office.rubyOpen = frame.rubyOpen;
+  o.office.rubyClose = frame.rubyClose;
   return o;
 }
 
 int exportDocument(CScrivlaDoc& doc, const exporting::ExportRequest& request,
                    const appcore::FrameSettings& frame, appcore::Prompter& prompter,
-                   model::Progress* progress) {
+                   model::Progress* progress, const std::string& officeLibrary) {
   if (doc.paper() == nullptr) return 0;
   exporting::ExportOptions options = exportOptionsFrom(
       frame, frame.pdfAuthor.empty() && frame.pdfAuthorCheck == 1 ? exporting::currentUserName()
                                                                   : std::string());
   options.documentPath = doc.pathName();
   options.progress = progress;
+  options.office.libraryPath = officeLibrary;
   const exporting::ExportOutcome out = exporting::ExportDocument(*doc.paper(), request, options);
   if (!out.error.empty()) prompter.message(out.error, "エラー", appcore::Icon::Error);
   return out.result;

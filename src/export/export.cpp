@@ -3,6 +3,7 @@
 
 #include "export/pdf/pdf_export.h"
 #include "export/text_export.h"
+#include "export/word/office_export.h"
 
 namespace vellary::exporting {
 
@@ -29,8 +30,9 @@ ExportOutcome ExportDocument(model::PaperData& paper, const ExportRequest& reque
     case KindDocx:
     case KindPptx:
     case KindXps:
-      // The Office writer is not part of this build yet.
-      out.error = "ファイル " + request.path + " が保存できません。";
+      out.result = ExportOffice(paper, request.path, request.kind, request.first, request.last,
+                                options, out.error);
+      out.written = out.result == 1;
       break;
     default:
       break;

@@ -31,8 +31,21 @@ struct ExportRequest {
   int last = 0;
 };
 
+// What the Word, PowerPoint and XPS writer takes besides the pages.
+struct OfficeOptions {
+  int wordColumns = 1;      // 1 off, 2 on: the Word column layout
+  bool rubyInline = false;  // Word: ruby written inline in the text, framed by the three strings
+  std::string rubyTarget, rubyOpen = "(", rubyClose = ")";  // UTF-8
+  // The Office writer library to load (UTF-8). Empty: liboxmlgen.so beside the program, then in
+  // the lib folder beside the program's folder.
+  std::string libraryPath;
+  // The PowerPoint template folder. Empty: PptXTemplate beside the program.
+  std::string templateFolder;
+};
+
 struct ExportOptions {
-  DocumentInfo info;     // PDF document information
+  DocumentInfo info;  // PDF document information
+  OfficeOptions office;
   int imageQuality = 0;  // 0, 1 or 2: resolution and JPEG quality of image PDF pages
   // The document's own file (UTF-8): pages whose image is missing are looked for in the folder
   // named like it. Empty: no such folder.
@@ -41,9 +54,9 @@ struct ExportOptions {
 };
 
 // What an export ended with. `result` is the writer's own result (text: 0 written, -1 not;
-// PDF: 1 written or cancelled, 0 failed; no writer: 0). `error` is a message for the user when
-// the writer failed for a reason the user must learn (the PDF writers, the Office kinds); empty
-// otherwise.
+// PDF: 1 written or cancelled, 0 failed; Word, PowerPoint, XPS: 1 written, 0 not; no writer: 0).
+// `error` is a message for the user when the writer failed for a reason the user must learn (the
+// PDF writers, the Office kinds); empty otherwise.
 struct ExportOutcome {
   int result = 0;
   bool written = false;

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "office_log.h"
 #include "pdf_helpers.h"
 #include "support/cli_runner.h"
 
@@ -37,11 +38,28 @@ TEST_F(ExportCli, WritesPdfWithTheDocumentInformation) {
   EXPECT_NE(vt::TempDir::read(dir_ / "b.pdf").find("/Count 1\r\n"), std::string::npos);
 }
 
+TEST_F(ExportCli, DrivesTheOfficeWriterLibrary) {
+  const std::string log = dir_ / "log";
+  auto r = vt::runCli("export " + sample_ + " " + (dir_ / "a.pptx") +
+                          " --kind pptx --word-columns 2 --office-library " + FAKE_OXMLGEN,
+                      dir_, "env OXMLGEN_FAKE_LOG=" + log);
+  ASSERT_EQ(r.exit, 0) << r.err;
+  const auto calls = vt::readOfficeLog(log);
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.front().name, "initDocxData");
+  EXPECT_EQ(calls.back().name, "createPPTX");
+  EXPECT_EQ(calls.back().num("columns"), 2);
+  EXPECT_EQ(calls.back().num("more"), 0);
+}
+
 TEST_F(ExportCli, RefusesWhatItCannotDo) {
-  auto r = run("export " + sample_ + " " + (dir_ / "a.docx") + " --kind docx");
+  auto r = run("export " + sample_ + " " + (dir_ / "a.docx") + " --kind docx --office-library " +
+               (dir_ / "missing.so"));
   EXPECT_EQ(r.exit, 1);
-  EXPECT_NE(r.err.find("not available"), std::string::npos);
+  EXPECT_NE(r.err.find("ファイル " + (dir_ / "a.docx") + " が保存できません。"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir_ / "a.docx"));
+  EXPECT_EQ(run("export " + sample_ + " " + (dir_ / "a.docx") + " --kind docx --word-columns 3").exit,
+            1);
   EXPECT_EQ(run("export " + sample_ + " " + (dir_ / "a.txt") + " --kind txt --pages 3-2").exit, 1);
   EXPECT_EQ(run("export " + sample_ + " " + (dir_ / "a.txt") + " --kind txt --pages 1-9").exit, 1);
   EXPECT_EQ(run("export " + sample_ + " " + (dir_ / "a.txt") + " --kind rtf").exit, 1);

@@ -1,0 +1,67 @@
+// CDocxOutput: the program's side of the Office writer library. One object per export: it loads
+// the library, hands it every page (size and margins, text and table areas, pictures, rules) and
+// finally asks it to write the Word, PowerPoint or XPS file.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "export/export.h"
+#include "export/word/oxmlgen_library.h"
+#include "imaging/temp_dir.h"
+#include "model/records.h"
+
+namespace vellary::exporting::word {
+
+struct UsedChars;
+
+// A page's placement in the document: size, margins and content offsets.
+struct PageFrame {
+  int width = 0, height = 0;     // twips; pixels for XPS
+  OxmlRect margins{};            // twips; empty for XPS
+  int offsetX = 0, offsetY = 0;  // twips
+};
+
+// The page of width × height pixels at dpi with its content box (pixels, right and bottom
+// exclusive), as the library takes it.
+PageFrame pageFrame(int width, int height, int dpi, OxmlRect contentBox, int wordColumns, bool xps);
+
+class CDocxOutput {
+ public:
+  // kind: KindDocx, KindPptx or KindXps.
+  CDocxOutput(int kind, const OfficeOptions& options);
+  ~CDocxOutput();
+  CDocxOutput(const CDocxOutput&) = delete;
+  CDocxOutput& operator=(const CDocxOutput&) = delete;
+
+  // Loads the library and starts a document. False when the library or one of the entries the
+  // export needs is missing.
+  bool initDocxData();
+  // One page: its areas when it has characters, then its pictures and rules. imagePath is the
+  // page image (UTF-8). False when the page's work could not be allocated.
+  bool outputPage(const model::PageData& page, const std::string& imagePath);
+  void addPageBreak();
+  // The create call of the kind (XPS: the font subsets first). The library's result, 0 when the
+  // file was written. The temporary pictures and fonts are removed afterwards.
+  int create(const std::string& path, bool moreThanFivePages);
+
+ private:
+  void outputPictures(const model::PageData& page, const std::string& imagePath, int dpi,
+                      const PageFrame& frame);
+  void outputRule(const model::BlockData& block, int dpi, const PageFrame& frame);
+  const imaging::PrivateTempDir* tempDir();
+  void makeFontSubsets();
+
+  int kind_;
+  OfficeOptions options_;
+  OxmlLibrary library_;
+  std::string japaneseFont_ = "ＭＳ 明朝";
+  std::string latinFont_ = "Century";
+  std::optional<imaging::PrivateTempDir> temp_;
+  bool tempFailed_ = false;
+  int pictureCount_ = 0;
+  std::unique_ptr<UsedChars> used_;  // XPS only
+};
+
+}  // namespace vellary::exporting::word

@@ -1,0 +1,22 @@
+// The Word, PowerPoint and XPS export driver.
+#pragma once
+
+#include <string>
+
+#include "export/export.h"
+#include "model/records.h"
+
+namespace vellary::exporting {
+
+inline constexpr char kOfficeSetupFailure[] = "ファイル %s が保存できません。";
+inline constexpr char kWordCreateFailure[] = "%sは保存できませんでした";
+
+// Pages first..last (0-based, inclusive) of the paper as kind KindDocx, KindPptx or KindXps,
+// through the Office writer library. 1 when the library wrote the file; 0 otherwise, with
+// `error` set when the user must learn why (the library or a page could not be set up, Word did
+// not write the file). Cancel in the progress ends the export after the current page, and the
+// file is still written from the pages done.
+int ExportOffice(model::PaperData& paper, const std::string& path, int kind, int first, int last,
+                 const ExportOptions& options, std::string& error);
+
+}  // namespace vellary::exporting

@@ -1,0 +1,45 @@
+// The Office writer library, loaded at run time: its handle and the eleven entry points the
+// program calls. Nothing links against the library; a build without it still exports text and
+// PDF, and a missing library is a message for the user, not a failure to start.
+#pragma once
+
+#include <string>
+
+#include "oxmlgen/oxmlgen.h"
+
+namespace vellary::exporting::word {
+
+class OxmlLibrary {
+ public:
+  OxmlLibrary() = default;
+  ~OxmlLibrary();
+  OxmlLibrary(const OxmlLibrary&) = delete;
+  OxmlLibrary& operator=(const OxmlLibrary&) = delete;
+
+  // Loads the library at `path` (UTF-8), or, when it is empty, liboxmlgen.so beside the program
+  // and then in ../lib from the program's folder (the build tree and the installed layout).
+  // Resolves the entries in their order and stops at the first missing one. True when the
+  // library and all of the first ten entries are there; addXPSFontSubset may be missing.
+  bool load(const std::string& path);
+
+  OxmlInitDocxData initDocxData = nullptr;
+  OxmlAddPage addPage = nullptr;
+  OxmlAddTextArea addTextArea = nullptr;
+  OxmlAddTableArea addTableArea = nullptr;
+  OxmlAddImageArea addImageArea = nullptr;
+  OxmlAddLineArea addLineArea = nullptr;
+  OxmlAddPageBreak addPageBreak = nullptr;
+  OxmlCreateDocX createDocX = nullptr;
+  OxmlCreatePPTX createPPTX = nullptr;
+  OxmlCreateXPS createXPS = nullptr;
+  OxmlAddXPSFontSubset addXPSFontSubset = nullptr;  // optional
+
+ private:
+  void unload();
+  void* handle_ = nullptr;
+};
+
+// The folder of the running program (UTF-8), empty when the system does not tell.
+std::string programFolder();
+
+}  // namespace vellary::exporting::word
