@@ -12,9 +12,11 @@
 
 #include "app/arrangement.h"
 #include "app/commands.h"
+#include "appcore/char_tables.h"
 #include "appcore/settings.h"
 #include "appcore/settings_store.h"
 #include "document/document.h"
+#include "settings_ui/standard_dialogs.h"
 #include "views/preview_cache.h"
 #include "views/view_host.h"
 
@@ -40,6 +42,10 @@ struct FrameContext {
   const document::Clock& clock;
   std::string backupPath;
   views::PreviewCache previews;
+  // The application's character tables, which the settings sheet edits; without them the sheet
+  // is not offered.
+  appcore::CharTable* registered = nullptr;
+  appcore::CharTable* explanations = nullptr;
 };
 
 // The file dialogs' answers. The frame asks through these so that tests can answer instead.
@@ -63,6 +69,8 @@ struct FrameDialogs {
   std::function<std::optional<std::string>(const QString& caption, const QString& filter,
                                            bool save)>
       settingsFile;
+  // The file, colour and font dialogs the settings sheet's pages open.
+  std::shared_ptr<settings_ui::StandardDialogs> common;
 };
 
 class CMainFrame : public QMainWindow, public document::DocumentViews, public views::ViewHost {
@@ -97,6 +105,8 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   void relayout();
   // The window placement and pane sizes as they would be saved now.
   appcore::WindowSettings windowPlacement() const;
+  // The one-line image's side or offset changed: the window is placed again beside the caret line.
+  void placeLineImageAgain();
 
   // document::DocumentViews
   void updateAllViews(int hint) override;
@@ -150,6 +160,7 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   void onImageFolder();
   void onSettingsExport();
   void onSettingsImport();
+  void onSettingsSheet();
   void onHelpPage(int id);
 
   FrameContext context_;

@@ -43,7 +43,8 @@ std::optional<int> CScrivlaApp::start(const QStringList& arguments) {
   const std::string dataFolder = app_.dataFolder.empty() ? "/tmp" : app_.dataFolder;
   frame_ = std::make_unique<CMainFrame>(FrameContext{
       app_.settings, frameSettings_, store_, prompter_, progress_.get(), clock_,
-      document::backupFilePath(dataFolder), views::PreviewCache(views::defaultPreviewFolder())});
+      document::backupFilePath(dataFolder), views::PreviewCache(views::defaultPreviewFolder()),
+      &app_.registered, &app_.explanations});
   prompter_.setParent(frame_.get());
   progress_->dialog().setMainWindow(frame_.get());
 
