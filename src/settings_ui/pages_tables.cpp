@@ -86,6 +86,10 @@ TablePage::TablePage(SheetHost& host, appcore::CharTable& table, const Captions&
   connect(second_, &QLineEdit::textChanged, this, [this] { updateButtons(); });
   connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] { updateButtons(); });
   connect(add_, &QPushButton::clicked, this, [this] { add(); });
+  // Enter in a field registers as the button would, also when the button is disabled: the page
+  // then says what is missing.
+  connect(first_, &QLineEdit::returnPressed, this, [this] { add(); });
+  connect(second_, &QLineEdit::returnPressed, this, [this] { add(); });
   connect(delete_, &QPushButton::clicked, this, [this] { deleteSelected(); });
   connect(load_, &QPushButton::clicked, this, [this] { load(); });
   updateButtons();
