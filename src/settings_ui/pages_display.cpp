@@ -341,6 +341,7 @@ CPropPageTextInfo::CPropPageTextInfo(SheetHost& host, QWidget* parent) : SheetPa
   showChanged_->setObjectName("showChanged");
   showChanged_->setChecked(f.showChanged != 0);
   colourGrid->addWidget(showChanged_, 4, 0, 1, 2);
+  colourGrid->setColumnStretch(1, 1);
 
   auto* imageBox = new QGroupBox(QStringLiteral("１行画像表示"), this);
   auto* horizontal = new QGroupBox(QStringLiteral("横書き"), imageBox);
@@ -379,6 +380,8 @@ CPropPageTextInfo::CPropPageTextInfo(SheetHost& host, QWidget* parent) : SheetPa
   offsetRow->addWidget(new QLabel(QStringLiteral("ピクセル"), imageBox));
   offsetRow->addStretch();
   imageGrid->addLayout(offsetRow, 1, 1);
+  imageGrid->setColumnStretch(0, 1);
+  imageGrid->setColumnStretch(1, 1);
 
   auto* rejectBox = new QGroupBox(QStringLiteral("リジェクト文字"), this);
   level_ = new QSlider(Qt::Horizontal, rejectBox);

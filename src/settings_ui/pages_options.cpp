@@ -144,6 +144,7 @@ CPropOutput::CPropOutput(SheetHost& host, QWidget* parent) : SheetPage(host, par
   quality_->setPageStep(1);
   quality_->setTickPosition(QSlider::TicksBelow);
   quality_->setTickInterval(1);
+  quality_->setMinimumWidth(180);
   quality_->setValue(std::clamp(f.pdfImageQuality, 0, 2));
   auto* qualityLabel = new QLabel(QStringLiteral("図領域の画像品質(&Q)"), pdf);
   qualityLabel->setBuddy(quality_);

@@ -3,7 +3,9 @@
 
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
+#include <algorithm>
 #include <QVBoxLayout>
 
 namespace vellary::settings_ui {
@@ -33,8 +35,8 @@ CSetting::CSetting(SheetHost host, QWidget* parent)
   tabs_->addTab(fonts_, QStringLiteral("フォント"));
   tabs_->addTab(textInfo_, QStringLiteral("表示テキスト情報"));
   tabs_->addTab(mojiExp_, QStringLiteral("候補文字の読みテーブル"));
-  // Eight captions do not fit one row of a dialog's width.
-  tabs_->setUsesScrollButtons(true);
+  // Every page's caption stays in sight: the sheet is as wide as its row of tabs.
+  tabs_->setUsesScrollButtons(false);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
@@ -43,7 +45,7 @@ CSetting::CSetting(SheetHost host, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(tabs_);
   layout->addWidget(buttons);
-  resize(640, 600);
+  resize(std::max(640, tabs_->tabBar()->sizeHint().width() + 40), 600);
 }
 
 void CSetting::accept() {
