@@ -108,6 +108,7 @@ class TablePage : public SheetPage {
  public:
   void apply() override { copyIntoTable(); }
   QTreeWidget& list() const { return *list_; }
+  bool eventFilter(QObject* watched, QEvent* event) override;
   QString fileNameShown() const;
 
  protected:

@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -86,13 +87,24 @@ TablePage::TablePage(SheetHost& host, appcore::CharTable& table, const Captions&
   connect(second_, &QLineEdit::textChanged, this, [this] { updateButtons(); });
   connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] { updateButtons(); });
   connect(add_, &QPushButton::clicked, this, [this] { add(); });
-  // Enter in a field registers as the button would, also when the button is disabled: the page
-  // then says what is missing.
-  connect(first_, &QLineEdit::returnPressed, this, [this] { add(); });
-  connect(second_, &QLineEdit::returnPressed, this, [this] { add(); });
+  first_->installEventFilter(this);
+  second_->installEventFilter(this);
   connect(delete_, &QPushButton::clicked, this, [this] { deleteSelected(); });
   connect(load_, &QPushButton::clicked, this, [this] { load(); });
   updateButtons();
+}
+
+bool TablePage::eventFilter(QObject* watched, QEvent* event) {
+  // Enter in a field registers, as the button would, and does not close the sheet; with the
+  // button disabled the page says what is missing.
+  if ((watched == first_ || watched == second_) && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      add();
+      return true;
+    }
+  }
+  return SheetPage::eventFilter(watched, event);
 }
 
 QString TablePage::fileNameShown() const { return fileName_->text(); }

@@ -94,14 +94,21 @@ class TablePageTest : public QObject {
     QCOMPARE(h.registered.modified, 1);
   }
 
-  void enterInAnEmptyFieldAsksForTheWord() {
+  void enterInAFieldRegistersAndKeepsTheSheetOpen() {
     SheetHarness h;
     CSetting& s = h.make();
+    s.show();
+    s.tabs().setCurrentWidget(&s.registered());
     auto& page = s.registered();
     QTest::keyClick(&child<QLineEdit>(page, "secondWord"), Qt::Key_Return);
     QCOMPARE(h.prompter.shown.size(), size_t(1));
     QCOMPARE(h.prompter.shown[0].text, std::string("追加する登録文字を入力してください。"));
     QCOMPARE(page.list().topLevelItemCount(), 0);
+    QTest::keyClicks(&child<QLineEdit>(page, "firstWord"), QStringLiteral("ABC"));
+    QTest::keyClick(&child<QLineEdit>(page, "firstWord"), Qt::Key_Return);
+    QCOMPARE(rows(page.list()), (QStringList{"ABC|"}));
+    QVERIFY(s.isVisible());
+    QVERIFY(h.registered.pairs.empty());
   }
 
   void separatorsCannotBeTypedIntoTheWords() {
