@@ -72,8 +72,7 @@ DocumentInfo CFileInfoDlg::info() const {
 
 QString inlineRuby(const RubyStrings& strings, const QString& base, const QString& ruby) {
   return QString::fromStdString(strings.baseStart) + base +
-         QString::fromStdString(strings.rubyStart) + ruby +
-         QString::fromStdString(strings.rubyEnd);
+         QString::fromStdString(strings.rubyStart) + ruby + QString::fromStdString(strings.rubyEnd);
 }
 
 CRubyStringsDlg::CRubyStringsDlg(const RubyStrings& strings, QWidget* parent) : QDialog(parent) {

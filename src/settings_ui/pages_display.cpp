@@ -16,8 +16,8 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "settings_ui/palette.h"
 #include "settings_ui/pages.h"
+#include "settings_ui/palette.h"
 
 namespace vellary::settings_ui {
 
@@ -95,7 +95,8 @@ CPropMojiDisp::CPropMojiDisp(SheetHost& host, QWidget* parent)
   };
   QGroupBox* basic = swatchBox("基本色", 0);
   QGroupBox* user = swatchBox("作成した色", kBasicColourCount);
-  for (int i = 0; i < kPaletteSize; ++i) swatches_[static_cast<size_t>(i)]->setColour(paletteColour(i, user_));
+  for (int i = 0; i < kPaletteSize; ++i)
+    swatches_[static_cast<size_t>(i)]->setColour(paletteColour(i, user_));
 
   auto* define = button("文字の色設定(&S)...", this, "defineColour");
   auto* font = button("フォント設定(&F)...", this, "classFont");
@@ -242,8 +243,7 @@ const FontRow kFontRows[] = {
      &appcore::AppSettings::simplifiedChineseFont},
     {"繁体字フォント(&T)...", "traditionalChineseFont", "ABCDEabcde12345",
      &appcore::AppSettings::traditionalChineseFont},
-    {"ハングルフォント(&H)...", "hangulFont", "ABCDEabcde12345",
-     &appcore::AppSettings::hangulFont},
+    {"ハングルフォント(&H)...", "hangulFont", "ABCDEabcde12345", &appcore::AppSettings::hangulFont},
 };
 
 }  // namespace
@@ -279,8 +279,8 @@ void CPropPageFont::showSample(Which which) {
   const std::string& face = faces_[which];
   QFont font = fontOfStoredName(face);
   font.setPixelSize(18);
-  samples_[which]->setSample(QString::fromUtf8(kFontRows[which].sample), Qt::black, Qt::white,
-                             font, which == JapaneseVertical);
+  samples_[which]->setSample(QString::fromUtf8(kFontRows[which].sample), Qt::black, Qt::white, font,
+                             which == JapaneseVertical);
   samples_[which]->setToolTip(QString::fromStdString(face));
 }
 
@@ -397,8 +397,7 @@ CPropPageTextInfo::CPropPageTextInfo(SheetHost& host, QWidget* parent) : SheetPa
   levelEdit_->setMaximumWidth(48);
   auto* levelLabel = new QLabel(QStringLiteral("レベル値(&V)"), rejectBox);
   levelLabel->setBuddy(levelEdit_);
-  rejectRecolour_ =
-      new QCheckBox(QStringLiteral("リジェクト文字を色換え表示する(&C)"), rejectBox);
+  rejectRecolour_ = new QCheckBox(QStringLiteral("リジェクト文字を色換え表示する(&C)"), rejectBox);
   rejectRecolour_->setObjectName("rejectRecolour");
   rejectRecolour_->setChecked(f.rejectRecolour != 0);
   rejectShowChar_ =
@@ -431,11 +430,9 @@ void CPropPageTextInfo::showColour(ColourSlot slot) {
   const QColor colour = colourFromRef(colours_[slot]);
   QFont font = this->font();
   if (slot == Background)
-    samples_[slot]->setSample(QStringLiteral("--設定されている背景色--"), Qt::black, colour,
-                              font);
+    samples_[slot]->setSample(QStringLiteral("--設定されている背景色--"), Qt::black, colour, font);
   else
-    samples_[slot]->setSample(QStringLiteral("--設定されている文字色--"), colour, Qt::white,
-                              font);
+    samples_[slot]->setSample(QStringLiteral("--設定されている文字色--"), colour, Qt::white, font);
 }
 
 void CPropPageTextInfo::chooseColour(ColourSlot slot) {

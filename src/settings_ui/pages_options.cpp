@@ -1,7 +1,6 @@
 // The option pages: loading and joining ("条件設定"), find and replace ("検索・置換") and output
 // ("保存・外部出力").
 #include <QCheckBox>
-#include <algorithm>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -12,6 +11,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "settings_ui/pages.h"
 
@@ -28,9 +28,9 @@ QCheckBox* checkBox(const char* caption, int value, QWidget* parent, const char*
 
 int valueOf(const QCheckBox* box) { return box->isChecked() ? 1 : 0; }
 
-constexpr char16_t kComma = u'\u3001';          // 、
-constexpr char kCommaText[] = "\u3001";         // what the first entry stores
-constexpr char kMiddleDotText[] = "\u30FB";     // what the second entry stores
+constexpr char16_t kComma = u'\u3001';       // 、
+constexpr char kCommaText[] = "\u3001";      // what the first entry stores
+constexpr char kMiddleDotText[] = "\u30FB";  // what the second entry stores
 
 }  // namespace
 
@@ -58,8 +58,7 @@ CLoadConv::CLoadConv(SheetHost& host, QWidget* parent) : SheetPage(host, parent)
   fullWidth_->setObjectName("fullWidth");
   (f.spaceType == 0 ? halfWidth_ : fullWidth_)->setChecked(true);
   naturalBreak_ = checkBox("自然改行を挿入する(&N)", f.naturalBreak, join, "naturalBreak");
-  blockEnd_ =
-      checkBox("ブロックの終わりには改行を入れない(&E)", f.blockEndBreak, join, "blockEnd");
+  blockEnd_ = checkBox("ブロックの終わりには改行を入れない(&E)", f.blockEndBreak, join, "blockEnd");
   auto* spaces = new QHBoxLayout;
   spaces->addSpacing(24);
   spaces->addWidget(halfWidth_);
@@ -148,8 +147,8 @@ CPropOutput::CPropOutput(SheetHost& host, QWidget* parent) : SheetPage(host, par
   quality_->setValue(std::clamp(f.pdfImageQuality, 0, 2));
   auto* qualityLabel = new QLabel(QStringLiteral("図領域の画像品質(&Q)"), pdf);
   qualityLabel->setBuddy(quality_);
-  authorCheck_ = checkBox("書類情報の作成者欄が空白のときユーザ名を設定する(&U)",
-                          f.pdfAuthorCheck, pdf, "authorCheck");
+  authorCheck_ = checkBox("書類情報の作成者欄が空白のときユーザ名を設定する(&U)", f.pdfAuthorCheck,
+                          pdf, "authorCheck");
   auto* infoButton = new QPushButton(QStringLiteral("書類情報(&J)..."), pdf);
   infoButton->setObjectName("documentInfo");
   auto* pdfLayout = new QGridLayout(pdf);

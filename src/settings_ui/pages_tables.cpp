@@ -18,8 +18,7 @@ namespace vellary::settings_ui {
 namespace {
 
 constexpr char kCsvFilter[] = "csv file (*.csv)|*.csv|All Files (*.*)|*.*||";
-constexpr char kExplainFilter[] =
-    "候補文字読みテーブル (*.txt)|*.txt|All Files (*.*)|*.*||";
+constexpr char kExplainFilter[] = "候補文字読みテーブル (*.txt)|*.txt|All Files (*.*)|*.*||";
 
 QString toQString(const std::u16string& s) { return QString::fromStdU16String(s); }
 
@@ -37,8 +36,8 @@ TablePage::TablePage(SheetHost& host, appcore::CharTable& table, const Captions&
   list_ = new QTreeWidget(this);
   list_->setObjectName("pairs");
   list_->setColumnCount(2);
-  list_->setHeaderLabels({QString::fromUtf8(captions.columns[0]),
-                          QString::fromUtf8(captions.columns[1])});
+  list_->setHeaderLabels(
+      {QString::fromUtf8(captions.columns[0]), QString::fromUtf8(captions.columns[1])});
   list_->setRootIsDecorated(false);
   list_->setAllColumnsShowFocus(true);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -180,9 +179,9 @@ void CPropRegistTbl::add() {
 }
 
 void CPropRegistTbl::load() {
-  const auto path = host_.dialogs.openFile(
-      this, {QStringLiteral("登録文字テーブルの読込み"), QString::fromUtf8(kCsvFilter),
-             QStringLiteral("csv")});
+  const auto path =
+      host_.dialogs.openFile(this, {QStringLiteral("登録文字テーブルの読込み"),
+                                    QString::fromUtf8(kCsvFilter), QStringLiteral("csv")});
   if (!path) return;
   copyIntoTable();
   // When the edits cannot be saved they stay in the list rather than being replaced.
@@ -196,9 +195,9 @@ void CPropRegistTbl::load() {
 }
 
 void CPropRegistTbl::save() {
-  const auto path = host_.dialogs.saveFile(
-      this, {QStringLiteral("登録文字テーブルの保存"), QString::fromUtf8(kCsvFilter),
-             QStringLiteral("csv")});
+  const auto path =
+      host_.dialogs.saveFile(this, {QStringLiteral("登録文字テーブルの保存"),
+                                    QString::fromUtf8(kCsvFilter), QStringLiteral("csv")});
   if (!path) return;
   copyIntoTable();
   table_.save(*path, host_.prompter);
@@ -232,16 +231,15 @@ void CPropMojiExp::add() {
 }
 
 void CPropMojiExp::load() {
-  const auto path = host_.dialogs.openFile(
-      this, {QStringLiteral("候補文字読みテーブルの変更"), QString::fromUtf8(kExplainFilter),
-             QStringLiteral("txt")});
+  const auto path =
+      host_.dialogs.openFile(this, {QStringLiteral("候補文字読みテーブルの変更"),
+                                    QString::fromUtf8(kExplainFilter), QStringLiteral("txt")});
   if (!path) return;
   copyIntoTable(false);
   if (changed_) {
-    const appcore::Answer answer =
-        host_.prompter.ask("読みテーブルは変更されてますが、保存しますか?", appcore::kAppTitle,
-                           appcore::Buttons::YesNoCancel, appcore::Answer::Yes,
-                           appcore::Icon::Question);
+    const appcore::Answer answer = host_.prompter.ask(
+        "読みテーブルは変更されてますが、保存しますか?", appcore::kAppTitle,
+        appcore::Buttons::YesNoCancel, appcore::Answer::Yes, appcore::Icon::Question);
     if (answer == appcore::Answer::Cancel) return;
     // A failed save keeps the edits in the list.
     if (answer == appcore::Answer::Yes) {

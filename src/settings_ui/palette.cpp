@@ -38,9 +38,11 @@ const std::array<int, 13>& listedClasses() {
 
 QString className(int charClass) {
   static const char* const names[appcore::kCharClassCount] = {
-      "漢字",         "ひらがな",       "カタカナ",   "英字大文字", "数字",
-      "記号",         "ひらがな濁音",   "ひらがな半濁音", "ひらがな促音拗音", "カタカナ濁音",
-      "カタカナ半濁音", "カタカナ促音拗音", "英小文字",   "タブ",       "改行・空白"};
+      "漢字",         "ひらがな",       "カタカナ",
+      "英字大文字",   "数字",           "記号",
+      "ひらがな濁音", "ひらがな半濁音", "ひらがな促音拗音",
+      "カタカナ濁音", "カタカナ半濁音", "カタカナ促音拗音",
+      "英小文字",     "タブ",           "改行・空白"};
   if (charClass < 0 || charClass >= appcore::kCharClassCount) return {};
   return QString::fromUtf8(names[charClass]);
 }
@@ -80,8 +82,8 @@ SampleFrame::SampleFrame(QWidget* parent) : QFrame(parent) {
   setMinimumHeight(36);
 }
 
-void SampleFrame::setSample(const QString& text, const QColor& textColour,
-                            const QColor& background, const QFont& font, bool rotated) {
+void SampleFrame::setSample(const QString& text, const QColor& textColour, const QColor& background,
+                            const QFont& font, bool rotated) {
   text_ = text;
   textColour_ = textColour;
   background_ = background;

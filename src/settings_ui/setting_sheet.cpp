@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
-#include <algorithm>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vellary::settings_ui {
 

@@ -1,11 +1,12 @@
 // The settings file commands and the sheet command on the main frame.
+#include "settings_ui/settings_file.h"
+
 #include <QSlider>
 #include <QTest>
 #include <filesystem>
 
 #include "app/main_frame.h"
 #include "appcore/settings_store.h"
-#include "settings_ui/settings_file.h"
 #include "sheet_harness.h"
 
 using namespace vellary;
@@ -34,10 +35,10 @@ struct FrameWithTables {
   QStringList filters;
 
   app::CMainFrame& make(bool withTables = true) {
-    window = std::make_unique<app::CMainFrame>(app::FrameContext{
-        app, frame, store, prompter, nullptr, clock, dir / "_$backup.xml",
-        views::PreviewCache(dir / "previews"), withTables ? &registered : nullptr,
-        withTables ? &explanations : nullptr});
+    window = std::make_unique<app::CMainFrame>(
+        app::FrameContext{app, frame, store, prompter, nullptr, clock, dir / "_$backup.xml",
+                          views::PreviewCache(dir / "previews"), withTables ? &registered : nullptr,
+                          withTables ? &explanations : nullptr});
     window->dialogs().common = common;
     return *window;
   }
@@ -101,7 +102,8 @@ class SettingsFileTest : public QObject {
   void exportKeepsTheFilesOtherSections() {
     FrameWithTables h;
     auto& f = h.make();
-    const std::string file = h.dir.write("old.sew", "[Other]\r\nkeep=1\r\n[Settings]\r\nリジェクト値=9\r\n");
+    const std::string file =
+        h.dir.write("old.sew", "[Other]\r\nkeep=1\r\n[Settings]\r\nリジェクト値=9\r\n");
     h.answerFileDialogs(file);
     QVERIFY(f.commands().dispatch(app::IdSettingsExport));
     appcore::IniSettingsStore read = appcore::openSettingsFile(file);

@@ -70,9 +70,9 @@ struct SheetHarness {
   std::unique_ptr<settings_ui::CSetting> sheet;
 
   settings_ui::CSetting& make() {
-    sheet = std::make_unique<settings_ui::CSetting>(settings_ui::SheetHost{
-        app, frame, registered, explanations, prompter, dialogs, [this] { ++redraws; },
-        [this] { ++placements; }});
+    sheet = std::make_unique<settings_ui::CSetting>(
+        settings_ui::SheetHost{app, frame, registered, explanations, prompter, dialogs,
+                               [this] { ++redraws; }, [this] { ++placements; }});
     return *sheet;
   }
 };

@@ -132,7 +132,8 @@ class SheetTest : public QObject {
     auto& list = child<QListWidget>(s.classColours(), "classes");
     const int order[] = {0, 1, 6, 7, 8, 2, 9, 10, 11, 3, 12, 4, 5};
     QCOMPARE(list.count(), 13);
-    for (int row = 0; row < 13; ++row) QCOMPARE(list.item(row)->data(Qt::UserRole).toInt(), order[row]);
+    for (int row = 0; row < 13; ++row)
+      QCOMPARE(list.item(row)->data(Qt::UserRole).toInt(), order[row]);
     QCOMPARE(list.item(1)->text(), QStringLiteral("ひらがな"));
     QCOMPARE(list.item(12)->text(), QStringLiteral("記号"));
     QVERIFY(!list.isHidden());

@@ -252,7 +252,8 @@ class TablePageTest : public QObject {
     h.dialogs.files.push_back(other);
     h.prompter.answers.push_back(Answer::Yes);
     press(page, "load");
-    QCOMPARE(TempDir::read(h.explanations.fileName), utf16File(u"木\tき\r\n林\tはやし\r\n森\tもり\r\n"));
+    QCOMPARE(TempDir::read(h.explanations.fileName),
+             utf16File(u"木\tき\r\n林\tはやし\r\n森\tもり\r\n"));
     QCOMPARE(h.dialogs.requests.back().defaultSuffix, QStringLiteral("txt"));
     // Unchanged now: loading again asks nothing.
     const size_t asked = h.prompter.shown.size();

@@ -56,8 +56,8 @@ int main(int argc, char** argv) {
   explanations.fileName = "/home/user/Documents/tolvane/Vellary User Data/CandidateExplain.txt";
   settings_ui::QtStandardDialogs dialogs;
 
-  settings_ui::CSetting sheet(settings_ui::SheetHost{app, frame, registered, explanations,
-                                                     prompter, dialogs, {}, {}});
+  settings_ui::CSetting sheet(
+      settings_ui::SheetHost{app, frame, registered, explanations, prompter, dialogs, {}, {}});
   sheet.show();
   for (int i = 0; i < sheet.tabs().count(); ++i) {
     sheet.tabs().setCurrentIndex(i);
