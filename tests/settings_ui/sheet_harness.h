@@ -77,6 +77,14 @@ struct SheetHarness {
   }
 };
 
+// The control of `parent` with that object name; the test ends when there is none.
+template <class W>
+W& child(QWidget& parent, const char* name) {
+  W* w = parent.findChild<W*>(QString::fromLatin1(name));
+  if (w == nullptr) qFatal("no child %s", name);
+  return *w;
+}
+
 // UTF-16 LE with a byte-order mark, as the table files are written.
 inline std::string utf16File(const std::u16string& text) {
   std::string bytes = "\xFF\xFE";

@@ -15,16 +15,10 @@
 
 using namespace vellary;
 using settings_ui::CSetting;
+using testing::child;
 using testing::SheetHarness;
 
 namespace {
-
-template <class W>
-W& child(QWidget& parent, const char* name) {
-  W* w = parent.findChild<W*>(QString::fromLatin1(name));
-  if (w == nullptr) qFatal("no child %s", name);
-  return *w;
-}
 
 std::string storedClassColours(const appcore::FrameSettings& frame) {
   appcore::MemorySettingsStore store;

@@ -11,18 +11,12 @@
 using namespace vellary;
 using appcore::Answer;
 using settings_ui::CSetting;
+using testing::child;
 using testing::SheetHarness;
 using testing::TempDir;
 using testing::utf16File;
 
 namespace {
-
-template <class W>
-W& child(QWidget& parent, const char* name) {
-  W* w = parent.findChild<W*>(QString::fromLatin1(name));
-  if (w == nullptr) qFatal("no child %s", name);
-  return *w;
-}
 
 QStringList rows(const QTreeWidget& list) {
   QStringList out;
