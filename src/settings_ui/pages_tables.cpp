@@ -190,6 +190,8 @@ void CPropRegistTbl::load() {
   if (table_.load(*path, host_.prompter) > 0) {
     fillList();
     table_.fileName = *path;
+    // The setting follows, so that the next start reads the table the user chose.
+    host_.app.registTableName = *path;
     fileName_->setText(QString::fromStdString(*path));
   }
 }

@@ -132,6 +132,7 @@ class TablePageTest : public QObject {
     QCOMPARE(rows(page.list()), (QStringList{"P|Q", "R|S"}));
     QCOMPARE(page.fileNameShown(), QString::fromStdString(other));
     QCOMPARE(h.registered.fileName, other);
+    QCOMPARE(h.app.registTableName, other);
     QCOMPARE(h.registered.modified, 0);
     s.accept();
     QCOMPARE(h.registered.pairs.size(), size_t(2));
@@ -150,6 +151,7 @@ class TablePageTest : public QObject {
     QCOMPARE(h.prompter.shown.back().caption, std::string("ファイル読み込みエラー"));
     QCOMPARE(rows(page.list()), (QStringList{"ABC|XYZ"}));
     QCOMPARE(page.fileNameShown(), QString::fromStdString(h.registered.fileName));
+    QVERIFY(h.app.registTableName.empty());
   }
 
   void editsThatCannotBeSavedAreNotReplacedByTheLoadedFile() {
