@@ -23,6 +23,8 @@
 #include "app/main_frame.h"
 #include "document/document_export.h"
 #include "export/export_choice.h"
+#include "settings_ui/setting_sheet.h"
+#include "settings_ui/settings_file.h"
 #include "textview/image_view.h"
 #include "views/draw_view.h"
 #include "views/pselect_view.h"
@@ -215,13 +217,11 @@ void CMainFrame::buildCommands() {
     return askExport(this, start, previous,
                      doc_->paper() ? static_cast<int>(doc_->paper()->pages.size()) : 0);
   };
-  dialogs_.settingsFile = [this](const QString& caption, const QString& filter,
-                                 bool save) -> std::optional<std::string> {
-    QString path = save ? QFileDialog::getSaveFileName(this, caption, QString(), filter)
-                        : QFileDialog::getOpenFileName(this, caption, QString(), filter);
-    if (path.isEmpty()) return std::nullopt;
-    if (save && !path.endsWith(QStringLiteral(".sew"))) path += QStringLiteral(".sew");
-    return path.toStdString();
+  dialogs_.common = std::make_shared<settings_ui::QtStandardDialogs>();
+  dialogs_.settingsFile = [this](const QString& caption, const QString& filter, bool save) {
+    const settings_ui::FileRequest request{caption, filter, QStringLiteral("sew")};
+    return save ? dialogs_.common->saveFile(this, request)
+                : dialogs_.common->openFile(this, request);
   };
 
   auto pages = [this] { return hasPages(); };
@@ -349,7 +349,9 @@ void CMainFrame::buildCommands() {
       pages);
   add(
       IdReComposePage, "現ページ再構成(&C)", {}, [this] { doc_->reComposeCurrentPage(); }, pages);
-  later(IdSettingsSheet, "環境設定(&K)...");
+  add(
+      IdSettingsSheet, "環境設定(&K)...", {}, [this] { onSettingsSheet(); },
+      [this] { return context_.registered != nullptr && context_.explanations != nullptr; });
 
   // Help
   add(IdReadme, "初めにお読みください(&R)...", {}, [this] { onHelpPage(IdReadme); });
@@ -547,27 +549,31 @@ void CMainFrame::onImageFolder() {
 }
 
 void CMainFrame::onSettingsExport() {
-  const auto path =
-      dialogs_.settingsFile(QString(), QStringLiteral("環境設定ファイル (*.sew)"), true);
+  const auto request = settings_ui::settingsFileRequest(true);
+  const auto path = dialogs_.settingsFile(request.caption, request.filter, true);
   if (!path) return;
-  auto file = appcore::openSettingsFile(*path);
-  appcore::exportSettings(file, context_.app, context_.frame);
-  std::string error;
-  if (!file.flush(error)) context_.prompter.message(error, "エラー");
+  settings_ui::exportSettingsFile(*path, context_.app, context_.frame, context_.prompter);
 }
 
 void CMainFrame::onSettingsImport() {
-  const auto path =
-      dialogs_.settingsFile(QString(), QStringLiteral("環境設定ファイル (*.sew)"), false);
+  const auto request = settings_ui::settingsFileRequest(false);
+  const auto path = dialogs_.settingsFile(request.caption, request.filter, false);
   if (!path) return;
-  auto file = appcore::openSettingsFile(*path);
-  std::string error;
-  if (!file.load(error)) {
-    context_.prompter.message(error, "エラー");
+  if (!settings_ui::importSettingsFile(*path, context_.app, context_.frame, context_.prompter))
     return;
-  }
-  appcore::importSettings(file, context_.app, context_.frame);
+  // The imported values are in force at once: the views draw from them again.
+  placeLineImageAgain();
   updateAllViews(document::HintColours);
+}
+
+void CMainFrame::onSettingsSheet() {
+  settings_ui::CSetting sheet(
+      settings_ui::SheetHost{context_.app, context_.frame, *context_.registered,
+                             *context_.explanations, context_.prompter, *dialogs_.common,
+                             [this] { updateAllViews(document::HintColours); },
+                             [this] { placeLineImageAgain(); }},
+      this);
+  sheet.exec();
 }
 
 void CMainFrame::onHelpPage(int id) {

@@ -300,6 +300,13 @@ void CMainFrame::syncScroll(int which, int x, int y) {
   }
 }
 
+void CMainFrame::placeLineImageAgain() {
+  // The text view places its one-line image window at every full update from the side and
+  // offset in the settings; the window is shown only in character editing with that sub-mode.
+  if (editMode_ == 3 && state_.textDisplayMode == 2 && imageSubMode_ == 1)
+    textView_->onUpdate(document::HintColours);
+}
+
 void CMainFrame::redrawLineRect() { pageList_->ShowLineRect(std::nullopt, 0); }
 
 // --- Closing and dropping --------------------------------------------------------------------

@@ -17,6 +17,7 @@
 #include "appcore/settings.h"
 #include "appcore/settings_store.h"
 #include "document/document.h"
+#include "settings_ui/standard_dialogs.h"
 #include "views/preview_cache.h"
 #include "views/view_host.h"
 
@@ -46,8 +47,10 @@ struct FrameContext {
   const document::Clock& clock;
   std::string backupPath;
   views::PreviewCache previews;
-  // The registered-character table the text view's colour mode 3 marks; null: none.
-  const appcore::CharTable* registered = nullptr;
+  // The application's character tables, which the settings sheet edits; without them the sheet
+  // is not offered.
+  appcore::CharTable* registered = nullptr;
+  appcore::CharTable* explanations = nullptr;
 };
 
 // The file dialogs' answers. The frame asks through these so that tests can answer instead.
@@ -80,6 +83,8 @@ struct FrameDialogs {
       settingsFile;
   // `previous` preselects the file-type entry, range choice and numbers.
   std::function<std::optional<ExportChoice>(const ExportChoice& previous)> exportFile;
+  // The file, colour and font dialogs the settings sheet's pages open.
+  std::shared_ptr<settings_ui::StandardDialogs> common;
 };
 
 class CMainFrame : public QMainWindow, public document::DocumentViews, public views::ViewHost {
@@ -115,6 +120,8 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   void relayout();
   // The window placement and pane sizes as they would be saved now.
   appcore::WindowSettings windowPlacement() const;
+  // The one-line image's side or offset changed: the window is placed again beside the caret line.
+  void placeLineImageAgain();
 
   // document::DocumentViews
   void updateAllViews(int hint) override;
@@ -170,6 +177,7 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   void onImageFolder();
   void onSettingsExport();
   void onSettingsImport();
+  void onSettingsSheet();
   void onHelpPage(int id);
   // Opens entry `index` of the recent-file list; an entry that no longer opens leaves the list.
   void onRecentFile(int index);

@@ -44,7 +44,7 @@ std::optional<int> CScrivlaApp::start(const QStringList& arguments) {
   frame_ = std::make_unique<CMainFrame>(FrameContext{
       app_.settings, frameSettings_, store_, prompter_, progress_.get(), clock_,
       document::backupFilePath(dataFolder), views::PreviewCache(views::defaultPreviewFolder()),
-      &app_.registered});
+      &app_.registered, &app_.explanations});
   prompter_.setParent(frame_.get());
   progress_->dialog().setMainWindow(frame_.get());
 
