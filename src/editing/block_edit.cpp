@@ -59,7 +59,7 @@ void chooseBlockAt(PageData& page, CaretState& caret, int32_t x, int32_t y) {
                PageRect{b.x, b.y, detail::clampToInt32(int64_t{b.x} + b.width),
                         detail::clampToInt32(int64_t{b.y} + b.height)})) {
       if (caret.caret.block != &b) {
-        caret.caret = CaretPos{&b, nullptr, {}};
+        caret.caret = CaretPos{&b, nullptr, nullptr, {}};
         caret.selection.clear();
       }
       return;

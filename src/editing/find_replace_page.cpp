@@ -152,13 +152,13 @@ int PageWalk::charAtUnit(int unit) const {
 CaretPos PageWalk::before(int charIndex) const {
   const Char& c = chars_[charIndex];
   const Line& l = lines_[c.lineIndex];
-  return CaretPos{l.block, l.line, c.ch};
+  return CaretPos{l.block, cellOf(*l.block, l.line), l.line, c.ch};
 }
 
 CaretPos PageWalk::after(int charIndex) const {
   const Char& c = chars_[charIndex];
   const Line& l = lines_[c.lineIndex];
-  return CaretPos{l.block, l.line, std::next(c.ch)};
+  return CaretPos{l.block, cellOf(*l.block, l.line), l.line, std::next(c.ch)};
 }
 
 bool lineOnPage(const model::PageData& page, const LineData* line) {
@@ -250,7 +250,7 @@ TextReplacement replaceSelectionText(CaretState& caret, std::u16string_view text
   if (cell != nullptr) cell->charCount += unitDelta;
   out.replaced = true;
 
-  CaretPos at{&block, &line,
+  CaretPos at{&block, cell, &line,
               std::next(line.chars.begin(), std::min(a, static_cast<int>(line.chars.size())))};
   if (line.chars.empty() && group->size() > 1) {
     // An emptied line goes, and with it any side line still tied to it; a block or cell keeps
@@ -265,9 +265,9 @@ TextReplacement replaceSelectionText(CaretState& caret, std::u16string_view text
                              [&line](const LineData& l) { return &l == &line; });
     auto next = group->erase(self);
     if (next != group->end())
-      at = CaretPos{&block, &*next, next->chars.begin()};
+      at = CaretPos{&block, cellOf(block, &*next), &*next, next->chars.begin()};
     else
-      at = CaretPos{&block, &group->back(), group->back().chars.end()};
+      at = CaretPos{&block, cellOf(block, &group->back()), &group->back(), group->back().chars.end()};
     out.linesRemoved = true;
     out.sideLinesChanged = true;
   }
@@ -306,7 +306,7 @@ bool placeCaretAtPageStart(model::PageData& page, CaretState& caret) {
     }
     if (line != nullptr) {
       caret.entry = blockIndex;
-      caret.caret = CaretPos{&block, line, line->chars.begin()};
+      caret.caret = CaretPos{&block, cellOf(block, line), line, line->chars.begin()};
       caret.selection.anchor = caret.selection.active = caret.caret;
       caret.lineAtKeyDown = nullptr;
       return true;

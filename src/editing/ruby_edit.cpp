@@ -68,7 +68,7 @@ void leaveLine(CaretState& caret, LineData& gone) {
       caret.caret.line = base;
       caret.caret.ch = at(*base, std::max(gone.rcs, 1) - 1);
     } else {
-      caret.caret = CaretPos{caret.caret.block, nullptr, {}};
+      caret.caret = CaretPos{caret.caret.block, nullptr, nullptr, {}};
     }
   }
   if (caret.selection.anchor.line == &gone || caret.selection.active.line == &gone)

@@ -77,7 +77,7 @@ std::optional<RubyModifyDialog> RubyModifyDialog::open(CaretState& caret) {
     d.enabled_[id] = true;
   d.enabled_[Split] = false;
   d.enabled_[IdOk] = false;
-  if (caret.caret.line != ruby) caret.caret = CaretPos{c.block, ruby, ruby->chars.begin()};
+  if (caret.caret.line != ruby) caret.caret = CaretPos{c.block, cellOf(*c.block, ruby), ruby, ruby->chars.begin()};
   return d;
 }
 
@@ -285,7 +285,7 @@ void RubyModifyDialog::splitRubyLine(document::CScrivlaDoc& doc) {
 
 void RubyModifyDialog::restoreCaret(CaretState& caret) const {
   LineData* line = remembered_.line;
-  CaretPos back{remembered_.block, line, {}};
+  CaretPos back{remembered_.block, cellOf(*remembered_.block, line), line, {}};
   if (rememberedChar_ == nullptr) {
     back.ch = line->chars.end();
   } else if (detail::lineHolds(*line, rememberedChar_)) {
@@ -294,7 +294,7 @@ void RubyModifyDialog::restoreCaret(CaretState& caret) const {
   } else {
     // The character went with a new ruby text or into the first part of a split: the caret
     // stands at the start of the ruby's base range instead.
-    back = CaretPos{block_, baseLine_, detail::charAt(*baseLine_, rubyLine_->rcs - 1)};
+    back = CaretPos{block_, cellOf(*block_, baseLine_), baseLine_, detail::charAt(*baseLine_, rubyLine_->rcs - 1)};
   }
   caret.caret = back;
 }

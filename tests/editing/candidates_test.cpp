@@ -112,7 +112,7 @@ TEST_F(Candidates, CharacterMenuOnlyInsideATextOrTableEntry) {
   b.block(p, model::Horizontal, model::BlockImage).lines.emplace_back();
   open(b);  // the image block has no caret line; put one there by hand
   caret.entry = 0;
-  caret.caret = CaretPos{&block(0), &line(0, 0), line(0, 0).chars.end()};
+  caret.caret = CaretPos{&block(0), nullptr, &line(0, 0), line(0, 0).chars.end()};
   EXPECT_FALSE(characterMenuApplies(*doc, caret, 200, 200));
 }
 
@@ -157,7 +157,7 @@ TEST_F(Candidates, ChoosingACandidateConfirmsItWithAnUndoStep) {
   // Out of range, or at a line's end, nothing happens.
   caretAt(0, 0, 0);
   chooseCandidate(ctx(), 3);
-  caret.caret = CaretPos{&block(0), &line(0, 0), line(0, 0).chars.end()};
+  caret.caret = CaretPos{&block(0), nullptr, &line(0, 0), line(0, 0).chars.end()};
   chooseCandidate(ctx(), 0);
   EXPECT_EQ(doc->undoKind(), document::UndoByUndo);
 }
@@ -221,7 +221,7 @@ TEST_F(Candidates, ReplacementDialogAcceptsOneCharacterOnly) {
   EXPECT_FALSE(isSingleCharacter(std::u16string(1, char16_t{0xD842})));
   EXPECT_FALSE(isSingleCharacter(u""));
   // Without a caret character there is no dialog.
-  caret.caret = CaretPos{&block(0), &line(0, 0), line(0, 0).chars.end()};
+  caret.caret = CaretPos{&block(0), nullptr, &line(0, 0), line(0, 0).chars.end()};
   EXPECT_FALSE(openReplaceCharDialog(ctx()));
 }
 

@@ -116,7 +116,7 @@ class CorrectionTest : public ::testing::Test {
   model::LineData& line(int b, int l) { return *std::next(block(b).lines.begin(), l); }
   CaretPos at(int b, int l, int c) {
     model::LineData& ln = line(b, l);
-    return CaretPos{&block(b), &ln, std::next(ln.chars.begin(), c)};
+    return CaretPos{&block(b), cellOf(block(b), &ln), &ln, std::next(ln.chars.begin(), c)};
   }
   // Puts the caret (and an empty selection) before character c of line l of block b.
   void caretAt(int b, int l, int c) {

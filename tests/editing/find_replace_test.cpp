@@ -72,7 +72,7 @@ TEST_F(FindReplace, UpFindsHitsWhollyBeforeThePosition) {
   PaperBuilder b;
   b.textPage({u"ABAB"});
   open(b);
-  caret.caret = CaretPos{&block(0), &line(0, 0), line(0, 0).chars.end()};
+  caret.caret = CaretPos{&block(0), nullptr, &line(0, 0), line(0, 0).chars.end()};
   openDialog(FindDialogKind::Find, u"AB");
   EXPECT_EQ(state.searchPosition, 4);
   EXPECT_EQ(findNext(false), 2);

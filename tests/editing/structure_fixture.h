@@ -67,7 +67,7 @@ class StructureTest : public ::testing::Test {
   CaretPos posAt(int block, int line, int ch) {
     BlockData& b = blockAt(page(), block);
     LineData& l = lineAt(b, line);
-    return CaretPos{&b, &l, std::next(l.chars.begin(), ch)};
+    return CaretPos{&b, cellOf(b, &l), &l, std::next(l.chars.begin(), ch)};
   }
   void select(int block, int line, int first, int last) {
     caret.caret = posAt(block, line, first);

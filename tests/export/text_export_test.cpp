@@ -189,16 +189,16 @@ TEST(ExportDocument, DispatchesByKind) {
   auto out = ExportDocument(paper, {dir / "a.txt", KindText, 0, 0}, options);
   EXPECT_TRUE(out.written);
   EXPECT_EQ(out.result, 0);
+  // The Office writer library is found beside the test programs, in the build tree.
   out = ExportDocument(paper, {dir / "a.docx", KindDocx, 0, 0}, options);
-  EXPECT_FALSE(out.written);
-  EXPECT_FALSE(out.error.empty());
+  EXPECT_TRUE(out.written) << out.error;
+  EXPECT_TRUE(std::filesystem::exists(dir / "a.docx"));
   for (int kind : {int{KindXlsx}, int{KindNone}}) {
     out = ExportDocument(paper, {dir / "a.xlsx", kind, 0, 0}, options);
     EXPECT_FALSE(out.written);
     EXPECT_TRUE(out.error.empty());
     EXPECT_EQ(out.result, 0);
   }
-  EXPECT_FALSE(std::filesystem::exists(dir / "a.docx"));
   EXPECT_FALSE(std::filesystem::exists(dir / "a.xlsx"));
 }
 

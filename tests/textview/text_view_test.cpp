@@ -273,8 +273,8 @@ class TextViewTest : public QObject {
     state.entry = 0;
     auto& block = h.page().blocks.front();
     auto& line = h.line(0, 0);
-    state.caret = {&block, &line, std::next(line.chars.begin(), 2)};
-    state.selection.anchor = {&block, &line, line.chars.begin()};
+    state.caret = {&block, nullptr, &line, std::next(line.chars.begin(), 2)};
+    state.selection.anchor = {&block, nullptr, &line, line.chars.begin()};
     state.selection.active = state.caret;
     h.view->setCaretState(state);
     const QImage shot = h.view->viewport()->grab().toImage();
