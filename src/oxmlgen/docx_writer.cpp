@@ -364,15 +364,7 @@ void DocxBuilder::rule(const PlacedRule& r) {
   x_.open("a:off").attr("x", 0).attr("y", 0).close();
   x_.open("a:ext").attr("cx", emu(r.box.w)).attr("cy", emu(r.box.h)).close();
   x_.close();
-  x_.open("a:prstGeom").attr("prst", "line").open("a:avLst").close().close();
-  x_.open("a:ln")
-      .attr("w", 12700)
-      .open("a:solidFill")
-      .open("a:srgbClr")
-      .attr("val", "000000")
-      .close()
-      .close()
-      .close();
+  x_.blackLineGeometry();
   x_.close();
   x_.open("wps:bodyPr").close();
   x_.close().close().close();

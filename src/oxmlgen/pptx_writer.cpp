@@ -277,15 +277,7 @@ void SlideBuilder::rule(const PlacedRule& r) {
   x_.close();
   x_.open("p:spPr");
   xfrm("a:xfrm", f_.map(r.box));
-  x_.open("a:prstGeom").attr("prst", "line").open("a:avLst").close().close();
-  x_.open("a:ln")
-      .attr("w", 12700)
-      .open("a:solidFill")
-      .open("a:srgbClr")
-      .attr("val", "000000")
-      .close()
-      .close()
-      .close();
+  x_.blackLineGeometry();
   x_.close().close();
 }
 

@@ -98,4 +98,10 @@ std::string XmlWriter::escape(std::string_view utf8) {
   return s;
 }
 
+XmlWriter& XmlWriter::blackLineGeometry() {
+  open("a:prstGeom").attr("prst", "line").open("a:avLst").close().close();
+  open("a:ln").attr("w", 12700).open("a:solidFill").open("a:srgbClr").attr("val", "000000");
+  return close().close().close();
+}
+
 }  // namespace oxmlgen

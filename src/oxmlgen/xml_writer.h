@@ -27,6 +27,9 @@ class XmlWriter {
   // replaced by U+FFFD.
   static std::string escape(std::string_view utf8);
 
+  // DrawingML's straight line in a 1-point black stroke, as Word and slides draw rules.
+  XmlWriter& blackLineGeometry();
+
  private:
   void endStartTag();
   std::string out_;
