@@ -9,6 +9,7 @@
 #include <QUuid>
 
 int runProgressTests(int argc, char** argv);
+int runLockKeyTests(int argc, char** argv);
 
 using vellary::app::SingleInstance;
 
@@ -93,7 +94,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   SingleInstanceTest t;
   const int a = QTest::qExec(&t, argc, argv);
-  return a | runProgressTests(argc, argv);
+  const int b = runProgressTests(argc, argv);
+  return a | b | runLockKeyTests(argc, argv);
 }
 
 #include "single_instance_test.moc"
