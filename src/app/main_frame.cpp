@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "app/lock_keys.h"
 #include "textview/image_view.h"
 #include "views/draw_view.h"
 #include "views/pselect_view.h"
@@ -49,8 +50,8 @@ CMainFrame::CMainFrame(FrameContext context) : context_(std::move(context)), com
   buildMenus();
   buildToolBar();
 
-  // The status bar's panes: messages, the keyboard locks the platform shows itself, and the page
-  // counter.
+  // The status bar's panes: messages, the keyboard locks and the page counter.
+  lockPanes_ = new LockKeyPanes(statusBar());
   counter_ = new QLabel(QStringLiteral("(0/0)"), this);
   counter_->setObjectName("pageCounter");
   counter_->setMinimumWidth(kCounterWidth);

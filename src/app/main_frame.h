@@ -36,6 +36,7 @@ class CImageView;
 namespace vellary::app {
 
 using textview::CImageView;
+class LockKeyPanes;
 
 // What the frame is given by the application object; all references outlive the frame.
 struct FrameContext {
@@ -105,6 +106,7 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   int imageSubModeValue() const { return imageSubMode_; }
   bool blockNumbersShown() const { return context_.frame.showBlockNumbers != 0; }
   QString pageCounterText() const;
+  LockKeyPanes& lockKeyPanes() { return *lockPanes_; }
   // The grid cell a view is in.
   Cell cellOf(const QWidget* view) const;
   // The pane sizes as the splitters hold them.
@@ -205,6 +207,7 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   views::CDrawView* imageView_ = nullptr;
   std::array<QWidget*, 2> dummies_{};
   QLabel* counter_ = nullptr;
+  LockKeyPanes* lockPanes_ = nullptr;
 };
 
 }  // namespace vellary::app

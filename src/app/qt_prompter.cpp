@@ -2,6 +2,8 @@
 #include "app/qt_prompter.h"
 
 #include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
 
 namespace vellary::app {
 
@@ -32,6 +34,11 @@ QString fromView(std::string_view s) {
 
 Answer MessageBoxPrompter::ask(std::string_view text, std::string_view caption, Buttons buttons,
                                Answer defaultAnswer, appcore::Icon icon) {
+  if (const char* unattended = std::getenv("VELLARY_UNATTENDED"); unattended && *unattended) {
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+                 static_cast<int>(text.size()), text.data());
+    return defaultAnswer;
+  }
   QMessageBox box(parent_);
   box.setWindowTitle(fromView(caption));
   box.setText(fromView(text));

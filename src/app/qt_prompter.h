@@ -1,4 +1,6 @@
-// The prompter seam as message boxes.
+// The prompter seam as message boxes. With VELLARY_UNATTENDED set in the environment no box is
+// shown: each message goes to standard error and every question takes its default answer, so
+// that scripts and process-level tests can run the editor without anyone at the screen.
 #pragma once
 
 #include "appcore/prompter.h"
