@@ -23,9 +23,9 @@ class CCharReplaceDlg : public QDialog {
   // What OK stores: both texts and the check box.
   editing::ReplaceCharDialog result() const;
 
-  QLineEdit* recognisedEdit() const { return recognised_; }  // 1032
+  QLineEdit* recognisedEdit() const { return recognised_; }    // 1032
   QLineEdit* replacementEdit() const { return replacement_; }  // 1025
-  QCheckBox* registerBox() const { return register_; }       // 1067
+  QCheckBox* registerBox() const { return register_; }         // 1067
   QPushButton* okButton() const { return ok_; }
   QPushButton* cancelButton() const { return cancel_; }
 

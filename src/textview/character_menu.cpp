@@ -8,9 +8,7 @@
 
 namespace vellary::textview {
 
-int menuItemId(const QAction* action) {
-  return action != nullptr ? action->data().toInt() : 0;
-}
+int menuItemId(const QAction* action) { return action != nullptr ? action->data().toInt() : 0; }
 
 QString menuItemText(const editing::MenuItem& item) {
   QString text = QString::fromStdU16String(item.text);

@@ -40,7 +40,10 @@ CCorrectionView::CCorrectionView(const CorrectionSetup& setup, QObject* parent)
   setObjectName("correction");
   popupMenu = [](QMenu& menu, const QPoint& globalPos) { menu.exec(globalPos); };
   runReplaceDialog = [](CCharReplaceDlg& dialog) { return dialog.exec(); };
-  if (setup_.view != nullptr) setup_.view->viewport()->installEventFilter(this);
+  if (setup_.view != nullptr) {
+    setup_.view->viewport()->installEventFilter(this);
+    setup_.view->installEventFilter(this);
+  }
 }
 
 CCorrectionView::~CCorrectionView() {
@@ -60,8 +63,12 @@ void CCorrectionView::run(
   document::CScrivlaDoc* doc = setup_.host != nullptr ? setup_.host->document() : nullptr;
   if (doc == nullptr || doc->paper() == nullptr || setup_.view == nullptr) return;
   editing::CaretState caret = setup_.view->caretState();
-  const CorrectionContext ctx{*doc,          caret,     *setup_.frame,
-                              *setup_.prompter, setup_.registered, &lastPair_,
+  const CorrectionContext ctx{*doc,
+                              caret,
+                              *setup_.frame,
+                              *setup_.prompter,
+                              setup_.registered,
+                              &lastPair_,
                               setup_.host->editMode()};
   const CorrectionRedraw redraw = command(ctx);
   applyCorrectionRedraw(*setup_.view, caret, redraw, targets());
@@ -89,12 +96,15 @@ void CCorrectionView::replaceCharacter() {
 // --- The character menu --------------------------------------------------------------------
 
 bool CCorrectionView::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::ContextMenu || setup_.view == nullptr ||
-      watched != setup_.view->viewport())
+  if (event->type() != QEvent::ContextMenu || setup_.view == nullptr)
     return QObject::eventFilter(watched, event);
+  auto& request = *static_cast<QContextMenuEvent*>(event);
+  // A click reaches the viewport; the menu key goes to the view, which holds the focus.
+  const bool fromKeyboard = request.reason() == QContextMenuEvent::Keyboard;
+  if (watched != setup_.view->viewport() && !(watched == setup_.view && fromKeyboard)) return false;
   // Block editing has menus of its own.
   if (setup_.host == nullptr || setup_.host->editMode() != 3) return false;
-  showContextMenu(*static_cast<QContextMenuEvent*>(event));
+  showContextMenu(request);
   return true;
 }
 

@@ -46,7 +46,7 @@ class CCorrectionView : public QObject {
   Q_OBJECT
 
  public:
-  // Installs the character menu on the view's viewport.
+  // Installs the character menu on the view's viewport (clicks) and the view (the menu key).
   explicit CCorrectionView(const CorrectionSetup& setup, QObject* parent = nullptr);
   ~CCorrectionView() override;
 

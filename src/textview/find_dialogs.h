@@ -21,8 +21,8 @@ class CFindReplaceDlg : public QDialog {
  public:
   // `kind` is Find or Replace. The edits start from the buffers, match case as remembered and
   // the direction downwards.
-  CFindReplaceDlg(editing::FindDialogKind kind, editing::FindBuffers& buffers,
-                  bool matchCase, QWidget* parent = nullptr);
+  CFindReplaceDlg(editing::FindDialogKind kind, editing::FindBuffers& buffers, bool matchCase,
+                  QWidget* parent = nullptr);
 
   editing::FindDialogKind kind() const { return kind_; }
   // Called for each request after the edits' texts were written to the buffers. Closing is

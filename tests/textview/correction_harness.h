@@ -24,8 +24,9 @@ namespace vellary::testing {
 
 // A page of one horizontal text block per list of lines, the blocks one under the other at
 // `blockGap` page pixels.
-inline model::PageData textPage(std::initializer_list<std::initializer_list<std::u16string_view>> blocks,
-                                int blockGap = 200, int height = 0) {
+inline model::PageData textPage(
+    std::initializer_list<std::initializer_list<std::u16string_view>> blocks, int blockGap = 200,
+    int height = 0) {
   auto page = makePage(800, height > 0 ? height : 100 + blockGap * static_cast<int>(blocks.size()));
   int y = 40;
   for (const auto& lines : blocks) {
@@ -71,9 +72,9 @@ struct CorrectionHarness {
 
   // The frame with `pages` opened as one document, in character editing.
   app::CMainFrame& open(std::vector<model::PageData> pages) {
-    window = std::make_unique<app::CMainFrame>(app::FrameContext{
-        app, frame, store, prompter, nullptr, clock, dir / "_$backup.xml",
-        views::PreviewCache(dir / "previews"), &registered, &explanations});
+    window = std::make_unique<app::CMainFrame>(
+        app::FrameContext{app, frame, store, prompter, nullptr, clock, dir / "_$backup.xml",
+                          views::PreviewCache(dir / "previews"), &registered, &explanations});
     window->resize(1000, 700);
     window->show();
     (void)QTest::qWaitForWindowExposed(window.get());
@@ -104,7 +105,8 @@ struct CorrectionHarness {
   model::CharData& ch(int b, int l, int c) { return charOf(line(b, l), c); }
   std::u16string lineText(int b, int l) {
     std::u16string s;
-    for (const auto& c : line(b, l).chars) s += std::u16string(c.text.data(), model::charTextLength(c.text));
+    for (const auto& c : line(b, l).chars)
+      s += std::u16string(c.text.data(), model::charTextLength(c.text));
     return s;
   }
   std::u16string pageText() { return editing::PageWalk(page()).text(); }

@@ -56,17 +56,16 @@ class CorrectionMenuTest : public QObject {
     h.explanations.pairs = {{u"大", u"ダイ、おおきい"}, {u"A", u"英大文字"}};
     h.open(candidatePages());
     h.caretAt(0, 0, 0);
-    const QRect cell = textview::toQRect(
-        editing::charBox(*h.view().layout().find(&h.line(0, 0)), 0));
+    const QRect cell =
+        textview::toQRect(editing::charBox(*h.view().layout().find(&h.line(0, 0)), 0));
     const QImage before = h.view().pageImage().copy(cell);
     h.choose = QStringLiteral("大\u3000ダイ、おおきい");
     h.rightClick(h.pointOf(0, 0, 0));
     QCOMPARE(h.menus.size(), size_t{1});
-    QCOMPARE(h.lastMenuTexts(), (QStringList{QStringLiteral("大\u3000ダイ、おおきい"),
-                                             QStringLiteral("犬"),
-                                             QStringLiteral("A \u3000英大文字"),
-                                             QStringLiteral("&&"), QStringLiteral("-"),
-                                             QStringLiteral("置換(&R)...")}));
+    QCOMPARE(h.lastMenuTexts(),
+             (QStringList{QStringLiteral("大\u3000ダイ、おおきい"), QStringLiteral("犬"),
+                          QStringLiteral("A \u3000英大文字"), QStringLiteral("&&"),
+                          QStringLiteral("-"), QStringLiteral("置換(&R)...")}));
     // The current reading carries the check mark, and only it.
     const auto& items = h.lastMenu();
     for (size_t i = 0; i < items.size(); ++i) QCOMPARE(items[i].checked, i == 1);
@@ -97,9 +96,15 @@ class CorrectionMenuTest : public QObject {
     h.caretAt(0, 0, 1, 1, 1);
     h.rightClick(h.pointOf(0, 0, 1));
     QCOMPARE(h.menus.size(), size_t{1});
-    // A character without candidates: the separator and the replacement only.
+    // A character without candidates: the separator and the replacement only; the menu key
+    // asks for the same menu as a click on the caret character.
     h.caretAt(0, 0, 2);
     h.rightClick(h.pointOf(0, 0, 2));
+    QCOMPARE(h.lastMenuTexts(), (QStringList{QStringLiteral("-"), QStringLiteral("置換(&R)...")}));
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                          h.view().mapToGlobal(QPoint(1, 1)));
+    QApplication::sendEvent(&h.view(), &key);
+    QCOMPARE(h.menus.size(), size_t{3});
     QCOMPARE(h.lastMenuTexts(), (QStringList{QStringLiteral("-"), QStringLiteral("置換(&R)...")}));
   }
 
@@ -126,8 +131,8 @@ class CorrectionMenuTest : public QObject {
     // The second block is not the current entry.
     h.choose = QStringLiteral("次のページへ");
     h.rightClick(h.pointOf(1, 0, 0));
-    QCOMPARE(h.lastMenuTexts(), (QStringList{QStringLiteral("次のページへ"),
-                                             QStringLiteral("前のページへ")}));
+    QCOMPARE(h.lastMenuTexts(),
+             (QStringList{QStringLiteral("次のページへ"), QStringLiteral("前のページへ")}));
     QVERIFY(h.lastMenu()[0].enabled);
     QVERIFY(!h.lastMenu()[1].enabled);
     QCOMPARE(frame.doc().currentPage(), 1);

@@ -89,9 +89,9 @@ class FindRejectTest : public QObject {
     QCOMPARE(h.caret().selection.anchor, h.pos(0, 0, 0));
     QCOMPARE(h.selected(), std::u16string(u"AB"));
     click(d->findNextButton());
-    QCOMPARE(h.shownTexts(), (std::vector<std::string>{
-                                 "文字列が見つかりません。次のページを検索しますか？",
-                                 "文字列が見つかりません。最終ページです。"}));
+    QCOMPARE(h.shownTexts(),
+             (std::vector<std::string>{"文字列が見つかりません。次のページを検索しますか？",
+                                       "文字列が見つかりません。最終ページです。"}));
     QCOMPARE(h.prompter.shown[0].buttons, appcore::Buttons::YesNo);
     QCOMPARE(h.prompter.shown[1].buttons, appcore::Buttons::Ok);
 
@@ -167,8 +167,9 @@ class FindRejectTest : public QObject {
     h.prompter.answers = {Answer::No};
     click(d->replaceButton());
     QCOMPARE(h.pageText(), std::u16string(u"aZZ"));
-    QCOMPARE(h.shownTexts(), (std::vector<std::string>{
-                                 "文字列が見つかりません。このページの最初から検索しますか？"}));
+    QCOMPARE(
+        h.shownTexts(),
+        (std::vector<std::string>{"文字列が見つかりません。このページの最初から検索しますか？"}));
     QCOMPARE(h.registered.pairs.size(), size_t{1});
     QCOMPARE(h.registered.pairs[0].first, std::u16string(u"ab"));
     // One replacement is one undo step of the page.
