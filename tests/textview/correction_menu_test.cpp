@@ -142,6 +142,17 @@ class CorrectionMenuTest : public QObject {
     QVERIFY(h.lastMenu()[1].enabled);
   }
 
+  void theTextFlowDisplayTellsLinesOfTheCurrentEntryFromOthers() {
+    CorrectionHarness h;
+    h.open(candidatePages());
+    QVERIFY(h.commands().dispatch(app::IdForceHorizontal));
+    h.caretAt(0, 0, 0);
+    h.rightClick(h.pointOf(0, 1, 0));
+    QCOMPARE(h.lastMenu().back().text, QStringLiteral("置換(&R)..."));
+    h.rightClick(h.pointOf(1, 0, 0));
+    QCOMPARE(h.lastMenu().front().text, QStringLiteral("次のページへ"));
+  }
+
   void blockEditingLeavesTheRightClickToOthers() {
     CorrectionHarness h;
     h.open(candidatePages());

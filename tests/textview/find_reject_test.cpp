@@ -109,6 +109,28 @@ class FindRejectTest : public QObject {
     QVERIFY(h.correction().findDialog() == nullptr);
   }
 
+  void aPageOpenedWhileTheDialogIsOpenIsSearchedFromItsCaret() {
+    CorrectionHarness h;
+    std::vector<model::PageData> pages;
+    pages.push_back(textPage({{u"xAB"}}));
+    pages.push_back(textPage({{u"ABAB"}}));
+    auto& frame = h.open(std::move(pages));
+    h.caretAt(0, 0, 0);
+    QVERIFY(h.commands().dispatch(app::IdFind));
+    textview::CFindReplaceDlg* d = h.correction().findDialog();
+    d->findEdit()->setText(QStringLiteral("AB"));
+    click(d->findNextButton());
+    QCOMPARE(h.caret().selection.anchor, h.pos(0, 0, 1));
+    // The page list opens the next page: its text is searched from its first character, not
+    // from where the search stood on the page before.
+    frame.doc().setCurrentPage(1);
+    click(d->findNextButton());
+    QCOMPARE(frame.doc().currentPage(), 1);
+    QCOMPARE(h.caret().selection.anchor, h.pos(0, 0, 0));
+    QVERIFY(h.prompter.shown.empty());
+    d->close();
+  }
+
   void replaceAllCarriesOnToTheNextPageAfterAsking() {
     CorrectionHarness h;
     std::vector<model::PageData> pages;
