@@ -25,6 +25,9 @@
 #include "export/export_choice.h"
 #include "settings_ui/setting_sheet.h"
 #include "settings_ui/settings_file.h"
+#include "editing/find_replace.h"
+#include "editing/reject_nav.h"
+#include "textview/correction_view.h"
 #include "textview/image_view.h"
 #include "views/draw_view.h"
 #include "views/pselect_view.h"
@@ -230,10 +233,6 @@ void CMainFrame::buildCommands() {
     commands_.add({id, QString::fromUtf8(caption), key, std::move(run), std::move(enabled),
                    std::move(checked)});
   };
-  // A command whose work lands with a later part of the editor: listed, never enabled.
-  auto later = [&add](int id, const char* caption, QKeySequence key = {}) {
-    add(id, caption, key, nullptr, [] { return false; });
-  };
 
   // File
   add(IdFileOpen, "開く(&O)...\tCtrl+O", QKeySequence(Qt::CTRL | Qt::Key_O), [this] { onOpen(); });
@@ -265,10 +264,23 @@ void CMainFrame::buildCommands() {
   add(
       IdCharEdit, "文字編集(&M)", {}, [this] { setEditMode(3); }, pages,
       [this] { return editMode_ == 3; });
-  later(IdFind, "検索(&F)...\tCtrl+F", QKeySequence(Qt::CTRL | Qt::Key_F));
-  later(IdReplace, "置換(&R)...\tCtrl+H", QKeySequence(Qt::CTRL | Qt::Key_H));
-  later(IdNextReject, "次のリジェクト文字(&N)\tF3", QKeySequence(Qt::Key_F3));
-  later(IdPreviousReject, "前のリジェクト文字(&P)\tShift+F3", QKeySequence(Qt::SHIFT | Qt::Key_F3));
+  auto findEnabled = [this] { return correction_->findCommandsEnabled(); };
+  add(
+      IdFind, "検索(&F)...\tCtrl+F", QKeySequence(Qt::CTRL | Qt::Key_F),
+      [this] { correction_->openFindDialog(editing::FindDialogKind::Find); }, findEnabled);
+  add(
+      IdReplace, "置換(&R)...\tCtrl+H", QKeySequence(Qt::CTRL | Qt::Key_H),
+      [this] { correction_->openFindDialog(editing::FindDialogKind::Replace); }, findEnabled);
+  auto rejectsEnabled = [this] { return editing::rejectCommandsEnabled(editMode_); };
+  add(
+      IdNextReject, "次のリジェクト文字(&N)\tF3", QKeySequence(Qt::Key_F3),
+      [this] { correction_->gotoReject(true); }, rejectsEnabled);
+  // Ctrl+R is the next reject's second key.
+  commands_.action(IdNextReject)
+      ->setShortcuts({QKeySequence(Qt::Key_F3), QKeySequence(Qt::CTRL | Qt::Key_R)});
+  add(
+      IdPreviousReject, "前のリジェクト文字(&P)\tShift+F3", QKeySequence(Qt::SHIFT | Qt::Key_F3),
+      [this] { correction_->gotoReject(false); }, rejectsEnabled);
   add(
       IdClearMarks, "修正マーククリア(&S)", {}, [this] { doc_->clearChangeMarks(); }, pages);
 

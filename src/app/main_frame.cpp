@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/lock_keys.h"
+#include "textview/correction_view.h"
 #include "textview/image_view.h"
 #include "views/draw_view.h"
 #include "views/pselect_view.h"
@@ -46,6 +47,9 @@ CMainFrame::CMainFrame(FrameContext context) : context_(std::move(context)), com
   state_.textDisplayMode = context_.frame.viewDisplay;
   imageSubMode_ = context_.frame.viewImage;
   buildClient();
+  correction_ = std::make_unique<textview::CCorrectionView>(textview::CorrectionSetup{
+      textView_, this, &context_.frame, &context_.prompter, context_.registered,
+      context_.explanations, imageView_, pageList_});
   buildCommands();
   buildMenus();
   buildToolBar();

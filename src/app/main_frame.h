@@ -31,6 +31,7 @@ class CPSelectView;
 
 namespace vellary::textview {
 class CImageView;
+class CCorrectionView;
 }
 
 namespace vellary::app {
@@ -102,6 +103,7 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   views::CPSelectView& pageList() { return *pageList_; }
   views::CDrawView& imageView() { return *imageView_; }
   CImageView& textView() { return *textView_; }
+  textview::CCorrectionView& correction() { return *correction_; }
   const ArrangementState& arrangementState() const { return state_; }
   int imageSubModeValue() const { return imageSubMode_; }
   bool blockNumbersShown() const { return context_.frame.showBlockNumbers != 0; }
@@ -208,6 +210,8 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   std::array<QWidget*, 2> dummies_{};
   QLabel* counter_ = nullptr;
   LockKeyPanes* lockPanes_ = nullptr;
+  // The character menu, candidates, character replacement, find and replace, rejects.
+  std::unique_ptr<textview::CCorrectionView> correction_;
 };
 
 }  // namespace vellary::app
