@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "textview/block_edit_controller.h"
 #include "textview/image_view.h"
 #include "views/draw_view.h"
 #include "views/pselect_view.h"
@@ -100,6 +101,16 @@ void CMainFrame::buildClient() {
   textView_->setContext({this, &context_.frame, &context_.app, context_.registered, imageView_,
                          pageList_});
   textView_->setScale(doc_->zoom());
+  // Block editing's mouse, menu and Delete key on the text view (the view owns the controller).
+  {
+    textview::StructureContext structure;
+    structure.view = textView_;
+    structure.host = this;
+    structure.frame = &context_.frame;
+    structure.prompter = &context_.prompter;
+    structure.commandsChanged = [this] { commands_.refresh(); };
+    new textview::BlockEditController(std::move(structure));
+  }
 
   const int selWidth = w.selViewWidth > 0 ? w.selViewWidth : pageList_->sizeHint().width();
   outer_->setSizes({selWidth, std::max(0, w.width - selWidth)});
