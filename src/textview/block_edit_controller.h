@@ -34,6 +34,8 @@ class BlockEditController : public QObject {
   void contextMenuAt(const QPoint& viewportPos, const QPoint& globalPos);
   // Runs a block menu command on the view's caret state.
   void runCommand(int commandId);
+  // What the controller reaches; the character menu's structure items take the same.
+  const StructureContext& context() const { return context_; }
   bool tracking() const { return tracking_; }
   const QRubberBand* rubberBand() const { return band_; }
 
