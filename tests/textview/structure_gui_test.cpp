@@ -522,6 +522,46 @@ class StructureGuiTest : public QObject {
     QCOMPARE(block.lines.size(), size_t{1});
   }
 
+  void tateChuYokoAndBackFromTheMenu() {
+    StructureHarness h;
+    auto page = makePage(600, 600);
+    auto block = makeBlock(300, 40, 100, 500, true);
+    block.lines.push_back(makeLine(330, 40, 40, 200, u"年123", true));
+    model::computeBlockAverages(block);
+    page.blocks.push_back(std::move(block));
+    QVERIFY(h.open(page));
+    editing::CaretState s;
+    s.selection.anchor = s.caret = posAt(h.page(), 0, 0, 1);
+    s.selection.active = posAt(h.page(), 0, 0, 4);
+    h.view->setCaretState(s);
+    QMenu menu;
+    textview::addSelectionItems(menu, h.context);
+    QAction* upright = StructureHarness::find(menu, "縦中横(&T)");
+    QVERIFY(upright != nullptr);
+    upright->trigger();
+    model::LineData& line = lineAt(blockAt(h.page(), 0), 0);
+    std::vector<int32_t> codes;
+    for (const auto& c : line.chars) codes.push_back(c.modRotTcy);
+    QCOMPARE(codes, (std::vector<int32_t>{0, editing::kTateChuYoko, editing::kTateChuYoko,
+                                          editing::kTateChuYoko}));
+    QCOMPARE(h.doc->undoKind(), int(document::UndoOrientation));
+    std::vector<int32_t> written;
+    const model::PageData back = h.reread();
+    QVERIFY(!back.blocks.empty());
+    for (const auto& c : back.blocks.front().lines.front().chars) written.push_back(c.modRotTcy);
+    QCOMPARE(written, codes);
+
+    // The caret on one character of the group offers its reset, which takes the whole group.
+    editing::CaretState onTwo;
+    onTwo.caret = posAt(h.page(), 0, 0, 2);
+    h.view->setCaretState(onTwo);
+    QMenu caretMenu;
+    textview::addSelectionItems(caretMenu, h.context);
+    QCOMPARE(StructureHarness::describe(caretMenu), QString("通常文字(&N)\n"));
+    caretMenu.actions().front()->trigger();
+    for (const auto& c : line.chars) QCOMPARE(c.modRotTcy, 0);
+  }
+
   void theFrameInstallsBlockEditing() {
     testing::FrameHarness h;
     auto& f = h.make();
