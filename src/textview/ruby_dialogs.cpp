@@ -122,11 +122,10 @@ RubyModifyDialogWidget::RubyModifyDialogWidget(editing::RubyModifyDialog& state,
     refresh();
   });
   auto on = [this](int id, auto action) {
-    connect(findChild<QPushButton*>(controlName(id)), &QPushButton::clicked, this,
-            [this, action] {
-              action();
-              refresh();
-            });
+    connect(findChild<QPushButton*>(controlName(id)), &QPushButton::clicked, this, [this, action] {
+      action();
+      refresh();
+    });
   };
   on(Control::AddPrevious, [this] { state_.addPrevious(prompter_); });
   on(Control::DropFirst, [this] { state_.dropFirst(); });

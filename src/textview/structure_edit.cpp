@@ -85,9 +85,9 @@ void addColumns(QMenu& menu, const std::vector<editing::MenuItem>& items) {
   while (start < items.size()) {
     size_t end = start + 1;
     while (end < items.size() && !items[end].newColumn) ++end;
-    QMenu* column = menu.addMenu(QString::fromStdString(items[start].caption) +
-                                 QStringLiteral(" - ") +
-                                 QString::fromStdString(items[end - 1].caption));
+    QMenu* column =
+        menu.addMenu(QString::fromStdString(items[start].caption) + QStringLiteral(" - ") +
+                     QString::fromStdString(items[end - 1].caption));
     for (size_t i = start; i < end; ++i) addItem(*column, items[i]);
     start = end;
   }
@@ -108,8 +108,8 @@ void addItem(QMenu& menu, const editing::MenuItem& item) {
 }  // namespace
 
 void fillMenu(QMenu& menu, const std::vector<editing::MenuItem>& items) {
-  const bool columns =
-      std::any_of(items.begin(), items.end(), [](const editing::MenuItem& m) { return m.newColumn; });
+  const bool columns = std::any_of(items.begin(), items.end(),
+                                   [](const editing::MenuItem& m) { return m.newColumn; });
   if (columns) {
     addColumns(menu, items);
     return;

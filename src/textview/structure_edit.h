@@ -30,7 +30,7 @@ class CImageView;
 // dialogs and menus run modally, and nothing is told of changed command states.
 struct StructureContext {
   CImageView* view = nullptr;
-  views::ViewHost* host = nullptr;               // the edit mode and the document
+  views::ViewHost* host = nullptr;                // the edit mode and the document
   const appcore::FrameSettings* frame = nullptr;  // joining options, emphasis mark; null: defaults
   appcore::Prompter* prompter = nullptr;          // the dialogs' refusals
   // Shows a dialog and returns its result (QDialog::Accepted or Rejected).

@@ -22,9 +22,8 @@ bool addRubyByDialog(const StructureContext& c) {
   if (!state) return false;
   RubySetDialogWidget dialog(*state, c.view);
   if (runDialog(c, dialog) != QDialog::Accepted || !state->okEnabled()) return false;
-  editOnCaretCopy(c, [&](CaretState& caret) {
-    return editing::addRuby(*c.document(), caret, state->ruby);
-  });
+  editOnCaretCopy(
+      c, [&](CaretState& caret) { return editing::addRuby(*c.document(), caret, state->ruby); });
   return true;
 }
 
@@ -46,7 +45,8 @@ bool modifyRubyByDialog(const StructureContext& c) {
 
 int addSelectionItems(QMenu& menu, const StructureContext& context) {
   if (context.view == nullptr || context.document() == nullptr) return 0;
-  const std::vector<editing::MenuItem> items = editing::sideLineMenuItems(context.view->caretState());
+  const std::vector<editing::MenuItem> items =
+      editing::sideLineMenuItems(context.view->caretState());
   int added = 0;
   for (const editing::MenuItem& item : items) {
     if (item.separator) {
@@ -71,9 +71,8 @@ bool runSideLineCommand(const StructureContext& c, int commandId) {
     case editing::CmdTateChuYoko: {
       const int32_t code =
           commandId == editing::CmdSideways ? editing::kSideways : editing::kTateChuYoko;
-      editOnCaretCopy(c, [&](CaretState& caret) {
-        return editing::setOrientation(doc, caret, code);
-      });
+      editOnCaretCopy(c,
+                      [&](CaretState& caret) { return editing::setOrientation(doc, caret, code); });
       return true;
     }
     case editing::CmdNormalOrientation:
@@ -82,11 +81,9 @@ bool runSideLineCommand(const StructureContext& c, int commandId) {
     case editing::CmdRubySet:
       return addRubyByDialog(c);
     case editing::CmdEmphasisSet: {
-      const char16_t mark = editing::emphasisMark(c.frame != nullptr ? *c.frame
-                                                                      : appcore::FrameSettings{});
-      editOnCaretCopy(c, [&](CaretState& caret) {
-        return editing::addEmphasis(doc, caret, mark);
-      });
+      const char16_t mark =
+          editing::emphasisMark(c.frame != nullptr ? *c.frame : appcore::FrameSettings{});
+      editOnCaretCopy(c, [&](CaretState& caret) { return editing::addEmphasis(doc, caret, mark); });
       return true;
     }
     case editing::CmdRubyDelete:

@@ -109,7 +109,9 @@ struct StructureHarness : TextViewHarness {
   int dialogsShown = 0;
 };
 
-model::BlockData& blockAt(model::PageData& page, int i) { return *std::next(page.blocks.begin(), i); }
+model::BlockData& blockAt(model::PageData& page, int i) {
+  return *std::next(page.blocks.begin(), i);
+}
 model::LineData& lineAt(model::BlockData& b, int i) { return *std::next(b.lines.begin(), i); }
 
 std::u16string textOf(const model::LineData& line) {
@@ -131,8 +133,8 @@ model::PageData stackedBlocks(int count, int height = 1000, int top = 40) {
   for (int i = 0; i < count; ++i) {
     const int y = top + 60 * i;
     auto block = makeBlock(40, y, 300, 40, false);
-    block.lines.push_back(
-        makeLine(40, y, 300, 40, std::u16string{static_cast<char16_t>(u'A' + i), u'b', u'c'}, false));
+    block.lines.push_back(makeLine(
+        40, y, 300, 40, std::u16string{static_cast<char16_t>(u'A' + i), u'b', u'c'}, false));
     model::computeBlockAverages(block);
     page.blocks.push_back(std::move(block));
   }
@@ -174,7 +176,8 @@ std::string sideLines(const model::PageData& page) {
   for (const auto& b : page.blocks)
     for (const auto& l : b.lines) {
       if (l.attr == model::AttrNone) continue;
-      s += std::to_string(l.attr) + " " + std::to_string(l.rcs) + ".." + std::to_string(l.rce) + " [";
+      s += std::to_string(l.attr) + " " + std::to_string(l.rcs) + ".." + std::to_string(l.rce) +
+           " [";
       for (const auto& c : l.chars)
         s += std::to_string(c.text[0]) + ":" + std::to_string(c.modRubyEmp) + " ";
       s += "] base [";
