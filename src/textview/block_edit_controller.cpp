@@ -52,7 +52,14 @@ int32_t BlockEditController::handleMargin() const {
 }
 
 bool BlockEditController::eventFilter(QObject* watched, QEvent* event) {
-  if (!blockEditing()) return false;
+  if (!blockEditing()) {
+    // The mode changed under a band being drawn: the band goes without effect.
+    if (tracking_) {
+      tracking_ = false;
+      band_->hide();
+    }
+    return false;
+  }
   const bool onViewport = watched == context_.view->viewport();
   switch (event->type()) {
     case QEvent::MouseButtonPress:
