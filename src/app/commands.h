@@ -34,6 +34,7 @@ enum CommandId : int {
   IdReplace = 32847,
   IdNextReject = 32952,
   IdPreviousReject = 32958,
+  IdRubyModify = 32851,
   IdClearMarks = 32975,
   // View
   IdForceHorizontal = 32838,

@@ -27,7 +27,11 @@
 #include "settings_ui/settings_file.h"
 #include "editing/find_replace.h"
 #include "editing/reject_nav.h"
+#include "editing/ruby_edit.h"
+#include "textview/block_edit_controller.h"
 #include "textview/correction_view.h"
+#include "textview/image_view.h"
+#include "textview/structure_menu.h"
 #include "textview/image_view.h"
 #include "views/draw_view.h"
 #include "views/pselect_view.h"
@@ -282,6 +286,10 @@ void CMainFrame::buildCommands() {
       IdPreviousReject, "前のリジェクト文字(&P)\tShift+F3", QKeySequence(Qt::SHIFT | Qt::Key_F3),
       [this] { correction_->gotoReject(false); }, rejectsEnabled);
   add(
+      IdRubyModify, "ルビ修正(&E)", {},
+      [this] { textview::runSideLineCommand(blockEditing_->context(), editing::CmdRubyModify); },
+      [this] { return editMode_ == 3 && editing::rubyModifyEnabled(textView_->caretState()); });
+  add(
       IdClearMarks, "修正マーククリア(&S)", {}, [this] { doc_->clearChangeMarks(); }, pages);
 
   // View: display modes. The two forced modes have accelerators but no menu item.
@@ -395,6 +403,7 @@ void CMainFrame::buildMenus() {
   item(edit, IdCharEdit);
   edit->addSeparator();
   for (int id : {IdFind, IdReplace, IdNextReject, IdPreviousReject}) item(edit, id);
+  item(edit, IdRubyModify);
   edit->addSeparator();
   item(edit, IdClearMarks);
 

@@ -12,6 +12,9 @@
 
 #include "app/lock_keys.h"
 #include "textview/correction_view.h"
+#include "textview/block_edit_controller.h"
+#include "textview/character_menu.h"
+#include "textview/structure_menu.h"
 #include "textview/image_view.h"
 #include "views/draw_view.h"
 #include "views/pselect_view.h"
@@ -50,6 +53,15 @@ CMainFrame::CMainFrame(FrameContext context) : context_(std::move(context)), com
   correction_ = std::make_unique<textview::CCorrectionView>(textview::CorrectionSetup{
       textView_, this, &context_.frame, &context_.prompter, context_.registered,
       context_.explanations, imageView_, pageList_});
+  // The character menu carries the ruby, emphasis and orientation items of structure editing;
+  // the block menu falls back to the page menu the character menu also ends with.
+  correction_->addSelectionItems = [this](QMenu& menu) {
+    textview::addSelectionItems(menu, blockEditing_->context());
+  };
+  correction_->runCharacterItem = [this](int id) {
+    textview::runSideLineCommand(blockEditing_->context(), id);
+  };
+  blockEditing_->pageMenuItems = [this](QMenu& menu) { textview::addPageMenuItems(menu, *doc_); };
   buildCommands();
   buildMenus();
   buildToolBar();
@@ -105,6 +117,16 @@ void CMainFrame::buildClient() {
   textView_->setContext({this, &context_.frame, &context_.app, context_.registered, imageView_,
                          pageList_});
   textView_->setScale(doc_->zoom());
+  // Block editing's mouse, menu and Delete key on the text view (the view owns the controller).
+  {
+    textview::StructureContext structure;
+    structure.view = textView_;
+    structure.host = this;
+    structure.frame = &context_.frame;
+    structure.prompter = &context_.prompter;
+    structure.commandsChanged = [this] { commands_.refresh(); };
+    blockEditing_ = new textview::BlockEditController(std::move(structure));
+  }
 
   const int selWidth = w.selViewWidth > 0 ? w.selViewWidth : pageList_->sizeHint().width();
   outer_->setSizes({selWidth, std::max(0, w.width - selWidth)});

@@ -32,6 +32,7 @@ class CPSelectView;
 namespace vellary::textview {
 class CImageView;
 class CCorrectionView;
+class BlockEditController;
 }
 
 namespace vellary::app {
@@ -212,6 +213,8 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   LockKeyPanes* lockPanes_ = nullptr;
   // The character menu, candidates, character replacement, find and replace, rejects.
   std::unique_ptr<textview::CCorrectionView> correction_;
+  // Block editing's mouse, menus and Delete key; owned by the text view.
+  textview::BlockEditController* blockEditing_ = nullptr;
 };
 
 }  // namespace vellary::app

@@ -47,8 +47,8 @@ std::u16string textOf(const CharText& t) {
   return std::u16string(t.data(), static_cast<size_t>(model::charTextLength(t)));
 }
 
-MenuItem item(int id, std::u16string text) { return MenuItem{id, std::move(text), false, true}; }
-MenuItem separator() { return MenuItem{}; }
+CharMenuItem item(int id, std::u16string text) { return CharMenuItem{id, std::move(text), false, true}; }
+CharMenuItem separator() { return CharMenuItem{}; }
 
 // The caret character itself, when the caret stands before one.
 CharData* caretCharacter(const CaretState& caret) {
@@ -101,7 +101,7 @@ ContextMenu buildCharacterMenu(const CaretState& caret, const appcore::CharTable
       const CharText& cand = ch->candText(i);
       std::u16string explanation =
           explanations ? explanations->explanationOf(textOf(cand)) : std::u16string();
-      MenuItem m = item(CmdFirstCandidate + i, candidateItemText(cand, explanation));
+      CharMenuItem m = item(CmdFirstCandidate + i, candidateItemText(cand, explanation));
       m.checked = cand[0] == ch->text[0];
       m.enabled = enabled;
       menu.items.push_back(std::move(m));
@@ -112,19 +112,19 @@ ContextMenu buildCharacterMenu(const CaretState& caret, const appcore::CharTable
     menu.selectionItemsFollow = true;
     return menu;
   }
-  MenuItem replace = item(CmdReplaceCharacter, u"置換(&R)...");
+  CharMenuItem replace = item(CmdReplaceCharacter, u"置換(&R)...");
   replace.enabled = enabled;
   menu.items.push_back(std::move(replace));
   if (ch == nullptr) return menu;
   const int mark = std::abs(ch->modRubyEmp);
   if (mark >= 1 && mark <= 19999) {
     menu.items.push_back(separator());
-    menu.items.push_back(item(CmdRubyEdit, u"ルビ修正(&M)..."));
+    menu.items.push_back(item(CmdRubyModify, u"ルビ修正(&M)..."));
     menu.items.push_back(item(CmdRubyDelete, u"ルビ削除(&D)"));
   }
   if (mark >= 21000) menu.items.push_back(item(CmdEmphasisDelete, u"圏点削除(&P)"));
   if (ch->modRotTcy == 20090 || ch->modRotTcy == 20100)
-    menu.items.push_back(item(CmdNormalCharacter, u"通常文字(&N)"));
+    menu.items.push_back(item(CmdNormalOrientation, u"通常文字(&N)"));
   return menu;
 }
 
@@ -134,9 +134,9 @@ ContextMenu buildPageMenu(document::CScrivlaDoc& doc) {
   if (paper == nullptr || paper->pages.empty()) return menu;
   const int last = static_cast<int>(paper->pages.size()) - 1;
   menu.kind = ContextMenu::Kind::Page;
-  MenuItem next = item(document::CmdNextPage, u"次のページへ");
+  CharMenuItem next = item(document::CmdNextPage, u"次のページへ");
   next.enabled = doc.currentPage() < last;
-  MenuItem previous = item(document::CmdPreviousPage, u"前のページへ");
+  CharMenuItem previous = item(document::CmdPreviousPage, u"前のページへ");
   previous.enabled = doc.currentPage() > 0;
   menu.items = {std::move(next), std::move(previous)};
   return menu;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "candidates_context.h"
+#include "ruby_edit.h"
 
 namespace vellary::editing {
 
@@ -18,15 +19,10 @@ enum CandidateCommand : int {
   CmdReplaceCharacter = 34000,  // "置換(&R)...": dialog 140
   CmdFirstCandidate = 34001,    // 34001 + i chooses candidate i
   CmdLastCandidate = 34999,
-  // Items for the caret character when nothing is selected; ruby and orientation editing
-  // carries them out.
-  CmdRubyEdit = 32851,
-  CmdRubyDelete = 36006,
-  CmdEmphasisDelete = 36007,
-  CmdNormalCharacter = 36003,
 };
 
-struct MenuItem {
+// One item of the character menu (the block menu's items carry sub-menus and columns besides).
+struct CharMenuItem {
   int id = 0;  // 0: a separator
   std::u16string text;
   bool checked = false;
@@ -38,7 +34,7 @@ struct MenuItem {
 struct ContextMenu {
   enum class Kind { None, Character, Page };
   Kind kind = Kind::None;  // None: no menu is shown at all
-  std::vector<MenuItem> items;
+  std::vector<CharMenuItem> items;
   // A selection lies within one line: the selection items of ruby, emphasis and orientation
   // editing come next, and their builder appends them to `items`; nothing else follows them.
   bool selectionItemsFollow = false;

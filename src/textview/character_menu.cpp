@@ -10,7 +10,7 @@ namespace vellary::textview {
 
 int menuItemId(const QAction* action) { return action != nullptr ? action->data().toInt() : 0; }
 
-QString menuItemText(const editing::MenuItem& item) {
+QString menuItemText(const editing::CharMenuItem& item) {
   QString text = QString::fromStdU16String(item.text);
   const bool candidate =
       item.id >= editing::CmdFirstCandidate && item.id <= editing::CmdLastCandidate;
@@ -21,7 +21,7 @@ QString menuItemText(const editing::MenuItem& item) {
 void addMenuItems(QMenu& target, const editing::ContextMenu& menu,
                   const std::function<void(int id)>& run,
                   const std::function<bool(int id)>& handles) {
-  for (const editing::MenuItem& item : menu.items) {
+  for (const editing::CharMenuItem& item : menu.items) {
     if (item.isSeparator()) {
       target.addSeparator();
       continue;

@@ -21,7 +21,7 @@ int menuItemId(const QAction* action);
 
 // The text a menu item shows. Candidate texts are shown as they are, so an "&" among them is
 // doubled rather than taken as a mnemonic.
-QString menuItemText(const editing::MenuItem& item);
+QString menuItemText(const editing::CharMenuItem& item);
 
 // Appends the items of `menu` to `target`: separators, checked and disabled items as the records
 // say. Triggering an item calls `run` with its id; an item whose id `handles` refuses is shown

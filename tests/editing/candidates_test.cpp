@@ -28,12 +28,12 @@ class Candidates : public CorrectionTest {
   }
   static std::vector<std::u16string> texts(const ContextMenu& m) {
     std::vector<std::u16string> out;
-    for (const MenuItem& i : m.items) out.push_back(i.isSeparator() ? u"-" : i.text);
+    for (const CharMenuItem& i : m.items) out.push_back(i.isSeparator() ? u"-" : i.text);
     return out;
   }
   static std::vector<int> ids(const ContextMenu& m) {
     std::vector<int> out;
-    for (const MenuItem& i : m.items) out.push_back(i.id);
+    for (const CharMenuItem& i : m.items) out.push_back(i.id);
     return out;
   }
   model::CharData& charAt(int b, int c) { return *std::next(line(b, 0).chars.begin(), c); }
@@ -73,7 +73,7 @@ TEST_F(Candidates, SelectionsDecideBetweenReplacementSelectionItemsAndNoMenu) {
   EXPECT_EQ(m.kind, ContextMenu::Kind::Character);
   EXPECT_TRUE(m.selectionItemsFollow);
   EXPECT_EQ(m.items.back().id, 0);  // the separator; the selection items come after it
-  for (const MenuItem& i : m.items) EXPECT_NE(i.id, CmdReplaceCharacter);
+  for (const CharMenuItem& i : m.items) EXPECT_NE(i.id, CmdReplaceCharacter);
 
   PaperBuilder b;
   b.textPage({u"one", u"two"});
@@ -88,8 +88,8 @@ TEST_F(Candidates, RubyEmphasisAndOrientationItemsForTheCaretCharacter) {
   charAt(0, 1).modRotTcy = 20100;
   caretAt(0, 0, 1);
   EXPECT_EQ(ids(buildCharacterMenu(caret, nullptr)),
-            (std::vector<int>{0, CmdReplaceCharacter, 0, CmdRubyEdit, CmdRubyDelete,
-                              CmdNormalCharacter}));
+            (std::vector<int>{0, CmdReplaceCharacter, 0, CmdRubyModify, CmdRubyDelete,
+                              CmdNormalOrientation}));
   charAt(0, 1).modRubyEmp = 21000;
   charAt(0, 1).modRotTcy = 20091;
   EXPECT_EQ(ids(buildCharacterMenu(caret, nullptr)),

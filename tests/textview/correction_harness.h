@@ -16,6 +16,7 @@
 #include "model/paper.h"
 #include "rovorirud/writer.h"
 #include "support/gui_harness.h"
+#include "textview/block_edit_controller.h"
 #include "textview/correction_view.h"
 #include "textview/image_view.h"
 #include "textview/page_painter.h"
@@ -68,6 +69,7 @@ struct CorrectionHarness {
   std::unique_ptr<app::CMainFrame> window;
   // Every menu shown, and the text of the item to choose in the next one (empty: none).
   std::vector<std::vector<Item>> menus;
+  int dialogsRefused = 0;
   QString choose;
 
   // The frame with `pages` opened as one document, in character editing.
@@ -92,6 +94,18 @@ struct CorrectionHarness {
     if (rovorirud::writeDocumentFile(paper, path) != 0) qFatal("document not written");
     if (!window->openFile(path)) qFatal("document not opened");
     window->correction().popupMenu = [this](QMenu& menu, const QPoint&) { shown(menu); };
+    // Block editing's menus, and the ruby dialogs the character menu's items open, are answered
+    // here too.
+    auto* blocks = view().findChild<textview::BlockEditController*>("blockEditing");
+    if (blocks == nullptr) qFatal("no block editing on the text view");
+    blocks->context().runMenu = [this](QMenu& menu, const QPoint&) -> QAction* {
+      shown(menu);
+      return nullptr;
+    };
+    blocks->context().runDialog = [this](QDialog&) {
+      ++dialogsRefused;
+      return static_cast<int>(QDialog::Rejected);
+    };
     prompter.shown.clear();
     return *window;
   }
