@@ -33,6 +33,10 @@ namespace vellary::textview {
 class CImageView;
 }
 
+namespace vellary::editing {
+class Editor;
+}
+
 namespace vellary::app {
 
 using textview::CImageView;
@@ -101,6 +105,8 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   views::CPSelectView& pageList() { return *pageList_; }
   views::CDrawView& imageView() { return *imageView_; }
   CImageView& textView() { return *textView_; }
+  // Character editing on the document: the caret state the text view shows.
+  editing::Editor& editor() { return *editor_; }
   const ArrangementState& arrangementState() const { return state_; }
   int imageSubModeValue() const { return imageSubMode_; }
   bool blockNumbersShown() const { return context_.frame.showBlockNumbers != 0; }
@@ -130,8 +136,12 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   void setZoomSelection(int index) override;
   void selectPageRow(int pageIndex) override;
   void resetTextView() override;
-  void placeCaretOnPage() override {}
+  void placeCaretOnPage() override;
   void reestablishCaret() override;
+  document::CaretState caretState() const override;
+  void restoreCaret(const document::CaretState& state) override;
+  std::pair<int, int> selectionPositions() const override;
+  void setSelectionPositions(int first, int last) override;
   void focusTextView() override;
   double viewScale() const override;
   void setViewScale(double scale) override;
@@ -186,6 +196,7 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   FrameDialogs dialogs_;
   CommandTable commands_;
   std::unique_ptr<document::CScrivlaDoc> doc_;
+  std::unique_ptr<editing::Editor> editor_;
   ArrangementState state_;
   int imageSubMode_ = 0;
   int editMode_ = 3;

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -28,12 +29,23 @@ CImageView::CImageView(QWidget* parent) : QAbstractScrollArea(parent) {
   setObjectName("textView");
   setFocusPolicy(Qt::StrongFocus);
   viewport()->setAutoFillBackground(false);
+  // Hover moves reach the view even where another object filters the viewport's mouse events:
+  // they set the cursor shape.
+  viewport()->setAttribute(Qt::WA_Hover, true);
   setAttribute(Qt::WA_InputMethodEnabled, true);
+  blink_ = new QTimer(this);
+  connect(blink_, &QTimer::timeout, this, [this] {
+    caretShown_ = !caretShown_;
+    viewport()->update(drawnCaret_.translated(-scrollPosition()).adjusted(-1, -1, 1, 1));
+  });
 }
 
 CImageView::~CImageView() = default;
 
-void CImageView::setContext(const Context& context) { context_ = context; }
+void CImageView::setContext(const Context& context) {
+  context_ = context;
+  caret_ = context_.editor != nullptr ? &context_.editor->state() : &ownCaret_;
+}
 
 QPoint CImageView::scrollPosition() const {
   return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
@@ -52,7 +64,13 @@ const QImage* CImageView::linePicture() const {
 }
 
 bool CImageView::isCaretLine(const model::LineData* line) const {
-  return line != nullptr && caret_.caret.line == line;
+  return line != nullptr && drawnCaretLine() == line;
+}
+
+const model::LineData* CImageView::drawnCaretLine() const {
+  // While characters are selected (or a drag selects them) no line is shown as the edit line.
+  if (!caret_->selection.empty() || caret_->dragging) return nullptr;
+  return caret_->caret.line;
 }
 
 void CImageView::onUpdate(int hint) {
@@ -86,8 +104,15 @@ void CImageView::fullUpdate() {
     }
   }
   if (page_ == nullptr) pageIndex_ = -1;
-  // The caret points into the page it was placed on.
-  if (page_ != previous) caret_.clear();
+  // The caret points into the page it was placed on; on any other page it is placed afresh.
+  const bool pageEntered = page_ != previous;
+  if (pageEntered) {
+    if (caret_->caret.valid() &&
+        (page_ == nullptr || !editing::findLine(*page_, caret_->caret.line)))
+      caret_->clear();
+    if (page_ != nullptr && !caret_->caret.valid() && context_.editor != nullptr)
+      context_.editor->placeCaretOnPage();
+  }
 
   if (page_ != nullptr && settings_.colourMode == 3) {
     std::vector<std::u16string> words;
@@ -114,10 +139,11 @@ void CImageView::fullUpdate() {
     // the whole rendering.
     if (canvas_.width() != size.width || canvas_.height() != size.height)
       canvas_ = QImage(size.width, size.height, QImage::Format_RGB32);
-    PagePainter(settings_).paintPage(canvas_, layout_, linePicture(), caret_.caret.line);
+    PagePainter(settings_).paintPage(canvas_, layout_, linePicture(), drawnCaretLine());
   } else {
     canvas_ = QImage();
   }
+  boxesValid_ = false;
   updateScrollBars();
 
   // The block entries: other entries than before drop the current one. The old list may be gone
@@ -126,16 +152,17 @@ void CImageView::fullUpdate() {
   if (doc != nullptr && pageIndex_ >= 0 &&
       static_cast<size_t>(pageIndex_) < doc->blockEntries().pageCount())
     entries = &doc->blockEntries().page(static_cast<size_t>(pageIndex_));
-  if (entries != entriesUsed_ && caret_.entry >= 0) caret_.clear();
+  // A page entered has its own entries; the caret placed on it stays.
+  if (entries != entriesUsed_ && caret_->entry >= 0 && !pageEntered) caret_->clear();
   entriesUsed_ = entries;
 
   if (editMode() == 3) {
     if (params.displayMode == 2) builtLayoutInCharEditing_ = true;
-    if (imageSubMode() == 1 && caret_.entry >= 0 && caret_.caret.valid() &&
-        !caret_.caret.atLineEnd()) {
+    if (imageSubMode() == 1 && caret_->entry >= 0 && caret_->caret.valid() &&
+        !caret_->caret.atLineEnd()) {
       showOneLineImage();
       if (context_.pageList != nullptr) {
-        const model::LineData& l = *caret_.caret.line;
+        const model::LineData& l = *caret_->caret.line;
         context_.pageList->ShowLineRect(views::PageRect{l.x, l.y, l.x + l.width, l.y + l.height},
                                         2);
       }
@@ -146,6 +173,13 @@ void CImageView::fullUpdate() {
     hideOneLineImage();
   }
   viewport()->update();
+  if (pageEntered && page_ != nullptr) {
+    caretPending_ = false;
+    caretMoved(true);
+  } else if (caretPending_) {
+    caretPending_ = false;
+    caretMoved(false);
+  }
 }
 
 void CImageView::updateScrollBars() {
@@ -173,45 +207,51 @@ void CImageView::resizeEvent(QResizeEvent* event) {
 void CImageView::resetCaret() {
   // Called also while the document replaces its pages: the records the caret pointed into may be
   // gone, so nothing is redrawn from them here; the update that follows renders the page.
-  caret_.clear();
+  if (context_.editor != nullptr)
+    context_.editor->reset();
+  else
+    caret_->clear();
+  leftDown_ = false;
+  drawnCaret_ = QRect();
   if (context_.imageView != nullptr) context_.imageView->clearHighlight();
   hideOneLineImage();
   viewport()->update();
 }
 
 void CImageView::setCaretState(const editing::CaretState& state) {
-  const model::LineData* oldLine = caret_.caret.line;
-  caret_ = state;
-  const model::LineData* newLine = caret_.caret.line;
-  if (oldLine != newLine && settings_.colourMode == 1) {
-    if (oldLine != nullptr) redrawLine(oldLine, true);
-    if (newLine != nullptr) redrawLine(newLine, true);
-  }
-  if (context_.imageView != nullptr) {
-    if (caret_.caret.valid() && !caret_.caret.atLineEnd() && caret_.caret.ch->x >= 0) {
-      const model::CharData& c = *caret_.caret.ch;
-      context_.imageView->SetHighlight({c.x, c.y, c.x + c.width, c.y + c.height});
-    } else {
-      context_.imageView->clearHighlight();
-    }
-  }
-  if (editMode() == 3 && imageSubMode() == 1 && laidOut()) showOneLineImage();
+  const model::LineData* oldLine = caret_->caret.line;
+  *caret_ = state;
+  const model::LineData* newLine = caret_->caret.line;
+  if (oldLine != newLine && settings_.colourMode == 1) renderLines({oldLine, newLine}, true);
+  caretMoved(false);
   viewport()->update();
 }
 
 void CImageView::redrawLine(const model::LineData* line, bool caretChange) {
-  if (page_ == nullptr || line == nullptr || canvas_.isNull()) return;
-  // A side line is drawn with its base line.
-  if (!editing::isNormalLine(*line) && line->baseLine != nullptr) line = line->baseLine;
-  // The numbers are cheap to compute again; only the one line is rendered.
-  layout_ = editing::layoutPage(*page_, layout_.params);
-  const editing::LinePlace* place = layout_.find(line);
-  if (place == nullptr) return;
-  const QRect box =
-      PagePainter(settings_).redrawLine(canvas_, layout_, *place, linePicture(), isCaretLine(line));
-  const QRect dirty = box.translated(-scrollPosition())
-                          .adjusted(caretChange ? -50 : -5, -5, caretChange ? 50 : 5, 5);
-  viewport()->update(dirty);
+  renderLines({line}, caretChange);
+}
+
+void CImageView::renderLines(const std::vector<const model::LineData*>& lines, bool caretChange) {
+  if (page_ == nullptr || canvas_.isNull()) return;
+  bool laid = false;
+  for (const model::LineData* line : lines) {
+    if (line == nullptr) continue;
+    // A side line is drawn with its base line.
+    if (!editing::isNormalLine(*line) && line->baseLine != nullptr) line = line->baseLine;
+    // The numbers are cheap to compute again, once for all the lines; only they are rendered.
+    if (!laid) {
+      layout_ = editing::layoutPage(*page_, layout_.params);
+      boxesValid_ = false;
+      laid = true;
+    }
+    const editing::LinePlace* place = layout_.find(line);
+    if (place == nullptr) continue;
+    const QRect box = PagePainter(settings_).redrawLine(canvas_, layout_, *place, linePicture(),
+                                                        isCaretLine(line));
+    const QRect dirty = box.translated(-scrollPosition())
+                            .adjusted(caretChange ? -50 : -5, -5, caretChange ? 50 : 5, 5);
+    viewport()->update(dirty);
+  }
 }
 
 void CImageView::setColourMode(int mode) {
@@ -264,8 +304,8 @@ void CImageView::hideOneLineImage() {
 }
 
 void CImageView::showOneLineImage() {
-  const model::LineData* line = caret_.caret.line;
-  const model::BlockData* block = caret_.caret.block;
+  const model::LineData* line = caret_->caret.line;
+  const model::BlockData* block = caret_->caret.block;
   const views::PackedPicture* picture =
       context_.imageView ? context_.imageView->fullPicture() : nullptr;
   if (line == nullptr || block == nullptr || picture == nullptr || !laidOut()) {
@@ -301,8 +341,8 @@ void CImageView::showOneLineImage() {
     return;
   }
   lineWindow_->MakeLineImage(*picture, {r.left, r.top, r.right, r.bottom}, scale_);
-  if (caret_.caret.valid() && !caret_.caret.atLineEnd()) {
-    const model::CharData& c = *caret_.caret.ch;
+  if (caret_->caret.valid() && !caret_->caret.atLineEnd()) {
+    const model::CharData& c = *caret_->caret.ch;
     lineWindow_->FrameCharacter(
         {c.x - line->x, c.y - line->y, c.x + c.width - 1 - line->x, c.y + c.height - 1 - line->y},
         true);
