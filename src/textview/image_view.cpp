@@ -23,7 +23,32 @@ namespace {
 
 constexpr int kLineStep = 16;                     // pixels per scroll line
 
+// Whether a position names a line of the page and a character of that line (or its end). Only
+// addresses are compared until the line is known to be the page's: after a load the old records
+// are gone, and new ones may stand at the same addresses.
+bool onPage(model::PageData& page, editing::CaretPos& p) {
+  if (!p.valid()) return true;
+  const auto ref = editing::findLine(page, p.line);
+  if (!ref || ref->block != p.block) return false;
+  p.cell = ref->cell;
+  for (auto it = p.line->chars.begin(); it != p.line->chars.end(); ++it)
+    if (it == p.ch) return true;
+  return p.ch == p.line->chars.end();
+}
+
 }  // namespace
+
+void CImageView::keepCaretOnPage() {
+  editing::CaretState& s = *caret_;
+  if (page_ == nullptr || !onPage(*page_, s.caret)) {
+    s.clear();
+    return;
+  }
+  if (!onPage(*page_, s.selection.anchor) || !onPage(*page_, s.selection.active))
+    s.selection.clear();
+  if (s.lineAtKeyDown != nullptr && !editing::findLine(*page_, s.lineAtKeyDown))
+    s.lineAtKeyDown = nullptr;
+}
 
 CImageView::CImageView(QWidget* parent) : QAbstractScrollArea(parent) {
   setObjectName("textView");
@@ -106,13 +131,9 @@ void CImageView::fullUpdate() {
   if (page_ == nullptr) pageIndex_ = -1;
   // The caret points into the page it was placed on; on any other page it is placed afresh.
   const bool pageEntered = page_ != previous;
-  if (pageEntered) {
-    if (caret_->caret.valid() &&
-        (page_ == nullptr || !editing::findLine(*page_, caret_->caret.line)))
-      caret_->clear();
-    if (page_ != nullptr && !caret_->caret.valid() && context_.editor != nullptr)
-      context_.editor->placeCaretOnPage();
-  }
+  keepCaretOnPage();
+  if (page_ != nullptr && !caret_->caret.valid() && context_.editor != nullptr)
+    context_.editor->placeCaretOnPage();
 
   if (page_ != nullptr && settings_.colourMode == 3) {
     std::vector<std::u16string> words;
@@ -152,8 +173,8 @@ void CImageView::fullUpdate() {
   if (doc != nullptr && pageIndex_ >= 0 &&
       static_cast<size_t>(pageIndex_) < doc->blockEntries().pageCount())
     entries = &doc->blockEntries().page(static_cast<size_t>(pageIndex_));
-  // A page entered has its own entries; the caret placed on it stays.
-  if (entries != entriesUsed_ && caret_->entry >= 0 && !pageEntered) caret_->clear();
+  // Other entries than before drop the current one, unless a caret placed on the page names it.
+  if (entries != entriesUsed_ && !pageEntered && !caret_->caret.valid()) caret_->entry = -1;
   entriesUsed_ = entries;
 
   if (editMode() == 3) {
@@ -236,16 +257,21 @@ void CImageView::renderLines(const std::vector<const model::LineData*>& lines, b
   bool laid = false;
   for (const model::LineData* line : lines) {
     if (line == nullptr) continue;
-    // A side line is drawn with its base line.
-    if (!editing::isNormalLine(*line) && line->baseLine != nullptr) line = line->baseLine;
     // The numbers are cheap to compute again, once for all the lines; only they are rendered.
     if (!laid) {
       layout_ = editing::layoutPage(*page_, layout_.params);
       boxesValid_ = false;
       laid = true;
     }
+    // Only a line the layout holds is read: one named by an old gesture may be gone.
     const editing::LinePlace* place = layout_.find(line);
     if (place == nullptr) continue;
+    // A side line is drawn with its base line.
+    if (!editing::isNormalLine(*line) && line->baseLine != nullptr) {
+      place = layout_.find(line->baseLine);
+      if (place == nullptr) continue;
+      line = line->baseLine;
+    }
     const QRect box = PagePainter(settings_).redrawLine(canvas_, layout_, *place, linePicture(),
                                                         isCaretLine(line));
     const QRect dirty = box.translated(-scrollPosition())

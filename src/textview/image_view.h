@@ -130,6 +130,8 @@ class CImageView : public QAbstractScrollArea {
   int editMode() const;
   int imageSubMode() const;
   bool isCaretLine(const model::LineData* line) const;
+  // Drops what of the caret state no longer names records of the current page.
+  void keepCaretOnPage();
   // The line drawn in the caret line's colour: none while a selection is shown.
   const model::LineData* drawnCaretLine() const;
   // Lays the page out again (numbers only) and renders the lines into the page image.
@@ -167,7 +169,8 @@ class CImageView : public QAbstractScrollArea {
   bool caretShown_ = true;
   QRect drawnCaret_;  // canvas pixels
   bool leftDown_ = false;
-  bool caretPending_ = false;  // re-establish the caret after the next full update
+  bool caretPending_ = false;
+  bool entriesKept_ = false;  // the page's block entries are the ones the entry index was set in  // re-establish the caret after the next full update
   views::CImgWindow* lineWindow_ = nullptr;
   bool syncing_ = false;
   bool builtLayoutInCharEditing_ = false;
