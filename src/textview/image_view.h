@@ -82,6 +82,8 @@ class CImageView : public QAbstractScrollArea {
   const editing::PageBoxes& hitBoxes();
   // Where the caret's bar is drawn, in canvas pixels; empty without a caret.
   QRect caretRect();
+  // The input method's questions: the caret's place and font (composition at the caret).
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
   // Re-lays out the page's numbers and renders one line again into the page image, then
   // invalidates its box. A side line redraws its base line. `caretChange` widens the invalidated
   // area as a change of the caret line needs.
@@ -118,7 +120,6 @@ class CImageView : public QAbstractScrollArea {
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
-  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
