@@ -50,8 +50,8 @@ class BoxBuilder {
     out.blocks.reserve(page_.blocks.size());
     const bool textFlow = layout_.params.displayMode != 2;
     if (textFlow)
-      out.flow = layout_.params.displayMode == 1 ? FlowDirection::Vertical
-                                                 : FlowDirection::Horizontal;
+      out.flow =
+          layout_.params.displayMode == 1 ? FlowDirection::Vertical : FlowDirection::Horizontal;
     for (BlockData& b : page_.blocks) {
       BlockBoxes& bb = out.blocks.emplace_back();
       bb.block = &b;
@@ -118,9 +118,9 @@ class BoxBuilder {
         lb.cell = &c;
         lb.cellBox = area;
         // The cell is found first: a band never reaches into the next cell.
-        lb.band = intersected(own, vertical ? scaled(c.x + c.width - (k + 1) * cp, c.y, cp,
-                                                     c.height, z_)
-                                            : scaled(c.x, c.y + k * cp, c.width, cp, z_));
+        lb.band =
+            intersected(own, vertical ? scaled(c.x + c.width - (k + 1) * cp, c.y, cp, c.height, z_)
+                                      : scaled(c.x, c.y + k * cp, c.width, cp, z_));
         addCells(lb);
         ++k;
       }

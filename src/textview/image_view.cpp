@@ -112,6 +112,7 @@ void CImageView::fullUpdate() {
   // The current page. An index outside the list keeps the previous page, but only while that
   // page still belongs to the document: after a reload or close it is gone.
   model::PageData* previous = page_;
+  const int previousIndex = pageIndex_;
   page_ = nullptr;
   if (doc != nullptr && doc->paper() != nullptr) {
     if (model::PageData* p = doc->page(doc->currentPage())) {
@@ -129,8 +130,9 @@ void CImageView::fullUpdate() {
     }
   }
   if (page_ == nullptr) pageIndex_ = -1;
-  // The caret points into the page it was placed on; on any other page it is placed afresh.
-  const bool pageEntered = page_ != previous;
+  // The caret points into the page it was placed on; on any other page it is placed afresh. Undo
+  // puts another page record in the same place: that is no page change to the reader.
+  const bool pageEntered = page_ != previous && (previous == nullptr || pageIndex_ != previousIndex);
   keepCaretOnPage();
   if (page_ != nullptr && !caret_->caret.valid() && context_.editor != nullptr)
     context_.editor->placeCaretOnPage();

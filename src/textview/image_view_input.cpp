@@ -51,15 +51,23 @@ const QCursor& verticalIBeam() {
 
 std::optional<editing::Key> editorKey(int key) {
   switch (key) {
-    case Qt::Key_Left: return editing::Key::Left;
-    case Qt::Key_Right: return editing::Key::Right;
-    case Qt::Key_Up: return editing::Key::Up;
-    case Qt::Key_Down: return editing::Key::Down;
-    case Qt::Key_Delete: return editing::Key::Delete;
-    case Qt::Key_Backspace: return editing::Key::Backspace;
+    case Qt::Key_Left:
+      return editing::Key::Left;
+    case Qt::Key_Right:
+      return editing::Key::Right;
+    case Qt::Key_Up:
+      return editing::Key::Up;
+    case Qt::Key_Down:
+      return editing::Key::Down;
+    case Qt::Key_Delete:
+      return editing::Key::Delete;
+    case Qt::Key_Backspace:
+      return editing::Key::Backspace;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return editing::Key::Enter;
-    default: return std::nullopt;
+    case Qt::Key_Enter:
+      return editing::Key::Enter;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -111,7 +119,7 @@ void CImageView::rememberMouse(QPoint canvas) {
   caret_->lastMouseY = static_cast<int32_t>(canvas.y() / scale_);
 }
 
-// --- Redraws --------------------------------------------------------------------------------------
+// --- Redraws -------------------------------------------------------------------------------------
 
 void CImageView::applyRedraw(const editing::Redraw& r) {
   if (r.refused) QApplication::beep();
@@ -138,10 +146,11 @@ void CImageView::reestablishCaret() {
 
 void CImageView::caretMoved(bool pageEntered) {
   const editing::CaretPos& c = caret_->caret;
-  if (context_.imageView != nullptr) {
+  // Block editing frames no character in the image view.
+  if (context_.imageView != nullptr && editMode() == 3) {
     if (c.valid() && !c.atLineEnd() && c.ch->x >= 0)
-      context_.imageView->SetHighlight({c.ch->x, c.ch->y, c.ch->x + c.ch->width,
-                                        c.ch->y + c.ch->height});
+      context_.imageView->SetHighlight(
+          {c.ch->x, c.ch->y, c.ch->x + c.ch->width, c.ch->y + c.ch->height});
     else
       context_.imageView->clearHighlight();
   }
@@ -204,7 +213,7 @@ void CImageView::restartBlink() {
     blink_->stop();
 }
 
-// --- Clipboard ------------------------------------------------------------------------------------
+// --- Clipboard -----------------------------------------------------------------------------------
 
 void CImageView::copySelection() {
   if (context_.editor == nullptr || editMode() != 3 || caret_->selection.empty()) return;
@@ -222,7 +231,7 @@ void CImageView::pasteClipboard() {
   applyRedraw(context_.editor->paste(toU16(text)));
 }
 
-// --- Mouse ----------------------------------------------------------------------------------------
+// --- Mouse ---------------------------------------------------------------------------------------
 
 bool CImageView::viewportEvent(QEvent* event) {
   switch (event->type()) {
@@ -252,8 +261,7 @@ void CImageView::updateCursorShape(QPoint viewportPoint) {
       } else {
         for (const editing::BlockBoxes& b : hitBoxes().blocks)
           if (b.box.contains(at.x(), at.y())) {
-            vertical = b.block->type != model::BlockImage &&
-                       b.block->direction == model::Vertical;
+            vertical = b.block->type != model::BlockImage && b.block->direction == model::Vertical;
             break;
           }
       }
@@ -325,11 +333,9 @@ void CImageView::contextMenuEvent(QContextMenuEvent* event) {
   event->ignore();
 }
 
-// --- Keys and the input method --------------------------------------------------------------------
+// --- Keys and the input method -------------------------------------------------------------------
 
-bool CImageView::typingAllowed() const {
-  return context_.editor != nullptr && page_ != nullptr;
-}
+bool CImageView::typingAllowed() const { return context_.editor != nullptr && page_ != nullptr; }
 
 void CImageView::keyPressEvent(QKeyEvent* event) {
   editing::Editor* ed = context_.editor;
@@ -377,13 +383,15 @@ void CImageView::keyPressEvent(QKeyEvent* event) {
   }
   event->accept();
   for (char16_t u : toU16(text)) {
-    if (u == 8 || u == 0x7F) continue;  // Backspace and Delete are keys, not characters
+    // Backspace and Delete are keys, not characters; an Escape pressed to leave something must
+    // not leave an invisible control character in the text.
+    if (u == 8 || u == 0x7F || u == 0x1B) continue;
     applyRedraw(ed->typeChar(u));
   }
 }
 
 void CImageView::keyReleaseEvent(QKeyEvent* event) {
-  if (context_.editor == nullptr || event->isAutoRepeat() || page_ == nullptr) {
+  if (context_.editor == nullptr || event->isAutoRepeat() || page_ == nullptr || editMode() != 3) {
     QAbstractScrollArea::keyReleaseEvent(event);
     return;
   }

@@ -44,7 +44,8 @@ class EditingHarness : public testing::TextViewHarness {
   const editing::CaretPos& caret() const { return editor->state().caret; }
   std::u16string text(int block, int lineIndex) {
     std::u16string s;
-    for (const auto& c : line(block, lineIndex).chars) s += std::u16string_view(c.text.data(), static_cast<size_t>(model::charTextLength(c.text)));
+    for (const auto& c : line(block, lineIndex).chars)
+      s += std::u16string_view(c.text.data(), static_cast<size_t>(model::charTextLength(c.text)));
     return s;
   }
   // A point of the viewport a fraction of the way along character `index` of a line, in the
@@ -52,10 +53,10 @@ class EditingHarness : public testing::TextViewHarness {
   QPoint along(int block, int lineIndex, int index, double fraction) {
     const QRect cell = cellOf(block, lineIndex, index);
     const bool vertical = place(block, lineIndex).vertical;
-    const QPoint p = vertical ? QPoint(cell.center().x(),
-                                       cell.top() + static_cast<int>(cell.height() * fraction))
-                              : QPoint(cell.left() + static_cast<int>(cell.width() * fraction),
-                                       cell.center().y());
+    const QPoint p =
+        vertical
+            ? QPoint(cell.center().x(), cell.top() + static_cast<int>(cell.height() * fraction))
+            : QPoint(cell.left() + static_cast<int>(cell.width() * fraction), cell.center().y());
     return p - view->scrollPosition();
   }
   void moveWithButton(QPoint at) {
@@ -299,7 +300,8 @@ class EditingInputTest : public QObject {
     model::LineData* line = ed.state().caret.line;
     const std::u16string before = [&] {
       std::u16string s;
-      for (const auto& c : line->chars) s += std::u16string_view(c.text.data(), static_cast<size_t>(model::charTextLength(c.text)));
+      for (const auto& c : line->chars)
+        s += std::u16string_view(c.text.data(), static_cast<size_t>(model::charTextLength(c.text)));
       return s;
     }();
     QTest::keyClick(&tv, Qt::Key_Down);
@@ -313,7 +315,9 @@ class EditingInputTest : public QObject {
     QCOMPARE(ed.reportCaret(), at);
     model::LineData* restored = ed.state().caret.line;
     std::u16string after;
-    for (const auto& c : restored->chars) after += std::u16string_view(c.text.data(), static_cast<size_t>(model::charTextLength(c.text)));
+    for (const auto& c : restored->chars)
+      after +=
+          std::u16string_view(c.text.data(), static_cast<size_t>(model::charTextLength(c.text)));
     QCOMPARE(after, before);
     // A second undo brings the typing back.
     QVERIFY(f.commands().dispatch(app::IdUndo));
