@@ -153,6 +153,8 @@ class CImageView : public QAbstractScrollArea {
   void paintOverlays(QPainter& p);
   void paintTableBorders(QPainter& p);
   void paintSelection(QPainter& p);
+  // The input method's composition, drawn at the caret in the line's direction until committed.
+  void paintPreedit(QPainter& p);
 
   Context context_;
   double scale_ = 0.5;
@@ -171,6 +173,7 @@ class CImageView : public QAbstractScrollArea {
   QRect drawnCaret_;  // canvas pixels
   bool leftDown_ = false;
   bool caretPending_ = false;
+  QString preedit_;
   bool entriesKept_ = false;  // the page's block entries are the ones the entry index was set in  // re-establish the caret after the next full update
   views::CImgWindow* lineWindow_ = nullptr;
   bool syncing_ = false;

@@ -406,6 +406,12 @@ void CImageView::inputMethodEvent(QInputMethodEvent* event) {
     return;
   }
   event->accept();
+  // The composition is shown over the caret's cells; the view repaints them when it changes.
+  const QString preedit = event->preeditString();
+  if (preedit != preedit_) {
+    preedit_ = preedit;
+    viewport()->update();
+  }
   if (event->commitString().isEmpty()) return;
   applyRedraw(context_.editor->commitText(toU16(event->commitString())));
 }
@@ -452,6 +458,7 @@ void CImageView::focusInEvent(QFocusEvent* event) {
 
 void CImageView::focusOutEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusOutEvent(event);
+  preedit_.clear();
   blink_->stop();
   viewport()->update(drawnCaret_.translated(-scrollPosition()).adjusted(-1, -1, 1, 1));
 }

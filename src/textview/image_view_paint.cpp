@@ -50,6 +50,7 @@ void CImageView::paintEvent(QPaintEvent* event) {
   if (laidOut()) paintTableBorders(p);
   paintOverlays(p);
   paintSelection(p);
+  paintPreedit(p);
 }
 
 void CImageView::paintTableBorders(QPainter& p) {
@@ -166,6 +167,37 @@ void CImageView::paintSelection(QPainter& p) {
   // The caret: a bar at the leading edge of its cell, blinking while the view has the focus.
   drawnCaret_ = caretRect();
   if (caretShown_ && hasFocus() && !drawnCaret_.isNull()) p.fillRect(drawnCaret_, Qt::black);
+}
+
+void CImageView::paintPreedit(QPainter& p) {
+  if (preedit_.isEmpty() || !caret_->caret.valid()) return;
+  const editing::LinePlace* lp = layout_.find(caret_->caret.line);
+  const QRect cell = caretCell();
+  if (lp == nullptr || cell.isNull()) return;
+  const bool vertical = lp->vertical;
+  const int size = std::max(std::min(vertical ? cell.width() : cell.height(), 64), 12);
+  const QFont font = storedFont(settings_.japaneseFont, size);
+  const QString text = preedit_;
+  // One cell per UTF-16 unit is enough room: a pair is drawn as one glyph in its two cells.
+  const int n = static_cast<int>(text.size());
+  const QRect area = vertical ? QRect(cell.right() + 1 - size, cell.top(), size, n * size)
+                              : QRect(cell.left(), cell.top(), n * size, size);
+  p.fillRect(area, Qt::white);
+  p.setPen(Qt::black);
+  if (vertical) {
+    int y = area.top();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+      const bool pair = text[i].isHighSurrogate() && i + 1 < text.size();
+      verticalCharOut(p, font, QPoint(area.right() + 1, y), text.mid(i, pair ? 2 : 1));
+      y += size;
+      if (pair) ++i;
+    }
+    p.drawLine(area.left() - 1, area.top(), area.left() - 1, y);
+  } else {
+    textOut(p, font, area.topLeft(), 0, text);
+    p.drawLine(area.left(), area.bottom() + 1, area.left() + textWidth(font, text),
+               area.bottom() + 1);
+  }
 }
 
 }  // namespace vellary::textview

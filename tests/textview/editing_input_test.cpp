@@ -128,6 +128,13 @@ class EditingInputTest : public QObject {
     QCOMPARE(h.caret().line, &h.line(0, 0));
     QCOMPARE(h.caret().index(), 0);
     QTest::keyClicks(h.view.get(), QStringLiteral("ab"));
+    // A composition shows at the caret before it is committed, and changes nothing yet.
+    const QRect where = h.cellOf(0, 0, 2).translated(-h.view->scrollPosition());
+    const QImage plain = testing::inkMask(h.view->viewport()->grab().toImage(), where);
+    QInputMethodEvent composing(QStringLiteral("かんじ"), {});
+    QApplication::sendEvent(h.view.get(), &composing);
+    QVERIFY(testing::inkMask(h.view->viewport()->grab().toImage(), where) != plain);
+    QCOMPARE(h.text(0, 0), std::u16string(u"abあいうえお"));
     h.commit(QStringLiteral("漢字"));
     h.commit(QString::fromUcs4(U"\U00020BB7"));  // a character outside the BMP: a pair
     QCOMPARE(h.text(0, 0), std::u16string(u"ab漢字\U00020BB7あいうえお"));
@@ -340,6 +347,20 @@ class EditingInputTest : public QObject {
     const QRect bar = tv.caretRect().translated(-tv.scrollPosition());
     QVERIFY(QRect(QPoint(0, 0), tv.viewport()->size()).contains(bar.center()));
     QCOMPARE(f.imageView().scrollPosition(), tv.scrollPosition());
+    // A page opens at its top left, or at its top right when it is written in columns.
+    tv.horizontalScrollBar()->setValue(tv.horizontalScrollBar()->maximum() / 2);
+    tv.verticalScrollBar()->setValue(tv.verticalScrollBar()->maximum() / 2);
+    QVERIFY(f.commands().dispatch(app::IdNextPage));
+    model::PageData& third = *f.doc().page(2);
+    QVERIFY(tv.horizontalScrollBar()->maximum() > 0);
+    const bool columns = editing::firstNormalLine(third)->block->direction == model::Vertical;
+    QCOMPARE(tv.horizontalScrollBar()->value(), columns ? tv.horizontalScrollBar()->maximum() : 0);
+    QCOMPARE(tv.verticalScrollBar()->value(), 0);
+    QCOMPARE(ed.state().caret.line, editing::firstNormalLine(third)->line);
+    f.doc().setCurrentPage(0);
+    QVERIFY(editing::firstNormalLine(*f.doc().page(0))->block->direction == model::Vertical);
+    QCOMPARE(tv.horizontalScrollBar()->value(), tv.horizontalScrollBar()->maximum());
+    QCOMPARE(tv.verticalScrollBar()->value(), 0);
   }
 };
 
