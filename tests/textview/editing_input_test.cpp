@@ -362,6 +362,56 @@ class EditingInputTest : public QObject {
     QCOMPARE(tv.horizontalScrollBar()->value(), tv.horizontalScrollBar()->maximum());
     QCOMPARE(tv.verticalScrollBar()->value(), 0);
   }
+
+  // In the text-flow display the keys follow the display's direction, not the block's, and a
+  // click lands on the row drawn there.
+  void theTextFlowDisplayWritesInItsOwnDirection() {
+    testing::FrameHarness fh;
+    auto& f = fh.make();
+    QVERIFY(f.openFile(testing::copySample(fh.dir)));
+    auto& tv = f.textView();
+    editing::Editor& ed = f.editor();
+    QVERIFY(f.commands().dispatch(app::IdForceHorizontal));
+    QCOMPARE(ed.display(), editing::Display::TextFlowHorizontal);
+    const editing::LinePlace* row = nullptr;
+    for (const auto& lp : tv.layout().lines)
+      if (lp.glyphs.size() > 4 && lp.line != ed.state().caret.line) {
+        row = &lp;
+        break;
+      }
+    QVERIFY(row != nullptr);
+    // The layout is made again by the click: keep what is needed of it.
+    const model::LineData* line = row->line;
+    const QRect cell = textview::toQRect(row->glyphs[3].box);
+    const QPoint at = QPoint(cell.left() + 2, cell.center().y()) - tv.scrollPosition();
+    QTest::mouseClick(tv.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(ed.state().caret.line, line);
+    QCOMPARE(ed.state().caret.index(), 3);
+    QTest::keyClick(&tv, Qt::Key_Right);  // along the row, whatever the block's direction
+    QCOMPARE(ed.state().caret.index(), 4);
+    QVERIFY(f.commands().dispatch(app::IdTextOnly));
+    QCOMPARE(ed.display(), editing::Display::Layout);
+  }
+
+  // Opening a document again replaces every record the caret named: the caret is placed afresh
+  // on the new page instead of walking freed lines.
+  void openingAgainPlacesTheCaretOnTheNewRecords() {
+    testing::FrameHarness fh;
+    auto& f = fh.make();
+    const std::string path = testing::copySample(fh.dir);
+    QVERIFY(f.openFile(path));
+    auto& tv = f.textView();
+    QTest::keyClick(&tv, Qt::Key_Down);
+    QTest::keyClick(&tv, Qt::Key_Down, Qt::ShiftModifier);
+    QVERIFY(!f.editor().state().selection.empty());
+    QVERIFY(f.openFile(path));
+    const editing::CaretState& s = f.editor().state();
+    QVERIFY(s.caret.valid());
+    QVERIFY(editing::findLine(*f.doc().page(f.doc().currentPage()), s.caret.line).has_value());
+    QCOMPARE(s.caret.index(), 0);
+    QVERIFY(s.selection.empty());
+    QVERIFY(!tv.caretRect().isNull());
+  }
 };
 
 int main(int argc, char** argv) {
