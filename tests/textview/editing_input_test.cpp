@@ -412,6 +412,30 @@ class EditingInputTest : public QObject {
     QVERIFY(s.selection.empty());
     QVERIFY(!tv.caretRect().isNull());
   }
+
+  // Back from block editing the caret starts in the block whose entry block editing chose.
+  void characterEditingStartsInTheChosenBlock() {
+    testing::FrameHarness fh;
+    auto& f = fh.make();
+    QVERIFY(f.openFile(testing::copySample(fh.dir)));
+    QVERIFY(f.commands().dispatch(app::IdBlockEdit));
+    model::PageData& page = *f.doc().page(f.doc().currentPage());
+    int chosen = -1, i = 0;
+    for (auto& b : page.blocks) {
+      if (i > 0 && b.type == model::BlockText && editing::firstNormalLineOfBlock(b)) {
+        chosen = i;
+        break;
+      }
+      ++i;
+    }
+    QVERIFY(chosen > 0);
+    f.editor().state().entry = chosen;
+    QVERIFY(f.commands().dispatch(app::IdCharEdit));
+    const auto& s = f.editor().state();
+    QCOMPARE(s.entry, chosen);
+    QCOMPARE(s.caret.block, &*std::next(page.blocks.begin(), chosen));
+    QCOMPARE(s.caret.index(), 0);
+  }
 };
 
 int main(int argc, char** argv) {
