@@ -132,7 +132,8 @@ void CImageView::fullUpdate() {
   if (page_ == nullptr) pageIndex_ = -1;
   // The caret points into the page it was placed on; on any other page it is placed afresh. Undo
   // puts another page record in the same place: that is no page change to the reader.
-  const bool pageEntered = page_ != previous && (previous == nullptr || pageIndex_ != previousIndex);
+  const bool pageEntered =
+      page_ != previous && (previous == nullptr || pageIndex_ != previousIndex);
   keepCaretOnPage();
   if (page_ != nullptr && !caret_->caret.valid() && context_.editor != nullptr)
     context_.editor->placeCaretOnPage();

@@ -172,9 +172,8 @@ class CImageView : public QAbstractScrollArea {
   bool caretShown_ = true;
   QRect drawnCaret_;  // canvas pixels
   bool leftDown_ = false;
-  bool caretPending_ = false;
-  QString preedit_;
-  bool entriesKept_ = false;  // the page's block entries are the ones the entry index was set in  // re-establish the caret after the next full update
+  bool caretPending_ = false;  // re-establish the caret after the next full update
+  QString preedit_;            // the input method's composition, not yet committed
   views::CImgWindow* lineWindow_ = nullptr;
   bool syncing_ = false;
   bool builtLayoutInCharEditing_ = false;
