@@ -378,7 +378,8 @@ void CImageView::keyPressEvent(QKeyEvent* event) {
   QString text = event->text();
   if (key == editing::Key::Enter) text = QStringLiteral("\r");
   if (text.isEmpty()) {
-    event->ignore();
+    // Page keys and the like scroll as in any scrolling view.
+    QAbstractScrollArea::keyPressEvent(event);
     return;
   }
   event->accept();
