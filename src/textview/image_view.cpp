@@ -60,6 +60,7 @@ CImageView::CImageView(QWidget* parent) : QAbstractScrollArea(parent) {
   setAttribute(Qt::WA_InputMethodEnabled, true);
   blink_ = new QTimer(this);
   connect(blink_, &QTimer::timeout, this, [this] {
+    if (editMode() != 3) blink_->stop();  // the caret lives only in character editing
     caretShown_ = !caretShown_;
     viewport()->update(drawnCaret_.translated(-scrollPosition()).adjusted(-1, -1, 1, 1));
   });
