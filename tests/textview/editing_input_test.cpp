@@ -206,6 +206,30 @@ class EditingInputTest : public QObject {
     QCOMPARE(hbar.right() + 1, h.cellOf(0, 1, 1).left());
   }
 
+  // In the edit-line colours the caret line changes colour when the key is released, as the
+  // old line is drawn again as an ordinary line and the new one as the caret line.
+  void releasingAKeyRedrawsTheOldAndNewCaretLines() {
+    EditingHarness h;
+    h.frame.textColourMode = 1;
+    QVERIFY(h.open(horizontalPage()));
+    auto dark = [&](int lineIndex) {
+      const QImage& img = h.view->pageImage();
+      const QRect cell = h.cellOf(0, lineIndex, 0);
+      int n = 0;
+      for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x) n += qGray(img.pixel(x, y)) < 100;
+      return n;
+    };
+    QVERIFY(dark(0) > 20);
+    QCOMPARE(dark(1), 0);  // light grey: not the edit line
+    QTest::keyPress(h.view.get(), Qt::Key_Down);
+    QCOMPARE(h.caret().line, &h.line(0, 1));
+    QVERIFY(dark(0) > 20);  // nothing redrawn while the key is held
+    QTest::keyRelease(h.view.get(), Qt::Key_Down);
+    QCOMPARE(dark(0), 0);
+    QVERIFY(dark(1) > 20);
+  }
+
   void aMouseDragSelectsAndIsHighlighted() {
     EditingHarness h;
     QVERIFY(h.open(horizontalPage()));
