@@ -1,14 +1,16 @@
 // The text view's speed on a dense vertical page (2000 characters on A4 at 300 dpi): the full
-// update (layout and rendering of the whole page image) and the redraw of one line after an edit.
-// Runs on the offscreen platform.
+// update (layout and rendering of the whole page image), the redraw of one line after an edit and
+// a typed key handled from its key event to its line drawn again. Runs on the offscreen platform.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <cstdio>
 #include <memory>
 
 #include "app/fonts.h"
 #include "document/document.h"
+#include "editing/editor.h"
 #include "model/paper.h"
 #include "rovorirud/writer.h"
 #include "textview/image_view.h"
@@ -87,8 +89,9 @@ struct Bench : views::ViewHost, document::DocumentViews {
     s.backupPath = "/tmp/vellary-textview-bench-backup.xml";
     doc = std::make_unique<document::CScrivlaDoc>(s);
     doc->reComposeAfterLoad = nullptr;
+    editor = std::make_unique<editing::Editor>(*doc, prompter);
     view = std::make_unique<textview::CImageView>();
-    view->setContext({this, &frame, &app, nullptr, nullptr, nullptr});
+    view->setContext({this, &frame, &app, nullptr, nullptr, nullptr, editor.get()});
     view->resize(800, 600);
     model::PaperData paper = densePaper();
     char dir[] = "/tmp/vellary-textview-bench-XXXXXX";
@@ -107,7 +110,11 @@ struct Bench : views::ViewHost, document::DocumentViews {
   int textDisplayMode() const override { return 2; }
   int imageSubMode() const override { return 0; }
   void updateViews(int hint) override { updateAllViews(hint); }
-  void resetTextView() override {}
+  void resetTextView() override {
+    if (view) view->resetCaret();
+  }
+  void placeCaretOnPage() override { editor->placeCaretOnPage(); }
+  document::CaretState caretState() const override { return editor->reportCaret(); }
   void reestablishCaret() override {}
   void focusTextView() override {}
   void showPageCounter(const QString&) override {}
@@ -128,6 +135,7 @@ struct Bench : views::ViewHost, document::DocumentViews {
   appcore::FrameSettings frame;
   document::SteadyClock clock;
   std::unique_ptr<document::CScrivlaDoc> doc;
+  std::unique_ptr<editing::Editor> editor;
   std::unique_ptr<textview::CImageView> view;
   std::string path;
 };
@@ -161,6 +169,40 @@ void BM_LineRedraw(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LineRedraw)->Unit(benchmark::kMicrosecond);
+
+// One typed character: the key event through the view to the editor (records, undo run, page
+// mark), the page's numbers laid out again and the caret's column rendered into the page image.
+// Every 64 keys the typed characters are taken out again, untimed, so the column keeps its size.
+void BM_KeystrokeTyped(benchmark::State& state) {
+  Bench& b = bench();
+  b.view->onUpdate(0);
+  model::LineData& line = *std::next(b.doc->page(0)->blocks.front().lines.begin(), 12);
+  editing::CaretState s = b.view->caretState();
+  s.caret = editing::caretAt({&b.doc->page(0)->blocks.front(), nullptr, &line}, 40);
+  s.selection.collapseTo(s.caret);
+  b.view->setCaretState(s);
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("字"));
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("字"));
+  int typed = 0;
+  for (auto _ : state) {
+    QApplication::sendEvent(b.view.get(), &press);
+    QApplication::sendEvent(b.view.get(), &release);
+    if (++typed == 64) {
+      state.PauseTiming();
+      auto first = std::next(line.chars.begin(), 40);
+      line.chars.erase(first, std::next(first, typed));
+      line.charCount -= typed;
+      b.doc->page(0)->blocks.front().charCount -= typed;
+      s.caret = editing::caretAt({&b.doc->page(0)->blocks.front(), nullptr, &line}, 40);
+      s.selection.collapseTo(s.caret);
+      b.view->setCaretState(s);
+      typed = 0;
+      state.ResumeTiming();
+    }
+  }
+  state.counters["chars"] = kColumns * kPerColumn;
+}
+BENCHMARK(BM_KeystrokeTyped)->Unit(benchmark::kMicrosecond);
 
 void BM_LayoutOnly(benchmark::State& state) {
   Bench& b = bench();

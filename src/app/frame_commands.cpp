@@ -22,6 +22,7 @@
 
 #include "app/main_frame.h"
 #include "document/document_export.h"
+#include "editing/editor.h"
 #include "export/export_choice.h"
 #include "settings_ui/setting_sheet.h"
 #include "settings_ui/settings_file.h"
@@ -260,7 +261,8 @@ void CMainFrame::buildCommands() {
 
   // Edit
   add(
-      IdUndo, "やり直し(&U)\tCtrl+Z", QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { doc_->undo(); },
+      IdUndo, "やり直し(&U)\tCtrl+Z", QKeySequence(Qt::CTRL | Qt::Key_Z),
+      [this] { textView_->applyRedraw(editor_->undo()); },
       [this] { return doc_->undoEnabled(); });
   add(
       IdBlockEdit, "ブロック編集(&B)", {}, [this] { setEditMode(1); }, pages,

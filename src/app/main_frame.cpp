@@ -15,6 +15,7 @@
 #include "textview/block_edit_controller.h"
 #include "textview/character_menu.h"
 #include "textview/structure_menu.h"
+#include "editing/editor.h"
 #include "textview/image_view.h"
 #include "views/draw_view.h"
 #include "views/pselect_view.h"
@@ -24,6 +25,15 @@ namespace vellary::app {
 namespace {
 
 constexpr int kCounterWidth = 100;
+
+// Where the editor finds its writing direction: the layout, or one text-flow direction.
+editing::Display displayFor(int textDisplayMode) {
+  switch (textDisplayMode) {
+    case 0: return editing::Display::TextFlowHorizontal;
+    case 1: return editing::Display::TextFlowVertical;
+    default: return editing::Display::Layout;
+  }
+}
 
 document::DocumentSetup setupFor(FrameContext& c, document::DocumentViews* views) {
   document::DocumentSetup s;
@@ -47,6 +57,7 @@ CMainFrame::CMainFrame(FrameContext context) : context_(std::move(context)), com
   recent_ = appcore::RecentFileList(context_.app.maxMru);
   recent_.load(context_.store);
   doc_ = std::make_unique<document::CScrivlaDoc>(setupFor(context_, this));
+  editor_ = std::make_unique<editing::Editor>(*doc_, context_.prompter);
   state_.textDisplayMode = context_.frame.viewDisplay;
   imageSubMode_ = context_.frame.viewImage;
   buildClient();
@@ -115,7 +126,8 @@ void CMainFrame::buildClient() {
   }
   setCentralWidget(outer_);
   textView_->setContext({this, &context_.frame, &context_.app, context_.registered, imageView_,
-                         pageList_});
+                         pageList_, editor_.get()});
+  editor_->setDisplay(displayFor(state_.textDisplayMode));
   textView_->setScale(doc_->zoom());
   // Block editing's mouse, menu and Delete key on the text view (the view owns the controller).
   {
@@ -229,6 +241,7 @@ void CMainFrame::setDisplayMode(int mode, int subMode) {
   imageSubMode_ = subMode;
   context_.frame.viewDisplay = mode;
   context_.frame.viewImage = subMode;
+  editor_->setDisplay(displayFor(mode));
   placeViews();
   relayout();
   updateAllViews(document::HintColours);
@@ -241,10 +254,15 @@ void CMainFrame::setEditMode(int mode) {
     updateAllViews(document::HintColours);
   } else {
     editMode_ = 3;
+    // The caret and selection start afresh in the block of the entry block editing chose.
+    const int entry = editor_->state().entry;
     textView_->resetCaret();
+    editor_->state().entry = entry;
+    editor_->enterCharacterEditing();
     updateAllViews(document::HintColours);
     pageList_->RepaintPreview();
     reestablishCaret();
+    if (hasPages()) textView_->setFocus();
   }
 }
 
@@ -308,7 +326,23 @@ void CMainFrame::resetTextView() {
   imageView_->clearHighlight();
 }
 
-void CMainFrame::reestablishCaret() {}
+void CMainFrame::placeCaretOnPage() { editor_->placeCaretOnPage(); }
+
+void CMainFrame::reestablishCaret() {
+  if (editMode_ == 3) textView_->reestablishCaret();
+}
+
+document::CaretState CMainFrame::caretState() const { return editor_->reportCaret(); }
+
+void CMainFrame::restoreCaret(const document::CaretState& state) { editor_->restoreCaret(state); }
+
+std::pair<int, int> CMainFrame::selectionPositions() const {
+  return editor_->selectionPositions();
+}
+
+void CMainFrame::setSelectionPositions(int first, int last) {
+  editor_->setSelectionPositions(first, last);
+}
 
 void CMainFrame::focusTextView() { textView_->setFocus(); }
 

@@ -35,6 +35,10 @@ class CCorrectionView;
 class BlockEditController;
 }
 
+namespace vellary::editing {
+class Editor;
+}
+
 namespace vellary::app {
 
 using textview::CImageView;
@@ -105,6 +109,8 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   views::CDrawView& imageView() { return *imageView_; }
   CImageView& textView() { return *textView_; }
   textview::CCorrectionView& correction() { return *correction_; }
+  // Character editing on the document: the caret state the text view shows.
+  editing::Editor& editor() { return *editor_; }
   const ArrangementState& arrangementState() const { return state_; }
   int imageSubModeValue() const { return imageSubMode_; }
   bool blockNumbersShown() const { return context_.frame.showBlockNumbers != 0; }
@@ -135,8 +141,12 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   void setZoomSelection(int index) override;
   void selectPageRow(int pageIndex) override;
   void resetTextView() override;
-  void placeCaretOnPage() override {}
+  void placeCaretOnPage() override;
   void reestablishCaret() override;
+  document::CaretState caretState() const override;
+  void restoreCaret(const document::CaretState& state) override;
+  std::pair<int, int> selectionPositions() const override;
+  void setSelectionPositions(int first, int last) override;
   void focusTextView() override;
   double viewScale() const override;
   void setViewScale(double scale) override;
@@ -191,6 +201,7 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   FrameDialogs dialogs_;
   CommandTable commands_;
   std::unique_ptr<document::CScrivlaDoc> doc_;
+  std::unique_ptr<editing::Editor> editor_;
   ArrangementState state_;
   int imageSubMode_ = 0;
   int editMode_ = 3;

@@ -38,13 +38,13 @@ bool validEntry(const PageBlockEntries& entries, int i) {
   return i >= 0 && i < static_cast<int>(entries.entries.size());
 }
 
-void addFrame(Redraw& r, int entry) {
+void addFrame(StructureRedraw& r, int entry) {
   if (std::find(r.frames.begin(), r.frames.end(), entry) == r.frames.end())
     r.frames.push_back(entry);
 }
 
 // Every selected entry other than `keep` loses its selection; their frames are drawn again.
-void deselectOthers(PageBlockEntries& entries, int keep, Redraw& r) {
+void deselectOthers(PageBlockEntries& entries, int keep, StructureRedraw& r) {
   for (int i = 0; i < static_cast<int>(entries.entries.size()); ++i)
     if (i != keep && entries.entries[static_cast<size_t>(i)].selected) {
       entries.entries[static_cast<size_t>(i)].selected = 0;
@@ -67,7 +67,7 @@ void chooseBlockAt(PageData& page, CaretState& caret, int32_t x, int32_t y) {
 }
 
 void makeCurrent(PageData& page, PageBlockEntries& entries, CaretState& caret, int hit, int32_t x,
-                 int32_t y, Redraw& r) {
+                 int32_t y, StructureRedraw& r) {
   deselectOthers(entries, hit, r);
   if (validEntry(entries, caret.entry)) {
     const BlockEntry& old = entries.entries[static_cast<size_t>(caret.entry)];
@@ -234,9 +234,9 @@ void finishCommand(document::CScrivlaDoc& doc) {
   doc.backupCheck(false);
 }
 
-Redraw lastReferenceNumber(document::CScrivlaDoc& doc, PageData& page, PageBlockEntries& entries,
+StructureRedraw lastReferenceNumber(document::CScrivlaDoc& doc, PageData& page, PageBlockEntries& entries,
                            CaretState& caret) {
-  Redraw r;
+  StructureRedraw r;
   const int p = caret.entry;
   // Only a reference has a place among the reference numbers; giving the last one to another
   // role would leave two references with one number.
@@ -255,9 +255,9 @@ Redraw lastReferenceNumber(document::CScrivlaDoc& doc, PageData& page, PageBlock
   return r;
 }
 
-Redraw changeOrder(document::CScrivlaDoc& doc, PageData& page, PageBlockEntries& entries,
+StructureRedraw changeOrder(document::CScrivlaDoc& doc, PageData& page, PageBlockEntries& entries,
                    CaretState& caret, int k) {
-  Redraw r;
+  StructureRedraw r;
   const int p = caret.entry;
   if (k == p || !validEntry(entries, k)) return r;
   BlockData* block = blockOfEntry(page, entries, p);
@@ -282,7 +282,7 @@ namespace {
 
 // The click's effect on the entries, for both buttons.
 ClickResult chooseEntryAt(document::CScrivlaDoc& doc, CaretState& caret, int32_t x, int32_t y,
-                          int32_t handleMargin, Redraw& r) {
+                          int32_t handleMargin, StructureRedraw& r) {
   PageData* page = currentPage(doc);
   PageBlockEntries* entries = currentEntries(doc);
   if (page == nullptr || entries == nullptr) return ClickResult::Nothing;
@@ -304,9 +304,9 @@ BlockClick blockLeftClick(document::CScrivlaDoc& doc, CaretState& caret, int32_t
   return click;
 }
 
-Redraw blockRightClick(document::CScrivlaDoc& doc, CaretState& caret, int32_t x, int32_t y,
+StructureRedraw blockRightClick(document::CScrivlaDoc& doc, CaretState& caret, int32_t x, int32_t y,
                        int32_t handleMargin) {
-  Redraw r;
+  StructureRedraw r;
   chooseEntryAt(doc, caret, x, y, handleMargin, r);  // a right click starts no rubber band
   return r;
 }
@@ -337,9 +337,9 @@ int mergeBlocksInRect(PageData& page, PageBlockEntries& entries, double zoom, Pa
   return target == nullptr ? -1 : detail::blockIndex(page, target);
 }
 
-Redraw finishRubberBand(document::CScrivlaDoc& doc, CaretState& caret, PageRect band,
+StructureRedraw finishRubberBand(document::CScrivlaDoc& doc, CaretState& caret, PageRect band,
                         const recompose::JoiningOptions& options) {
-  Redraw r;
+  StructureRedraw r;
   PageData* page = currentPage(doc);
   PageBlockEntries* entries = currentEntries(doc);
   band = band.normalized();
@@ -445,8 +445,8 @@ bool blockCommandEnabled(document::CScrivlaDoc& doc, const CaretState& caret, in
   return true;
 }
 
-Redraw blockCommand(document::CScrivlaDoc& doc, CaretState& caret, int id) {
-  Redraw r;
+StructureRedraw blockCommand(document::CScrivlaDoc& doc, CaretState& caret, int id) {
+  StructureRedraw r;
   PageData* page = currentPage(doc);
   PageBlockEntries* entries = currentEntries(doc);
   if (page == nullptr || entries == nullptr || !validEntry(*entries, caret.entry)) return r;
@@ -500,8 +500,8 @@ Redraw blockCommand(document::CScrivlaDoc& doc, CaretState& caret, int id) {
   return r;
 }
 
-Redraw deleteSelectedBlocks(document::CScrivlaDoc& doc, CaretState& caret) {
-  Redraw r;
+StructureRedraw deleteSelectedBlocks(document::CScrivlaDoc& doc, CaretState& caret) {
+  StructureRedraw r;
   PageData* page = currentPage(doc);
   PageBlockEntries* entries = currentEntries(doc);
   if (page == nullptr || entries == nullptr) return r;

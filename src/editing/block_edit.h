@@ -45,7 +45,7 @@ enum class ClickResult {
 
 struct BlockClick {
   ClickResult result = ClickResult::Nothing;
-  Redraw redraw;
+  StructureRedraw redraw;
 };
 
 // Whether a point in page pixels hits an entry's tracker. The current entry's tracker has its
@@ -58,14 +58,14 @@ BlockClick blockLeftClick(document::CScrivlaDoc& doc, CaretState& caret, int32_t
 
 // Right click in block editing: the entry under the pointer becomes selected and current (no
 // rubber band). The context menu follows.
-Redraw blockRightClick(document::CScrivlaDoc& doc, CaretState& caret, int32_t x, int32_t y,
+StructureRedraw blockRightClick(document::CScrivlaDoc& doc, CaretState& caret, int32_t x, int32_t y,
                        int32_t handleMargin = 0);
 
 // The end of a rubber band drawn from an empty spot; `band` in page pixels, in any orientation.
 // The first entry the band touches decides: lying wholly inside, the text blocks inside are merged
 // (mergeBlocksInRect) and the entry of the result is selected; otherwise that entry becomes
 // selected and current. A band that touches no entry changes nothing.
-Redraw finishRubberBand(document::CScrivlaDoc& doc, CaretState& caret, PageRect band,
+StructureRedraw finishRubberBand(document::CScrivlaDoc& doc, CaretState& caret, PageRect band,
                         const recompose::JoiningOptions& options);
 
 // Joins the text blocks of role text lying wholly inside `rect` (page pixels) into the first of
@@ -86,9 +86,9 @@ std::optional<std::vector<MenuItem>> blockContextMenu(document::CScrivlaDoc& doc
 bool blockCommandEnabled(document::CScrivlaDoc& doc, const CaretState& caret, int commandId);
 
 // Runs a command of the block context menu (the ids above, 33001 + k included).
-Redraw blockCommand(document::CScrivlaDoc& doc, CaretState& caret, int commandId);
+StructureRedraw blockCommand(document::CScrivlaDoc& doc, CaretState& caret, int commandId);
 
 // The Delete key released in block editing: the same as "削除".
-Redraw deleteSelectedBlocks(document::CScrivlaDoc& doc, CaretState& caret);
+StructureRedraw deleteSelectedBlocks(document::CScrivlaDoc& doc, CaretState& caret);
 
 }  // namespace vellary::editing

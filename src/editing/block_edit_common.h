@@ -15,7 +15,7 @@ namespace vellary::editing {
 
 // What an operation asks the text view to redraw. The view does it in this order: frames, line,
 // page layout, highlight, caret, repaint, then the update of all views.
-struct Redraw {
+struct StructureRedraw {
   std::vector<int> frames;          // block entries whose frames are drawn again
   model::LineData* line = nullptr;  // a line drawn again, as the caret line
   bool rebuildPage = false;         // lay the whole page out again

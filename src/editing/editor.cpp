@@ -425,7 +425,7 @@ Redraw Editor::rightButtonDown(const PageBoxes& boxes, int32_t x, int32_t y) {
     const std::vector<LineSpan> spans = selectionSpans(*p, state_.selection);
     const LineBoxes* lb = spans.empty() ? nullptr : findLineBoxes(boxes, spans.back().line);
     Box span = lb != nullptr ? spanBox(*lb, spans.back().first, spans.back().last) : Box{};
-    const bool vertical = state_.selection.anchor.block->direction == model::Vertical;
+    const bool vertical = boxes.vertical(*state_.selection.anchor.block);
     if (vertical) {
       span.x -= span.width / 2;
       span.width *= 2;

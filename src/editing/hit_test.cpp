@@ -58,7 +58,7 @@ std::optional<Hit> hitTest(const PageBoxes& page, int32_t x, int32_t y, HitRule 
         }
     }
     if (chosen == nullptr) chosen = &b.lines.front();
-    const bool vertical = b.block->direction == model::Vertical;
+    const bool vertical = page.vertical(*b.block);
     Hit hit{b.block, chosen->cell, chosen->line, 0, static_cast<int>(bi)};
     hit.index = caretIndexAlong(*chosen, vertical ? y : x, vertical, rule);
     return hit;
@@ -97,23 +97,25 @@ Box spanBox(const LineBoxes& line, int first, int last) {
 
 Box caretBar(const LineBoxes& line, int index, bool vertical) {
   const Box& band = line.band;
-  int32_t along = startAlong(band, vertical);
-  if (!line.cells.empty()) {
-    along = startAlong(line.cells.back().box, vertical) +
-            extentAlong(line.cells.back().box, vertical);
-    for (const CharCell& c : line.cells)
-      if (index < c.first + c.count) {
-        along = startAlong(c.box, vertical);
-        break;
-      }
+  if (line.cells.empty()) {
+    if (vertical) {
+      const int32_t w = band.width * 7 / 10;
+      return Box{band.x + band.width - w, band.y - 2, w, 2};
+    }
+    return Box{band.x - 2, band.y, 2, band.height};
   }
-  if (vertical) {
-    // Across a column the bar covers seven tenths of the line, at the column's right side.
-    const int32_t w = line.line != nullptr ? line.line->width * 7 / 10 : band.width;
-    return Box{band.x + band.width - w, along - 2, w, 2};
-  }
-  const int32_t h = line.line != nullptr ? line.line->height : band.height;
-  return Box{along - 2, band.y, 2, h};
+  const CharCell* at = nullptr;
+  for (const CharCell& c : line.cells)
+    if (index < c.first + c.count) {
+      at = &c;
+      break;
+    }
+  const Box& last = line.cells.back().box;
+  const Box& across = at != nullptr ? at->box : last;
+  const int32_t along = at != nullptr ? startAlong(at->box, vertical)
+                                      : startAlong(last, vertical) + extentAlong(last, vertical);
+  if (vertical) return Box{across.x, along - 2, across.width, 2};
+  return Box{along - 2, across.y, 2, across.height};
 }
 
 }  // namespace vellary::editing

@@ -1,6 +1,7 @@
-// From a point in page pixels to a block, line and caret index, and from a caret index to the
-// caret's bar. Both work on boxes that the layout computes (the band of each normal line, the
-// cell of each character), so that hit-testing agrees with what is drawn.
+// From a point to a block, line and caret index, and from a caret index to the caret's bar. Both
+// work on boxes that the layout computes (the band of each normal line, the cell of each
+// character), so that hit-testing agrees with what is drawn. The boxes and the points share one
+// unit: the text view uses canvas pixels (boxesFromLayout).
 #pragma once
 
 #include <cstdint>
@@ -8,10 +9,11 @@
 #include <vector>
 
 #include "caret.h"
+#include "layout.h"
 
 namespace vellary::editing {
 
-// A box in page pixels covering x … x + width − 1 and y … y + height − 1.
+// A box covering x … x + width − 1 and y … y + height − 1 (canvas pixels in the text view).
 struct Box {
   int32_t x = 0, y = 0, width = 0, height = 0;
   bool contains(int32_t px, int32_t py) const {
@@ -43,9 +45,16 @@ struct BlockBoxes {
   std::vector<LineBoxes> lines;  // normal lines only, in list order
 };
 
-// The page as laid out: its blocks in list order.
+// The page as laid out: its blocks in list order. The text-flow display writes every line in
+// one direction whatever its block's; `flow` says which (none: each block's own direction).
+enum class FlowDirection { FromBlock, Horizontal, Vertical };
 struct PageBoxes {
   std::vector<BlockBoxes> blocks;
+  FlowDirection flow = FlowDirection::FromBlock;
+  bool vertical(const model::BlockData& block) const {
+    return flow == FlowDirection::FromBlock ? block.direction == model::Vertical
+                                            : flow == FlowDirection::Vertical;
+  }
 };
 
 enum class HitRule {
@@ -77,8 +86,19 @@ const LineBoxes* findLineBoxes(const PageBoxes& page, const model::LineData* lin
 // The box covering the cells of characters first … last of a line (a highlight's span).
 Box spanBox(const LineBoxes& line, int first, int last);
 
-// The caret's bar in page pixels: 2 wide across a horizontal line's band at the start of the
-// index's cell (the end of the last cell at the end position), 2 high along a vertical line.
+// The caret's bar: 2 wide at the start of the index's cell of a horizontal line (the end of the
+// last cell at the end position), 2 high along a vertical line. Across the line it covers the
+// drawn cells (the band's side for a line without characters).
 Box caretBar(const LineBoxes& line, int index, bool vertical);
+
+// The boxes of a laid-out page in canvas pixels, one BlockBoxes per block of the page in list
+// order (so that a hit's block index is its block entry's). Layout display: every block at its
+// rectangle × zoom; the band of the k-th normal line of a text block is one block line pitch thick
+// from the block's top (horizontal) or right edge (vertical); a table's lines are banded with the
+// cell line pitch from their cell's edge, and a cell of a joined group answers for the whole
+// group. Text-flow display: each text line's row or column is its band and its block is the
+// union of them; tables and image blocks take no clicks there. The cells are the glyph cells the
+// painter draws.
+PageBoxes boxesFromLayout(model::PageData& page, const PageLayout& layout);
 
 }  // namespace vellary::editing

@@ -109,9 +109,9 @@ bool canTakeRuby(const LineRun& run) {
 
 // After a side line came or went: the page is laid out again, its base line drawn as the caret
 // line with the highlight, and the document counts as modified.
-Redraw sideLinesChanged(document::CScrivlaDoc& doc, LineData* base) {
+StructureRedraw sideLinesChanged(document::CScrivlaDoc& doc, LineData* base) {
   detail::markModified(doc);
-  Redraw r;
+  StructureRedraw r;
   r.rebuildPage = true;
   r.line = base;
   r.highlight = true;
@@ -287,8 +287,8 @@ bool rubyModifyEnabled(const CaretState& caret) {
   });
 }
 
-Redraw setOrientation(document::CScrivlaDoc& doc, CaretState& caret, int32_t code) {
-  Redraw r;
+StructureRedraw setOrientation(document::CScrivlaDoc& doc, CaretState& caret, int32_t code) {
+  StructureRedraw r;
   const LineRun run = selectedRun(caret);
   if (!run.valid() || (code != kSideways && code != kTateChuYoko)) return r;
   doc.snapshot(document::UndoOrientation);
@@ -320,8 +320,8 @@ Redraw setOrientation(document::CScrivlaDoc& doc, CaretState& caret, int32_t cod
   return r;
 }
 
-Redraw resetOrientation(document::CScrivlaDoc& doc, CaretState& caret) {
-  Redraw r;
+StructureRedraw resetOrientation(document::CScrivlaDoc& doc, CaretState& caret) {
+  StructureRedraw r;
   LineRun run = selectionOrCaretChar(caret);
   if (!run.valid()) return r;
   LineData& line = *run.line;
@@ -358,7 +358,7 @@ std::optional<RubySetDialog> openRubySetDialog(const CaretState& caret) {
   return d;
 }
 
-Redraw addRuby(document::CScrivlaDoc& doc, CaretState& caret, std::u16string_view rubyText) {
+StructureRedraw addRuby(document::CScrivlaDoc& doc, CaretState& caret, std::u16string_view rubyText) {
   const LineRun run = selectionOrCaretChar(caret);
   PageData* page = detail::currentPage(doc);
   if (!canTakeRuby(run) || page == nullptr || rubyText.empty()) return {};
@@ -421,7 +421,7 @@ char16_t emphasisMark(const appcore::FrameSettings& frame) {
   return frame.emphasisChar == "・" ? u'\u30FB' : u'\u3001';
 }
 
-Redraw addEmphasis(document::CScrivlaDoc& doc, CaretState& caret, char16_t mark) {
+StructureRedraw addEmphasis(document::CScrivlaDoc& doc, CaretState& caret, char16_t mark) {
   const LineRun run = selectionOrCaretChar(caret);
   PageData* page = detail::currentPage(doc);
   if (!run.valid() || run.block == nullptr || page == nullptr) return {};
@@ -485,7 +485,7 @@ Redraw addEmphasis(document::CScrivlaDoc& doc, CaretState& caret, char16_t mark)
   return sideLinesChanged(doc, &base);
 }
 
-Redraw deleteSideLines(document::CScrivlaDoc& doc, CaretState& caret) {
+StructureRedraw deleteSideLines(document::CScrivlaDoc& doc, CaretState& caret) {
   const LineRun run = selectionOrCaretChar(caret);
   PageData* page = detail::currentPage(doc);
   if (!run.valid() || page == nullptr) return {};

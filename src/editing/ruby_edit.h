@@ -102,10 +102,10 @@ std::vector<MenuItem> sideLineMenuItems(const CaretState& caret);
 bool rubyModifyEnabled(const CaretState& caret);
 
 // 36001 and 36002: every selected character becomes sideways (kSideways) or tate-chu-yoko.
-Redraw setOrientation(document::CScrivlaDoc& doc, CaretState& caret, int32_t code);
+StructureRedraw setOrientation(document::CScrivlaDoc& doc, CaretState& caret, int32_t code);
 // 36003: the turned characters of the selection (or the caret character), extended to whole runs
 // of turned characters, become normal again.
-Redraw resetOrientation(document::CScrivlaDoc& doc, CaretState& caret);
+StructureRedraw resetOrientation(document::CScrivlaDoc& doc, CaretState& caret);
 
 // Dialog 651 "ルビ設定": the base text shown read-only and the ruby text the user types.
 struct RubySetDialog {
@@ -117,16 +117,16 @@ struct RubySetDialog {
 // character to carry a ruby.
 std::optional<RubySetDialog> openRubySetDialog(const CaretState& caret);
 // 36004 after OK: a ruby line over the selected characters (or the caret character).
-Redraw addRuby(document::CScrivlaDoc& doc, CaretState& caret, std::u16string_view rubyText);
+StructureRedraw addRuby(document::CScrivlaDoc& doc, CaretState& caret, std::u16string_view rubyText);
 
 // The emphasis mark the settings name: U+30FB for "・", otherwise U+3001 ("、").
 char16_t emphasisMark(const appcore::FrameSettings& frame);
 // 36005: one emphasis line per selected character (or the caret character). Nothing in an image
 // block.
-Redraw addEmphasis(document::CScrivlaDoc& doc, CaretState& caret, char16_t mark);
+StructureRedraw addEmphasis(document::CScrivlaDoc& doc, CaretState& caret, char16_t mark);
 
 // 36006 and 36007: the side lines of the selected characters (or of the caret character) go.
-Redraw deleteSideLines(document::CScrivlaDoc& doc, CaretState& caret);
+StructureRedraw deleteSideLines(document::CScrivlaDoc& doc, CaretState& caret);
 
 namespace detail {
 

@@ -299,7 +299,7 @@ void RubyModifyDialog::restoreCaret(CaretState& caret) const {
   caret.caret = back;
 }
 
-Redraw RubyModifyDialog::accept(document::CScrivlaDoc& doc, CaretState& caret) {
+StructureRedraw RubyModifyDialog::accept(document::CScrivlaDoc& doc, CaretState& caret) {
   if (!enabled(IdOk)) return cancel(caret);
   // The snapshot must hold the page as it was before the dialog, not with the range the buttons
   // already moved.
@@ -329,7 +329,7 @@ Redraw RubyModifyDialog::accept(document::CScrivlaDoc& doc, CaretState& caret) {
   detail::recountBlock(*block_);
   restoreCaret(caret);
 
-  Redraw r;
+  StructureRedraw r;
   r.rebuildPage = true;
   r.line = baseLine_;
   r.caret = true;
@@ -337,11 +337,11 @@ Redraw RubyModifyDialog::accept(document::CScrivlaDoc& doc, CaretState& caret) {
   return r;
 }
 
-Redraw RubyModifyDialog::cancel(CaretState& caret) {
+StructureRedraw RubyModifyDialog::cancel(CaretState& caret) {
   rubyLine_->rcs = originalRcs_;
   rubyLine_->rce = originalRce_;
   restoreCaret(caret);
-  Redraw r;
+  StructureRedraw r;
   r.line = baseLine_;
   r.caret = true;
   return r;

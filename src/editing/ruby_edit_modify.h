@@ -62,9 +62,9 @@ class RubyModifyDialog {
   bool split(int cursor);
 
   // OK: the new text, or the two rubies of a split; the caret goes back where it was.
-  Redraw accept(document::CScrivlaDoc& doc, CaretState& caret);
+  StructureRedraw accept(document::CScrivlaDoc& doc, CaretState& caret);
   // キャンセル: the base range as it was before the dialog, the caret where it was.
-  Redraw cancel(CaretState& caret);
+  StructureRedraw cancel(CaretState& caret);
 
  private:
   RubyModifyDialog() = default;

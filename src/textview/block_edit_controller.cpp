@@ -170,7 +170,7 @@ void BlockEditController::contextMenuAt(const QPoint& viewportPos, const QPoint&
 void BlockEditController::runCommand(int commandId) {
   if (!blockEditing()) return;
   editOnCaretCopy(context_, [&](editing::CaretState& c) {
-    if (!editing::blockCommandEnabled(*context_.document(), c, commandId)) return editing::Redraw{};
+    if (!editing::blockCommandEnabled(*context_.document(), c, commandId)) return editing::StructureRedraw{};
     return editing::blockCommand(*context_.document(), c, commandId);
   });
 }

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -22,18 +23,55 @@ namespace {
 
 constexpr int kLineStep = 16;                     // pixels per scroll line
 
+// Whether a position names a line of the page and a character of that line (or its end). Only
+// addresses are compared until the line is known to be the page's: after a load the old records
+// are gone, and new ones may stand at the same addresses.
+bool onPage(model::PageData& page, editing::CaretPos& p) {
+  if (!p.valid()) return true;
+  const auto ref = editing::findLine(page, p.line);
+  if (!ref || ref->block != p.block) return false;
+  p.cell = ref->cell;
+  for (auto it = p.line->chars.begin(); it != p.line->chars.end(); ++it)
+    if (it == p.ch) return true;
+  return p.ch == p.line->chars.end();
+}
+
 }  // namespace
+
+void CImageView::keepCaretOnPage() {
+  editing::CaretState& s = *caret_;
+  if (page_ == nullptr || !onPage(*page_, s.caret)) {
+    s.clear();
+    return;
+  }
+  if (!onPage(*page_, s.selection.anchor) || !onPage(*page_, s.selection.active))
+    s.selection.clear();
+  if (s.lineAtKeyDown != nullptr && !editing::findLine(*page_, s.lineAtKeyDown))
+    s.lineAtKeyDown = nullptr;
+}
 
 CImageView::CImageView(QWidget* parent) : QAbstractScrollArea(parent) {
   setObjectName("textView");
   setFocusPolicy(Qt::StrongFocus);
   viewport()->setAutoFillBackground(false);
+  // Hover moves reach the view even where another object filters the viewport's mouse events:
+  // they set the cursor shape.
+  viewport()->setAttribute(Qt::WA_Hover, true);
   setAttribute(Qt::WA_InputMethodEnabled, true);
+  blink_ = new QTimer(this);
+  connect(blink_, &QTimer::timeout, this, [this] {
+    if (editMode() != 3) blink_->stop();  // the caret lives only in character editing
+    caretShown_ = !caretShown_;
+    viewport()->update(drawnCaret_.translated(-scrollPosition()).adjusted(-1, -1, 1, 1));
+  });
 }
 
 CImageView::~CImageView() = default;
 
-void CImageView::setContext(const Context& context) { context_ = context; }
+void CImageView::setContext(const Context& context) {
+  context_ = context;
+  caret_ = context_.editor != nullptr ? &context_.editor->state() : &ownCaret_;
+}
 
 QPoint CImageView::scrollPosition() const {
   return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
@@ -52,7 +90,13 @@ const QImage* CImageView::linePicture() const {
 }
 
 bool CImageView::isCaretLine(const model::LineData* line) const {
-  return line != nullptr && caret_.caret.line == line;
+  return line != nullptr && drawnCaretLine() == line;
+}
+
+const model::LineData* CImageView::drawnCaretLine() const {
+  // While characters are selected (or a drag selects them) no line is shown as the edit line.
+  if (!caret_->selection.empty() || caret_->dragging) return nullptr;
+  return caret_->caret.line;
 }
 
 void CImageView::onUpdate(int hint) {
@@ -69,6 +113,7 @@ void CImageView::fullUpdate() {
   // The current page. An index outside the list keeps the previous page, but only while that
   // page still belongs to the document: after a reload or close it is gone.
   model::PageData* previous = page_;
+  const int previousIndex = pageIndex_;
   page_ = nullptr;
   if (doc != nullptr && doc->paper() != nullptr) {
     if (model::PageData* p = doc->page(doc->currentPage())) {
@@ -86,8 +131,13 @@ void CImageView::fullUpdate() {
     }
   }
   if (page_ == nullptr) pageIndex_ = -1;
-  // The caret points into the page it was placed on.
-  if (page_ != previous) caret_.clear();
+  // The caret points into the page it was placed on; on any other page it is placed afresh. Undo
+  // puts another page record in the same place: that is no page change to the reader.
+  const bool pageEntered =
+      page_ != previous && (previous == nullptr || pageIndex_ != previousIndex);
+  keepCaretOnPage();
+  if (page_ != nullptr && !caret_->caret.valid() && context_.editor != nullptr)
+    context_.editor->placeCaretOnPage();
 
   if (page_ != nullptr && settings_.colourMode == 3) {
     std::vector<std::u16string> words;
@@ -114,10 +164,11 @@ void CImageView::fullUpdate() {
     // the whole rendering.
     if (canvas_.width() != size.width || canvas_.height() != size.height)
       canvas_ = QImage(size.width, size.height, QImage::Format_RGB32);
-    PagePainter(settings_).paintPage(canvas_, layout_, linePicture(), caret_.caret.line);
+    PagePainter(settings_).paintPage(canvas_, layout_, linePicture(), drawnCaretLine());
   } else {
     canvas_ = QImage();
   }
+  boxesValid_ = false;
   updateScrollBars();
 
   // The block entries: other entries than before drop the current one. The old list may be gone
@@ -126,16 +177,17 @@ void CImageView::fullUpdate() {
   if (doc != nullptr && pageIndex_ >= 0 &&
       static_cast<size_t>(pageIndex_) < doc->blockEntries().pageCount())
     entries = &doc->blockEntries().page(static_cast<size_t>(pageIndex_));
-  if (entries != entriesUsed_ && caret_.entry >= 0) caret_.clear();
+  // Other entries than before drop the current one, unless a caret placed on the page names it.
+  if (entries != entriesUsed_ && !pageEntered && !caret_->caret.valid()) caret_->entry = -1;
   entriesUsed_ = entries;
 
   if (editMode() == 3) {
     if (params.displayMode == 2) builtLayoutInCharEditing_ = true;
-    if (imageSubMode() == 1 && caret_.entry >= 0 && caret_.caret.valid() &&
-        !caret_.caret.atLineEnd()) {
+    if (imageSubMode() == 1 && caret_->entry >= 0 && caret_->caret.valid() &&
+        !caret_->caret.atLineEnd()) {
       showOneLineImage();
       if (context_.pageList != nullptr) {
-        const model::LineData& l = *caret_.caret.line;
+        const model::LineData& l = *caret_->caret.line;
         context_.pageList->ShowLineRect(views::PageRect{l.x, l.y, l.x + l.width, l.y + l.height},
                                         2);
       }
@@ -146,6 +198,13 @@ void CImageView::fullUpdate() {
     hideOneLineImage();
   }
   viewport()->update();
+  if (pageEntered && page_ != nullptr) {
+    caretPending_ = false;
+    caretMoved(true);
+  } else if (caretPending_) {
+    caretPending_ = false;
+    caretMoved(false);
+  }
 }
 
 void CImageView::updateScrollBars() {
@@ -173,45 +232,56 @@ void CImageView::resizeEvent(QResizeEvent* event) {
 void CImageView::resetCaret() {
   // Called also while the document replaces its pages: the records the caret pointed into may be
   // gone, so nothing is redrawn from them here; the update that follows renders the page.
-  caret_.clear();
+  if (context_.editor != nullptr)
+    context_.editor->reset();
+  else
+    caret_->clear();
+  leftDown_ = false;
+  drawnCaret_ = QRect();
   if (context_.imageView != nullptr) context_.imageView->clearHighlight();
   hideOneLineImage();
   viewport()->update();
 }
 
 void CImageView::setCaretState(const editing::CaretState& state) {
-  const model::LineData* oldLine = caret_.caret.line;
-  caret_ = state;
-  const model::LineData* newLine = caret_.caret.line;
-  if (oldLine != newLine && settings_.colourMode == 1) {
-    if (oldLine != nullptr) redrawLine(oldLine, true);
-    if (newLine != nullptr) redrawLine(newLine, true);
-  }
-  if (context_.imageView != nullptr) {
-    if (caret_.caret.valid() && !caret_.caret.atLineEnd() && caret_.caret.ch->x >= 0) {
-      const model::CharData& c = *caret_.caret.ch;
-      context_.imageView->SetHighlight({c.x, c.y, c.x + c.width, c.y + c.height});
-    } else {
-      context_.imageView->clearHighlight();
-    }
-  }
-  if (editMode() == 3 && imageSubMode() == 1 && laidOut()) showOneLineImage();
+  const model::LineData* oldLine = caret_->caret.line;
+  *caret_ = state;
+  const model::LineData* newLine = caret_->caret.line;
+  if (oldLine != newLine && settings_.colourMode == 1) renderLines({oldLine, newLine}, true);
+  caretMoved(false);
   viewport()->update();
 }
 
 void CImageView::redrawLine(const model::LineData* line, bool caretChange) {
-  if (page_ == nullptr || line == nullptr || canvas_.isNull()) return;
-  // A side line is drawn with its base line.
-  if (!editing::isNormalLine(*line) && line->baseLine != nullptr) line = line->baseLine;
-  // The numbers are cheap to compute again; only the one line is rendered.
-  layout_ = editing::layoutPage(*page_, layout_.params);
-  const editing::LinePlace* place = layout_.find(line);
-  if (place == nullptr) return;
-  const QRect box =
-      PagePainter(settings_).redrawLine(canvas_, layout_, *place, linePicture(), isCaretLine(line));
-  const QRect dirty = box.translated(-scrollPosition())
-                          .adjusted(caretChange ? -50 : -5, -5, caretChange ? 50 : 5, 5);
-  viewport()->update(dirty);
+  renderLines({line}, caretChange);
+}
+
+void CImageView::renderLines(const std::vector<const model::LineData*>& lines, bool caretChange) {
+  if (page_ == nullptr || canvas_.isNull()) return;
+  bool laid = false;
+  for (const model::LineData* line : lines) {
+    if (line == nullptr) continue;
+    // The numbers are cheap to compute again, once for all the lines; only they are rendered.
+    if (!laid) {
+      layout_ = editing::layoutPage(*page_, layout_.params);
+      boxesValid_ = false;
+      laid = true;
+    }
+    // Only a line the layout holds is read: one named by an old gesture may be gone.
+    const editing::LinePlace* place = layout_.find(line);
+    if (place == nullptr) continue;
+    // A side line is drawn with its base line.
+    if (!editing::isNormalLine(*line) && line->baseLine != nullptr) {
+      place = layout_.find(line->baseLine);
+      if (place == nullptr) continue;
+      line = line->baseLine;
+    }
+    const QRect box = PagePainter(settings_).redrawLine(canvas_, layout_, *place, linePicture(),
+                                                        isCaretLine(line));
+    const QRect dirty = box.translated(-scrollPosition())
+                            .adjusted(caretChange ? -50 : -5, -5, caretChange ? 50 : 5, 5);
+    viewport()->update(dirty);
+  }
 }
 
 void CImageView::setColourMode(int mode) {
@@ -264,8 +334,8 @@ void CImageView::hideOneLineImage() {
 }
 
 void CImageView::showOneLineImage() {
-  const model::LineData* line = caret_.caret.line;
-  const model::BlockData* block = caret_.caret.block;
+  const model::LineData* line = caret_->caret.line;
+  const model::BlockData* block = caret_->caret.block;
   const views::PackedPicture* picture =
       context_.imageView ? context_.imageView->fullPicture() : nullptr;
   if (line == nullptr || block == nullptr || picture == nullptr || !laidOut()) {
@@ -301,8 +371,8 @@ void CImageView::showOneLineImage() {
     return;
   }
   lineWindow_->MakeLineImage(*picture, {r.left, r.top, r.right, r.bottom}, scale_);
-  if (caret_.caret.valid() && !caret_.caret.atLineEnd()) {
-    const model::CharData& c = *caret_.caret.ch;
+  if (caret_->caret.valid() && !caret_->caret.atLineEnd()) {
+    const model::CharData& c = *caret_->caret.ch;
     lineWindow_->FrameCharacter(
         {c.x - line->x, c.y - line->y, c.x + c.width - 1 - line->x, c.y + c.height - 1 - line->y},
         true);

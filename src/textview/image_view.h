@@ -1,16 +1,23 @@
 // CImageView: the text view. It lays out the current page (layout display or text-flow display),
 // renders it into an offscreen page image at every full update, paints by copying that image and
 // drawing the edit-mode overlays on top, redraws single lines in place, zooms, scrolls in step
-// with the image view and places the one-line image window beside the caret line.
+// with the image view and places the one-line image window beside the caret line. In character
+// editing it is the editor's window: mouse, keys, the input method and the clipboard go to the
+// frame's editing::Editor, and the view draws the caret and the selection it holds.
 #pragma once
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QRect>
 #include <memory>
 
 #include "editing/caret.h"
+#include "editing/editor.h"
+#include "editing/hit_test.h"
 #include "editing/layout.h"
 #include "textview/page_painter.h"
+
+class QTimer;
 
 namespace vellary::appcore {
 struct AppSettings;
@@ -39,6 +46,8 @@ class CImageView : public QAbstractScrollArea {
     const appcore::CharTable* registered = nullptr;
     views::CDrawView* imageView = nullptr;  // its picture gives the line images
     views::CPSelectView* pageList = nullptr;
+    // Character editing; without it the view keeps a caret state of its own and takes no input.
+    editing::Editor* editor = nullptr;
   };
 
   explicit CImageView(QWidget* parent = nullptr);
@@ -53,10 +62,28 @@ class CImageView : public QAbstractScrollArea {
   void resetCaret();
 
   // --- For the editing commands --------------------------------------------------------------
-  const editing::CaretState& caretState() const { return caret_; }
+  // The editor's caret state (the view's own without an editor).
+  const editing::CaretState& caretState() const { return *caret_; }
   // Takes a new caret state: the old and the new caret line are redrawn when they differ, the
-  // image view's highlight and the one-line image window follow.
+  // image view's highlight and the one-line image window follow, and the caret is scrolled into
+  // view.
   void setCaretState(const editing::CaretState& state);
+  // Carries out what an editing call asks: the page laid out again or the lines redrawn, the
+  // highlight repainted, the caret re-established (scrolled into view, the image view, the page
+  // list and the input method told).
+  void applyRedraw(const editing::Redraw& redraw);
+  // After a scale change or a change of mode: the caret is shown where it now stands.
+  void reestablishCaret();
+  // The clipboard in character editing: copy the selection (nothing without one), paste the
+  // clipboard's text at the caret.
+  void copySelection();
+  void pasteClipboard();
+  // The hit-test boxes of the current layout (canvas pixels), made again after each layout.
+  const editing::PageBoxes& hitBoxes();
+  // Where the caret's bar is drawn, in canvas pixels; empty without a caret.
+  QRect caretRect();
+  // The input method's questions: the caret's place and font (composition at the caret).
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
   // Re-lays out the page's numbers and renders one line again into the page image, then
   // invalidates its box. A side line redraws its base line. `caretChange` widens the invalidated
   // area as a change of the caret line needs.
@@ -84,6 +111,17 @@ class CImageView : public QAbstractScrollArea {
   void wheelEvent(QWheelEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
+  // image_view_input.cpp
+  bool viewportEvent(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   void fullUpdate();
@@ -93,9 +131,30 @@ class CImageView : public QAbstractScrollArea {
   int editMode() const;
   int imageSubMode() const;
   bool isCaretLine(const model::LineData* line) const;
+  // Drops what of the caret state no longer names records of the current page.
+  void keepCaretOnPage();
+  // The line drawn in the caret line's colour: none while a selection is shown.
+  const model::LineData* drawnCaretLine() const;
+  // Lays the page out again (numbers only) and renders the lines into the page image.
+  void renderLines(const std::vector<const model::LineData*>& lines, bool caretChange);
+  // After the caret moved: image view, one-line image, page list, scrolling, blinking, input
+  // method. `pageEntered` scrolls a new page to its start first.
+  void caretMoved(bool pageEntered);
+  void ensureCaretVisible();
+  void scrollToPageStart();
+  void restartBlink();
+  // The caret character's cell in canvas pixels (one cell past the text at the end position).
+  QRect caretCell() const;
+  QPoint toCanvas(QPoint viewportPoint) const { return viewportPoint + scrollPosition(); }
+  // Keeps the last mouse position in page pixels, as block editing keeps it.
+  void rememberMouse(QPoint canvas);
+  void updateCursorShape(QPoint viewportPoint);
+  bool typingAllowed() const;
   void paintOverlays(QPainter& p);
   void paintTableBorders(QPainter& p);
   void paintSelection(QPainter& p);
+  // The input method's composition, drawn at the caret in the line's direction until committed.
+  void paintPreedit(QPainter& p);
 
   Context context_;
   double scale_ = 0.5;
@@ -105,7 +164,16 @@ class CImageView : public QAbstractScrollArea {
   model::PageData* page_ = nullptr;
   int pageIndex_ = -1;
   const void* entriesUsed_ = nullptr;
-  editing::CaretState caret_;
+  editing::CaretState ownCaret_;
+  editing::CaretState* caret_ = &ownCaret_;  // the editor's state when there is an editor
+  editing::PageBoxes boxes_;
+  bool boxesValid_ = false;
+  QTimer* blink_ = nullptr;
+  bool caretShown_ = true;
+  QRect drawnCaret_;  // canvas pixels
+  bool leftDown_ = false;
+  bool caretPending_ = false;  // re-establish the caret after the next full update
+  QString preedit_;            // the input method's composition, not yet committed
   views::CImgWindow* lineWindow_ = nullptr;
   bool syncing_ = false;
   bool builtLayoutInCharEditing_ = false;

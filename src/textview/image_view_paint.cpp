@@ -50,6 +50,7 @@ void CImageView::paintEvent(QPaintEvent* event) {
   if (laidOut()) paintTableBorders(p);
   paintOverlays(p);
   paintSelection(p);
+  paintPreedit(p);
 }
 
 void CImageView::paintTableBorders(QPainter& p) {
@@ -123,8 +124,8 @@ void CImageView::paintOverlays(QPainter& p) {
   }
 
   // The current entry last, with its tracker: a dashed frame and handles outside the box.
-  if (caret_.entry >= 0 && static_cast<size_t>(caret_.entry) < entries.size()) {
-    const QRect r = entryRect(entries[static_cast<size_t>(caret_.entry)], z);
+  if (caret_->entry >= 0 && static_cast<size_t>(caret_->entry) < entries.size()) {
+    const QRect r = entryRect(entries[static_cast<size_t>(caret_->entry)], z);
     p.setPen(QPen(Qt::black, 1, Qt::DashLine));
     p.drawRect(r);
     constexpr int h = 6;
@@ -136,9 +137,9 @@ void CImageView::paintOverlays(QPainter& p) {
   }
 
   // The caret character framed in its line image beside the text.
-  if (mode == 3 && beside && caret_.caret.valid() && !caret_.caret.atLineEnd()) {
-    if (const auto* lp = layout_.find(caret_.caret.line)) {
-      if (const auto box = editing::charBoxInLineImage(*lp, *caret_.caret.ch)) {
+  if (mode == 3 && beside && caret_->caret.valid() && !caret_->caret.atLineEnd()) {
+    if (const auto* lp = layout_.find(caret_->caret.line)) {
+      if (const auto box = editing::charBoxInLineImage(*lp, *caret_->caret.ch)) {
         p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
         p.setPen(QPen(fromColorRef(0x007F7F), 2));
         p.drawRect(toQRect(*box));
@@ -149,43 +150,53 @@ void CImageView::paintOverlays(QPainter& p) {
 }
 
 void CImageView::paintSelection(QPainter& p) {
-  if (editMode() != 3) return;
-  const editing::Selection& sel = caret_.selection;
+  if (editMode() != 3 || page_ == nullptr) return;
+  const editing::Selection& sel = caret_->selection;
   if (!sel.empty() && sel.anchor.block == sel.active.block) {
-    // Characters between the two ends, in block order, are shown inverted.
-    const model::BlockData* block = sel.anchor.block;
-    std::vector<const model::LineData*> lines;
-    if (block->type == model::BlockTable) {
-      for (const auto& cell : block->cells)
-        for (const auto& l : cell.lines) lines.push_back(&l);
-    } else {
-      for (const auto& l : block->lines) lines.push_back(&l);
-    }
-    auto order = [&](const editing::CaretPos& pos) {
-      const auto at = std::find(lines.begin(), lines.end(), pos.line) - lines.begin();
-      return std::pair<long, int>(at, pos.index());
-    };
-    auto from = order(sel.anchor), to = order(sel.active);
-    if (to < from) std::swap(from, to);
+    // The selected cells of each line, as one span per line, are shown inverted.
+    const editing::PageBoxes& boxes = hitBoxes();
     p.setCompositionMode(QPainter::CompositionMode_Difference);
-    for (long li = from.first; li <= to.first && li < static_cast<long>(lines.size()); ++li) {
-      const editing::LinePlace* lp = layout_.find(lines[static_cast<size_t>(li)]);
-      if (lp == nullptr) continue;
-      const int first = li == from.first ? from.second : 0;
-      const int end = li == to.first ? to.second : static_cast<int>(lp->line->chars.size());
-      for (const auto& g : lp->glyphs)
-        if (g.index + g.count > first && g.index < end) p.fillRect(toQRect(g.box), Qt::white);
+    for (const editing::LineSpan& span : editing::selectionSpans(*page_, sel)) {
+      const editing::LineBoxes* lb = editing::findLineBoxes(boxes, span.line);
+      if (lb == nullptr) continue;
+      const editing::Box b = editing::spanBox(*lb, span.first, span.last);
+      if (!b.empty()) p.fillRect(QRect(b.x, b.y, b.width, b.height), Qt::white);
     }
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   }
-  // The caret: a bar at the leading edge of its cell.
-  if (caret_.caret.valid() && hasFocus()) {
-    if (const auto* lp = layout_.find(caret_.caret.line)) {
-      const QRect box = toQRect(editing::charBox(*lp, caret_.caret.index()));
-      const QRect bar = lp->vertical ? QRect(box.left(), box.top(), box.width(), 2)
-                                     : QRect(box.left(), box.top(), 2, box.height());
-      p.fillRect(bar, Qt::black);
+  // The caret: a bar at the leading edge of its cell, blinking while the view has the focus.
+  drawnCaret_ = caretRect();
+  if (caretShown_ && hasFocus() && !drawnCaret_.isNull()) p.fillRect(drawnCaret_, Qt::black);
+}
+
+void CImageView::paintPreedit(QPainter& p) {
+  if (preedit_.isEmpty() || !caret_->caret.valid()) return;
+  const editing::LinePlace* lp = layout_.find(caret_->caret.line);
+  const QRect cell = caretCell();
+  if (lp == nullptr || cell.isNull()) return;
+  const bool vertical = lp->vertical;
+  const int size = std::max(std::min(vertical ? cell.width() : cell.height(), 64), 12);
+  const QFont font = storedFont(settings_.japaneseFont, size);
+  const QString text = preedit_;
+  // One cell per UTF-16 unit is enough room: a pair is drawn as one glyph in its two cells.
+  const int n = static_cast<int>(text.size());
+  const QRect area = vertical ? QRect(cell.right() + 1 - size, cell.top(), size, n * size)
+                              : QRect(cell.left(), cell.top(), n * size, size);
+  p.fillRect(area, Qt::white);
+  p.setPen(Qt::black);
+  if (vertical) {
+    int y = area.top();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+      const bool pair = text[i].isHighSurrogate() && i + 1 < text.size();
+      verticalCharOut(p, font, QPoint(area.right() + 1, y), text.mid(i, pair ? 2 : 1));
+      y += size;
+      if (pair) ++i;
     }
+    p.drawLine(area.left() - 1, area.top(), area.left() - 1, y);
+  } else {
+    textOut(p, font, area.topLeft(), 0, text);
+    p.drawLine(area.left(), area.bottom() + 1, area.left() + textWidth(font, text),
+               area.bottom() + 1);
   }
 }
 

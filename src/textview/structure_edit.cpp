@@ -35,15 +35,15 @@ void giveCaretToView(const StructureContext& c, const editing::CaretState& state
 }
 
 void editOnCaretCopy(const StructureContext& c,
-                     const std::function<editing::Redraw(editing::CaretState&)>& edit) {
+                     const std::function<editing::StructureRedraw(editing::CaretState&)>& edit) {
   if (c.view == nullptr || c.document() == nullptr) return;
   editing::CaretState copy = c.view->caretState();
-  const editing::Redraw r = edit(copy);
+  const editing::StructureRedraw r = edit(copy);
   giveCaretToView(c, copy);
   applyStructureRedraw(c, r);
 }
 
-void applyStructureRedraw(const StructureContext& c, const editing::Redraw& r) {
+void applyStructureRedraw(const StructureContext& c, const editing::StructureRedraw& r) {
   CImageView& view = *c.view;
   // Frames, the highlight and the caret are painted over the page image at every paint; the page
   // image itself changes only with a line or the whole page.

@@ -1,5 +1,5 @@
 // What the structure edits of the text view share: what they reach besides the view, running an
-// editing call on a copy of the view's caret state, doing what its Redraw asks, and context menus
+// editing call on a copy of the view's caret state, doing what its StructureRedraw asks, and context menus
 // built from menu items as data.
 #pragma once
 
@@ -49,13 +49,13 @@ QAction* runMenu(const StructureContext& c, QMenu& menu, const QPoint& globalPos
 // The caret rule of every edit: copy the view's caret state, let `edit` change the copy and the
 // records, give the view the copy, then redraw what the result asks.
 void editOnCaretCopy(const StructureContext& c,
-                     const std::function<editing::Redraw(editing::CaretState&)>& edit);
+                     const std::function<editing::StructureRedraw(editing::CaretState&)>& edit);
 // Hands a changed caret state to the view. The view's old caret line may have left the page with
 // its block (deleted or merged); the view then forgets its caret first instead of redrawing a
 // line that no longer exists.
 void giveCaretToView(const StructureContext& c, const editing::CaretState& state);
-// The view's side of a Redraw, in the order it lists.
-void applyStructureRedraw(const StructureContext& c, const editing::Redraw& r);
+// The view's side of a StructureRedraw, in the order it lists.
+void applyStructureRedraw(const StructureContext& c, const editing::StructureRedraw& r);
 
 // The items as actions of `menu`: each action's data is its command id, a checked item is
 // checkable and checked, a sub-menu becomes a sub-menu. Items that start a new column split their

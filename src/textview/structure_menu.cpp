@@ -15,7 +15,7 @@ namespace vellary::textview {
 namespace {
 
 using editing::CaretState;
-using editing::Redraw;
+using editing::StructureRedraw;
 
 bool addRubyByDialog(const StructureContext& c) {
   std::optional<editing::RubySetDialog> state = editing::openRubySetDialog(c.view->caretState());
@@ -35,7 +35,7 @@ bool modifyRubyByDialog(const StructureContext& c) {
   RubyModifyDialogWidget dialog(*state, *c.prompter, c.view);
   const bool accepted = runDialog(c, dialog) == QDialog::Accepted;
   // Cancel matters as much as OK: the range buttons changed the records already.
-  const Redraw r = accepted ? state->accept(*c.document(), caret) : state->cancel(caret);
+  const StructureRedraw r = accepted ? state->accept(*c.document(), caret) : state->cancel(caret);
   giveCaretToView(c, caret);
   applyStructureRedraw(c, r);
   return accepted;

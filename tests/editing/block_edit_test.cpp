@@ -56,7 +56,7 @@ TEST_F(BlockEdit, ClickSelectsTheEntryUnderThePointAndOnlyIt) {
 TEST_F(BlockEdit, YearChangesOnlyTheEntryUntilTheEntriesAreRebuilt) {
   threeBlocks();
   blockLeftClick(*doc, caret, 150, 110);
-  Redraw r = blockCommand(*doc, caret, CmdBlockYear);
+  StructureRedraw r = blockCommand(*doc, caret, CmdBlockYear);
   EXPECT_EQ(entries().entries[0].sec, SecYear);
   EXPECT_EQ(blockAt(page(), 0).sec, SecText);
   EXPECT_EQ(r.frames, std::vector<int>{0});
@@ -157,7 +157,7 @@ TEST_F(BlockEdit, RubberBandMergesTextBlocksUpToTheFirstVerticalOne) {
   addLine(addBlock(p, Horizontal, 100, 540, 400, 40), u"きく", 100, 540, 30, 30);
   open();
   caretAt(1, 1, 1);
-  Redraw r = finishRubberBand(*doc, caret, PageRect{600, 700, 50, 50}, noExtras());
+  StructureRedraw r = finishRubberBand(*doc, caret, PageRect{600, 700, 50, 50}, noExtras());
   ASSERT_EQ(page().blocks.size(), 3u);
   EXPECT_EQ(textOf(lineAt(blockAt(page(), 0), 0)), u"あい");
   EXPECT_EQ(textOf(lineAt(blockAt(page(), 0), 2)), u"うえ");
@@ -215,7 +215,7 @@ TEST_F(BlockEdit, MergeRunsTheLineHeadPassWhenLeadingSpaceIsOn) {
 
 TEST_F(BlockEdit, RubberBandPartlyOverAnEntryChoosesIt) {
   threeBlocks();
-  Redraw r = finishRubberBand(*doc, caret, PageRect{450, 190, 600, 260}, noExtras());
+  StructureRedraw r = finishRubberBand(*doc, caret, PageRect{450, 190, 600, 260}, noExtras());
   EXPECT_EQ(page().blocks.size(), 3u);
   EXPECT_EQ(caret.entry, 1);
   EXPECT_EQ(entries().entries[1].selected, 1);
@@ -230,7 +230,7 @@ TEST_F(BlockEdit, DeletingTheCurrentEntryRemovesItsBlockAndClearsTheCaret) {
   threeBlocks();
   blockLeftClick(*doc, caret, 150, 210);
   caretAt(1, 1, 1);
-  Redraw r = deleteSelectedBlocks(*doc, caret);
+  StructureRedraw r = deleteSelectedBlocks(*doc, caret);
   ASSERT_EQ(page().blocks.size(), 2u);
   EXPECT_EQ(firstCharOfBlock(1), u'C');
   EXPECT_EQ(entries().entries.size(), 2u);
@@ -270,7 +270,7 @@ TEST_F(BlockEdit, DeletingARefEntryKeepsItsBlockAndRenumbers) {
 TEST_F(BlockEdit, OrderChangeMovesEntryAndBlockBothWays) {
   threeBlocks();
   blockLeftClick(*doc, caret, 150, 110);
-  Redraw r = blockCommand(*doc, caret, CmdBlockOrderFirst + 2);
+  StructureRedraw r = blockCommand(*doc, caret, CmdBlockOrderFirst + 2);
   EXPECT_TRUE(r.rebuildPage);
   EXPECT_EQ(firstCharOfBlock(0), u'B');
   EXPECT_EQ(firstCharOfBlock(1), u'C');

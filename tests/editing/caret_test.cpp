@@ -313,7 +313,7 @@ TEST(HitTest, CellsOfATateChuYokoGroupCountOnce) {
   Box bar = caretBar(lb, 2, true);
   EXPECT_EQ(bar.y, 30);
   EXPECT_EQ(bar.height, 2);
-  EXPECT_EQ(bar.x + bar.width, 140);
+  EXPECT_EQ(bar.x + bar.width, 135);  // the drawn cells, not the band
   EXPECT_EQ(caretBar(lb, 5, true).y, 92);
   LineData empty;
   LineBoxes none;

@@ -69,7 +69,7 @@ TEST_F(RubyEdit, ThreeDigitsOfferTateChuYokoAndFourDoNot) {
 TEST_F(RubyEdit, TateChuYokoThenResettingOneCharacterResetsTheGroup) {
   verticalPage();
   select(0, 0, 3, 6);
-  Redraw r = setOrientation(*doc, caret, kTateChuYoko);
+  StructureRedraw r = setOrientation(*doc, caret, kTateChuYoko);
   EXPECT_TRUE(r.caret);
   EXPECT_EQ(r.line, &base());
   EXPECT_EQ(doc->undoKind(), document::UndoOrientation);
@@ -105,7 +105,7 @@ TEST_F(RubyEdit, SidewaysUnderASideLineRepaintsTheWindow) {
   addLine(b, u"xyz", 510, 100, 40, 40);
   open();
   select(0, 1, 0, 3);
-  Redraw r = setOrientation(*doc, caret, kSideways);
+  StructureRedraw r = setOrientation(*doc, caret, kSideways);
   EXPECT_TRUE(r.repaint);
   EXPECT_EQ(r.line, nullptr);
   EXPECT_EQ(charAt(line(1), 2).modRotTcy, kSideways);
@@ -123,7 +123,7 @@ TEST_F(RubyEdit, AThreeCharacterRubyOverTwoKanji) {
   dialog->ruby = u"かんじ";
   EXPECT_TRUE(dialog->okEnabled());
 
-  Redraw r = addRuby(*doc, caret, dialog->ruby);
+  StructureRedraw r = addRuby(*doc, caret, dialog->ruby);
   EXPECT_TRUE(r.rebuildPage);
   EXPECT_EQ(r.line, &base());
   EXPECT_EQ(doc->undoKind(), document::UndoRuby);
@@ -166,7 +166,7 @@ TEST_F(RubyEdit, AThreeCharacterRubyOverTwoKanji) {
 TEST_F(RubyEdit, ThreeEmphasisLinesWithConsecutiveKeys) {
   verticalPage();
   select(0, 0, 0, 3);
-  Redraw r = addEmphasis(*doc, caret, emphasisMark(appcore::FrameSettings{}));
+  StructureRedraw r = addEmphasis(*doc, caret, emphasisMark(appcore::FrameSettings{}));
   EXPECT_TRUE(r.rebuildPage);
   EXPECT_EQ(doc->undoKind(), document::UndoEmphasis);
   ASSERT_EQ(lineCount(), 4u);
@@ -221,7 +221,7 @@ TEST_F(RubyEdit, DeletingARubyFromOneBaseCharacterFreesAllOfThem) {
   caretAt(0, 1, 1);
   EXPECT_TRUE(offers(CmdRubyDelete));
   EXPECT_TRUE(offers(CmdRubyModify));
-  Redraw r = deleteSideLines(*doc, caret);
+  StructureRedraw r = deleteSideLines(*doc, caret);
   EXPECT_TRUE(r.rebuildPage);
   EXPECT_EQ(doc->undoKind(), document::UndoSideLineDelete);
   EXPECT_EQ(lineCount(), 1u);
@@ -298,7 +298,7 @@ TEST_F(RubyModify, RangeButtonsMoveTheRangeAndCancelMovesItBack) {
   EXPECT_EQ(d->baseText(), u"字");
   EXPECT_FALSE(d->dropLast());  // one character stays
   EXPECT_FALSE(d->dropFirst());
-  Redraw r = d->cancel(caret);
+  StructureRedraw r = d->cancel(caret);
   EXPECT_TRUE(r.caret);
   EXPECT_EQ(line(0).rcs, 1);
   EXPECT_EQ(line(0).rce, 2);
@@ -334,7 +334,7 @@ TEST_F(RubyModify, NewTextKeepsTheKeyAndUndoRestoresTheOldRange) {
   EXPECT_FALSE(d->enabled(RubyModifyDialog::IdOk));
   d->setRubyText(u"よみ");
   ASSERT_TRUE(d->addNext(prompter));
-  Redraw r = d->accept(*doc, caret);
+  StructureRedraw r = d->accept(*doc, caret);
   EXPECT_TRUE(r.rebuildPage);
   EXPECT_EQ(doc->undoKind(), document::UndoRuby);
   EXPECT_EQ(caret.caret, posAt(0, 1, 0));  // back where the caret was

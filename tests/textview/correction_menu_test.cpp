@@ -83,6 +83,25 @@ class CorrectionMenuTest : public QObject {
     QCOMPARE(h.lineText(0, 0), std::u16string(u"犬大太"));
   }
 
+  // The whole right click as the user makes it: the press moves the caret to the character
+  // under the pointer (the view's editor), then the menu offers that character's candidates.
+  void aRealRightClickMovesTheCaretAndOffersThatCharactersCandidates() {
+    CorrectionHarness h;
+    h.open(candidatePages());
+    h.caretAt(0, 1, 1);
+    // The caret goes before the first cell whose middle lies beyond the point: the character's
+    // leading half.
+    const QPoint at = h.pointOf(0, 0, 0) - QPoint(3, 0);
+    QTest::mousePress(h.view().viewport(), Qt::RightButton, {}, at);
+    QTest::mouseRelease(h.view().viewport(), Qt::RightButton, {}, at);
+    h.choose = QStringLiteral("大");
+    h.rightClick(at);
+    QCOMPARE(h.menus.size(), size_t{1});
+    QCOMPARE(h.lastMenu().front().id, 34001);
+    QCOMPARE(h.lineText(0, 0), std::u16string(u"大大太"));
+    QCOMPARE(h.lineText(0, 1), std::u16string(u"次行"));
+  }
+
   void selectionsDecideTheReplacementItemAndWhetherAMenuIsShown() {
     CorrectionHarness h;
     h.open(candidatePages());
@@ -160,6 +179,9 @@ class CorrectionMenuTest : public QObject {
   void blockEditingLeavesTheRightClickToOthers() {
     CorrectionHarness h;
     h.open(candidatePages());
+    // The Edit menu's ruby modification needs a ruby under the caret, in character editing.
+    h.caretAt(0, 0, 0);
+    QVERIFY(!h.window->commands().isEnabled(app::IdRubyModify));
     QVERIFY(h.commands().dispatch(app::IdBlockEdit));
     h.caretAt(0, 0, 0);
     h.rightClick(h.pointOf(0, 0, 0));
