@@ -87,7 +87,15 @@ CMainFrame::CMainFrame(FrameContext context) : context_(std::move(context)), com
   commands_.refresh();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+  // The views and the event filters on them ask the frame, their host, about its modes while
+  // they are torn down: they go while the frame is still whole.
+  correction_.reset();
+  delete blockEditing_;
+  blockEditing_ = nullptr;
+  delete outer_;
+  outer_ = nullptr;
+}
 
 void CMainFrame::buildClient() {
   appcore::WindowSettings w;

@@ -27,6 +27,12 @@ BlockEditController::BlockEditController(StructureContext context)
   setObjectName("blockEditing");
   context_.view->installEventFilter(this);
   context_.view->viewport()->installEventFilter(this);
+  // Events still arrive while the view's widgets are torn down, when the view can no longer be
+  // asked anything.
+  connect(context_.view, &CImageView::tearingDown, this, [this] {
+    context_.view->removeEventFilter(this);
+    context_.view->viewport()->removeEventFilter(this);
+  });
 }
 
 BlockEditController::~BlockEditController() = default;

@@ -66,7 +66,7 @@ CImageView::CImageView(QWidget* parent) : QAbstractScrollArea(parent) {
   });
 }
 
-CImageView::~CImageView() = default;
+CImageView::~CImageView() { emit tearingDown(); }
 
 void CImageView::setContext(const Context& context) {
   context_ = context;

@@ -106,6 +106,10 @@ class CImageView : public QAbstractScrollArea {
   const QImage& pageImage() const { return canvas_; }
   const RenderSettings& renderSettings() const { return settings_; }
 
+ signals:
+  // The view is about to go: helpers that filter its events let go of it while it is whole.
+  void tearingDown();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
