@@ -64,6 +64,9 @@ CImageView::CImageView(QWidget* parent) : QAbstractScrollArea(parent) {
     caretShown_ = !caretShown_;
     viewport()->update(drawnCaret_.translated(-scrollPosition()).adjusted(-1, -1, 1, 1));
   });
+  dragScroll_ = new QTimer(this);
+  dragScroll_->setInterval(50);
+  connect(dragScroll_, &QTimer::timeout, this, &CImageView::dragScrollStep);
 }
 
 CImageView::~CImageView() { emit tearingDown(); }

@@ -176,6 +176,11 @@ class CImageView : public QAbstractScrollArea {
   bool caretShown_ = true;
   QRect drawnCaret_;  // canvas pixels
   bool leftDown_ = false;
+  // A drag that leaves the viewport scrolls the page towards the pointer while the button is
+  // held, extending the selection as it goes.
+  QTimer* dragScroll_ = nullptr;
+  QPoint dragPoint_;  // viewport pixels
+  void dragScrollStep();
   bool caretPending_ = false;  // re-establish the caret after the next full update
   QString preedit_;            // the input method's composition, not yet committed
   views::CImgWindow* lineWindow_ = nullptr;

@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 #include "appcore/settings.h"
@@ -304,7 +305,38 @@ void CImageView::mouseMoveEvent(QMouseEvent* event) {
     return;
   }
   event->accept();
-  const QPoint at = toCanvas(event->position().toPoint());
+  dragPoint_ = event->position().toPoint();
+  const QPoint at = toCanvas(dragPoint_);
+  const editing::Redraw r = ed->mouseMove(hitBoxes(), at.x(), at.y());
+  rememberMouse(at);
+  applyRedraw(r);
+  if (viewport()->rect().contains(dragPoint_))
+    dragScroll_->stop();
+  else if (!dragScroll_->isActive())
+    dragScroll_->start();
+}
+
+void CImageView::dragScrollStep() {
+  editing::Editor* ed = context_.editor;
+  if (ed == nullptr || editMode() != 3 || !leftDown_ || page_ == nullptr) {
+    dragScroll_->stop();
+    return;
+  }
+  // The further out the pointer, the faster the page moves, up to a line or so per step.
+  static constexpr int kMaxStep = 40;
+  const QRect area = viewport()->rect();
+  auto overshoot = [](int v, int low, int high) {
+    if (v < low) return std::max(v - low, -kMaxStep);
+    if (v > high) return std::min(v - high, kMaxStep);
+    return 0;
+  };
+  const int dx = overshoot(dragPoint_.x(), area.left(), area.right());
+  const int dy = overshoot(dragPoint_.y(), area.top(), area.bottom());
+  const QPoint before = scrollPosition();
+  horizontalScrollBar()->setValue(horizontalScrollBar()->value() + dx);
+  verticalScrollBar()->setValue(verticalScrollBar()->value() + dy);
+  if (scrollPosition() == before) return;  // already at the page's edge
+  const QPoint at = toCanvas(dragPoint_);
   const editing::Redraw r = ed->mouseMove(hitBoxes(), at.x(), at.y());
   rememberMouse(at);
   applyRedraw(r);
@@ -318,6 +350,7 @@ void CImageView::mouseReleaseEvent(QMouseEvent* event) {
   }
   event->accept();
   leftDown_ = false;
+  dragScroll_->stop();
   const QPoint at = toCanvas(event->position().toPoint());
   const bool shift = event->modifiers() & Qt::ShiftModifier;
   const editing::Redraw r = ed->mouseUp(hitBoxes(), at.x(), at.y(), shift);

@@ -268,6 +268,35 @@ class EditingInputTest : public QObject {
     QVERIFY(h.editor->state().selection.empty());
   }
 
+  // Dragging below the view scrolls the page on its own while the button is held, and the
+  // selection follows into the lines that come into view; the release stops it.
+  void aDragBeyondTheViewScrollsAndKeepsSelecting() {
+    EditingHarness h;
+    auto page = makePage(600, 2000);
+    auto block = makeBlock(40, 40, 500, 1900, false);
+    for (int i = 0; i < 30; ++i)
+      block.lines.push_back(makeLine(40, 40 + 60 * i, 300, 40, u"あいうえお", false));
+    model::computeBlockAverages(block);
+    page.blocks.push_back(std::move(block));
+    QVERIFY(h.open(std::move(page)));
+    QWidget* vp = h.view->viewport();
+    QCOMPARE(h.view->verticalScrollBar()->value(), 0);
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, h.along(0, 0, 1, 0.25));
+    const QPoint below(h.along(0, 0, 3, 0.5).x(), vp->height() + 30);
+    h.moveWithButton(below);
+    QTRY_VERIFY_WITH_TIMEOUT(h.view->verticalScrollBar()->value() > 200, 5000);
+    // The selection's end is on a line that was out of sight when the drag began.
+    const model::LineData* end = h.editor->state().selection.active.line;
+    int endLine = 0;
+    while (endLine < 30 && &h.line(0, endLine) != end) ++endLine;
+    QVERIFY2(endLine * 60 + 40 > 500, qPrintable(QString::number(endLine)));
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, below);
+    const int stopped = h.view->verticalScrollBar()->value();
+    QTest::qWait(200);
+    QCOMPARE(h.view->verticalScrollBar()->value(), stopped);
+    QVERIFY(h.editor->copyText().size() > 5 * 5);
+  }
+
   void pasteInsertsTheClipboardsTextAtTheCaret() {
     EditingHarness h;
     QVERIFY(h.open(horizontalPage()));
