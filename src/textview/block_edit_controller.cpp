@@ -155,7 +155,7 @@ void BlockEditController::contextMenuAt(const QPoint& viewportPos, const QPoint&
   const auto items = editing::blockContextMenu(*context_.document(), copy, pageX(viewportPos.x()),
                                                pageY(viewportPos.y()));
   // The click point it records belongs to the view's state.
-  giveCaretToView(context_, copy);
+  context_.view->setCaretState(copy);
   QMenu menu(context_.view);
   if (!items) {
     // The page menu of the frame.

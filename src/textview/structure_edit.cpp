@@ -24,22 +24,14 @@ QAction* runMenu(const StructureContext& c, QMenu& menu, const QPoint& globalPos
   return c.runMenu ? c.runMenu(menu, globalPos) : menu.exec(globalPos);
 }
 
-void giveCaretToView(const StructureContext& c, const editing::CaretState& state) {
-  CImageView& view = *c.view;
-  const model::LineData* old = view.caretState().caret.line;
-  // Only pointers are compared here: the old line may already be freed.
-  if (old != nullptr && old != state.caret.line &&
-      (view.currentPage() == nullptr || !editing::findLine(*view.currentPage(), old)))
-    view.resetCaret();
-  view.setCaretState(state);
-}
-
 void editOnCaretCopy(const StructureContext& c,
                      const std::function<editing::StructureRedraw(editing::CaretState&)>& edit) {
   if (c.view == nullptr || c.document() == nullptr) return;
   editing::CaretState copy = c.view->caretState();
   const editing::StructureRedraw r = edit(copy);
-  giveCaretToView(c, copy);
+  // The old caret line may have left the page with its block (deleted or merged); the view
+  // redraws only lines its new layout holds.
+  c.view->setCaretState(copy);
   applyStructureRedraw(c, r);
 }
 

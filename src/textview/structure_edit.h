@@ -50,10 +50,6 @@ QAction* runMenu(const StructureContext& c, QMenu& menu, const QPoint& globalPos
 // records, give the view the copy, then redraw what the result asks.
 void editOnCaretCopy(const StructureContext& c,
                      const std::function<editing::StructureRedraw(editing::CaretState&)>& edit);
-// Hands a changed caret state to the view. The view's old caret line may have left the page with
-// its block (deleted or merged); the view then forgets its caret first instead of redrawing a
-// line that no longer exists.
-void giveCaretToView(const StructureContext& c, const editing::CaretState& state);
 // The view's side of a StructureRedraw, in the order it lists.
 void applyStructureRedraw(const StructureContext& c, const editing::StructureRedraw& r);
 

@@ -36,7 +36,7 @@ bool modifyRubyByDialog(const StructureContext& c) {
   const bool accepted = runDialog(c, dialog) == QDialog::Accepted;
   // Cancel matters as much as OK: the range buttons changed the records already.
   const StructureRedraw r = accepted ? state->accept(*c.document(), caret) : state->cancel(caret);
-  giveCaretToView(c, caret);
+  c.view->setCaretState(caret);
   applyStructureRedraw(c, r);
   return accepted;
 }
