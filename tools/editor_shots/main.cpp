@@ -8,19 +8,11 @@
 
 #include "app/commands.h"
 #include "app/main_frame.h"
+#include "app/qt_prompter.h"
 
 using namespace vellary;
 
 namespace {
-
-class DefaultAnswers : public appcore::Prompter {
- public:
-  appcore::Answer ask(std::string_view text, std::string_view, appcore::Buttons,
-                      appcore::Answer defaultAnswer, appcore::Icon) override {
-    std::fprintf(stderr, "question: %.*s\n", static_cast<int>(text.size()), text.data());
-    return defaultAnswer;
-  }
-};
 
 void settle() {
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
@@ -39,7 +31,10 @@ int main(int argc, char** argv) {
   appcore::MemorySettingsStore store;
   store.setInt("Window", "width", 1280);
   store.setInt("Window", "height", 860);
-  DefaultAnswers prompter;
+  // Nobody answers on the virtual display: messages go to standard error, questions take their
+  // default answer.
+  qputenv("VELLARY_UNATTENDED", "1");
+  app::MessageBoxPrompter prompter;
   appcore::AppSettings app;
   appcore::FrameSettings frame;
   document::SteadyClock clock;

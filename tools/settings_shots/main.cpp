@@ -6,21 +6,13 @@
 #include <cstdio>
 
 #include "app/fonts.h"
+#include "app/qt_prompter.h"
 #include "settings_ui/info_dialogs.h"
 #include "settings_ui/setting_sheet.h"
 
 using namespace vellary;
 
 namespace {
-
-class DefaultAnswers : public appcore::Prompter {
- public:
-  appcore::Answer ask(std::string_view text, std::string_view, appcore::Buttons,
-                      appcore::Answer defaultAnswer, appcore::Icon) override {
-    std::fprintf(stderr, "question: %.*s\n", static_cast<int>(text.size()), text.data());
-    return defaultAnswer;
-  }
-};
 
 void settle() {
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
@@ -43,7 +35,10 @@ int main(int argc, char** argv) {
   }
   app::installFontSubstitutions();
   const QString out = QString::fromLocal8Bit(argv[1]);
-  DefaultAnswers prompter;
+  // Nobody answers on the virtual display: messages go to standard error, questions take their
+  // default answer.
+  qputenv("VELLARY_UNATTENDED", "1");
+  app::MessageBoxPrompter prompter;
   appcore::AppSettings app;
   appcore::applyFontDefaults(app);
   app.latinFont = "Century";

@@ -9,20 +9,12 @@
 #include "app/commands.h"
 #include "app/fonts.h"
 #include "app/main_frame.h"
+#include "app/qt_prompter.h"
 #include "textview/image_view.h"
 
 using namespace vellary;
 
 namespace {
-
-class DefaultAnswers : public appcore::Prompter {
- public:
-  appcore::Answer ask(std::string_view text, std::string_view, appcore::Buttons,
-                      appcore::Answer defaultAnswer, appcore::Icon) override {
-    std::fprintf(stderr, "question: %.*s\n", static_cast<int>(text.size()), text.data());
-    return defaultAnswer;
-  }
-};
 
 void settle() {
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
@@ -40,7 +32,10 @@ int main(int argc, char** argv) {
   appcore::MemorySettingsStore store;
   store.setInt("Window", "width", 1400);
   store.setInt("Window", "height", 960);
-  DefaultAnswers prompter;
+  // Nobody answers on the virtual display: messages go to standard error, questions take their
+  // default answer.
+  qputenv("VELLARY_UNATTENDED", "1");
+  app::MessageBoxPrompter prompter;
   appcore::AppSettings app;
   appcore::applyFontDefaults(app);
   appcore::FrameSettings frame;
