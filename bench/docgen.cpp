@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "model/codes.h"
 #include "model/paper.h"
 #include "model/text.h"
 
@@ -110,8 +111,8 @@ class Generator {
         c.candCC(k) = static_cast<uint16_t>(uniform(0, 10));
       }
       if (p_.rich && chance(1)) c.text = CharText{};  // a character read without its result
-      if (p_.rich && chance(5)) c.modRubyEmp = uniform(1, 25000);
-      if (p_.rich && chance(5)) c.modRotTcy = uniform(20090, 21000);
+      if (p_.rich && chance(5)) c.modRubyEmp = uniform(1, model::kCommaEmphasisKeyBase);
+      if (p_.rich && chance(5)) c.modRotTcy = uniform(model::kOrientationCodeFirst, model::kOrientationCodeLast);
       if (p_.rich && chance(10)) c.changed = 1;
       line.charCount += charTextLength(c.text);
     }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "find_replace_page.h"
+#include "model/codes.h"
 
 namespace vellary::editing {
 
@@ -116,14 +117,13 @@ ContextMenu buildCharacterMenu(const CaretState& caret, const appcore::CharTable
   replace.enabled = enabled;
   menu.items.push_back(std::move(replace));
   if (ch == nullptr) return menu;
-  const int mark = std::abs(ch->modRubyEmp);
-  if (mark >= 1 && mark <= 19999) {
+  if (model::isRubyKey(ch->modRubyEmp)) {
     menu.items.push_back(separator());
     menu.items.push_back(item(CmdRubyModify, u"ルビ修正(&M)..."));
     menu.items.push_back(item(CmdRubyDelete, u"ルビ削除(&D)"));
   }
-  if (mark >= 21000) menu.items.push_back(item(CmdEmphasisDelete, u"圏点削除(&P)"));
-  if (ch->modRotTcy == 20090 || ch->modRotTcy == 20100)
+  if (model::isEmphasisKey(ch->modRubyEmp)) menu.items.push_back(item(CmdEmphasisDelete, u"圏点削除(&P)"));
+  if (model::isTurned(*ch))
     menu.items.push_back(item(CmdNormalOrientation, u"通常文字(&N)"));
   return menu;
 }

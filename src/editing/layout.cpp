@@ -116,7 +116,7 @@ std::vector<CellRun> lineCells(const model::LineData& line) {
   int i = 0;
   bool inGroup = false;
   for (const auto& ch : line.chars) {
-    const bool tcy = ch.modRotTcy == kRotTateChuYoko;
+    const bool tcy = ch.modRotTcy == model::kTateChuYoko;
     if (tcy && inGroup) {
       ++cells.back().count;
     } else {
@@ -133,7 +133,7 @@ int cellsBefore(const model::LineData& line, int index) {
   bool inGroup = false;
   for (const auto& ch : line.chars) {
     if (i >= index) break;
-    const bool tcy = ch.modRotTcy == kRotTateChuYoko;
+    const bool tcy = ch.modRotTcy == model::kTateChuYoko;
     if (!(tcy && inGroup)) ++cells;
     inGroup = tcy;
     ++i;

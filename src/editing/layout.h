@@ -8,13 +8,10 @@
 #include <optional>
 #include <vector>
 
+#include "model/codes.h"
 #include "model/records.h"
 
 namespace vellary::editing {
-
-// The orientation code of sideways alphanumerics and of a tate-chu-yoko group's members.
-inline constexpr int32_t kRotSideways = 20090;
-inline constexpr int32_t kRotTateChuYoko = 20100;
 
 // Windows' MulDiv: a × b / c rounded to the nearest integer, halves away from zero.
 int mulDiv(int a, int b, int c);

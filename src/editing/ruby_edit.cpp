@@ -126,7 +126,7 @@ int32_t largestRubyKey(const PageData& page) {
   int32_t largest = 0;
   forEachChar(page, [&largest](const CharData& c) {
     const int64_t k = c.modRubyEmp < 0 ? -int64_t{c.modRubyEmp} : c.modRubyEmp;
-    if (k >= 1 && k <= kLargestRubyKey) largest = std::max(largest, static_cast<int32_t>(k));
+    if (k >= 1 && k <= model::kLargestRubyKey) largest = std::max(largest, static_cast<int32_t>(k));
   });
   return largest;
 }
@@ -135,9 +135,9 @@ int32_t largestEmphasisNumber(const PageData& page) {
   int32_t largest = 0;
   forEachChar(page, [&largest](const CharData& c) {
     const int64_t k = c.modRubyEmp < 0 ? -int64_t{c.modRubyEmp} : c.modRubyEmp;
-    if (k < kEmphasisKeyFirst) return;
+    if (k < model::kEmphasisKeyBase) return;
     const int64_t n =
-        k >= kCommaEmphasisKeyFirst ? k - kCommaEmphasisKeyFirst : k - kEmphasisKeyFirst;
+        k >= model::kCommaEmphasisKeyBase ? k - model::kCommaEmphasisKeyBase : k - model::kEmphasisKeyBase;
     largest = std::max(largest, detail::clampToInt32(n));
   });
   return largest;
@@ -205,15 +205,15 @@ SelectionInfo selectionFlags(const LineRun& run) {
     const CharData& c = *it;
     const char16_t u = unitOf(c);
     if (!(u > 0x321F && u < 0xFF01)) rubyOk = false;
-    if (isRubyBase(c)) continue;  // a ruby base keeps its orientation out of the count
+    if (model::isRubyBase(c)) continue;  // a ruby base keeps its orientation out of the count
     if (!(u < 0x0450 || (u >= 0xFF01 && u <= 0xFF5E))) sidewaysOk = false;
     if (!isDecimalDigit(u)) tcyOk = false;
-    if (c.modRotTcy == kSideways) {
+    if (c.modRotTcy == model::kSideways) {
       ++sideways;
       tcyOk = false;
       info.flags |= FlagHasSideways;
     }
-    if (c.modRotTcy == kTateChuYoko) {
+    if (c.modRotTcy == model::kTateChuYoko) {
       sidewaysOk = tcyOk = false;
       info.flags |= FlagHasTateChuYoko;
     }
@@ -227,7 +227,7 @@ SelectionInfo selectionFlags(const LineRun& run) {
         if (side.baseLine != run.line || side.chars.empty()) continue;
         const int lo = std::max(run.first + 1, side.rcs), hi = std::min(run.last, side.rce);
         const int covered = side.rcs > 0 && hi >= lo ? hi - lo + 1 : 0;
-        if (side.chars.front().modRubyEmp < kEmphasisKeyFirst)
+        if (side.chars.front().modRubyEmp < model::kEmphasisKeyBase)
           info.rubyOverlap += covered;
         else
           info.emphasisOverlap += covered;
@@ -264,13 +264,13 @@ std::vector<MenuItem> sideLineMenuItems(const CaretState& caret) {
   }
   const CaretPos& c = caret.caret;
   if (!c.valid() || c.atLineEnd()) return items;
-  if (isRubyBase(*c.ch)) {
+  if (model::isRubyBase(*c.ch)) {
     items.push_back(MenuItem::makeSeparator());
     items.push_back(MenuItem::command(CmdRubyModify, "ルビ修正(&M)..."));
     items.push_back(MenuItem::command(CmdRubyDelete, "ルビ削除(&D)"));
   }
-  if (isEmphasised(*c.ch)) items.push_back(MenuItem::command(CmdEmphasisDelete, "圏点削除(&P)"));
-  if (isTurned(*c.ch)) items.push_back(MenuItem::command(CmdNormalOrientation, "通常文字(&N)"));
+  if (model::isEmphasised(*c.ch)) items.push_back(MenuItem::command(CmdEmphasisDelete, "圏点削除(&P)"));
+  if (model::isTurned(*c.ch)) items.push_back(MenuItem::command(CmdNormalOrientation, "通常文字(&N)"));
   return items;
 }
 
@@ -290,7 +290,7 @@ bool rubyModifyEnabled(const CaretState& caret) {
 StructureRedraw setOrientation(document::CScrivlaDoc& doc, CaretState& caret, int32_t code) {
   StructureRedraw r;
   const LineRun run = selectedRun(caret);
-  if (!run.valid() || (code != kSideways && code != kTateChuYoko)) return r;
+  if (!run.valid() || (code != model::kSideways && code != model::kTateChuYoko)) return r;
   doc.snapshot(document::UndoOrientation);
   auto it = at(*run.line, run.first);
   for (int i = run.first; i < run.last && it != run.line->chars.end(); ++i, ++it) {
@@ -299,7 +299,7 @@ StructureRedraw setOrientation(document::CScrivlaDoc& doc, CaretState& caret, in
   }
   r.highlight = true;
   r.line = run.line;
-  if (code == kSideways) {
+  if (code == model::kSideways) {
     // A sideways run reaches into the column of the side line above it.
     if (const List<LineData>* lines =
             run.block ? detail::lineListOf(*run.block, run.line) : nullptr) {
@@ -326,17 +326,17 @@ StructureRedraw resetOrientation(document::CScrivlaDoc& doc, CaretState& caret) 
   if (!run.valid()) return r;
   LineData& line = *run.line;
   // A group is reset whole: the run grows over the turned characters on either side.
-  while (run.first > 0 && isTurned(*at(line, run.first - 1))) --run.first;
-  while (run.last < static_cast<int>(line.chars.size()) && isTurned(*at(line, run.last)))
+  while (run.first > 0 && model::isTurned(*at(line, run.first - 1))) --run.first;
+  while (run.last < static_cast<int>(line.chars.size()) && model::isTurned(*at(line, run.last)))
     ++run.last;
   auto it = at(line, run.first);
   bool any = false;
-  for (int i = run.first; i < run.last; ++i, ++it) any |= isTurned(*it);
+  for (int i = run.first; i < run.last; ++i, ++it) any |= model::isTurned(*it);
   if (!any) return r;
   doc.snapshot(document::UndoOrientationReset);
   it = at(line, run.first);
   for (int i = run.first; i < run.last; ++i, ++it)
-    if (isTurned(*it)) {
+    if (model::isTurned(*it)) {
       it->modRotTcy = 0;
       it->changed = 1;
     }
@@ -435,12 +435,12 @@ StructureRedraw addEmphasis(document::CScrivlaDoc& doc, CaretState& caret, char1
   std::vector<int> marked;
   auto it = at(base, run.first);
   for (int i = run.first; i < run.last; ++i, ++it)
-    if (!isLineBreak(*it) && !isEmphasised(*it)) marked.push_back(i);
+    if (!isLineBreak(*it) && !model::isEmphasised(*it)) marked.push_back(i);
   if (marked.empty()) return {};
 
   doc.snapshot(document::UndoEmphasis);
   const int32_t first = detail::largestEmphasisNumber(*page) +
-                        (mark == u'\u3001' ? kCommaEmphasisKeyFirst : kEmphasisKeyFirst);
+                        (mark == u'\u3001' ? model::kCommaEmphasisKeyBase : model::kEmphasisKeyBase);
   const bool vertical = run.block->direction == Vertical;
   const int64_t W = base.width, H = base.height;
   const int64_t n = std::max<int64_t>(static_cast<int64_t>(base.chars.size()), 1);

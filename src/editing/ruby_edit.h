@@ -14,6 +14,7 @@
 #include "block_edit_common.h"
 #include "caret.h"
 #include "document/document.h"
+#include "model/codes.h"
 
 namespace vellary::editing {
 
@@ -27,35 +28,6 @@ enum SideLineCommand : int {
   CmdEmphasisDelete = 36007,     // "圏点削除(&P)"
   CmdRubyModify = 32851,         // "ルビ修正(&M)..."
 };
-
-// modRotTcy: a character laid on its side, or one of a group set upright across the column
-// (consecutive tate-chu-yoko characters form one group).
-inline constexpr int32_t kSideways = 20090;
-inline constexpr int32_t kTateChuYoko = 20100;
-
-// modRubyEmp: side characters carry their line's key, base characters the negated key. Ruby keys
-// run from 1; emphasis keys are 21000 + n, or 25000 + n for marks that are "、".
-inline constexpr int32_t kLargestRubyKey = 20089;
-inline constexpr int32_t kEmphasisKeyFirst = 21000;
-inline constexpr int32_t kCommaEmphasisKeyFirst = 25000;
-
-inline bool isRubyKey(int32_t key) {
-  const int64_t k = key < 0 ? -int64_t{key} : key;
-  return k >= 1 && k <= 19999;
-}
-inline bool isEmphasisKey(int32_t key) {
-  const int64_t k = key < 0 ? -int64_t{key} : key;
-  return k >= kEmphasisKeyFirst;
-}
-inline bool isRubyBase(const model::CharData& c) {
-  return c.modRubyEmp < 0 && isRubyKey(c.modRubyEmp);
-}
-inline bool isEmphasised(const model::CharData& c) {
-  return c.modRubyEmp < 0 && isEmphasisKey(c.modRubyEmp);
-}
-inline bool isTurned(const model::CharData& c) {
-  return c.modRotTcy == kSideways || c.modRotTcy == kTateChuYoko;
-}
 
 // A run of characters of one line: positions first … last − 1 (0-based).
 struct LineRun {
@@ -101,7 +73,7 @@ std::vector<MenuItem> sideLineMenuItems(const CaretState& caret);
 // base range.
 bool rubyModifyEnabled(const CaretState& caret);
 
-// 36001 and 36002: every selected character becomes sideways (kSideways) or tate-chu-yoko.
+// 36001 and 36002: every selected character becomes sideways (model::kSideways) or tate-chu-yoko.
 StructureRedraw setOrientation(document::CScrivlaDoc& doc, CaretState& caret, int32_t code);
 // 36003: the turned characters of the selection (or the caret character), extended to whole runs
 // of turned characters, become normal again.

@@ -311,7 +311,7 @@ StructureRedraw RubyModifyDialog::accept(document::CScrivlaDoc& doc, CaretState&
   rubyLine_->rce = rce;
 
   int32_t key = rubyLine_->chars.empty() ? 0 : rubyLine_->chars.front().modRubyEmp;
-  if (key <= 0 || !isRubyKey(key)) {
+  if (key <= 0 || !model::isRubyKey(key)) {
     PageData* page = detail::currentPage(doc);
     key = (page ? detail::largestRubyKey(*page) : 0) + 1;
     for (CharData& c : rubyLine_->chars) c.modRubyEmp = key;

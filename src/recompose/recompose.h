@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "model/codes.h"
 #include "model/records.h"
 #include "options.h"
 
@@ -35,11 +36,6 @@ bool LineHeadPass(model::BlockData& block, const JoiningOptions& options);
 
 // Small kana in side lines (ぁ, ゃ, ッ …) become their full-size partners. True when one did.
 bool NormaliseSmallKana(model::PageData& page);
-
-// Side-line keys in modRubyEmp: a ruby line's characters carry k, an emphasis line's 21000 + k,
-// or 25000 + k when its mark is 、 or a comma; the base character carries the negated key.
-inline constexpr int32_t kEmphasisKeyBase = 21000;
-inline constexpr int32_t kCommaEmphasisKeyBase = 25000;
 
 // A hiragana or katakana character: its code page 932 code lies in 0x829F–0x82F1 or 0x8340–0x8394.
 bool isKana(const model::CharText& text);

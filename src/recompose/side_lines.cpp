@@ -260,7 +260,7 @@ void assignKeys(PageData& page) {
       if (s.attr == AttrEmph) {
         const bool comma =
             !s.chars.empty() && (isUnit(s.chars.front(), u'、') || isUnit(s.chars.front(), u','));
-        key = (comma ? kCommaEmphasisKeyBase : kEmphasisKeyBase) + k;
+        key = (comma ? model::kCommaEmphasisKeyBase : model::kEmphasisKeyBase) + k;
       } else if (s.attr == AttrFootnote) {
         key = previous;  // a footnote mark refers to the side line before it
       }

@@ -7,6 +7,7 @@
 #include <exception>
 #include <optional>
 
+#include "model/codes.h"
 #include "model/paper.h"
 #include "reader_scanner.h"
 #include "reference_table.h"
@@ -120,10 +121,6 @@ constexpr std::u16string_view kBlockTypes[] = {u"text", u"table", u"image", u"li
 constexpr std::u16string_view kDirections[] = {u"horizontal", u"vertical"};
 constexpr std::u16string_view kLineAttrWords[] = {u"", u"ruby", u"emph", u"footnote"};
 constexpr std::u16string_view kBorderStyles[] = {u"none", u"solid", u"dotted", u"double"};
-
-// Orientation codes from the older `modified` attribute: the rest of its range is ruby/emphasis.
-constexpr int32_t kRotTcyFirst = 20090;
-constexpr int32_t kRotTcyLast = 21000;
 
 // The character of a result or cand content (1 … 11 units): a reference, a hexadecimal byte
 // reference, the text itself, or hexadecimal UTF-16 units when the character is marked Unicode.
@@ -604,13 +601,13 @@ bool Reader::readChar(LineData& line) {
         ch.modRubyEmp = n;
         break;
       case ChModRotTcy:
-        if (n >= kRotTcyFirst) ch.modRotTcy = n;
+        if (n >= model::kOrientationCodeFirst) ch.modRotTcy = n;
         break;
       case ChChanged:
         ch.changed = n;
         break;
       case ChModified:
-        if (n >= kRotTcyFirst && n <= kRotTcyLast)
+        if (n >= model::kOrientationCodeFirst && n <= model::kOrientationCodeLast)
           ch.modRotTcy = n;
         else
           ch.modRubyEmp = n;

@@ -239,7 +239,7 @@ void PagePainter::drawLine(QPainter& p, const LinePlace& lp, bool isCaretLine) c
     const model::CharData& ch = *chars;
     const model::CharData& last = *std::prev(it);
     const char16_t code = ch.text[0];
-    const bool group = g.count > 1 || ch.modRotTcy == editing::kRotTateChuYoko;
+    const bool group = g.count > 1 || ch.modRotTcy == model::kTateChuYoko;
     const bool big = code > 0xFF || isParen(code);
     const bool lastBig = last.text[0] > 0xFF || isParen(last.text[0]);
 
@@ -342,7 +342,7 @@ void PagePainter::drawLine(QPainter& p, const LinePlace& lp, bool isCaretLine) c
       const bool atFace = isVerticalFace(classFace);
       if (group) {
         groupOut(lastBig ? storedFont(s_.latinFont, s) : face, text);
-      } else if (ch.modRotTcy == editing::kRotSideways) {
+      } else if (ch.modRotTcy == model::kSideways) {
         textOut(p, face, QPoint(x, y), -900, text);
       } else if (atFace) {
         if (big)
@@ -367,7 +367,7 @@ void PagePainter::drawLine(QPainter& p, const LinePlace& lp, bool isCaretLine) c
         textOut(p, storedFont(s_.japaneseFont, s, fonts.bold), QPoint(x - s, y), 0, kGeta);
       else
         groupOut(lastBig ? storedFont(s_.japaneseFont, s, fonts.bold) : fonts.latin, text);
-    } else if (ch.modRotTcy == editing::kRotSideways) {
+    } else if (ch.modRotTcy == model::kSideways) {
       textOut(p, fonts.upright, QPoint(x, y), -900, geta ? kGeta : text);
     } else if (big) {
       lineFaceOut(fonts.line, fonts.verticalFace, x - lp.shift, geta ? kGeta : text);

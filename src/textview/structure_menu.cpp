@@ -70,7 +70,7 @@ bool runSideLineCommand(const StructureContext& c, int commandId) {
     case editing::CmdSideways:
     case editing::CmdTateChuYoko: {
       const int32_t code =
-          commandId == editing::CmdSideways ? editing::kSideways : editing::kTateChuYoko;
+          commandId == editing::CmdSideways ? model::kSideways : model::kTateChuYoko;
       editOnCaretCopy(c,
                       [&](CaretState& caret) { return editing::setOrientation(doc, caret, code); });
       return true;

@@ -81,7 +81,7 @@ TEST(CharPitch, CarriageReturnTateChuYokoAndShortLines) {
   auto tcy = makeLine(0, 0, 20, 200, u"第123頁", true);
   int i = 0;
   for (auto& ch : tcy.chars) {
-    if (i >= 1 && i <= 3) ch.modRotTcy = kRotTateChuYoko;
+    if (i >= 1 && i <= 3) ch.modRotTcy = model::kTateChuYoko;
     ++i;
   }
   const auto cells = lineCells(tcy);
@@ -220,7 +220,7 @@ TEST(LayoutDisplay, TateChuYokoGroupIsOneGlyphAndImageBlocksAreFramed) {
   auto block = makeBlock(100, 100, 60, 400, true);
   block.lines.push_back(makeLine(110, 100, 40, 300, u"第12頁", true));
   int i = 0;
-  for (auto& ch : block.lines.front().chars) ch.modRotTcy = (i == 1 || i == 2) ? kRotTateChuYoko : 0, ++i;
+  for (auto& ch : block.lines.front().chars) ch.modRotTcy = (i == 1 || i == 2) ? model::kTateChuYoko : 0, ++i;
   page.blocks.push_back(std::move(block));
   page.blocks.push_back(makeBlock(300, 300, 200, 100, false, model::BlockImage));
   const PageLayout layout = layoutPage(page, {.zoom = 1.0});

@@ -69,12 +69,12 @@ TEST_F(RubyEdit, ThreeDigitsOfferTateChuYokoAndFourDoNot) {
 TEST_F(RubyEdit, TateChuYokoThenResettingOneCharacterResetsTheGroup) {
   verticalPage();
   select(0, 0, 3, 6);
-  StructureRedraw r = setOrientation(*doc, caret, kTateChuYoko);
+  StructureRedraw r = setOrientation(*doc, caret, model::kTateChuYoko);
   EXPECT_TRUE(r.caret);
   EXPECT_EQ(r.line, &base());
   EXPECT_EQ(doc->undoKind(), document::UndoOrientation);
   for (int i = 3; i < 6; ++i) {
-    EXPECT_EQ(charAt(base(), i).modRotTcy, kTateChuYoko);
+    EXPECT_EQ(charAt(base(), i).modRotTcy, model::kTateChuYoko);
     EXPECT_EQ(charAt(base(), i).changed, 1);
   }
   EXPECT_EQ(charAt(base(), 2).modRotTcy, 0);
@@ -105,10 +105,10 @@ TEST_F(RubyEdit, SidewaysUnderASideLineRepaintsTheWindow) {
   addLine(b, u"xyz", 510, 100, 40, 40);
   open();
   select(0, 1, 0, 3);
-  StructureRedraw r = setOrientation(*doc, caret, kSideways);
+  StructureRedraw r = setOrientation(*doc, caret, model::kSideways);
   EXPECT_TRUE(r.repaint);
   EXPECT_EQ(r.line, nullptr);
-  EXPECT_EQ(charAt(line(1), 2).modRotTcy, kSideways);
+  EXPECT_EQ(charAt(line(1), 2).modRotTcy, model::kSideways);
   expectReadsBack();
 }
 

@@ -509,7 +509,7 @@ class StructureGuiTest : public QObject {
       keys.push_back(l.chars.front().modRubyEmp);
     }
     std::sort(keys.begin(), keys.end());
-    QVERIFY(keys[0] >= editing::kEmphasisKeyFirst && keys[0] < editing::kCommaEmphasisKeyFirst);
+    QVERIFY(keys[0] >= model::kEmphasisKeyBase && keys[0] < model::kCommaEmphasisKeyBase);
     QCOMPARE(keys[1], keys[0] + 1);
     QCOMPARE(keys[2], keys[0] + 2);
     QCOMPARE(lineAt(block, 3).chars.front().modRubyEmp, 0);
@@ -545,8 +545,8 @@ class StructureGuiTest : public QObject {
     model::LineData& line = lineAt(blockAt(h.page(), 0), 0);
     std::vector<int32_t> codes;
     for (const auto& c : line.chars) codes.push_back(c.modRotTcy);
-    QCOMPARE(codes, (std::vector<int32_t>{0, editing::kTateChuYoko, editing::kTateChuYoko,
-                                          editing::kTateChuYoko}));
+    QCOMPARE(codes, (std::vector<int32_t>{0, model::kTateChuYoko, model::kTateChuYoko,
+                                          model::kTateChuYoko}));
     QCOMPARE(h.doc->undoKind(), int(document::UndoOrientation));
     std::vector<int32_t> written;
     const model::PageData back = h.reread();

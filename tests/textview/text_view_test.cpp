@@ -154,8 +154,8 @@ class TextViewTest : public QObject {
     TextViewHarness h;
     auto page = verticalPage(u"第12頁");
     auto& line = page.blocks.front().lines.front();
-    charAt(line, 1).modRotTcy = editing::kRotTateChuYoko;
-    charAt(line, 2).modRotTcy = editing::kRotTateChuYoko;
+    charAt(line, 1).modRotTcy = model::kTateChuYoko;
+    charAt(line, 2).modRotTcy = model::kTateChuYoko;
     QVERIFY(h.open(page));
     const auto& place = h.place(0, 0);
     QCOMPARE(place.glyphs.size(), size_t(3));

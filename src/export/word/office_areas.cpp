@@ -8,18 +8,16 @@
 #include <map>
 #include <utility>
 
+#include "model/codes.h"
 #include "model/text.h"
 
 namespace vellary::exporting::word {
 
 namespace {
 
-constexpr int32_t kTcyGroup = 20100;  // modRotTcy of a tate-chu-yoko character
-constexpr int32_t kSideways = 20090;  // modRotTcy of a sideways character
-
 uint16_t rotationOf(const model::CharData& c) {
-  if (c.modRotTcy == kTcyGroup) return 100;
-  if (c.modRotTcy == kSideways) return 90;
+  if (c.modRotTcy == model::kTateChuYoko) return 100;
+  if (c.modRotTcy == model::kSideways) return 90;
   return 0;
 }
 
@@ -43,7 +41,7 @@ char16_t fullWidth(char16_t u) {
 char16_t converted(const model::CharData& c) {
   const char16_t u = c.text[0];
   if (c.text[1] != 0) return u;
-  if (c.modRotTcy == kTcyGroup) return u >= 0xFF01 && u <= 0xFF5A ? u - 0xFEE0 : u;
+  if (c.modRotTcy == model::kTateChuYoko) return u >= 0xFF01 && u <= 0xFF5A ? u - 0xFEE0 : u;
   return u >= 0x21 && u <= 0x7A ? fullWidth(u) : u;
 }
 
