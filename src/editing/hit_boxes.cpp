@@ -48,10 +48,10 @@ class BoxBuilder {
   PageBoxes build() {
     PageBoxes out;
     out.blocks.reserve(page_.blocks.size());
-    const bool textFlow = layout_.params.displayMode != 2;
+    const bool textFlow = layout_.params.display != appcore::TextDisplay::Layout;
     if (textFlow)
       out.flow =
-          layout_.params.displayMode == 1 ? FlowDirection::Vertical : FlowDirection::Horizontal;
+          layout_.params.display == appcore::TextDisplay::FlowVertical ? FlowDirection::Vertical : FlowDirection::Horizontal;
     for (BlockData& b : page_.blocks) {
       BlockBoxes& bb = out.blocks.emplace_back();
       bb.block = &b;

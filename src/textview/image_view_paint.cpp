@@ -76,15 +76,15 @@ void CImageView::paintTableBorders(QPainter& p) {
 
 void CImageView::paintOverlays(QPainter& p) {
   document::CScrivlaDoc* doc = context_.host ? context_.host->document() : nullptr;
-  const int mode = editMode();
-  if (doc == nullptr || page_ == nullptr || (mode != 1 && mode != 3)) return;
+  const appcore::EditMode mode = editMode();
+  if (doc == nullptr || page_ == nullptr || mode == appcore::EditMode::None) return;
   if (pageIndex_ < 0 || static_cast<size_t>(pageIndex_) >= doc->blockEntries().pageCount()) return;
   const auto& entries = doc->blockEntries().page(static_cast<size_t>(pageIndex_)).entries;
-  const bool beside = laidOut() && imageSubMode() == 2;
+  const bool beside = laidOut() && imagePane() == appcore::ImagePane::ImageBeside;
   const double z = scale_;
   p.setBrush(Qt::NoBrush);
 
-  if (!(mode == 3 && beside)) {
+  if (!(mode == appcore::EditMode::Character && beside)) {
     for (const auto& e : entries) {
       const QRect r = entryRect(e, z);
       if (e.sec == model::SecTitle) {
@@ -103,7 +103,7 @@ void CImageView::paintOverlays(QPainter& p) {
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   }
 
-  if (mode == 1) {
+  if (mode == appcore::EditMode::Block) {
     const bool numbers = context_.frame != nullptr && context_.frame->showBlockNumbers != 0;
     QFont font = storedFont(QStringLiteral("ＭＳ ゴシック"),
                             z < 0.2 ? 10 : z < 0.5 ? 15 : static_cast<int>(z * 40), true);
@@ -137,7 +137,7 @@ void CImageView::paintOverlays(QPainter& p) {
   }
 
   // The caret character framed in its line image beside the text.
-  if (mode == 3 && beside && caret_->caret.valid() && !caret_->caret.atLineEnd()) {
+  if (mode == appcore::EditMode::Character && beside && caret_->caret.valid() && !caret_->caret.atLineEnd()) {
     if (const auto* lp = layout_.find(caret_->caret.line)) {
       if (const auto box = editing::charBoxInLineImage(*lp, *caret_->caret.ch)) {
         p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
@@ -150,7 +150,7 @@ void CImageView::paintOverlays(QPainter& p) {
 }
 
 void CImageView::paintSelection(QPainter& p) {
-  if (editMode() != 3 || page_ == nullptr) return;
+  if (!characterEditing() || page_ == nullptr) return;
   const editing::Selection& sel = caret_->selection;
   if (!sel.empty() && sel.anchor.block == sel.active.block) {
     // The selected cells of each line, as one span per line, are shown inverted.
