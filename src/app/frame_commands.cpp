@@ -1,7 +1,5 @@
 // CMainFrame's command table, the menus and toolbar built from it, and the handlers that need
 // dialogs.
-#include <filesystem>
-
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -19,21 +17,21 @@
 #include <QSpinBox>
 #include <QToolBar>
 #include <QUrl>
+#include <filesystem>
 
 #include "app/main_frame.h"
 #include "document/document_export.h"
 #include "editing/editor.h"
-#include "export/export_choice.h"
-#include "settings_ui/setting_sheet.h"
-#include "settings_ui/settings_file.h"
 #include "editing/find_replace.h"
 #include "editing/reject_nav.h"
 #include "editing/ruby_edit.h"
+#include "export/export_choice.h"
+#include "settings_ui/setting_sheet.h"
+#include "settings_ui/settings_file.h"
 #include "textview/block_edit_controller.h"
 #include "textview/correction_view.h"
 #include "textview/image_view.h"
 #include "textview/structure_menu.h"
-#include "textview/image_view.h"
 #include "views/draw_view.h"
 #include "views/pselect_view.h"
 
@@ -272,9 +270,8 @@ void CMainFrame::buildCommands() {
       ->setShortcuts({QKeySequence(Qt::Key_F3), QKeySequence(Qt::CTRL | Qt::Key_R)});
   add(IdPreviousReject, "前のリジェクト文字(&P)\tShift+F3", QKeySequence(Qt::SHIFT | Qt::Key_F3),
       [this] { correction_->gotoReject(false); });
-  add(IdRubyModify, "ルビ修正(&E)", {}, [this] {
-    textview::runSideLineCommand(blockEditing_->context(), editing::CmdRubyModify);
-  });
+  add(IdRubyModify, "ルビ修正(&E)", {},
+      [this] { textview::runSideLineCommand(blockEditing_->context(), editing::CmdRubyModify); });
   add(IdClearMarks, "修正マーククリア(&S)", {}, [this] { doc_->clearChangeMarks(); });
 
   // View: display modes. The two forced modes have accelerators but no menu item.
@@ -464,11 +461,11 @@ void CMainFrame::onExport() {
       context_.prompter.message(exporting::kRangeRefusal, appcore::kAppTitle);
       continue;
     }
-    if (const auto question = exporting::longExportQuestion(range, choice->first, choice->last,
-                                                            count);
-        question && context_.prompter.ask(*question, appcore::kAppTitle, appcore::Buttons::YesNo,
-                                          appcore::Answer::No, appcore::Icon::Question) !=
-                        appcore::Answer::Yes)
+    if (const auto question =
+            exporting::longExportQuestion(range, choice->first, choice->last, count);
+        question &&
+        context_.prompter.ask(*question, appcore::kAppTitle, appcore::Buttons::YesNo,
+                              appcore::Answer::No, appcore::Icon::Question) != appcore::Answer::Yes)
       continue;
     break;
   }
@@ -478,9 +475,8 @@ void CMainFrame::onExport() {
   const auto [dialogFirst, dialogLast] = exporting::dialogRange(range, choice->first, choice->last);
   const auto [first, last] =
       exporting::exportRange(dialogFirst, dialogLast, count, doc_->currentPage());
-  exporting::ExportRequest request{choice->path,
-                                   exporting::exportKindFor(choice->path, choice->filterEntry),
-                                   first, last};
+  exporting::ExportRequest request{
+      choice->path, exporting::exportKindFor(choice->path, choice->filterEntry), first, last};
   document::exportDocument(*doc_, request, context_.frame, context_.prompter, context_.progress);
   context_.frame.exportKind = request.kind;
 }
@@ -507,8 +503,7 @@ void CMainFrame::refreshRecentFiles() {
     QAction* action = commands_.action(IdRecentFirst + i);
     const bool used = static_cast<size_t>(i) < paths.size();
     action->setVisible(used);
-    if (used)
-      action->setText(QString::fromStdString(appcore::recentFileCaption(i, paths[i])));
+    if (used) action->setText(QString::fromStdString(appcore::recentFileCaption(i, paths[i])));
   }
   commands_.refresh();
 }

@@ -12,14 +12,14 @@
 #include <filesystem>
 
 #include "app/lock_keys.h"
-#include "textview/correction_view.h"
-#include "textview/block_edit_controller.h"
-#include "textview/character_menu.h"
-#include "textview/structure_menu.h"
 #include "editing/editing_context.h"
 #include "editing/editor.h"
 #include "editing/ruby_edit.h"
+#include "textview/block_edit_controller.h"
+#include "textview/character_menu.h"
+#include "textview/correction_view.h"
 #include "textview/image_view.h"
+#include "textview/structure_menu.h"
 #include "views/draw_view.h"
 #include "views/pselect_view.h"
 
@@ -32,9 +32,12 @@ constexpr int kCounterWidth = 100;
 // Where the editor finds its writing direction: the layout, or one text-flow direction.
 editing::Display displayFor(appcore::TextDisplay display) {
   switch (display) {
-    case appcore::TextDisplay::FlowHorizontal: return editing::Display::TextFlowHorizontal;
-    case appcore::TextDisplay::FlowVertical: return editing::Display::TextFlowVertical;
-    default: return editing::Display::Layout;
+    case appcore::TextDisplay::FlowHorizontal:
+      return editing::Display::TextFlowHorizontal;
+    case appcore::TextDisplay::FlowVertical:
+      return editing::Display::TextFlowVertical;
+    default:
+      return editing::Display::Layout;
   }
 }
 
@@ -70,9 +73,9 @@ CMainFrame::CMainFrame(FrameContext context)
   doc_->addObserver(imageView_);
   doc_->addObserver(textView_);
   doc_->addObserver(this);
-  correction_ = std::make_unique<textview::CCorrectionView>(textview::CorrectionSetup{
-      textView_, this, &context_.frame, &context_.prompter, context_.registered,
-      context_.explanations});
+  correction_ = std::make_unique<textview::CCorrectionView>(
+      textview::CorrectionSetup{textView_, this, &context_.frame, &context_.prompter,
+                                context_.registered, context_.explanations});
   // The character menu carries the ruby, emphasis and orientation items of structure editing;
   // the block menu falls back to the page menu the character menu also ends with.
   correction_->addSelectionItems = [this](QMenu& menu) {

@@ -79,8 +79,8 @@ struct CommandFacts {
   int zoomTenths = 5;  // the scale in tenths, 1 … 10
   bool undoAvailable = false;
   bool redoAvailable = false;
-  bool caretOnRuby = false;  // the caret on a ruby line or inside a ruby's base range
-  int recentFiles = 0;       // entries in the recent-file list
+  bool caretOnRuby = false;      // the caret on a ruby line or inside a ruby's base range
+  int recentFiles = 0;           // entries in the recent-file list
   bool characterTables = false;  // the settings sheet has its character tables to edit
 };
 

@@ -11,20 +11,20 @@
 namespace vellary::document {
 
 enum class Change : uint32_t {
-  Text = 1u << 0,       // characters of `lines` changed: those lines are drawn again
-  Layout = 1u << 1,     // the current page's text must be laid out and drawn again
-  Marks = 1u << 2,      // pages' change marks or the modified state changed
-  Structure = 1u << 3,  // blocks or block entries of the page changed (frames, roles, order)
-  Image = 1u << 4,      // page image paths changed: images are looked up and decoded again
-  Caret = 1u << 5,      // the caret or the selection moved
-  Reveal = 1u << 6,     // bring the selection into view with a margin (search hits, rejects)
-  Display = 1u << 7,    // colours, fonts, display or edit mode
-  Page = 1u << 8,       // the current page is another one
-  Zoom = 1u << 9,       // the display scale changed
-  Document = 1u << 10,  // a document was loaded, replaced or closed: everything is new
-  Path = 1u << 11,      // the document's name or origin changed
-  History = 1u << 12,   // what undo and redo can do changed
-  Selection = 1u << 13, // only the selection's extent changed (a drag): the caret stays put
+  Text = 1u << 0,        // characters of `lines` changed: those lines are drawn again
+  Layout = 1u << 1,      // the current page's text must be laid out and drawn again
+  Marks = 1u << 2,       // pages' change marks or the modified state changed
+  Structure = 1u << 3,   // blocks or block entries of the page changed (frames, roles, order)
+  Image = 1u << 4,       // page image paths changed: images are looked up and decoded again
+  Caret = 1u << 5,       // the caret or the selection moved
+  Reveal = 1u << 6,      // bring the selection into view with a margin (search hits, rejects)
+  Display = 1u << 7,     // colours, fonts, display or edit mode
+  Page = 1u << 8,        // the current page is another one
+  Zoom = 1u << 9,        // the display scale changed
+  Document = 1u << 10,   // a document was loaded, replaced or closed: everything is new
+  Path = 1u << 11,       // the document's name or origin changed
+  History = 1u << 12,    // what undo and redo can do changed
+  Selection = 1u << 13,  // only the selection's extent changed (a drag): the caret stays put
 };
 
 struct ChangeSet {
@@ -54,10 +54,9 @@ inline uint32_t operator|(Change a, Change b) {
 inline uint32_t operator|(uint32_t a, Change b) { return a | static_cast<uint32_t>(b); }
 
 // What a whole new page means to a view that draws it.
-inline constexpr uint32_t kPageContent = static_cast<uint32_t>(Change::Layout) |
-                                         static_cast<uint32_t>(Change::Structure) |
-                                         static_cast<uint32_t>(Change::Page) |
-                                         static_cast<uint32_t>(Change::Document);
+inline constexpr uint32_t kPageContent =
+    static_cast<uint32_t>(Change::Layout) | static_cast<uint32_t>(Change::Structure) |
+    static_cast<uint32_t>(Change::Page) | static_cast<uint32_t>(Change::Document);
 
 // The old update hints (0 everything, 4 page or scale, 5 colours and modes) as change sets, for
 // the few places that still speak them.

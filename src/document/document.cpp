@@ -261,8 +261,10 @@ bool CScrivlaDoc::reload() {
 bool CScrivlaDoc::dropFiles(const std::vector<std::string>& paths) {
   if (paths.empty()) return false;
   if (paths.size() > 1) {
-    message("複数のファイルがドラッグ/ドロップされました！\r\n1つのファイルをドラッグ/ドロップしてください。",
-            appcore::kAppTitle);
+    message(
+        "複数のファイルがドラッグ/ドロップされました！\r\n1つのファイルをドラッグ/"
+        "ドロップしてください。",
+        appcore::kAppTitle);
     return false;
   }
   const std::string& path = paths.front();
@@ -275,8 +277,10 @@ bool CScrivlaDoc::dropFiles(const std::vector<std::string>& paths) {
   std::string ext = fs::path(path).extension().string();
   for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   if (ext != ".xml") {
-    message("拡張子が違うファイルがドラッグ/ドロップされました！\r\nXMLファイルをドラッグ/ドロップしてください。",
-            appcore::kAppTitle);
+    message(
+        "拡張子が違うファイルがドラッグ/ドロップされました！\r\nXMLファイルをドラッグ/"
+        "ドロップしてください。",
+        appcore::kAppTitle);
     return false;
   }
   return openDocument(path);
@@ -338,9 +342,8 @@ SaveAsResult CScrivlaDoc::saveAs(const std::string& path, SaveChoice choice, int
                                  int lastPage) {
   if (!paper_) return SaveAsResult::Failed;
   const int count = static_cast<int>(paper_->pages.size());
-  if (choice == SaveChoice::Range &&
-      (firstPage < 1 || lastPage < 1 || firstPage > count || lastPage > count ||
-       firstPage > lastPage)) {
+  if (choice == SaveChoice::Range && (firstPage < 1 || lastPage < 1 || firstPage > count ||
+                                      lastPage > count || firstPage > lastPage)) {
     message("保存範囲が指定されていない、あるいは保存範囲のページが正しくありません",
             appcore::kAppTitle);
     return SaveAsResult::StayInDialog;
@@ -409,7 +412,8 @@ bool CScrivlaDoc::hasBackup() const {
 bool CScrivlaDoc::offerRecovery() {
   if (!hasBackup()) return false;
   Answer a = prompter_.ask(
-      "プログラムの異常終了などが原因で、前回作業時のデータが残っています。\n可能な限り復元を試みますか？",
+      "プログラムの異常終了などが原因で、前回作業時のデータが残っています。\n可能な限り復元を試みま"
+      "すか？",
       appcore::kAppTitle, Buttons::OkCancel, Answer::Ok, Icon::Question);
   if (a != Answer::Ok) {
     deleteBackup();

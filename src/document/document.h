@@ -16,12 +16,12 @@
 #include "appcore/prompter.h"
 #include "appcore/settings.h"
 #include "appcore/settings_store.h"
+#include "changes.h"
 #include "model/block_entries.h"
 #include "model/progress.h"
 #include "model/records.h"
 #include "recompose/options.h"
 #include "recompose/paper_list.h"
-#include "changes.h"
 #include "seams.h"
 #include "undo_history.h"
 
@@ -66,7 +66,7 @@ struct DocumentSetup {
   const appcore::FrameSettings* frame = nullptr;
   const Clock* clock = nullptr;
   model::Progress* progress = nullptr;  // optional
-  std::string backupPath;                // the backup file, in the user data folder
+  std::string backupPath;               // the backup file, in the user data folder
 };
 
 // The backup file of a run: "_$backup.xml" in the per-user data folder (the program's own folder

@@ -120,7 +120,8 @@ std::optional<CScrivlaDoc::Restored> CScrivlaDoc::swapStep(UndoStep* step, bool 
                                                            const CaretMemo& caretNow) {
   if (step == nullptr) return std::nullopt;
   model::PageData* current = page(step->page);
-  if (current == nullptr) return std::nullopt;  // cannot happen while the history is cleared on load
+  if (current == nullptr)
+    return std::nullopt;  // cannot happen while the history is cleared on load
   if (step->page != currentPage_) {
     currentPage_ = step->page;
     notify(ChangeSet::of(Change::Page));
@@ -157,8 +158,9 @@ std::optional<CScrivlaDoc::Restored> CScrivlaDoc::redo(const CaretMemo& caretNow
 
 bool CScrivlaDoc::clearChangeMarks() {
   if (!paper_) return false;
-  if (prompter_.ask("すべてのページの修正マークをクリアし元の文字色で表示します。", appcore::kAppTitle,
-                    Buttons::OkCancel, Answer::Ok, Icon::Question) != Answer::Ok)
+  if (prompter_.ask("すべてのページの修正マークをクリアし元の文字色で表示します。",
+                    appcore::kAppTitle, Buttons::OkCancel, Answer::Ok,
+                    Icon::Question) != Answer::Ok)
     return false;
   auto clear = [](model::List<model::LineData>& lines) {
     for (model::LineData& l : lines)

@@ -9,23 +9,40 @@ namespace vellary::document {
 
 const char* undoKindName(int kind) {
   switch (kind) {
-    case UndoTyping: return "文字入力";
-    case UndoDeleting: return "文字削除";
-    case UndoBlockDelete: return "ブロック削除";
-    case UndoReplace: return "置換";
-    case UndoRuby: return "ルビ";
-    case UndoOrientation: return "文字の向き";
-    case UndoOrientationReset: return "通常文字";
-    case UndoEmphasis: return "圏点設定";
-    case UndoSideLineDelete: return "ルビ・圏点削除";
-    case UndoLineBreak: return "改行";
-    case UndoBlockRole: return "属性変更";
-    case UndoBlockOrder: return "領域の順番変更";
-    case UndoBlockMerge: return "ブロック結合";
-    case UndoReCompose: return "現ページ再構成";
-    case UndoPaste: return "貼り付け";
-    case UndoCandidate: return "候補文字選択";
-    default: return "編集";
+    case UndoTyping:
+      return "文字入力";
+    case UndoDeleting:
+      return "文字削除";
+    case UndoBlockDelete:
+      return "ブロック削除";
+    case UndoReplace:
+      return "置換";
+    case UndoRuby:
+      return "ルビ";
+    case UndoOrientation:
+      return "文字の向き";
+    case UndoOrientationReset:
+      return "通常文字";
+    case UndoEmphasis:
+      return "圏点設定";
+    case UndoSideLineDelete:
+      return "ルビ・圏点削除";
+    case UndoLineBreak:
+      return "改行";
+    case UndoBlockRole:
+      return "属性変更";
+    case UndoBlockOrder:
+      return "領域の順番変更";
+    case UndoBlockMerge:
+      return "ブロック結合";
+    case UndoReCompose:
+      return "現ページ再構成";
+    case UndoPaste:
+      return "貼り付け";
+    case UndoCandidate:
+      return "候補文字選択";
+    default:
+      return "編集";
   }
 }
 

@@ -43,6 +43,55 @@ Editor::Editor(EditingContext& context) : context_(context) {}
 void Editor::reset() {
   state().clear();
   lineAtMouseDown_ = nullptr;
+  // The records may be going: the made line is no longer followed, only forgotten.
+  cellLine_ = nullptr;
+  cellLineCell_ = nullptr;
+}
+
+CaretPos Editor::enterEmptyCell(EditScope& scope, BlockData& block, model::CellData& cell) {
+  const bool vertical = block.direction == model::Vertical;
+  // As thick as the table's lines are on average, else as a line filling most of the cell.
+  const int32_t extent = vertical ? cell.width : cell.height;
+  int32_t thick = block.avgLineSize > 0 ? static_cast<int32_t>(block.avgLineSize) : extent * 6 / 10;
+  thick = std::clamp(thick, int32_t{1}, std::max(extent, int32_t{1}));
+  const int32_t margin = (vertical ? cell.height : cell.width) / 20;
+  LineData line;
+  if (vertical) {
+    line.x = cell.x + (cell.width - thick) / 2;
+    line.width = thick;
+    line.y = cell.y + margin;
+    line.height = std::max(cell.height - 2 * margin, int32_t{1});
+  } else {
+    line.x = cell.x + margin;
+    line.width = std::max(cell.width - 2 * margin, int32_t{1});
+    line.y = cell.y + (cell.height - thick) / 2;
+    line.height = thick;
+  }
+  line.widthOrg = line.width;
+  line.heightOrg = line.height;
+  cell.lines.push_back(std::move(line));
+  cell.lineCount = static_cast<int32_t>(cell.lines.size());
+  cellLine_ = &cell.lines.back();
+  cellLineCell_ = &cell;
+  scope.layout();
+  return CaretPos{&block, &cell, cellLine_, cellLine_->chars.end()};
+}
+
+void Editor::dropUnusedCellLine(EditScope& scope) {
+  if (cellLine_ == nullptr || state().caret.line == cellLine_) return;
+  model::CellData& cell = *cellLineCell_;
+  if (cellLine_->chars.empty()) {
+    forget(cellLine_);
+    for (auto it = cell.lines.begin(); it != cell.lines.end(); ++it)
+      if (&*it == cellLine_) {
+        cell.lines.erase(it);
+        break;
+      }
+    cell.lineCount = static_cast<int32_t>(cell.lines.size());
+    scope.layout();
+  }
+  cellLine_ = nullptr;
+  cellLineCell_ = nullptr;
 }
 
 void Editor::placeCaretOnPage() {
@@ -105,6 +154,7 @@ void Editor::updateEntry() {
 
 bool Editor::keyDown(Key key, bool shift) {
   EditScope scope(context_);
+  dropUnusedCellLine(scope);
   CaretState& st = state();
   if (!st.keyHeld) {
     st.keyHeld = true;
@@ -282,7 +332,10 @@ void Editor::mouseDown(const PageBoxes& boxes, int32_t x, int32_t y, bool shift)
   if (!hit) return;
   lineAtMouseDown_ = st.caret.line;
   // A line without characters has no caret character: the caret stands at its end position.
-  st.caret = positionOf(*hit);
+  // An empty table cell gets a line of its own for the caret.
+  st.caret = hit->line != nullptr ? positionOf(*hit) : CaretPos{};
+  dropUnusedCellLine(scope);
+  if (hit->line == nullptr) st.caret = enterEmptyCell(scope, *hit->block, *hit->cell);
   st.entry = blockIndex(*p, hit->block);
   if (!shift)
     st.selection.collapseTo(st.caret);
@@ -351,6 +404,16 @@ void Editor::rightButtonDown(const PageBoxes& boxes, int32_t x, int32_t y) {
   if (!hit) return;
   st.entry = blockIndex(*p, hit->block);
   scope.caretMoved();
+  if (hit->line == nullptr) {
+    // An empty cell: the caret goes in as for a left click; the menu has no character to show.
+    st.selection.clear();
+    st.caret = CaretPos{};
+    dropUnusedCellLine(scope);
+    st.caret = enterEmptyCell(scope, *hit->block, *hit->cell);
+    st.selection.collapseTo(st.caret);
+    doc().endUndoRun();
+    return;
+  }
   if (!st.selection.empty()) {
     const std::vector<LineSpan> spans = selectionSpans(*p, st.selection);
     const LineBoxes* lb = spans.empty() ? nullptr : findLineBoxes(boxes, spans.back().line);
@@ -368,6 +431,7 @@ void Editor::rightButtonDown(const PageBoxes& boxes, int32_t x, int32_t y) {
   }
   st.caret = positionOf(*hit);
   st.selection.collapseTo(st.caret);
+  dropUnusedCellLine(scope);
   doc().endUndoRun();
 }
 

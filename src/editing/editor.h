@@ -110,11 +110,20 @@ class Editor {
   bool refuse(EditScope& scope);
   void removeEmptiedLine(const LineGroup& group, model::LineData* line);
   CaretPos placeSelection(const PageBoxes& boxes, int32_t x, int32_t y);
+  // The caret goes into an empty table cell: a line is made there for it, lying across the cell
+  // like the table's other lines. Nothing is marked: the line only becomes part of the document's
+  // text when something is typed into it.
+  CaretPos enterEmptyCell(EditScope& scope, model::BlockData& block, model::CellData& cell);
+  // A line made for an empty cell that the caret left without typing goes again.
+  void dropUnusedCellLine(EditScope& scope);
   document::CScrivlaDoc& doc() { return context_.doc(); }
 
   EditingContext& context_;
   Display display_ = Display::Layout;
   model::LineData* lineAtMouseDown_ = nullptr;
+  // The line enterEmptyCell made and its cell, while the caret may still leave it empty.
+  model::LineData* cellLine_ = nullptr;
+  model::CellData* cellLineCell_ = nullptr;
 };
 
 }  // namespace vellary::editing

@@ -1,8 +1,8 @@
 // CImageView: full update, painting, line redraw, zoom and scrolling, the one-line image window.
 #include "textview/image_view.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
@@ -11,8 +11,8 @@
 #include "appcore/char_tables.h"
 #include "appcore/settings.h"
 #include "document/document.h"
-#include "editing/layout_marks.h"
 #include "editing/editing_context.h"
+#include "editing/layout_marks.h"
 #include "views/img_window.h"
 #include "views/packed_picture.h"
 #include "views/view_host.h"
@@ -21,7 +21,7 @@ namespace vellary::textview {
 
 namespace {
 
-constexpr int kLineStep = 16;                     // pixels per scroll line
+constexpr int kLineStep = 16;  // pixels per scroll line
 
 // Whether a position names a line of the page and a character of that line (or its end). Only
 // addresses are compared until the line is known to be the page's: after a load the old records
@@ -91,7 +91,8 @@ appcore::ImagePane CImageView::imagePane() const {
 }
 
 const QImage* CImageView::linePicture() const {
-  const views::PackedPicture* full = context_.host != nullptr ? context_.host->pagePicture() : nullptr;
+  const views::PackedPicture* full =
+      context_.host != nullptr ? context_.host->pagePicture() : nullptr;
   return full != nullptr ? &full->image() : nullptr;
 }
 
@@ -151,6 +152,7 @@ void CImageView::followCaretLine() {
 }
 
 void CImageView::fullUpdate() {
+  ++fullUpdates_;
   document::CScrivlaDoc* doc = context_.host ? context_.host->document() : nullptr;
   if (doc != nullptr) scale_ = doc->zoom();
   if (context_.frame != nullptr && context_.app != nullptr)
@@ -377,8 +379,8 @@ void CImageView::showOneLineImage() {
   p.vertical = block->direction == model::Vertical;
   p.table = block->type == model::BlockTable;
   if (context_.frame != nullptr)
-    p.position = p.vertical ? context_.frame->verticalLineImagePos
-                            : context_.frame->horizontalLineImagePos;
+    p.position =
+        p.vertical ? context_.frame->verticalLineImagePos : context_.frame->horizontalLineImagePos;
   const QPoint scroll = scrollPosition();
   p.scrollX = scroll.x();
   p.scrollY = scroll.y();

@@ -100,6 +100,9 @@ class CImageView : public QAbstractScrollArea, public document::DocumentObserver
   views::CImgWindow* oneLineWindow() const { return lineWindow_; }
   // The offscreen page image.
   const QImage& pageImage() const { return canvas_; }
+  // How often the whole page was laid out and rendered again: what a test or benchmark counts
+  // to know that an edit redrew only its line.
+  int fullUpdates() const { return fullUpdates_; }
   const RenderSettings& renderSettings() const { return settings_; }
 
  signals:
@@ -191,6 +194,7 @@ class CImageView : public QAbstractScrollArea, public document::DocumentObserver
   views::CImgWindow* lineWindow_ = nullptr;
   bool syncing_ = false;
   bool builtLayoutInCharEditing_ = false;
+  int fullUpdates_ = 0;
 };
 
 }  // namespace vellary::textview

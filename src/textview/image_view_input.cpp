@@ -19,9 +19,9 @@
 #include <cmath>
 
 #include "appcore/settings.h"
+#include "editing/editing_context.h"
 #include "textview/glyphs.h"
 #include "textview/image_view.h"
-#include "editing/editing_context.h"
 #include "views/view_host.h"
 
 namespace vellary::textview {

@@ -337,8 +337,8 @@ TEST(HitTest, ImageBlocksTakeClicksAndTableCellsFindTheirLines) {
   l1.chars.emplace_back();
   l2.chars.emplace_back();
   PageBoxes boxes;
-  boxes.blocks.push_back({&image, {0, 0, 100, 100}, {}});
-  BlockBoxes tb{&table, {50, 50, 400, 100}, {}};
+  boxes.blocks.push_back({&image, {0, 0, 100, 100}, {}, {}});
+  BlockBoxes tb{&table, {50, 50, 400, 100}, {}, {}};
   tb.lines.push_back({&l1, &c1, {50, 60, 200, 30}, {50, 50, 200, 100}, {{0, 1, {50, 60, 30, 30}}}});
   tb.lines.push_back({&l2, &c2, {250, 60, 200, 30}, {250, 50, 200, 100}, {{0, 1, {250, 60, 30, 30}}}});
   boxes.blocks.push_back(tb);
