@@ -140,8 +140,16 @@ std::optional<CScrivlaDoc::Restored> CScrivlaDoc::swapStep(UndoStep* step, bool 
   history_.recount(*step);
   blockEntries_.rebuildPage(*paper_, static_cast<size_t>(step->page), zoom_);
   markPage(step->page + 1);
+  // Most steps change characters of a line or two: only those lines are drawn again. A step that
+  // changed blocks or lines themselves has the page laid out anew.
   ChangeSet changes;
-  changes.kinds = Change::Layout | Change::Structure | Change::Caret | Change::History;
+  changes.kinds = Change::Caret | Change::History;
+  if (auto lines = model::linesThatDiffer(step->copy, *at)) {
+    changes.add(Change::Text);
+    for (const model::LineData* l : *lines) changes.addLine(l);
+  } else {
+    changes.add(Change::Layout).add(Change::Structure);
+  }
   notify(changes);
   return Restored{step->page, step->kind, undoing ? step->before : step->after};
 }
