@@ -105,7 +105,7 @@ struct Bench {
     frame->applyStoredArrangement();
     frame->doc().reComposeAfterLoad = nullptr;
     frame->openFile(path);
-    frame->doc().zoomCommand(document::CmdZoom100);
+    frame->doc().zoomCommand(appcore::IdZoom100);
   }
   ~Bench() {
     frame.reset();

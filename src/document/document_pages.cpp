@@ -59,12 +59,12 @@ void CScrivlaDoc::setCurrentPage(int pageIndex) {
 }
 
 bool CScrivlaDoc::isZoomChecked(int commandId) const {
-  return commandId - (CmdZoom10 - 1) == scaleTenths(zoom_);
+  return commandId - (appcore::IdZoom10 - 1) == scaleTenths(zoom_);
 }
 
 bool CScrivlaDoc::zoomCommand(int commandId) {
-  if (commandId < CmdZoom10 || commandId > CmdZoom100) return false;
-  const int tenths = commandId - (CmdZoom10 - 1);
+  if (commandId < appcore::IdZoom10 || commandId > appcore::IdZoom100) return false;
+  const int tenths = commandId - (appcore::IdZoom10 - 1);
   if (tenths == scaleTenths(zoom_)) return true;
   zoom_ = tenths / 10.0;
   blockEntries_.rezoom(zoom_);
