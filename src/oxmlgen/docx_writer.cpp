@@ -575,7 +575,7 @@ bool writeDocx(const Document& doc, const std::string& path, bool flowing) {
             "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties",
             "docProps/core.xml"},
            {"rId3", "extended-properties", "docProps/app.xml"}}));
-  pkg.add("docProps/core.xml", corePropertiesXml());
+  pkg.add("docProps/core.xml", corePropertiesXml(doc.info));
   pkg.add("docProps/app.xml", appPropertiesXml("Vellary"));
   pkg.add("word/document.xml", std::move(document));
   std::vector<Relationship> rels = {{"rId1", "styles", "styles.xml"},

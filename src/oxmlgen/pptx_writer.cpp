@@ -420,7 +420,7 @@ bool writePptx(const Document& doc, const std::string& path) {
             "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties",
             "docProps/core.xml"},
            {"rId3", "extended-properties", "docProps/app.xml"}}));
-  pkg.add("docProps/core.xml", corePropertiesXml());
+  pkg.add("docProps/core.xml", corePropertiesXml(doc.info));
   pkg.add("docProps/app.xml", appPropertiesXml("Vellary"));
 
   XmlWriter pres;

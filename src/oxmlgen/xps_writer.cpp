@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 
+#include "oxmlgen/opc.h"
 #include "oxmlgen/package.h"
 #include "oxmlgen/placement.h"
 #include "oxmlgen/text_codec.h"
@@ -446,7 +447,12 @@ bool writeXps(const Document& doc, const std::string& path) {
       {"png", "image/png"}};
   for (auto& [ext, type] : defaults)
     types.open("Default").attr("Extension", ext).attr("ContentType", type).close();
+  types.open("Override")
+      .attr("PartName", "/docProps/core.xml")
+      .attr("ContentType", "application/vnd.openxmlformats-package.core-properties+xml")
+      .close();
   pkg.add("[Content_Types].xml", types.finish());
+  pkg.add("docProps/core.xml", corePropertiesXml(doc.info));
 
   XmlWriter rootRels;
   rootRels.open("Relationships")
@@ -455,6 +461,12 @@ bool writeXps(const Document& doc, const std::string& path) {
       .attr("Id", "R0")
       .attr("Type", "http://schemas.microsoft.com/xps/2005/06/fixedrepresentation")
       .attr("Target", "/FixedDocSeq.fdseq")
+      .close();
+  rootRels.open("Relationship")
+      .attr("Id", "R1")
+      .attr("Type",
+            "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties")
+      .attr("Target", "/docProps/core.xml")
       .close();
   pkg.add("_rels/.rels", rootRels.finish());
 
