@@ -160,16 +160,19 @@ int exportPdf(model::PaperData& paper, const std::string& path, int first, int l
         },
         [&](int, pdf::PdfPage page) {
           file.AddPage(page);
+          if (progress == nullptr) return true;
           if (shown) {
             progress->step();
             progress->step();
           }
-          return true;
+          // Once per page at least, as the single-threaded writer did.
+          progress->pump();
+          return !progress->cancelled();
         });
     if (done.end == jobs::RunEnd::Failed) {
       error = done.error == std::bad_alloc().what() ? kNoMemory : done.error;
       result = 0;
-    } else if (done.end == jobs::RunEnd::Cancelled) {
+    } else if (done.end == jobs::RunEnd::Cancelled || done.end == jobs::RunEnd::Refused) {
       result = 1;  // a cancelled export writes no file
     } else {
       setInfo(file, options.info);
