@@ -2,10 +2,10 @@
 //
 // Renders the bundled sample document: three A4 pages at 400 dpi with Japanese text in the
 // installed IPA fonts, and the RovOrirUD file that recognition would have produced for them.
-//   page 1  vertical essay: title, author, body with ruby, emphasis marks and a note mark,
-//           page number; bilevel, TIFF with CCITT Group 4
-//   page 2  horizontal report: heading, rule, body, a ruled table with joined cells, a drawn
-//           figure with caption; colour, JPEG
+//   page 1  vertical essay: title, author, body with ruby, emphasis marks, a note mark and
+//           half-width digits, page number; bilevel, TIFF with CCITT Group 4
+//   page 2  horizontal report: heading, rule, body with ruby and half-width digits, a ruled
+//           table with joined cells, a drawn figure with caption; colour, JPEG
 //   page 3  vertical continuation with ruby, a rule and a horizontal note, running head; bilevel
 // Every character box is the ink box of the glyph as drawn. Side lines (ruby, emphasis, note
 // marks) stand beside their base as recognition delivers them, not yet attached. The output is
@@ -100,7 +100,7 @@ constexpr char16_t kEssay1[] =
     u"／この町に移り住んで三年になるが、私はいまだに｛この朝の光景｝に見飽きることがない。"
     u"潮の香りと、遠くで鳴る汽笛＾と、人々の営《いとな》みとが溶け合って、一日の始まりを告げるので"
     u"ある。"
-    u"／坂の途中にある古い喫茶店は、六時になると決まって扉を開ける。店主の老人は無口だが、"
+    u"／坂の途中にある古い喫茶店は、6時になると決まって扉を開ける。店主の老人は無口だが、"
     u"私の顔を見ると黙って珈琲《コーヒー》を淹れてくれる。窓際の席からは、港の全景が見渡せた。";
 
 constexpr char16_t kEssay2[] =
@@ -241,8 +241,9 @@ void pageTwo(model::PaperData& paper, Fonts& f, Recogniser& rec, int& bid, const
   canvas.fillRect(300, 540, 3007, 552, navy);
   w.plainBlock(model::BlockLine, 300, 540, 3007, 552);
   w.textBlock(
-      u"／この町の水産業は、古くから沿岸漁業を中心に発展してきた。二〇二三年の水揚げ量は前年をやや"
-      u"上回り、特にいわしとあじが好調であった。一方、さばは海水温の上昇の影響を受けて減少した。"
+      u"／この町の水産業は、古くから沿岸《えんがん》漁業を中心に発展してきた。二〇二三年の水揚げ量は"
+      u"前年比103.2%とやや上回り、特にいわしとあじが好調であった。一方、さばは海水温の上昇の影響を"
+      u"受けて減少した。"
       u"／表１に主な魚種の水揚げ量を示す。漁業関係者の高齢化が進むなか、若い世代の担い手を育てる"
       u"取り組みも始まっている。",
       style(f.mincho.get(), 64, 112, 42, false, body), 300, 680, model::SecText);
