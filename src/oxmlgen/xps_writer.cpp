@@ -497,8 +497,15 @@ bool writeXps(const Document& doc, const std::string& path) {
     }
     for (const PlacedRule& r : page.rules)
       b.rule(r.box.x, r.box.y, r.box.right(), r.box.bottom(), 1);
-    for (const PlacedTable& t : page.tables) b.table(t);
-    for (const PlacedText& t : page.texts) b.text(t);
+    // Text and tables in the order the program passed them, which is the reading order.
+    size_t ti = 0, xi = 0;
+    while (ti < page.tables.size() || xi < page.texts.size()) {
+      if (xi >= page.texts.size() ||
+          (ti < page.tables.size() && page.tables[ti].table->order < page.texts[xi].area->order))
+        b.table(page.tables[ti++]);
+      else
+        b.text(page.texts[xi++]);
+    }
     pkg.add("Documents/1/Pages/" + name, b.finish());
     XmlWriter rels;
     rels.open("Relationships")

@@ -132,7 +132,6 @@ void TextAreaBuilder::findGroups() {
     g.inlined = inlineRuby && !emphasisMark;
     groups_.push_back(g);
   }
-  if (!word_) return;  // PowerPoint and XPS keep the base characters and pass no ruby
   for (size_t i = 0; i < groups_.size(); ++i) {
     RubyGroup& g = groups_[i];
     if (!g.inlined) {
