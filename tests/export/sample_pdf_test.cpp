@@ -178,6 +178,22 @@ TEST_F(SamplePdf, HighCompressionMasksArePlacedAtThePagesResolution) {
   EXPECT_GT(masks, 0);
 }
 
+// tools/pdfa-check: structure, metadata matching the information, the output intent, fonts
+// embedded with ToUnicode maps, nothing the archive format forbids.
+TEST_F(SamplePdf, ThePdfaFilesPassTheArchiveChecks) {
+  if (!vt::haveTool("qpdf")) GTEST_SKIP() << "qpdf is not installed (scripts/deps)";
+  const std::string check = std::string(VELLARY_SOURCE_DIR) + "/tools/pdfa-check ";
+  for (const char* kind : kKinds) {
+    int status = -1;
+    const std::string pdf = exportAs(kind, "--pdfa --title 港町の朝 --author 水島遥");
+    const std::string out = shell(check + "'" + pdf + "'", &status);
+    EXPECT_EQ(status, 0) << kind << "\n" << out;
+  }
+  int status = -1;
+  shell(check + "'" + exportAs("pdf") + "'", &status);
+  EXPECT_EQ(status, 1);  // an ordinary file has no metadata or output intent
+}
+
 TEST_F(SamplePdf, TheFileIsTheSameWithOneJobAndWithMany) {
   const std::string env = "env SOURCE_DATE_EPOCH=1700000000";
   const std::string one = vt::TempDir::read(exportAs("pdf-mrc", "--quality 1 --jobs 1", env));
