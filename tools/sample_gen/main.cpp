@@ -4,8 +4,8 @@
 // installed IPA fonts, and the RovOrirUD file that recognition would have produced for them.
 //   page 1  vertical essay: title, author, body with ruby, emphasis marks, a note mark and
 //           half-width digits, page number; bilevel, TIFF with CCITT Group 4
-//   page 2  horizontal report: heading, rule, body with ruby and half-width digits, a ruled
-//           table with joined cells, a drawn figure with caption; colour, JPEG
+//   page 2  horizontal report: heading, rule, body, a ruled table with joined cells, a drawn
+//           figure with caption, a closing paragraph with ruby and half-width digits; colour, JPEG
 //   page 3  vertical continuation with ruby, a rule and a horizontal note, running head; bilevel
 // Every character box is the ink box of the glyph as drawn. Side lines (ruby, emphasis, note
 // marks) stand beside their base as recognition delivers them, not yet attached. The output is
@@ -243,9 +243,8 @@ void pageTwo(model::PaperData& paper, Fonts& f, Recogniser& rec, int& bid, const
   canvas.fillRect(300, 540, 3007, 552, navy);
   w.plainBlock(model::BlockLine, 300, 540, 3007, 552);
   w.textBlock(
-      u"／この町の水産業は、古くから沿岸《えんがん》漁業を中心に発展してきた。二〇二三年の水揚げ量は"
-      u"前年比103.2%とやや上回り、特にいわしとあじが好調であった。一方、さばは海水温の上昇の影響を"
-      u"受けて減少した。"
+      u"／この町の水産業は、古くから沿岸漁業を中心に発展してきた。二〇二三年の水揚げ量は前年をやや"
+      u"上回り、特にいわしとあじが好調であった。一方、さばは海水温の上昇の影響を受けて減少した。"
       u"／表１に主な魚種の水揚げ量を示す。漁業関係者の高齢化が進むなか、若い世代の担い手を育てる"
       u"取り組みも始まっている。",
       style(f.mincho.get(), 64, 112, 42, false, body), 300, 680, model::SecText);
@@ -256,7 +255,8 @@ void pageTwo(model::PaperData& paper, Fonts& f, Recogniser& rec, int& bid, const
   w.plainBlock(model::BlockImage, 400, 2560, 2907, 3820);
   w.textBlock(u"図１　早朝の漁港（イメージ）", style(f.gothic.get(), 60, 90, 30, false, body), 400,
               3880, model::SecText);
-  w.textBlock(u"／早朝の市場見学は観光客にも人気があり、地域の新たな魅力として注目を集めている。",
+  w.textBlock(u"／早朝《そうちょう》の市場見学は観光客にも人気があり、地域の新たな魅力として注目を集めてい"
+              u"る。2023年の見学者は前年比103.2%であった。",
               style(f.mincho.get(), 64, 112, 42, false, body), 300, 4080, model::SecText);
   w.textBlock(u"―　２　―", style(f.mincho.get(), 56, 80, 10, false, body), 1500, 4400,
               model::SecLowerPageNum);
