@@ -78,15 +78,14 @@ bool subsettable(FcPattern* font) {
 
 }  // namespace
 
-std::optional<FontSource> findSubsetSource(int charset, const std::vector<char32_t>& chars) {
-  if (!FcInit()) return std::nullopt;
-  Pattern pattern = patternFor(charset);
-  if (!pattern) return std::nullopt;
+// Calls visit(face, source) for each subsettable face fontconfig offers for the pattern, best
+// match first, until it returns false.
+template <class Visit>
+void forEachFace(Pattern pattern, Visit&& visit) {
+  if (!FcInit() || !pattern) return;
   FcResult result = FcResultNoMatch;
   FontSet fonts(FcFontSort(nullptr, pattern.get(), FcFalse, nullptr, &result));
-  if (!fonts) return std::nullopt;
-  std::optional<FontSource> best;
-  size_t bestCovered = 0;
+  if (!fonts) return;
   for (int i = 0; i < fonts->nfont; ++i) {
     FcPattern* font = fonts->fonts[i];
     FcChar8* file = nullptr;
@@ -94,16 +93,24 @@ std::optional<FontSource> findSubsetSource(int charset, const std::vector<char32
       continue;
     int index = 0;
     FcPatternGetInteger(font, FC_INDEX, 0, &index);
+    if (!visit(font, FontSource{reinterpret_cast<const char*>(file), index})) return;
+  }
+}
+
+std::optional<FontSource> findSubsetSource(int charset, const std::vector<char32_t>& chars) {
+  std::optional<FontSource> best;
+  size_t bestCovered = 0;
+  forEachFace(patternFor(charset), [&](FcPattern* font, const FontSource& source) {
     FcCharSet* coverage = nullptr;
     size_t covered = 0;
     if (FcPatternGetCharSet(font, FC_CHARSET, 0, &coverage) == FcResultMatch)
       for (char32_t c : chars) covered += FcCharSetHasChar(coverage, c) ? 1 : 0;
     if (!best || covered > bestCovered) {
-      best = FontSource{reinterpret_cast<const char*>(file), index};
+      best = source;
       bestCovered = covered;
     }
-    if (covered == chars.size()) break;
-  }
+    return covered != chars.size();
+  });
   return best;
 }
 
@@ -158,22 +165,12 @@ int makeFontSubset(int charset, const std::vector<char32_t>& chars, const std::s
 
 
 std::optional<FontSource> findFace(FaceStyle style) {
-  if (!FcInit()) return std::nullopt;
-  Pattern pattern = patternFor(style);
-  if (!pattern) return std::nullopt;
-  FcResult result = FcResultNoMatch;
-  FontSet fonts(FcFontSort(nullptr, pattern.get(), FcFalse, nullptr, &result));
-  if (!fonts) return std::nullopt;
-  for (int i = 0; i < fonts->nfont; ++i) {
-    FcPattern* font = fonts->fonts[i];
-    FcChar8* file = nullptr;
-    if (!subsettable(font) || FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch)
-      continue;
-    int index = 0;
-    FcPatternGetInteger(font, FC_INDEX, 0, &index);
-    return FontSource{reinterpret_cast<const char*>(file), index};
-  }
-  return std::nullopt;
+  std::optional<FontSource> found;
+  forEachFace(patternFor(style), [&](FcPattern*, const FontSource& source) {
+    found = source;
+    return false;
+  });
+  return found;
 }
 
 std::unique_ptr<FontFace> FontFace::open(const FontSource& source) {

@@ -91,6 +91,22 @@ class SlideBuilder {
     x_.close();
   }
   void paragraph(const Paragraph& p, const TextArea& t, double pt, double pitch);
+  // A text box without fill or insets at `box` (page points), written up to its open bodyPr.
+  void textBoxStart(const char* name, const Box& box, const char* wrap, bool vertical) {
+    x_.open("p:sp").open("p:nvSpPr");
+    nvProps(name);
+    x_.open("p:cNvSpPr").attr("txBox", 1).close();
+    x_.open("p:nvPr").close();
+    x_.close();
+    x_.open("p:spPr");
+    xfrm("a:xfrm", f_.map(box));
+    x_.open("a:prstGeom").attr("prst", "rect").open("a:avLst").close().close();
+    x_.open("a:noFill").close();
+    x_.close();
+    x_.open("p:txBody").open("a:bodyPr").attr("wrap", wrap);
+    for (const char* inset : {"lIns", "tIns", "rIns", "bIns"}) x_.attr(inset, 0);
+    if (vertical) x_.attr("vert", "eaVert");
+  }
   // The readings of a line's ruby groups, each in a small text box over (or, in a vertical
   // line, to the right of) its base characters.
   void rubyBoxes(const Paragraph& p, const TextArea& t, const Box& line, double pt);
@@ -158,19 +174,7 @@ void SlideBuilder::rubyBoxes(const Paragraph& p, const TextArea& t, const Box& l
       const double centre = along + extent / 2;
       Box b = t.vertical ? Box{line.right(), line.y + centre - length / 2, small * 1.3, length}
                          : Box{line.x + centre - length / 2, line.y - small * 1.3, length, small * 1.3};
-      x_.open("p:sp").open("p:nvSpPr");
-      nvProps("Ruby");
-      x_.open("p:cNvSpPr").attr("txBox", 1).close();
-      x_.open("p:nvPr").close();
-      x_.close();
-      x_.open("p:spPr");
-      xfrm("a:xfrm", f_.map(b));
-      x_.open("a:prstGeom").attr("prst", "rect").open("a:avLst").close().close();
-      x_.open("a:noFill").close();
-      x_.close();
-      x_.open("p:txBody").open("a:bodyPr").attr("wrap", "none");
-      for (const char* inset : {"lIns", "tIns", "rIns", "bIns"}) x_.attr(inset, 0);
-      if (t.vertical) x_.attr("vert", "eaVert");
+      textBoxStart("Ruby", b, "none", t.vertical);
       x_.attr("anchor", "ctr");
       x_.open("a:noAutofit").close();
       x_.close();
@@ -192,19 +196,7 @@ void SlideBuilder::text(const PlacedText& t) {
     b.w += t.pitchPt / 2, b.h += t.fontPt;
   else
     b.w += t.fontPt, b.h += t.pitchPt / 2;
-  x_.open("p:sp").open("p:nvSpPr");
-  nvProps("Text");
-  x_.open("p:cNvSpPr").attr("txBox", 1).close();
-  x_.open("p:nvPr").close();
-  x_.close();
-  x_.open("p:spPr");
-  xfrm("a:xfrm", f_.map(b));
-  x_.open("a:prstGeom").attr("prst", "rect").open("a:avLst").close().close();
-  x_.open("a:noFill").close();
-  x_.close();
-  x_.open("p:txBody").open("a:bodyPr").attr("wrap", "square");
-  for (const char* inset : {"lIns", "tIns", "rIns", "bIns"}) x_.attr(inset, 0);
-  if (area.vertical) x_.attr("vert", "eaVert");
+  textBoxStart("Text", b, "square", area.vertical);
   x_.attr("rtlCol", 0).attr("anchor", "t");
   // A font a little wider than the scan's shrinks to the box instead of running out of it.
   x_.open("a:normAutofit").close();
