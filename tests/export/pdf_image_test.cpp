@@ -350,7 +350,7 @@ TEST(PdfDrivers, ImagePdfReportsItsProgressAndStopsWhenCancelled) {
   EXPECT_FALSE(std::filesystem::exists(dir / "b.pdf"));
 }
 
-TEST(PdfDrivers, TextPdfShowsNoProgressAndReportsAFileThatCannotBeWritten) {
+TEST(PdfDrivers, TextPdfShowsItsProgressAndReportsAFileThatCannotBeWritten) {
   vt::TempDir dir;
   auto paper = threePages();
   CountingProgress progress;
@@ -358,7 +358,8 @@ TEST(PdfDrivers, TextPdfShowsNoProgressAndReportsAFileThatCannotBeWritten) {
   options.progress = &progress;
   std::string error;
   EXPECT_EQ(exporting::ExportPdfText(*paper, dir / "t.pdf", 1, 1, options, error), 1);
-  EXPECT_EQ(progress.shown, 0);
+  EXPECT_EQ(progress.shown, 1);
+  EXPECT_EQ(progress.hidden, 1);
   const std::string pdf = vt::TempDir::read(dir / "t.pdf");
   EXPECT_NE(pdf.find("/Count 1\r\n"), std::string::npos);
 

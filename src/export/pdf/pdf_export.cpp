@@ -136,8 +136,9 @@ int exportPdf(model::PaperData& paper, const std::string& path, int first, int l
               const ExportOptions& options, std::string& error) {
   model::Progress* progress = options.progress;
   const ImageQuality quality = imageQualityFor(options.imageQuality);
-  // The text PDF writer shows no progress; it only lets waiting events through.
-  const bool shown = kind != PdfKind::Text && progress != nullptr;
+  // The text PDF shows its progress too: pages are read on worker threads while events are let
+  // through, and the shown progress keeps the main window from editing them meanwhile.
+  const bool shown = progress != nullptr;
   int result = 0;
   try {
     const RangePages range = pagesOf(paper, first, last, options.documentPath);
