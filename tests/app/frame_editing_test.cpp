@@ -292,7 +292,16 @@ class FrameEditingTest : public QObject {
     QCOMPARE(e.view().fullUpdates(), full);
     e.typeKeys(QStringLiteral("a"));
     QCOMPARE(e.view().fullUpdates(), full);
+    // Undo and redo of characters draw their line again, not the page.
+    e.shortcut(Qt::Key_Z);
+    e.shortcut(Qt::Key_Y);
+    QCOMPARE(e.view().fullUpdates(), full);
     QCOMPARE(views::CDrawView::decodeCount(), decodes);
+    // A line break changes the lines themselves: its undo lays the page out again.
+    QTest::keyClick(&e.view(), Qt::Key_Return);
+    const int split = e.view().fullUpdates();
+    e.shortcut(Qt::Key_Z);
+    QVERIFY(e.view().fullUpdates() > split);
   }
 };
 
