@@ -20,7 +20,7 @@ namespace vellary::cli {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: vellary-cli export IN OUT --kind txt|pdf|pdf-image|pdf-mrc|docx|pptx|xps "
+    "usage: vellary-cli export IN OUT --kind txt|pdf|pdf-image|pdf-mrc|docx|pptx|xps|page|alto|hocr "
     "[--pages A-B] [--quality 0|1|2] [--title T] [--subject S] [--author A] [--keywords K] "
     "[--word-columns 1|2] [--ruby-inline 0|1] [--office-library PATH]";
 
@@ -36,6 +36,9 @@ constexpr KindName kKinds[] = {
     {"docx", exporting::KindDocx},
     {"pptx", exporting::KindPptx},
     {"xps", exporting::KindXps},
+    {"page", exporting::KindPageXml},
+    {"alto", exporting::KindAlto},
+    {"hocr", exporting::KindHocr},
 };
 
 // A bar on standard error while a writer shows its progress, when standard error is a terminal.
