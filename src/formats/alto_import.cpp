@@ -162,7 +162,6 @@ class AltoReader {
           t.direction = verticalCells_ > horizontalCells_ ? Vertical : Horizontal;
           verticalCells_ = horizontalCells_ = 0;
           assignGrid(t);
-          sortCells(t);
           finishBlock(t);
         } else {
           readBlocks(in_.depth(), table);

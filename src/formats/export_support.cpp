@@ -124,7 +124,10 @@ std::vector<const PageData*> requestedPages(const PaperData& paper, const WriteR
 std::vector<CharBoxes> charBoxes(const LineData& line, bool vertical) {
   std::vector<CharBoxes> boxes;
   boxes.reserve(line.chars.size());
-  const int64_t count = std::max<int64_t>(1, static_cast<int64_t>(line.chars.size()));
+  // As the RovOrirUD writer counts: charCount can be stale or 0 after editing.
+  const int64_t count = line.charCount > 0
+                            ? line.charCount
+                            : std::max<int64_t>(1, static_cast<int64_t>(line.chars.size()));
   int64_t position = 0;
   for (const CharData& c : line.chars) {
     if (c.x < 0 || c.y < 0) {

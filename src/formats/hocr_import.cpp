@@ -335,6 +335,8 @@ class HocrReader {
         const std::optional<Box> box = title.bbox();
         const std::vector<double> cell = title.numbers("x_cell");
         walk(in_.depth(), inner);
+        // An empty cell still has its place in the table.
+        if (inner.container == nullptr && scope.table != nullptr) inner.container = &newBlock(inner);
         if (inner.container != nullptr) {
           if (!inner.container->box) inner.container->box = box;
           if (cell.size() == 3 && inner.container->isCell) {
@@ -342,10 +344,6 @@ class HocrReader {
             inner.container->col = static_cast<int32_t>(std::clamp(cell[1], 0.0, 1e6));
             inner.container->group = static_cast<int32_t>(std::clamp(cell[2], 0.0, 1e6));
           }
-        } else if (scope.table != nullptr && box) {
-          // An empty cell still has its place in the table.
-          Block& b = newBlock(inner);
-          b.box = box;
         }
         continue;
       }
@@ -602,8 +600,7 @@ class HocrReader {
           buildLines(*c, cell.lines, directionOf(*c) == Vertical, page, sideLines);
         }
         if (!gridGiven) assignGrid(block);
-        sortCells(block);
-      } else if (b.type == BlockText) {
+        } else if (b.type == BlockText) {
         const int direction = directionOf(b);
         if (direction < 0) undecided.push_back(&block);
         const bool vertical = direction == Vertical;

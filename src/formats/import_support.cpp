@@ -434,12 +434,6 @@ void assignGrid(BlockData& table) {
       [](CellData& c, int32_t n) { c.col = n; });
 }
 
-void sortCells(BlockData& table) {
-  table.cells.sort([](const CellData& a, const CellData& b) {
-    return a.row != b.row ? a.row < b.row : a.col < b.col;
-  });
-}
-
 bool hasWord(std::string_view text, std::string_view word) {
   size_t i = 0;
   while (i < text.size()) {

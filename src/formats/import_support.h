@@ -168,9 +168,6 @@ int32_t roleOfWord(model::PaperData& paper, std::string_view word, const Box& bo
 // the row's first cell, a new column likewise across.
 void assignGrid(model::BlockData& table);
 
-// A table's cells in the order of their rows, then columns.
-void sortCells(model::BlockData& table);
-
 // Whether text (an attribute value, a class list) holds word as a blank-separated word.
 bool hasWord(std::string_view text, std::string_view word);
 // ASCII lower case.

@@ -371,7 +371,6 @@ class PageReader {
     if (type == BlockTable) {
       block.direction = verticalCells_ > horizontalCells_ ? Vertical : Horizontal;
       if (!gridGiven_) assignGrid(block);
-      sortCells(block);
       verticalCells_ = horizontalCells_ = 0;
       gridGiven_ = false;
     }
