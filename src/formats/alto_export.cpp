@@ -218,22 +218,17 @@ class AltoWriter {
                    const Run& run, const std::string& id) {
     std::string content, cc;
     double wc = 1.0;
-    CharBoxes sb = boxes[run.first];
     for (size_t i = run.first; i < run.last; ++i) {
       const CharData& c = *chars[i];
       content += detail::charUtf8(c.text);
       const double conf = detail::unitConfidence(c);
       wc = std::min(wc, conf);
-      cc += (cc.empty() ? "" : " ") + std::to_string(std::clamp(10 - static_cast<int>(std::lround(conf * 10)), 0, 9));
-      const int32_t r = std::max(sb.x + sb.width, boxes[i].x + boxes[i].width);
-      const int32_t b = std::max(sb.y + sb.height, boxes[i].y + boxes[i].height);
-      sb.x = std::min(sb.x, boxes[i].x);
-      sb.y = std::min(sb.y, boxes[i].y);
-      sb.width = r - sb.x;
-      sb.height = b - sb.y;
+      // CC runs the other way: 0 sure … 9 unsure.
+      cc += (cc.empty() ? "" : " ") +
+            std::to_string(std::clamp(10 - static_cast<int>(std::lround(conf * 10)), 0, 9));
     }
     x_.open("String").attr("ID", id);
-    box(sb);
+    box(detail::unionOf(boxes, run.first, run.last));
     x_.attr("CONTENT", content).attrUnit("WC", wc).attr("CC", cc);
     if (chars[run.first]->changed) x_.attr("CS", "true");
     x_.endStart();

@@ -436,10 +436,7 @@ class AltoReader {
 }  // namespace
 
 ReadOutcome readAlto(ImportInput& input) {
-  return runImport([&](PaperData& paper) {
-    XmlInput in(*input.source);
-    Budget budget([&](int code, std::string_view s) { in.fail(code, s); }, input.progress);
-    budget.start();
+  return runXmlImport(input, [&](PaperData& paper, XmlInput& in, Budget& budget) {
     AltoReader(in, paper, input, budget).read();
   });
 }

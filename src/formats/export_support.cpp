@@ -146,6 +146,20 @@ CharBoxes boxOf(int32_t x, int32_t y, int32_t width, int32_t height) {
   return CharBoxes{std::max(0, x), std::max(0, y), std::max(0, width), std::max(0, height)};
 }
 
+CharBoxes unionOf(const std::vector<CharBoxes>& boxes, size_t first, size_t last) {
+  CharBoxes u = boxes[first];
+  for (size_t i = first + 1; i < last; ++i) {
+    const CharBoxes& b = boxes[i];
+    const int32_t right = std::max(u.x + u.width, b.x + b.width);
+    const int32_t bottom = std::max(u.y + u.height, b.y + b.height);
+    u.x = std::min(u.x, b.x);
+    u.y = std::min(u.y, b.y);
+    u.width = right - u.x;
+    u.height = bottom - u.y;
+  }
+  return u;
+}
+
 std::string charUtf8(const CharText& c) {
   const int n = charTextLength(c);
   return toUtf8(std::u16string_view(c.data(), static_cast<size_t>(n)));

@@ -68,6 +68,8 @@ std::string imageReference(const model::PageData& page, const std::string& outpu
 
 // The box of a block, a line or a cell, never negative.
 CharBoxes boxOf(int32_t x, int32_t y, int32_t width, int32_t height);
+// The smallest box holding the boxes of chars first … last − 1 (a word's, a string's).
+CharBoxes unionOf(const std::vector<CharBoxes>& boxes, size_t first, size_t last);
 
 // The program's name and version as the files name their producer.
 inline constexpr char kProducer[] = "Vellary";

@@ -47,7 +47,9 @@ std::string errorMessage(int code, int line);
 class Format;
 
 struct ReadOptions {
-  model::Progress* progress = nullptr;  // optional; told the page count as pages are read
+  // Optional. Shown with the native reader's caption before the first page and told the count of
+  // pages read after each; left shown, as the native reader leaves it, for the caller to hide.
+  model::Progress* progress = nullptr;
   // The format to read the file as. Null: the format is told from the file's first bytes, then
   // from its extension.
   const Format* format = nullptr;

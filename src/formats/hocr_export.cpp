@@ -161,19 +161,11 @@ class HocrWriter {
     const std::vector<const CharData*> chars = detail::charsOf(line);
     const std::vector<CharBoxes> boxes = detail::charBoxes(line, vertical);
     for (const auto& [first, last] : detail::wordsOf(chars)) {
-      CharBoxes wb = boxes[first];
       double wconf = 1.0;
-      for (size_t i = first; i < last; ++i) {
-        const int32_t r = std::max(wb.x + wb.width, boxes[i].x + boxes[i].width);
-        const int32_t b = std::max(wb.y + wb.height, boxes[i].y + boxes[i].height);
-        wb.x = std::min(wb.x, boxes[i].x);
-        wb.y = std::min(wb.y, boxes[i].y);
-        wb.width = r - wb.x;
-        wb.height = b - wb.y;
-        wconf = std::min(wconf, detail::unitConfidence(*chars[i]));
-      }
+      for (size_t i = first; i < last; ++i) wconf = std::min(wconf, detail::unitConfidence(*chars[i]));
       x_.open("span").attr("class", "ocrx_word").attr("id", nextId("word", word_))
-          .attr("title", bbox(wb) + "; x_wconf " + percent(wconf)).endStart();
+          .attr("title", bbox(detail::unionOf(boxes, first, last)) + "; x_wconf " + percent(wconf))
+          .endStart();
       for (size_t i = first; i < last; ++i) writeChar(*chars[i], boxes[i]);
       x_.close("span");
     }

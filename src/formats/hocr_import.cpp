@@ -699,18 +699,11 @@ class HocrReader {
   std::unordered_map<const LineData*, const void*> groupOf_;
 };
 
-void readWith(XmlInput& in, PaperData& paper, ImportInput& input) {
-  Budget budget([&](int code, std::string_view s) { in.fail(code, s); }, input.progress);
-  budget.start();
-  HocrReader(in, paper, input, budget).read();
-}
-
 }  // namespace
 
 ReadOutcome readHocr(ImportInput& input) {
-  ReadOutcome out = runImport([&](PaperData& paper) {
-    XmlInput in(*input.source);
-    readWith(in, paper, input);
+  ReadOutcome out = runXmlImport(input, [&](PaperData& paper, XmlInput& in, Budget& budget) {
+    HocrReader(in, paper, input, budget).read();
   });
   if (out.paper || out.error.code != ErrorXml || !input.reopen) return out;
   // Not XML: HTML as browsers take it, read whole when it is small enough.
@@ -727,7 +720,9 @@ ReadOutcome readHocr(ImportInput& input) {
   }
   ReadOutcome html = runImport([&](PaperData& paper) {
     std::unique_ptr<XmlInput> in = XmlInput::html(bytes);
-    readWith(*in, paper, input);
+    Budget budget([&](int code, std::string_view s) { in->fail(code, s); }, input.progress);
+    budget.start();
+    HocrReader(*in, paper, input, budget).read();
   });
   // When the HTML reading finds no hOCR either, the XML error says more.
   if (html.paper) return html;

@@ -434,6 +434,16 @@ void assignGrid(BlockData& table) {
       [](CellData& c, int32_t n) { c.col = n; });
 }
 
+ReadOutcome runXmlImport(ImportInput& input,
+                         const std::function<void(PaperData&, XmlInput&, Budget&)>& body) {
+  return runImport([&](PaperData& paper) {
+    XmlInput in(*input.source);
+    Budget budget([&](int code, std::string_view s) { in.fail(code, s); }, input.progress);
+    budget.start();
+    body(paper, in, budget);
+  });
+}
+
 bool hasWord(std::string_view text, std::string_view word) {
   size_t i = 0;
   while (i < text.size()) {

@@ -168,6 +168,12 @@ int32_t roleOfWord(model::PaperData& paper, std::string_view word, const Box& bo
 // the row's first cell, a new column likewise across.
 void assignGrid(model::BlockData& table);
 
+// The same for the XML formats: the body reads from a stream over the input, with the limits and
+// the progress of one import.
+ReadOutcome runXmlImport(
+    ImportInput& input,
+    const std::function<void(model::PaperData&, class XmlInput&, Budget&)>& body);
+
 // Whether text (an attribute value, a class list) holds word as a blank-separated word.
 bool hasWord(std::string_view text, std::string_view word);
 // ASCII lower case.

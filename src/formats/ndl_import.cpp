@@ -294,10 +294,7 @@ class NdlReader {
 }  // namespace
 
 ReadOutcome readNdl(ImportInput& input) {
-  return runImport([&](PaperData& paper) {
-    XmlInput in(*input.source);
-    Budget budget([&](int code, std::string_view s) { in.fail(code, s); }, input.progress);
-    budget.start();
+  return runXmlImport(input, [&](PaperData& paper, XmlInput& in, Budget& budget) {
     NdlReader(in, paper, input, budget).read();
   });
 }

@@ -242,19 +242,10 @@ class PageWriter {
       int w = 0;
       for (const auto& [first, last] : detail::wordsOf(chars)) {
         const std::string wordId = id + "w" + std::to_string(++w);
-        CharBoxes wb = boxes[first];
         std::string text;
-        for (size_t i = first; i < last; ++i) {
-          const int32_t r = std::max(wb.x + wb.width, boxes[i].x + boxes[i].width);
-          const int32_t bo = std::max(wb.y + wb.height, boxes[i].y + boxes[i].height);
-          wb.x = std::min(wb.x, boxes[i].x);
-          wb.y = std::min(wb.y, boxes[i].y);
-          wb.width = r - wb.x;
-          wb.height = bo - wb.y;
-          text += detail::charUtf8(chars[i]->text);
-        }
+        for (size_t i = first; i < last; ++i) text += detail::charUtf8(chars[i]->text);
         x_.open("Word").attr("id", wordId).endStart();
-        coords(wb);
+        coords(detail::unionOf(boxes, first, last));
         for (size_t i = first; i < last; ++i) writeGlyph(*chars[i], boxes[i], wordId + "g" + std::to_string(i - first + 1));
         equiv(text);
         x_.close("Word");

@@ -565,10 +565,7 @@ class PageReader {
 }  // namespace
 
 ReadOutcome readPageXml(ImportInput& input) {
-  return runImport([&](PaperData& paper) {
-    XmlInput in(*input.source);
-    Budget budget([&](int code, std::string_view s) { in.fail(code, s); }, input.progress);
-    budget.start();
+  return runXmlImport(input, [&](PaperData& paper, XmlInput& in, Budget& budget) {
     if (in.next() != XmlInput::Start || in.name() != "PcGts")
       in.fail(ErrorTag, "PAGE XMLの文書ではありません。");
     const int d = in.depth();

@@ -164,7 +164,6 @@ ReadOutcome readWithFormat(ByteSource& source, const std::string& documentPath,
     out = failure(ErrorOther);
   }
   out.format = format;
-  if (options.progress) options.progress->hide();
   return out;
 }
 

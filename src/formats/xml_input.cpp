@@ -28,12 +28,17 @@ bool isParserLimit(const xmlError& e) {
          text.find("amplification") != std::string::npos;
 }
 
-void initialiseOnce() {
+// libxml2 prints what has no parser context to report to (encoding failures, I/O) through its
+// generic handler, standard error by default; the importers report through their errors instead.
+void ignoreMessage(void*, const char*, ...) {}
+
+void initialise() {
   static const bool done = [] {
     xmlInitParser();
     return true;
   }();
   (void)done;
+  xmlSetGenericErrorFunc(nullptr, &ignoreMessage);  // the handler belongs to the calling thread
 }
 
 }  // namespace
@@ -78,7 +83,7 @@ struct XmlInput::Reader {
 };
 
 XmlInput::XmlInput(ByteSource& source) : reader_(std::make_unique<Reader>()) {
-  initialiseOnce();
+  initialise();
   reader_->source = &source;
   // No entity substitution, no DTD loading, no network; big line numbers so that lines past
   // 65535 are told right.
@@ -91,7 +96,7 @@ XmlInput::XmlInput(ByteSource& source) : reader_(std::make_unique<Reader>()) {
 }
 
 std::unique_ptr<XmlInput> XmlInput::html(std::string_view bytes) {
-  initialiseOnce();
+  initialise();
   std::unique_ptr<XmlInput> in(new XmlInput());
   in->reader_ = std::make_unique<Reader>();
   if (bytes.size() > static_cast<size_t>(INT_MAX))

@@ -1,7 +1,9 @@
 // Reading untrusted XML (and HTML) as a stream of element starts, ends and text, over libxml2's
 // pull reader. The input is read in small pieces and the reader keeps only the current branch, so
 // memory stays bounded whatever the size of the file; libxml2 refuses a single name, value or text
-// above 10 MB and entity expansions that multiply, reads no DTD and opens no network connection.
+// above 10 MB, nesting deeper than 256 elements and entity expansions that multiply, reads no DTD
+// and opens no network connection. The importers' recursion follows the nesting, so that limit is
+// also what bounds their stack.
 #pragma once
 
 #include <memory>

@@ -193,6 +193,23 @@ TEST(BadInput, BrokenFilesSayWhereTheyBreak) {
   EXPECT_EQ(r.error.line, 2);
 }
 
+TEST(BadInput, DeepNestingIsRefused) {
+  std::string xml = "<alto><Layout><Page ID=\"p\" PHYSICAL_IMG_NR=\"1\"><PrintSpace>";
+  for (int i = 0; i < 100000; ++i) xml += "<ComposedBlock ID=\"c\">";
+  ReadOutcome r = readBytesAs(xml, "alto");
+  EXPECT_FALSE(r.paper);
+  EXPECT_NE(r.error.code, ErrorNone);
+  // HTML: the parser stops descending; what lies below is not read.
+  std::string html = "<html><body><div class=ocr_page title='bbox 0 0 9 9'>";
+  for (int i = 0; i < 100000; ++i) html += "<div>";
+  html += "<span class=ocr_line title='bbox 0 0 9 9'>x</span></div></body></html>";
+  TempDir dir;
+  r = readDocument(dir.write("deep.hocr", html));
+  if (r.paper) {
+    EXPECT_EQ(model::countPaper(*r.paper).lines, 0);
+  }
+}
+
 TEST(BadInput, BoxesOutsideThePageAreClippedToIt) {
   const std::string alto =
       "<alto><Layout><Page ID=\"p\" PHYSICAL_IMG_NR=\"1\" WIDTH=\"1000\" HEIGHT=\"800\"><PrintSpace>"

@@ -65,6 +65,13 @@ TEST_F(FormatsCli, AnUnreadableInputExitsTwoWithTheErrorOfDump) {
   EXPECT_EQ(unknown.exit, 1);
   EXPECT_NE(unknown.err.find("--format takes rovorirud|hocr|page|alto|ndl|tsv"), std::string::npos);
   EXPECT_EQ(run("import " + dir_ + "/none.hocr " + dir_ + "/out.xml").exit, 1);
+
+  // Bytes the declared encoding cannot hold: the parser's complaints stay out of the output.
+  const std::string euc = scratch_.write(
+      "bad.hocr", "<html><head><meta charset=\"EUC-JP\"></head><body>\x93\xC2'o</body></html>");
+  CliResult quiet = run("dump " + euc);
+  EXPECT_EQ(quiet.exit, 2);
+  EXPECT_EQ(quiet.err, "");
 }
 
 TEST_F(FormatsCli, ExportWritesEachKindAsTheSchemasWantIt) {
