@@ -276,4 +276,30 @@ PaperCounts countPaper(const PaperData& paper) {
   return n;
 }
 
+size_t estimatePageBytes(const PageData& page) {
+  // A list node holds two pointers beside its element.
+  constexpr size_t kNode = 2 * sizeof(void*);
+  constexpr size_t kCandidate = sizeof(CharText) + sizeof(uint16_t);
+  auto stringBytes = [](const std::optional<std::u16string>& s) {
+    return s && s->size() > 7 ? (s->capacity() + 1) * sizeof(char16_t) : 0;
+  };
+  size_t bytes = sizeof(PageData) + stringBytes(page.file) + stringBytes(page.fullpath);
+  auto lineBytes = [&](const List<LineData>& lines) {
+    for (const LineData& l : lines) {
+      bytes += kNode + sizeof(LineData);
+      for (const CharData& c : l.chars)
+        bytes += kNode + sizeof(CharData) + static_cast<size_t>(c.numCand()) * kCandidate;
+    }
+  };
+  for (const BlockData& b : page.blocks) {
+    bytes += kNode + sizeof(BlockData);
+    lineBytes(b.lines);
+    for (const CellData& c : b.cells) {
+      bytes += kNode + sizeof(CellData);
+      lineBytes(c.lines);
+    }
+  }
+  return bytes;
+}
+
 }  // namespace vellary::model

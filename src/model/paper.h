@@ -68,4 +68,8 @@ struct PaperCounts {
 };
 PaperCounts countPaper(const PaperData& paper);
 
+// The heap bytes a page's records take, counted from their sizes and list nodes (an estimate:
+// the allocator's own overhead is left out). Bounds the memory of kept page copies.
+size_t estimatePageBytes(const PageData& page);
+
 }  // namespace vellary::model
