@@ -28,7 +28,8 @@ using namespace vellary;
 
 constexpr std::u16string_view kText =
     u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん"
-    u"日本語文字認識結果訂正画像頁行段落表題著者東京大学研究所年月日時間人間社会経済政治文化歴史、。";
+    u"日本語文字認識結果訂正画像頁行段落表題著者東京大学研究所年月日時間人間社会経済政治文化歴史、"
+    u"。";
 
 int pageCount() {
   const char* env = std::getenv("VELLARY_BENCH_PAGES");
@@ -52,14 +53,14 @@ void tesseractPage(std::string& out, int page, uint32_t& seed) {
     seed = seed * 1103515245u + 12345u;
     return (seed >> 8) & 0xFFFF;
   };
-  auto ch = [&](uint32_t r) {
-    return model::toUtf8(kText.substr(r % kText.size(), 1));
-  };
+  auto ch = [&](uint32_t r) { return model::toUtf8(kText.substr(r % kText.size(), 1)); };
   const std::string p = std::to_string(page);
   out += "  <div class='ocr_page' id='page_" + p + "' title='image \"page" + p +
-         ".png\"; bbox 0 0 2480 3508; ppageno " + std::to_string(page - 1) + "; scan_res 300 300'>\n";
+         ".png\"; bbox 0 0 2480 3508; ppageno " + std::to_string(page - 1) +
+         "; scan_res 300 300'>\n";
   out += "   <div class='ocr_carea' id='block_" + p + "_1' title=\"bbox 200 200 2280 3300\">\n";
-  out += "    <p class='ocr_par' id='par_" + p + "_1' lang='jpn' title=\"bbox 200 200 2280 3300\">\n";
+  out +=
+      "    <p class='ocr_par' id='par_" + p + "_1' lang='jpn' title=\"bbox 200 200 2280 3300\">\n";
   int word = 0;
   for (int l = 0; l < 40; ++l) {
     const int y = 200 + l * 75;
@@ -82,8 +83,8 @@ void tesseractPage(std::string& out, int page, uint32_t& seed) {
                "; x_conf 98.761909'>" + ch(r) + "</span>\n";
         out += "        <span class='ocrx_cinfo' id='lstm_choices_" + id + "'>\n";
         for (int j = 0; j < 5; ++j)
-          out += "         <span class='ocrx_cinfo' id='choice_" + id + "_" + std::to_string(j + 1) +
-                 "' title='x_confs " + (j == 0 ? "94.758286" : "0") + "'>" +
+          out += "         <span class='ocrx_cinfo' id='choice_" + id + "_" +
+                 std::to_string(j + 1) + "' title='x_confs " + (j == 0 ? "94.758286" : "0") + "'>" +
                  ch(j == 0 ? r : next()) + "</span>\n";
         out += "        </span>\n";
       }
@@ -106,7 +107,8 @@ struct Files {
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 "
         "Transitional//EN\"\n    \"http://www.w3.org/TR/xhtml1/DTD/xhtml1-transitional.dtd\">\n"
         "<html xmlns=\"http://www.w3.org/1999/xhtml\" xml:lang=\"en\" lang=\"en\">\n <head>\n"
-        "  <title></title>\n  <meta name='ocr-system' content='tesseract 5.3.0' />\n </head>\n <body>\n";
+        "  <title></title>\n  <meta name='ocr-system' content='tesseract 5.3.0' />\n </head>\n "
+        "<body>\n";
     uint32_t seed = 7;
     for (int i = 1; i <= pageCount(); ++i) tesseractPage(t, i, seed);
     t += " </body>\n</html>\n";
@@ -118,7 +120,8 @@ struct Files {
     hocr = dir + "/book.hocr";
     alto = dir + "/book.xml";
     page = dir + "/page.xml";
-    if (!formats::writeHocr(*paper, hocr, {}, error) || !formats::writeAlto(*paper, alto, {}, error) ||
+    if (!formats::writeHocr(*paper, hocr, {}, error) ||
+        !formats::writeAlto(*paper, alto, {}, error) ||
         !formats::writePageXml(*paper, page, {0, 0}, error))
       std::abort();
   }

@@ -38,7 +38,8 @@ Loaded load(const std::string& path, const formats::Format* format = nullptr) {
 
 // The error as dump prints it; the element's path only for the formats that have elements.
 std::string errorJson(const formats::Error& e) {
-  std::string json = "{\"error\": " + std::to_string(e.code) + ", \"line\": " + std::to_string(e.line) +
+  std::string json = "{\"error\": " + std::to_string(e.code) +
+                     ", \"line\": " + std::to_string(e.line) +
                      ", \"message\": " + model::jsonString(e.message);
   if (!e.elementPath.empty()) json += ", \"element\": " + model::jsonString(e.elementPath);
   return json + "}\n";

@@ -20,7 +20,8 @@ namespace vellary::cli {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: vellary-cli export IN OUT --kind txt|pdf|pdf-image|pdf-mrc|docx|pptx|xps|page|alto|hocr "
+    "usage: vellary-cli export IN OUT --kind "
+    "txt|pdf|pdf-image|pdf-mrc|docx|pptx|xps|page|alto|hocr "
     "[--pages A-B] [--quality 0|1|2] [--title T] [--subject S] [--author A] [--keywords K] "
     "[--word-columns 1|2] [--ruby-inline 0|1] [--office-library PATH]";
 

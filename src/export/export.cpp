@@ -16,7 +16,8 @@ ExportOutcome exportOcrFormat(model::PaperData& paper, const ExportRequest& requ
                               const ExportOptions& options) {
   int index = 0;
   for (model::PageData& page : paper.pages) {
-    if (index >= request.first && index <= request.last) resolvePageImage(page, options.documentPath);
+    if (index >= request.first && index <= request.last)
+      resolvePageImage(page, options.documentPath);
     ++index;
   }
   const formats::WriteRequest pages{request.first, request.last};

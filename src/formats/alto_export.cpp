@@ -27,13 +27,17 @@ constexpr char kNamespace[] = "http://www.loc.gov/standards/alto/ns-v4#";
 class AltoWriter {
  public:
   AltoWriter(const PaperData& paper, const WriteRequest& request, const std::string& outputPath)
-      : paper_(paper), pages_(detail::requestedPages(paper, request)), outputPath_(outputPath),
+      : paper_(paper),
+        pages_(detail::requestedPages(paper, request)),
+        outputPath_(outputPath),
         x_(out_) {}
 
   std::string run() {
     collectTags();
     out_ = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
-    x_.open("alto").attr("xmlns", kNamespace).attr("xmlns:xlink", "http://www.w3.org/1999/xlink")
+    x_.open("alto")
+        .attr("xmlns", kNamespace)
+        .attr("xmlns:xlink", "http://www.w3.org/1999/xlink")
         .attr("xmlns:xsi", "http://www.w3.org/2001/XMLSchema-instance")
         .attr("xsi:schemaLocation",
               std::string(kNamespace) + " http://www.loc.gov/alto/v4/alto-4-4.xsd")
@@ -45,20 +49,31 @@ class AltoWriter {
     // file identifier whose location is the page's ID.
     if (!pages_.empty()) {
       x_.open("sourceImageInformation").endStart();
-      x_.open("fileName").endStart().text(detail::imageReference(*pages_.front(), outputPath_))
+      x_.open("fileName")
+          .endStart()
+          .text(detail::imageReference(*pages_.front(), outputPath_))
           .close("fileName", false);
       if (pages_.size() > 1)
         for (const PageData* page : pages_)
-          x_.open("fileIdentifier").attr("fileIdentifierLocation", pageId(*page)).endStart()
-              .text(detail::imageReference(*page, outputPath_)).close("fileIdentifier", false);
+          x_.open("fileIdentifier")
+              .attr("fileIdentifierLocation", pageId(*page))
+              .endStart()
+              .text(detail::imageReference(*page, outputPath_))
+              .close("fileIdentifier", false);
       x_.close("sourceImageInformation");
     }
     x_.open("OCRProcessing").attr("ID", "OCR_0").endStart();
     x_.open("ocrProcessingStep").endStart();
-    x_.open("processingDateTime").endStart().text(detail::timestamp()).close("processingDateTime", false);
+    x_.open("processingDateTime")
+        .endStart()
+        .text(detail::timestamp())
+        .close("processingDateTime", false);
     x_.open("processingSoftware").endStart();
     x_.open("softwareName").endStart().text(detail::kProducer).close("softwareName", false);
-    x_.open("softwareVersion").endStart().text(detail::kProducerVersion).close("softwareVersion", false);
+    x_.open("softwareVersion")
+        .endStart()
+        .text(detail::kProducerVersion)
+        .close("softwareVersion", false);
     x_.close("processingSoftware");
     x_.close("ocrProcessingStep");
     x_.close("OCRProcessing");
@@ -91,24 +106,34 @@ class AltoWriter {
     if (roleTags_.empty() && sideTags_.empty()) return;
     x_.open("Tags").endStart();
     for (const auto& [sec, id] : roleTags_)
-      x_.open("RoleTag").attr("ID", id).attr("TYPE", "block")
-          .attr("LABEL", toUtf8(sectionWord(paper_, sec))).endEmpty();
+      x_.open("RoleTag")
+          .attr("ID", id)
+          .attr("TYPE", "block")
+          .attr("LABEL", toUtf8(sectionWord(paper_, sec)))
+          .endEmpty();
     for (int16_t attr : sideTags_)
-      x_.open("RoleTag").attr("ID", "SIDE_" + toUtf8(lineAttrWord(attr))).attr("TYPE", "Interlinear")
-          .attr("LABEL", toUtf8(lineAttrWord(attr))).endEmpty();
+      x_.open("RoleTag")
+          .attr("ID", "SIDE_" + toUtf8(lineAttrWord(attr)))
+          .attr("TYPE", "Interlinear")
+          .attr("LABEL", toUtf8(lineAttrWord(attr)))
+          .endEmpty();
     x_.close("Tags");
   }
 
   void box(const CharBoxes& b) {
-    x_.attr("HPOS", static_cast<long>(b.x)).attr("VPOS", static_cast<long>(b.y))
-        .attr("WIDTH", static_cast<long>(b.width)).attr("HEIGHT", static_cast<long>(b.height));
+    x_.attr("HPOS", static_cast<long>(b.x))
+        .attr("VPOS", static_cast<long>(b.y))
+        .attr("WIDTH", static_cast<long>(b.width))
+        .attr("HEIGHT", static_cast<long>(b.height));
   }
 
   static std::string pageId(const PageData& page) { return "P" + std::to_string(page.number); }
 
   void writePage(const PageData& page) {
     const std::string id = pageId(page);
-    x_.open("Page").attr("ID", id).attr("PHYSICAL_IMG_NR", static_cast<long>(page.number))
+    x_.open("Page")
+        .attr("ID", id)
+        .attr("PHYSICAL_IMG_NR", static_cast<long>(page.number))
         .attr("WIDTH", static_cast<long>(std::max(0, page.width)))
         .attr("HEIGHT", static_cast<long>(std::max(0, page.height)))
         .endStart();
@@ -200,8 +225,8 @@ class AltoWriter {
     int s = 0;
     for (size_t r = 0; r < runs.size(); ++r) {
       const Run& run = runs[r];
-      const bool sp = run.blank && r > 0 && !runs[r - 1].blank && r + 1 < runs.size() &&
-                      !runs[r + 1].blank;
+      const bool sp =
+          run.blank && r > 0 && !runs[r - 1].blank && r + 1 < runs.size() && !runs[r + 1].blank;
       if (sp) {
         x_.open("SP");
         const CharBoxes& b = boxes[run.first];
@@ -244,8 +269,10 @@ class AltoWriter {
       }
       x_.endStart();
       for (const auto& [text, conf] : others)
-        x_.open("Variant").attr("CONTENT", detail::charUtf8(text))
-            .attrUnit("VC", std::min<double>(conf, 10) / 10).endEmpty();
+        x_.open("Variant")
+            .attr("CONTENT", detail::charUtf8(text))
+            .attrUnit("VC", std::min<double>(conf, 10) / 10)
+            .endEmpty();
       x_.close("Glyph");
     }
     x_.close("String");

@@ -264,9 +264,12 @@ class AltoReader {
     PendingChar p;
     p.box = boxAttrs();
     p.changed = w.changed;
-    if (auto gc = number("GC")) p.cc = confidenceFromUnit(*gc);
-    else if (w.perChar.size() > w.glyphs.size()) p.cc = w.perChar[w.glyphs.size()];
-    else p.cc = w.cc;
+    if (auto gc = number("GC"))
+      p.cc = confidenceFromUnit(*gc);
+    else if (w.perChar.size() > w.glyphs.size())
+      p.cc = w.perChar[w.glyphs.size()];
+    else
+      p.cc = w.cc;
     if (text) {
       p.text = *text;
       p.candidates.push_back(Candidate{p.text, p.cc});
@@ -275,8 +278,7 @@ class AltoReader {
     while (in_.nextChild(d)) {
       if (in_.name() == "Variant" && text)
         if (auto v = singleCharacter(in_.attribute("CONTENT").value_or("")))
-          p.candidates.push_back(
-              Candidate{*v, confidenceFromUnit(number("VC").value_or(0))});
+          p.candidates.push_back(Candidate{*v, confidenceFromUnit(number("VC").value_or(0))});
       in_.skipElement();
     }
     if (text) w.glyphs.push_back(std::move(p));
@@ -430,7 +432,7 @@ class AltoReader {
   std::unordered_map<std::string, Tag> tags_;
   std::vector<std::string> order_;
   std::unordered_map<std::string, BlockData*> ids_;  // of the current page's blocks
-  std::vector<BlockData*> undecided_;                  // of the current page
+  std::vector<BlockData*> undecided_;                // of the current page
 };
 
 }  // namespace

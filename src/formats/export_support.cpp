@@ -211,7 +211,9 @@ std::vector<std::pair<CharText, uint16_t>> otherCandidates(const CharData& c) {
 
 std::string imageReference(const PageData& page, const std::string& outputPath) {
   namespace fs = std::filesystem;
-  const std::u16string* recorded = page.fullpath ? &*page.fullpath : page.file ? &*page.file : nullptr;
+  const std::u16string* recorded = page.fullpath ? &*page.fullpath
+                                   : page.file   ? &*page.file
+                                                 : nullptr;
   if (recorded == nullptr) return {};
   const std::string path = toUtf8(*recorded);
   if (path.empty() || path.front() != '/') return path;

@@ -21,8 +21,8 @@ class XmlText {
   XmlText& attr(std::string_view name, std::string_view value);
   XmlText& attr(std::string_view name, long value);
   XmlText& attrUnit(std::string_view name, double value);  // 0 … 1 with up to two decimals
-  XmlText& endStart();                                       // ">": content follows
-  XmlText& endEmpty();                                       // "/>"
+  XmlText& endStart();                                     // ">": content follows
+  XmlText& endEmpty();                                     // "/>"
   XmlText& text(std::string_view utf8);  // content after endStart, on the same line
   XmlText& close(std::string_view name, bool ownLine = true);
   void raw(std::string_view s) { out_ += s; }

@@ -21,13 +21,13 @@ namespace vellary::formats {
 // the codes below for failures the native reader cannot have.
 enum ErrorCode : int {
   ErrorNone = 0,
-  ErrorTag = -4,        // an element is missing, misplaced or not the format's root
-  ErrorAttribute = -5,  // an attribute is missing or its value is wrong
-  ErrorEncoding = -6,   // the native reader's unsupported encoding
-  ErrorStructure = -7,  // the file ends before its content (an empty file)
-  ErrorElement = -8,    // the content of an element is wrong
-  ErrorOther = -9,      // anything else (out of memory)
-  ErrorOpen = -10,      // the file cannot be opened or read
+  ErrorTag = -4,             // an element is missing, misplaced or not the format's root
+  ErrorAttribute = -5,       // an attribute is missing or its value is wrong
+  ErrorEncoding = -6,        // the native reader's unsupported encoding
+  ErrorStructure = -7,       // the file ends before its content (an empty file)
+  ErrorElement = -8,         // the content of an element is wrong
+  ErrorOther = -9,           // anything else (out of memory)
+  ErrorOpen = -10,           // the file cannot be opened or read
   ErrorUnknownFormat = -11,  // no registered format recognises the file
   ErrorXml = -12,            // not well-formed XML, or beyond the parser's own limits
   ErrorLimit = -13,          // more than the program takes (lines on a page, characters …)
@@ -35,8 +35,8 @@ enum ErrorCode : int {
 
 struct Error {
   int code = ErrorNone;
-  std::string message;      // UTF-8, Japanese, as the user sees it; "[N行目]" when a line is known
-  int line = 0;             // line of the input at the failure; 0 when unknown
+  std::string message;  // UTF-8, Japanese, as the user sees it; "[N行目]" when a line is known
+  int line = 0;         // line of the input at the failure; 0 when unknown
   std::string elementPath;  // the element at the failure, e.g. /alto/Layout/Page[1]/PrintSpace;
                             // empty for the native format and for failures outside elements
 };

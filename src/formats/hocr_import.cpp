@@ -38,9 +38,9 @@ class Title {
       i = j + 1;
       const size_t blank = part.find_first_of(" \t");
       if (part.empty()) continue;
-      entries_.emplace_back(part.substr(0, blank),
-                            blank == std::string_view::npos ? std::string_view()
-                                                            : trim(part.substr(blank + 1)));
+      entries_.emplace_back(part.substr(0, blank), blank == std::string_view::npos
+                                                       ? std::string_view()
+                                                       : trim(part.substr(blank + 1)));
     }
   }
   Title(const Title&) = delete;  // the entries point into text_
@@ -85,8 +85,10 @@ class Title {
 
  private:
   static std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\n')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\n')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\n'))
+      s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\n'))
+      s.remove_suffix(1);
     return s;
   }
   std::string text_;  // the entries view into it
@@ -110,7 +112,8 @@ int cssDirection(std::string_view style) {
   if (at == std::string::npos) return -1;
   const size_t colon = s.find(':', at);
   if (colon == std::string::npos) return -1;
-  const std::string value = trimmedText(std::string_view(s).substr(colon + 1, s.find(';', colon) - colon - 1));
+  const std::string value =
+      trimmedText(std::string_view(s).substr(colon + 1, s.find(';', colon) - colon - 1));
   if (value.starts_with("vertical") || value.starts_with("tb") || value.starts_with("sideways"))
     return Vertical;
   if (value.starts_with("horizontal") || value.starts_with("lr") || value.starts_with("rl"))
@@ -126,11 +129,11 @@ struct WordChar {
 struct Word {
   std::optional<Box> box;
   uint16_t cc = kDefaultConfidence;
-  std::string text;                  // the word's own text, when it has no cinfo characters
-  std::vector<WordChar> chars;       // from ocrx_cinfo
-  std::vector<std::vector<Candidate>> choices;  // Tesseract's groups, one per character
-  std::vector<Box> boxes;            // x_bboxes of the word, one per character
-  std::vector<uint16_t> confs;       // x_confs of the word, one per character
+  std::string text;             // the word's own text, when it has no cinfo characters
+  std::vector<WordChar> chars;  // from ocrx_cinfo
+  std::vector<std::vector<Candidate>> choices;       // Tesseract's groups, one per character
+  std::vector<Box> boxes;                            // x_bboxes of the word, one per character
+  std::vector<uint16_t> confs;                       // x_confs of the word, one per character
   std::vector<std::vector<Candidate>> alternatives;  // from ins/del, per character of the text
 };
 struct Line {
@@ -268,7 +271,8 @@ class HocrReader {
       Scope inner = scope;
       if (auto style = in_.attribute("style"); style && cssDirection(*style) >= 0)
         inner.direction = cssDirection(*style);
-      if (auto lang = in_.attribute("lang"); lang && lang->ends_with("_vert")) inner.langVertical = true;
+      if (auto lang = in_.attribute("lang"); lang && lang->ends_with("_vert"))
+        inner.langVertical = true;
       const Title title(in_.attribute("title").value_or(""));
 
       if (hasWord(cls, "ocr_image") || hasWord(cls, "ocr_photo") ||
@@ -336,7 +340,8 @@ class HocrReader {
         const std::vector<double> cell = title.numbers("x_cell");
         walk(in_.depth(), inner);
         // An empty cell still has its place in the table.
-        if (inner.container == nullptr && scope.table != nullptr) inner.container = &newBlock(inner);
+        if (inner.container == nullptr && scope.table != nullptr)
+          inner.container = &newBlock(inner);
         if (inner.container != nullptr) {
           if (!inner.container->box) inner.container->box = box;
           if (cell.size() == 3 && inner.container->isCell) {
@@ -466,7 +471,8 @@ class HocrReader {
       wc.c.text = chars[i];
       wc.c.cc = confs.size() == chars.size() ? confidenceFromPercent(confs[i]) : cc;
       if (boxes.size() >= 4 * (i + 1)) {
-        wc.c.box = boxFromCorners(boxes[4 * i], boxes[4 * i + 1], boxes[4 * i + 2], boxes[4 * i + 3]);
+        wc.c.box =
+            boxFromCorners(boxes[4 * i], boxes[4 * i + 1], boxes[4 * i + 2], boxes[4 * i + 3]);
         wc.boxed = true;
       }
       if (alternatives.size() == chars.size()) wc.c.candidates = alternatives[i];
@@ -510,8 +516,8 @@ class HocrReader {
         word.text += in_.elementText(1u << 16);
       }
     }
-    const size_t n = word.chars.empty() ? splitCharacters(trimmedText(word.text)).size()
-                                        : word.chars.size();
+    const size_t n =
+        word.chars.empty() ? splitCharacters(trimmedText(word.text)).size() : word.chars.size();
     line.chars += n;
     budget_.addCharacters(static_cast<long>(n));
     if (word.choices.size() > static_cast<size_t>(kMaxCandidates) * 1024)
@@ -524,7 +530,8 @@ class HocrReader {
   static std::vector<Candidate> tesseractCandidates(const PendingChar& c,
                                                     std::vector<Candidate> group) {
     std::vector<Candidate> out;
-    if (std::none_of(group.begin(), group.end(), [&](const Candidate& k) { return k.text == c.text; }))
+    if (std::none_of(group.begin(), group.end(),
+                     [&](const Candidate& k) { return k.text == c.text; }))
       return out;
     std::stable_sort(group.begin(), group.end(),
                      [](const Candidate& a, const Candidate& b) { return a.cc > b.cc; });
@@ -600,7 +607,7 @@ class HocrReader {
           buildLines(*c, cell.lines, directionOf(*c) == Vertical, page, sideLines);
         }
         if (!gridGiven) assignGrid(block);
-        } else if (b.type == BlockText) {
+      } else if (b.type == BlockText) {
         const int direction = directionOf(b);
         if (direction < 0) undecided.push_back(&block);
         const bool vertical = direction == Vertical;

@@ -22,7 +22,8 @@ std::optional<double> parseNumber(std::string_view text) {
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   double v = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
+  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v))
+    return std::nullopt;
   return v;
 }
 
@@ -154,7 +155,8 @@ void setCandidates(CharData& c, std::span<const Candidate> candidates) {
   for (const Candidate& k : candidates) {
     if (static_cast<int>(kept.size()) >= kMaxCandidates) break;
     if (k.text[0] == 0) continue;
-    if (std::none_of(kept.begin(), kept.end(), [&](const Candidate* p) { return p->text == k.text; }))
+    if (std::none_of(kept.begin(), kept.end(),
+                     [&](const Candidate* p) { return p->text == k.text; }))
       kept.push_back(&k);
   }
   c.resetCandidates(static_cast<int16_t>(kept.size()));
@@ -170,7 +172,8 @@ std::vector<PendingChar> spreadCharacters(std::span<const CharText> text, const 
   const int n = static_cast<int>(text.size());
   out.reserve(text.size());
   for (int i = 0; i < n; ++i)
-    out.push_back(PendingChar{text[static_cast<size_t>(i)], cellOf(box, i, n, vertical), cc, {}, false});
+    out.push_back(
+        PendingChar{text[static_cast<size_t>(i)], cellOf(box, i, n, vertical), cc, {}, false});
   return out;
 }
 
@@ -193,8 +196,7 @@ void addPending(LineData& line, const PendingChar& p) {
 
 }  // namespace
 
-void appendWord(LineData& line, std::span<const PendingChar> word, Blank before,
-                bool vertical) {
+void appendWord(LineData& line, std::span<const PendingChar> word, Blank before, bool vertical) {
   if (word.empty()) return;
   if (!line.chars.empty() && before != Blank::None) {
     const CharData& last = line.chars.back();
@@ -279,8 +281,10 @@ void finishPage(PageData& page) {
   if (page.width > 0 && page.height > 0) return;
   int32_t w = -1, h = -1;
   for (const BlockData& b : page.blocks) {
-    w = std::max<int32_t>(w, static_cast<int32_t>(std::min<int64_t>(int64_t{b.x} + b.width - 1, INT32_MAX)));
-    h = std::max<int32_t>(h, static_cast<int32_t>(std::min<int64_t>(int64_t{b.y} + b.height - 1, INT32_MAX)));
+    w = std::max<int32_t>(
+        w, static_cast<int32_t>(std::min<int64_t>(int64_t{b.x} + b.width - 1, INT32_MAX)));
+    h = std::max<int32_t>(
+        h, static_cast<int32_t>(std::min<int64_t>(int64_t{b.y} + b.height - 1, INT32_MAX)));
   }
   if (page.width <= 0) page.width = w;
   if (page.height <= 0) page.height = h;
@@ -317,7 +321,9 @@ std::string imageBesideInput(const std::string& documentPath) {
 void recordImage(PageData& page, std::string_view given, const std::string& documentPath) {
   std::string path(given);
   if (path.rfind("file://", 0) == 0) path.erase(0, 7);
-  if (path.empty()) path = imageBesideInput(documentPath);
+  // No name, or a folder's: the image named like the input, there.
+  if (path.empty() || path.back() == '/' || path.back() == '\\')
+    path += imageBesideInput(documentPath);
   const size_t cut = path.find_last_of("/\\");
   page.file = fromUtf8(cut == std::string::npos ? path : path.substr(cut + 1));
   if (path.find("://") != std::string::npos) return;  // a web address: no file to look at
@@ -384,7 +390,7 @@ struct RoleWord {
   int32_t sec;
 };
 constexpr RoleWord kRegionTypes[] = {
-    {"paragraph", SecText}, {"heading", SecTitle}, {"footnote", SecRef},
+    {"paragraph", SecText},         {"heading", SecTitle}, {"footnote", SecRef},
     {"footnote-continued", SecRef}, {"endnote", SecRef},
 };
 

@@ -126,8 +126,8 @@ void finishPaper(model::PaperData& paper);
 
 // The page image as the file names it (a path, possibly relative to the input's folder, or a
 // file: URL): the name goes to `file`, the path (made absolute against the input's folder) to
-// `fullpath`. When the file names none, an image beside the input with the input's name and an
-// image extension is taken, or that name with .png.
+// `fullpath`. When the file names none (or only a folder), an image beside the input with the
+// input's name and an image extension is taken, or that name with .png (in that folder).
 void recordImage(model::PageData& page, std::string_view given, const std::string& documentPath);
 
 // Limits on what one import builds, and the progress window's texts.
@@ -136,11 +136,11 @@ class Budget {
   using Fail = std::function<void(int code, std::string_view sentence)>;  // must throw
   Budget(Fail fail, model::Progress* progress) : fail_(std::move(fail)), progress_(progress) {}
 
-  void startPage();                   // before a page's content
-  void endPage(int pagesRead);        // the progress text
+  void startPage();             // before a page's content
+  void endPage(int pagesRead);  // the progress text
   void addLine();
   void addCharacters(long n);
-  void start();                       // the progress caption, before the first page
+  void start();  // the progress caption, before the first page
 
   static constexpr long kLinesPerPage = 100000;
   static constexpr long kCharactersPerPage = 500000;

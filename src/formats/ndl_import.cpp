@@ -115,7 +115,8 @@ class NdlReader {
     const size_t index = blocks.size();
     blocks.emplace_back();
     blocks[index].type = type;
-    const uint16_t cc = in_.attribute("CONF") ? confidenceFromUnit(number("CONF")) : kDefaultConfidence;
+    const uint16_t cc =
+        in_.attribute("CONF") ? confidenceFromUnit(number("CONF")) : kDefaultConfidence;
     if (in_.attribute("X")) blocks[index].box = boxAttrs();
     if (auto s = in_.attribute("STRING"); s && !s->empty()) {
       budget_.addLine();

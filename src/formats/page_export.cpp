@@ -57,7 +57,7 @@ std::pair<std::string, std::string> regionType(const PaperData& paper, int32_t s
       break;
   }
   static constexpr std::string_view kTypes[] = {
-      "caption", "drop-capital", "credit",   "floating",  "signature-mark", "catch-word",
+      "caption",    "drop-capital",       "credit",  "floating",  "signature-mark", "catch-word",
       "marginalia", "footnote-continued", "endnote", "TOC-entry", "list-label"};
   for (std::string_view t : kTypes)
     if (t == word) return {word, ""};
@@ -71,19 +71,23 @@ class PageWriter {
 
   std::string run() {
     out_ = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
-    x_.open("PcGts").attr("xmlns", kNamespace)
+    x_.open("PcGts")
+        .attr("xmlns", kNamespace)
         .attr("xmlns:xsi", "http://www.w3.org/2001/XMLSchema-instance")
         .attr("xsi:schemaLocation", std::string(kNamespace) + " " + kNamespace + "/pagecontent.xsd")
         .endStart();
     const std::string now = detail::timestamp();
     x_.open("Metadata").endStart();
-    x_.open("Creator").endStart().text(std::string(detail::kProducer) + " " +
-                                       detail::kProducerVersion).close("Creator", false);
+    x_.open("Creator")
+        .endStart()
+        .text(std::string(detail::kProducer) + " " + detail::kProducerVersion)
+        .close("Creator", false);
     x_.open("Created").endStart().text(now).close("Created", false);
     x_.open("LastChange").endStart().text(now).close("LastChange", false);
     x_.close("Metadata");
 
-    x_.open("Page").attr("imageFilename", detail::imageReference(page_, outputPath_))
+    x_.open("Page")
+        .attr("imageFilename", detail::imageReference(page_, outputPath_))
         .attr("imageWidth", static_cast<long>(std::max(0, page_.width)))
         .attr("imageHeight", static_cast<long>(std::max(0, page_.height)));
     if (page_.dpi > 0)
@@ -111,7 +115,8 @@ class PageWriter {
       const std::string region = "r" + std::to_string(b);
       nameLines(block.lines, region);
       int c = 0;
-      for (const CellData& cell : block.cells) nameLines(cell.lines, region + "c" + std::to_string(++c));
+      for (const CellData& cell : block.cells)
+        nameLines(cell.lines, region + "c" + std::to_string(++c));
     }
   }
   void nameLines(const List<LineData>& lines, const std::string& region) {
@@ -127,8 +132,10 @@ class PageWriter {
     x_.open("ReadingOrder").endStart();
     x_.open("OrderedGroup").attr("id", "ro1").attr("caption", "Regions reading order").endStart();
     for (size_t i = 0; i < page_.blocks.size(); ++i)
-      x_.open("RegionRefIndexed").attr("index", static_cast<long>(i))
-          .attr("regionRef", "r" + std::to_string(i + 1)).endEmpty();
+      x_.open("RegionRefIndexed")
+          .attr("index", static_cast<long>(i))
+          .attr("regionRef", "r" + std::to_string(i + 1))
+          .endEmpty();
     x_.close("OrderedGroup");
     x_.close("ReadingOrder");
   }
@@ -139,7 +146,9 @@ class PageWriter {
     int n = 0;
     for (const LineData* side : relations_) {
       const std::string kind = toUtf8(lineAttrWord(side->attr));
-      x_.open("Relation").attr("id", "rel" + std::to_string(++n)).attr("type", "link")
+      x_.open("Relation")
+          .attr("id", "rel" + std::to_string(++n))
+          .attr("type", "link")
           .attr("custom", kind + " {start:" + std::to_string(side->rcs) +
                               "; end:" + std::to_string(side->rce) + ";}")
           .endStart();
@@ -196,10 +205,13 @@ class PageWriter {
     std::map<int32_t, std::pair<std::pair<int32_t, int32_t>, std::pair<int32_t, int32_t>>> groups;
     for (const CellData& c : table.cells) {
       if (c.connectGroup == 0) continue;
-      auto [it, fresh] = groups.try_emplace(c.connectGroup, std::pair{c.row, c.row}, std::pair{c.col, c.col});
+      auto [it, fresh] =
+          groups.try_emplace(c.connectGroup, std::pair{c.row, c.row}, std::pair{c.col, c.col});
       if (!fresh) {
-        it->second.first = {std::min(it->second.first.first, c.row), std::max(it->second.first.second, c.row)};
-        it->second.second = {std::min(it->second.second.first, c.col), std::max(it->second.second.second, c.col)};
+        it->second.first = {std::min(it->second.first.first, c.row),
+                            std::max(it->second.first.second, c.row)};
+        it->second.second = {std::min(it->second.second.first, c.col),
+                             std::max(it->second.second.second, c.col)};
       }
     }
     std::map<int32_t, bool> spanned;
@@ -212,7 +224,8 @@ class PageWriter {
       x_.endStart();
       coords(detail::boxOf(c.x, c.y, c.width, c.height));
       x_.open("Roles").endStart();
-      x_.open("TableCellRole").attr("rowIndex", static_cast<long>(std::max(0, c.row - 1)))
+      x_.open("TableCellRole")
+          .attr("rowIndex", static_cast<long>(std::max(0, c.row - 1)))
           .attr("columnIndex", static_cast<long>(std::max(0, c.col - 1)));
       if (c.connectGroup != 0 && !spanned[c.connectGroup]) {
         spanned[c.connectGroup] = true;
@@ -246,7 +259,8 @@ class PageWriter {
         for (size_t i = first; i < last; ++i) text += detail::charUtf8(chars[i]->text);
         x_.open("Word").attr("id", wordId).endStart();
         coords(detail::unionOf(boxes, first, last));
-        for (size_t i = first; i < last; ++i) writeGlyph(*chars[i], boxes[i], wordId + "g" + std::to_string(i - first + 1));
+        for (size_t i = first; i < last; ++i)
+          writeGlyph(*chars[i], boxes[i], wordId + "g" + std::to_string(i - first + 1));
         equiv(text);
         x_.close("Word");
       }
@@ -272,7 +286,9 @@ class PageWriter {
     x_.close("TextEquiv");
     long index = 0;
     for (const auto& [text, cc] : detail::otherCandidates(c)) {
-      x_.open("TextEquiv").attr("index", ++index).attrUnit("conf", std::min<double>(cc, 10) / 10)
+      x_.open("TextEquiv")
+          .attr("index", ++index)
+          .attrUnit("conf", std::min<double>(cc, 10) / 10)
           .endStart();
       x_.open("Unicode").endStart().text(detail::charUtf8(text)).close("Unicode", false);
       x_.close("TextEquiv");
@@ -304,7 +320,8 @@ bool writePageXml(const PaperData& paper, const std::string& path, const WriteRe
     error = "no pages to write";
     return false;
   }
-  if (pages.size() == 1) return replaceFileContents(path, pageXmlBytes(*pages[0], paper, path), error);
+  if (pages.size() == 1)
+    return replaceFileContents(path, pageXmlBytes(*pages[0], paper, path), error);
   // One file per page, in the folder named like the file asked for.
   fs::path folder(path);
   folder.replace_extension();

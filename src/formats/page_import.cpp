@@ -520,10 +520,10 @@ class PageReader {
       if (side.attr == AttrNone) continue;
       side.baseLine = &base;
       const std::string key = toUtf8(lineAttrWord(side.attr));
-      side.rcs = static_cast<int32_t>(std::clamp(
-          parseNumber(customValue(r.custom, key, "start")).value_or(0), 0.0, 1e6));
-      side.rce = static_cast<int32_t>(std::clamp(
-          parseNumber(customValue(r.custom, key, "end")).value_or(0), 0.0, 1e6));
+      side.rcs = static_cast<int32_t>(
+          std::clamp(parseNumber(customValue(r.custom, key, "start")).value_or(0), 0.0, 1e6));
+      side.rce = static_cast<int32_t>(
+          std::clamp(parseNumber(customValue(r.custom, key, "end")).value_or(0), 0.0, 1e6));
     }
   }
 

@@ -41,17 +41,16 @@ constexpr std::string_view kXml[] = {"xml"};
 constexpr std::string_view kHocr[] = {"hocr", "html", "htm"};
 constexpr std::string_view kTsv[] = {"tsv"};
 
-const Format kNative{"rovorirud", "RovOrirUD", kXml, true, detail::sniffNative,
-                     detail::readNative, writeNative};
-const Format kHocrFormat{"hocr", "hOCR", kHocr, false, detail::sniffHocr, detail::readHocr,
-                         writeHocrFile};
-const Format kPage{"page", "PAGE XML", kXml, false, detail::sniffPageXml, detail::readPageXml,
+const Format kNative{"rovorirud",         "RovOrirUD",        kXml,       true,
+                     detail::sniffNative, detail::readNative, writeNative};
+const Format kHocrFormat{"hocr",           "hOCR",       kHocr, false, detail::sniffHocr,
+                         detail::readHocr, writeHocrFile};
+const Format kPage{"page",   "PAGE XML", kXml, false, detail::sniffPageXml, detail::readPageXml,
                    writePage};
-const Format kAlto{"alto", "ALTO", kXml, false, detail::sniffAlto, detail::readAlto,
-                   writeAltoFile};
+const Format kAlto{"alto", "ALTO", kXml, false, detail::sniffAlto, detail::readAlto, writeAltoFile};
 const Format kNdl{"ndl", "NDLOCR XML", kXml, false, detail::sniffNdl, detail::readNdl, nullptr};
-const Format kTsvFormat{"tsv", "Tesseract TSV", kTsv, false, detail::sniffTsv, detail::readTsv,
-                        nullptr};
+const Format kTsvFormat{"tsv",           "Tesseract TSV", kTsv, false, detail::sniffTsv,
+                        detail::readTsv, nullptr};
 
 constexpr const Format* kFormats[] = {&kNative, &kHocrFormat, &kPage, &kAlto, &kNdl, &kTsvFormat};
 
@@ -179,8 +178,8 @@ std::string errorMessage(int code, int line) {
       return "対応していない形式のファイルです。";
     case ErrorXml:
     case ErrorLimit: {
-      std::string text = code == ErrorXml ? "XMLの書式が間違っています。"
-                                          : "ファイルの内容が大きすぎます。";
+      std::string text =
+          code == ErrorXml ? "XMLの書式が間違っています。" : "ファイルの内容が大きすぎます。";
       if (line > 0) text += "[" + std::to_string(line) + "行目]";
       return text;
     }

@@ -18,10 +18,10 @@ bool isNameChar(char c) {
 // markup in it.
 std::string_view asciiView(std::string_view head, std::string& scratch) {
   if (head.size() >= 3 && head.substr(0, 3) == "\xEF\xBB\xBF") return head.substr(3);
-  const bool le = head.size() >= 2 && ((head[0] == '\xFF' && head[1] == '\xFE') ||
-                                       (head[0] == '<' && head[1] == '\0'));
-  const bool be = head.size() >= 2 && ((head[0] == '\xFE' && head[1] == '\xFF') ||
-                                       (head[0] == '\0' && head[1] == '<'));
+  const bool le = head.size() >= 2 &&
+                  ((head[0] == '\xFF' && head[1] == '\xFE') || (head[0] == '<' && head[1] == '\0'));
+  const bool be = head.size() >= 2 &&
+                  ((head[0] == '\xFE' && head[1] == '\xFF') || (head[0] == '\0' && head[1] == '<'));
   if (!le && !be) return head;
   scratch.clear();
   for (size_t i = le ? 0 : 1; i < head.size(); i += 2) scratch += head[i];

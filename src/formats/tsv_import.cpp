@@ -103,7 +103,7 @@ class TsvReader {
       if (!v) fail(ErrorElement, "要素が間違っています。");
       n[k] = *v;
     }
-    const int level = static_cast<int>(n[0]);
+    const int level = n[0] >= 1 && n[0] <= 5 ? static_cast<int>(n[0]) : 0;
     const Box box = boxFromSize(n[6], n[7], n[8], n[9]);
     switch (level) {
       case 1:

@@ -15,11 +15,11 @@ namespace vellary::formats {
 bool writePageXml(const model::PaperData& paper, const std::string& path,
                   const WriteRequest& request, std::string& error);
 // One ALTO file for all pages.
-bool writeAlto(const model::PaperData& paper, const std::string& path,
-               const WriteRequest& request, std::string& error);
+bool writeAlto(const model::PaperData& paper, const std::string& path, const WriteRequest& request,
+               std::string& error);
 // One hOCR (XHTML) file for all pages.
-bool writeHocr(const model::PaperData& paper, const std::string& path,
-               const WriteRequest& request, std::string& error);
+bool writeHocr(const model::PaperData& paper, const std::string& path, const WriteRequest& request,
+               std::string& error);
 
 // The bytes of one page's PcGts file and of the ALTO and hOCR files, for tests and callers that
 // write elsewhere. `outputPath` is where the file will stand: image paths are written relative to

@@ -91,7 +91,8 @@ XmlInput::XmlInput(ByteSource& source) : reader_(std::make_unique<Reader>()) {
                       XML_PARSE_BIG_LINES | XML_PARSE_NOWARNING;
   reader_->reader = xmlReaderForIO(&Reader::readPiece, &Reader::closeNothing, reader_.get(),
                                    nullptr, nullptr, options);
-  if (reader_->reader == nullptr) throw ImportFailure{ErrorOther, errorMessage(ErrorOther, 0), 0, {}};
+  if (reader_->reader == nullptr)
+    throw ImportFailure{ErrorOther, errorMessage(ErrorOther, 0), 0, {}};
   xmlTextReaderSetStructuredErrorHandler(reader_->reader, &Reader::onError, reader_.get());
 }
 
@@ -141,8 +142,7 @@ void XmlInput::fail(int code, std::string_view sentence) const {
 }
 
 void XmlInput::throwParseError() const {
-  if (reader_->sourceFailed)
-    throw ImportFailure{ErrorOpen, errorMessage(ErrorOpen, 0), 0, path()};
+  if (reader_->sourceFailed) throw ImportFailure{ErrorOpen, errorMessage(ErrorOpen, 0), 0, path()};
   const int code = reader_->limit ? ErrorLimit : ErrorXml;
   const int n = reader_->errorLine > 0 ? reader_->errorLine
                                        : xmlTextReaderGetParserLineNumber(reader_->reader);
@@ -155,8 +155,8 @@ void XmlInput::enter(std::string_view name) {
   int index = 1;
   if (!stack_.empty()) {
     auto& counts = stack_.back().childCounts;
-    auto it = std::find_if(counts.begin(), counts.end(),
-                           [&](const auto& c) { return c.first == name; });
+    auto it =
+        std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == name; });
     if (it == counts.end())
       counts.emplace_back(std::string(name), 1);
     else
@@ -235,7 +235,8 @@ std::string_view XmlInput::namespaceUri() const {
 }
 
 std::optional<std::string> XmlInput::attribute(const char* localName) const {
-  xmlChar* v = xmlTextReaderGetAttribute(reader_->reader, reinterpret_cast<const xmlChar*>(localName));
+  xmlChar* v =
+      xmlTextReaderGetAttribute(reader_->reader, reinterpret_cast<const xmlChar*>(localName));
   if (v == nullptr) return std::nullopt;
   std::string s(reinterpret_cast<const char*>(v));
   xmlFree(v);

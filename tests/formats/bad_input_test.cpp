@@ -61,7 +61,8 @@ ReadOutcome readAs(ByteSource& source, const char* format, const std::string& pa
   return readDocumentFrom(source, path, options);
 }
 
-ReadOutcome readBytesAs(const std::string& bytes, const char* format, const std::string& path = "in.xml") {
+ReadOutcome readBytesAs(const std::string& bytes, const char* format,
+                        const std::string& path = "in.xml") {
   ReadOptions options;
   options.format = format ? formatNamed(format) : nullptr;
   return readDocumentBytes(bytes, path, options);
@@ -76,7 +77,8 @@ TEST(BadInput, AHugeAttributeOrTextIsRefusedAfterAFewMegabytes) {
     SCOPED_TRACE(format);
     const std::string open = std::string("<?xml version=\"1.0\"?>\n<") + root + ">";
     const std::string close = std::string("</") + root + ">";
-    MadeUpSource attribute(open + "<x a=\"", "aaaaaaaaaaaaaaaa", kTwoGigabytes / 16, "\"/>" + close);
+    MadeUpSource attribute(open + "<x a=\"", "aaaaaaaaaaaaaaaa", kTwoGigabytes / 16,
+                           "\"/>" + close);
     ReadOutcome r = readAs(attribute, format);
     EXPECT_FALSE(r.paper);
     EXPECT_EQ(r.error.code, ErrorLimit) << r.error.message;
@@ -88,7 +90,8 @@ TEST(BadInput, AHugeAttributeOrTextIsRefusedAfterAFewMegabytes) {
     EXPECT_NE(r.error.code, ErrorNone);
     EXPECT_LT(text.handedOut, uint64_t{64} << 20);
   }
-  MadeUpSource row("1\t1\t0\t0\t0\t0\t0\t0\t9\t9\t-1\t", "xxxxxxxxxxxxxxxx", kTwoGigabytes / 16, "\n");
+  MadeUpSource row("1\t1\t0\t0\t0\t0\t0\t0\t9\t9\t-1\t", "xxxxxxxxxxxxxxxx", kTwoGigabytes / 16,
+                   "\n");
   ReadOutcome r = readAs(row, "tsv");
   EXPECT_EQ(r.error.code, ErrorLimit);
   EXPECT_EQ(r.error.message, "行が長すぎます。[1行目]");
@@ -102,15 +105,19 @@ TEST(BadInput, AMillionEmptyLinesAreRefusedPerPage) {
   };
   const Case cases[] = {
       {"page",
-       "<PcGts><Page imageFilename=\"p.png\" imageWidth=\"100\" imageHeight=\"100\"><TextRegion id=\"r\">",
-       "<TextLine id=\"l\"><Coords points=\"0,0 1,1\"/></TextLine>\n", "</TextRegion></Page></PcGts>"},
-      {"alto", "<alto><Layout><Page ID=\"p\" PHYSICAL_IMG_NR=\"1\"><PrintSpace><TextBlock ID=\"b\">",
+       "<PcGts><Page imageFilename=\"p.png\" imageWidth=\"100\" imageHeight=\"100\"><TextRegion "
+       "id=\"r\">",
+       "<TextLine id=\"l\"><Coords points=\"0,0 1,1\"/></TextLine>\n",
+       "</TextRegion></Page></PcGts>"},
+      {"alto",
+       "<alto><Layout><Page ID=\"p\" PHYSICAL_IMG_NR=\"1\"><PrintSpace><TextBlock ID=\"b\">",
        "<TextLine/>\n", "</TextBlock></PrintSpace></Page></Layout></alto>"},
       {"hocr", "<html><body><div class='ocr_page' title='bbox 0 0 100 100'><div class='ocr_carea'>",
        "<span class='ocr_line'/>\n", "</div></div></body></html>"},
       {"ndl", "<OCRDATASET><PAGE IMAGENAME=\"p.png\"><TEXTBLOCK>", "<LINE STRING=\"\"/>\n",
        "</TEXTBLOCK></PAGE></OCRDATASET>"},
-      {"tsv", "1\t1\t0\t0\t0\t0\t0\t0\t100\t100\t-1\t\n", "4\t1\t1\t1\t1\t0\t0\t0\t1\t1\t-1\t\n", ""},
+      {"tsv", "1\t1\t0\t0\t0\t0\t0\t0\t100\t100\t-1\t\n", "4\t1\t1\t1\t1\t0\t0\t0\t1\t1\t-1\t\n",
+       ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.format);
@@ -118,12 +125,14 @@ TEST(BadInput, AMillionEmptyLinesAreRefusedPerPage) {
     ReadOutcome r = readAs(source, c.format);
     EXPECT_FALSE(r.paper);
     EXPECT_EQ(r.error.code, ErrorLimit);
-    EXPECT_NE(r.error.message.find("1ページの行数が多すぎます。["), std::string::npos) << r.error.message;
+    EXPECT_NE(r.error.message.find("1ページの行数が多すぎます。["), std::string::npos)
+        << r.error.message;
   }
   // A million blank lines of the file itself are only white space.
-  MadeUpSource blanks("<OCRDATASET><PAGE IMAGENAME=\"p.png\"><TEXTBLOCK><LINE X=\"0\" Y=\"0\" WIDTH=\"40\" "
-                      "HEIGHT=\"10\" STRING=\"ab\"/>",
-                      "\n", 1000000, "</TEXTBLOCK></PAGE></OCRDATASET>");
+  MadeUpSource blanks(
+      "<OCRDATASET><PAGE IMAGENAME=\"p.png\"><TEXTBLOCK><LINE X=\"0\" Y=\"0\" WIDTH=\"40\" "
+      "HEIGHT=\"10\" STRING=\"ab\"/>",
+      "\n", 1000000, "</TEXTBLOCK></PAGE></OCRDATASET>");
   ReadOutcome r = readAs(blanks, "ndl");
   ASSERT_TRUE(r.paper) << r.error.message;
   EXPECT_EQ(model::countPaper(*r.paper).chars, 2);
@@ -139,18 +148,21 @@ TEST(BadInput, EntitiesAreNeitherExpandedWithoutLimitNorFetched) {
     for (int k = 0; k < 10; ++k) laughs += "&" + prev + ";";
     laughs += "\">\n";
   }
-  laughs += "]>\n<alto><Layout><Page ID=\"p\" PHYSICAL_IMG_NR=\"1\" PAGECLASS=\"&j;\"/></Layout></alto>\n";
+  laughs +=
+      "]>\n<alto><Layout><Page ID=\"p\" PHYSICAL_IMG_NR=\"1\" "
+      "PAGECLASS=\"&j;\"/></Layout></alto>\n";
   ReadOutcome r = readBytesAs(laughs, "alto");
   EXPECT_FALSE(r.paper);
   EXPECT_NE(r.error.code, ErrorNone);
 
   TempDir dir;
   dir.write("secret.txt", "SECRET");
-  const std::string external = "<?xml version=\"1.0\"?>\n<!DOCTYPE alto [<!ENTITY e SYSTEM \"file://" +
-                               (dir / "secret.txt") +
-                               "\">]>\n<alto><Description><sourceImageInformation><fileName>&e;"
-                               "</fileName></sourceImageInformation></Description><Layout><Page "
-                               "ID=\"p\" PHYSICAL_IMG_NR=\"1\"/></Layout></alto>\n";
+  const std::string external =
+      "<?xml version=\"1.0\"?>\n<!DOCTYPE alto [<!ENTITY e SYSTEM \"file://" +
+      (dir / "secret.txt") +
+      "\">]>\n<alto><Description><sourceImageInformation><fileName>&e;"
+      "</fileName></sourceImageInformation></Description><Layout><Page "
+      "ID=\"p\" PHYSICAL_IMG_NR=\"1\"/></Layout></alto>\n";
   r = readBytesAs(external, "alto");
   if (r.paper) {
     EXPECT_EQ(r.paper->pages.front().file->find(u"SECRET"), std::u16string::npos);
@@ -165,8 +177,10 @@ TEST(BadInput, BrokenFilesSayWhereTheyBreak) {
   EXPECT_EQ(r.error.code, ErrorXml);
   EXPECT_EQ(r.error.message.rfind("XMLの書式が間違っています。[1行目]", 0), 0u) << r.error.message;
   // Cut off in the middle of a page.
-  r = readBytesAs("<?xml version=\"1.0\"?>\n<alto>\n<Layout>\n<Page ID=\"p\" PHYSICAL_IMG_NR=\"1\">\n<PrintSpace>",
-                  "alto");
+  r = readBytesAs(
+      "<?xml version=\"1.0\"?>\n<alto>\n<Layout>\n<Page ID=\"p\" "
+      "PHYSICAL_IMG_NR=\"1\">\n<PrintSpace>",
+      "alto");
   EXPECT_EQ(r.error.code, ErrorXml);
   EXPECT_GE(r.error.line, 4);
   // A well-formed file of another kind.
@@ -178,7 +192,8 @@ TEST(BadInput, BrokenFilesSayWhereTheyBreak) {
   EXPECT_EQ(r.error.code, ErrorTag);
   // A value PAGE's points cannot be: the element is named.
   r = readBytesAs(
-      "<PcGts><Page imageFilename=\"p.png\" imageWidth=\"10\" imageHeight=\"10\">\n<TextRegion id=\"r\">"
+      "<PcGts><Page imageFilename=\"p.png\" imageWidth=\"10\" imageHeight=\"10\">\n<TextRegion "
+      "id=\"r\">"
       "<Coords points=\"0,0\"/></TextRegion>\n<TextRegion id=\"s\">\n<Coords points=\"1,x 2,2\"/>"
       "</TextRegion></Page></PcGts>",
       "page");
@@ -187,8 +202,15 @@ TEST(BadInput, BrokenFilesSayWhereTheyBreak) {
   EXPECT_EQ(r.error.elementPath, "/PcGts/Page/TextRegion[2]/Coords");
   // An empty file of a format named by its extension.
   EXPECT_EQ(readBytesAs("", nullptr, "scan.hocr").error.code, ErrorStructure);
+  // A level no row has, far beyond any integer.
+  r = readBytesAs("1\t1\t0\t0\t0\t0\t0\t0\t9\t9\t-1\t\n5" + std::string(130, '7') +
+                      "\t1\t1\t1\t1\t1\t0\t0\t9\t9\t90\tx\n",
+                  "tsv");
+  EXPECT_EQ(r.error.code, ErrorElement);
+  EXPECT_EQ(r.error.line, 2);
   // A TSV row that is not numbers.
-  r = readBytesAs("1\t1\t0\t0\t0\t0\t0\t0\t9\t9\t-1\t\n5\t1\t1\t1\t1\t1\tleft\t0\t9\t9\t90\tx\n", "tsv");
+  r = readBytesAs("1\t1\t0\t0\t0\t0\t0\t0\t9\t9\t-1\t\n5\t1\t1\t1\t1\t1\tleft\t0\t9\t9\t90\tx\n",
+                  "tsv");
   EXPECT_EQ(r.error.code, ErrorElement);
   EXPECT_EQ(r.error.line, 2);
 }
@@ -210,11 +232,22 @@ TEST(BadInput, DeepNestingIsRefused) {
   }
 }
 
+TEST(BadInput, AnImagePathThatNamesAFolderGetsTheInputsName) {
+  ReadOutcome r =
+      readBytesAs("<OCRDATASET><PAGE IMAGENAME=\"scans/\"/></OCRDATASET>", "ndl", "/d/book.xml");
+  ASSERT_TRUE(r.paper) << r.error.message;
+  EXPECT_EQ(*r.paper->pages.front().file, u"book.png");
+  EXPECT_EQ(*r.paper->pages.front().fullpath, u"/d/scans/book.png");
+}
+
 TEST(BadInput, BoxesOutsideThePageAreClippedToIt) {
   const std::string alto =
-      "<alto><Layout><Page ID=\"p\" PHYSICAL_IMG_NR=\"1\" WIDTH=\"1000\" HEIGHT=\"800\"><PrintSpace>"
-      "<TextBlock ID=\"b\" HPOS=\"-50\" VPOS=\"100\" WIDTH=\"5000\" HEIGHT=\"1e12\"><TextLine HPOS=\"900\" "
-      "VPOS=\"700\" WIDTH=\"400\" HEIGHT=\"300\"><String CONTENT=\"ab\" HPOS=\"1e300\" VPOS=\"-1e300\" "
+      "<alto><Layout><Page ID=\"p\" PHYSICAL_IMG_NR=\"1\" WIDTH=\"1000\" "
+      "HEIGHT=\"800\"><PrintSpace>"
+      "<TextBlock ID=\"b\" HPOS=\"-50\" VPOS=\"100\" WIDTH=\"5000\" HEIGHT=\"1e12\"><TextLine "
+      "HPOS=\"900\" "
+      "VPOS=\"700\" WIDTH=\"400\" HEIGHT=\"300\"><String CONTENT=\"ab\" HPOS=\"1e300\" "
+      "VPOS=\"-1e300\" "
       "WIDTH=\"nan\" HEIGHT=\"50\"/></TextLine></TextBlock></PrintSpace></Page></Layout></alto>";
   ReadOutcome r = readBytesAs(alto, "alto");
   ASSERT_TRUE(r.paper) << r.error.message;
@@ -238,7 +271,8 @@ TEST(BadInput, BoxesOutsideThePageAreClippedToIt) {
 
 TEST(BadInput, CandidatesAreCappedAndHtmlThatIsNotXmlStillReads) {
   std::string page =
-      "<PcGts><Page imageFilename=\"p.png\" imageWidth=\"100\" imageHeight=\"100\"><TextRegion id=\"r\">"
+      "<PcGts><Page imageFilename=\"p.png\" imageWidth=\"100\" imageHeight=\"100\"><TextRegion "
+      "id=\"r\">"
       "<TextLine id=\"l\"><Coords points=\"0,0 9,9\"/><Word id=\"w\"><Coords points=\"0,0 9,9\"/>"
       "<Glyph id=\"g\"><Coords points=\"0,0 9,9\"/>";
   for (int i = 0; i < 5000; ++i)
@@ -255,8 +289,10 @@ TEST(BadInput, CandidatesAreCappedAndHtmlThatIsNotXmlStillReads) {
   const std::string html =
       "<html><head><meta name=ocr-system content='hand made'><title>x</title></head><body>\n"
       "<div class=ocr_page title='bbox 0 0 500 100'><p class=ocr_par>\n"
-      "<span class=ocr_line title='bbox 10 10 300 40'><span class=ocrx_word title='bbox 10 10 90 40'>caf&eacute;</span>&nbsp;"
-      "<span class=ocrx_word title='bbox 100 10 190 40'>au<br>lait</span></span>\n</p></div></body></html>";
+      "<span class=ocr_line title='bbox 10 10 300 40'><span class=ocrx_word title='bbox 10 10 90 "
+      "40'>caf&eacute;</span>&nbsp;"
+      "<span class=ocrx_word title='bbox 100 10 190 "
+      "40'>au<br>lait</span></span>\n</p></div></body></html>";
   TempDir dir;
   r = readDocument(dir.write("page.hocr", html));
   ASSERT_TRUE(r.paper) << r.error.message;

@@ -41,18 +41,23 @@ TEST_F(FormatsCli, ImportWritesRovOrirUDThatReadsBackAsTheSameDocument) {
   scratch_.write("words.txt", rows.substr(rows.find('\n') + 1));  // without the header row
   EXPECT_EQ(run("import " + dir_ + "/words.txt " + dir_ + "/w.xml").exit, 2);
   ASSERT_EQ(run("import " + dir_ + "/words.txt " + dir_ + "/w.xml --format tsv").exit, 0);
-  EXPECT_NE(run("dump " + dir_ + "/w.xml").out.find("\"direction\": \"horizontal\""), std::string::npos);
+  EXPECT_NE(run("dump " + dir_ + "/w.xml").out.find("\"direction\": \"horizontal\""),
+            std::string::npos);
 }
 
 TEST_F(FormatsCli, AnUnreadableInputExitsTwoWithTheErrorOfDump) {
-  const std::string bad = scratch_.write("bad.xml", "<?xml version=\"1.0\"?>\n<alto>\n<Layout>\n<Page ID=\"p\">\n");
+  const std::string bad =
+      scratch_.write("bad.xml", "<?xml version=\"1.0\"?>\n<alto>\n<Layout>\n<Page ID=\"p\">\n");
   CliResult r = run("import " + bad + " " + dir_ + "/out.xml");
   EXPECT_EQ(r.exit, 2);
   EXPECT_FALSE(fs::exists(dir_ + "/out.xml"));
   CliResult dump = run("dump " + bad);
   EXPECT_EQ(dump.exit, 2);
   EXPECT_EQ(r.out, dump.out);
-  EXPECT_EQ(dump.out.rfind("{\"error\": -12, \"line\": 4, \"message\": \"XMLの書式が間違っています。[4行目]", 0), 0u)
+  EXPECT_EQ(
+      dump.out.rfind(
+          "{\"error\": -12, \"line\": 4, \"message\": \"XMLの書式が間違っています。[4行目]", 0),
+      0u)
       << dump.out;
   EXPECT_NE(dump.out.find("\"element\": \"/alto/Layout/Page\""), std::string::npos);
 
@@ -89,9 +94,11 @@ TEST_F(FormatsCli, ExportWritesEachKindAsTheSchemasWantIt) {
                        "/samples/minato/minato/page2.jpg\""),
             std::string::npos);
   EXPECT_EQ(run("dump --summary " + dir_ + "/alto.xml").out.rfind("{\"pages\": 2,", 0), 0u);
-  // Every character of the sample (its side lines split per base character, as the editor
-  // opens it).
-  EXPECT_NE(run("dump --summary " + dir_ + "/book.hocr").out.find("\"chars\": 945,"), std::string::npos);
+  // Every character of the sample (its lines differ: the editor splits ruby per base character
+  // as it opens the sample).
+  auto chars = [](const std::string& summary) { return summary.substr(summary.find("\"chars\"")); };
+  EXPECT_EQ(chars(run("dump --summary " + dir_ + "/book.hocr").out),
+            chars(run("dump --summary " + sample).out));
 
   CliResult refused = run("export " + sample + " " + dir_ + "/no/such/dir/x.hocr --kind hocr");
   EXPECT_EQ(refused.exit, 1);

@@ -46,18 +46,18 @@ inline std::string schemaFolder() {
 
 // xmllint's verdict on a file against a schema of the folder: empty when it validates.
 // Skips the calling test when the schemas or xmllint are not there.
-#define VELLARY_SKIP_WITHOUT_SCHEMAS()                                                         \
-  do {                                                                                         \
-    if (!std::filesystem::exists(::vellary::testing::schemaFolder() + "/alto-4-4.xsd"))         \
-      GTEST_SKIP() << "no schemas in " << ::vellary::testing::schemaFolder()                   \
-                   << " (set VELLARY_SCHEMA_DIR): exported files are not validated";           \
-    if (std::system("command -v xmllint >/dev/null 2>&1") != 0)                                \
-      GTEST_SKIP() << "xmllint is not installed (Debian package libxml2-utils)";               \
+#define VELLARY_SKIP_WITHOUT_SCHEMAS()                                                  \
+  do {                                                                                  \
+    if (!std::filesystem::exists(::vellary::testing::schemaFolder() + "/alto-4-4.xsd")) \
+      GTEST_SKIP() << "no schemas in " << ::vellary::testing::schemaFolder()            \
+                   << " (set VELLARY_SCHEMA_DIR): exported files are not validated";    \
+    if (std::system("command -v xmllint >/dev/null 2>&1") != 0)                         \
+      GTEST_SKIP() << "xmllint is not installed (Debian package libxml2-utils)";        \
   } while (0)
 
 inline std::string validate(const std::string& file, const std::string& schema) {
-  const std::string cmd = "xmllint --noout --schema '" + schemaFolder() + "/" + schema + "' '" +
-                          file + "' 2>&1";
+  const std::string cmd =
+      "xmllint --noout --schema '" + schemaFolder() + "/" + schema + "' '" + file + "' 2>&1";
   std::FILE* p = popen(cmd.c_str(), "r");
   if (p == nullptr) return "cannot run xmllint";
   std::string out;

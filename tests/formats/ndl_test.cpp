@@ -66,7 +66,8 @@ TEST(NdlocrXml, AVerticalPageWithItsRegions) {
 TEST(NdlocrXml, LinesOnlyTheEngineMarksVerticalAreTakenByTheirShape) {
   const std::string xml =
       "<OCRDATASET><PAGE IMAGENAME=\"p.png\" WIDTH=\"800\" HEIGHT=\"600\"><TEXTBLOCK>"
-      "<LINE TYPE=\"本文\" X=\"10\" Y=\"10\" WIDTH=\"500\" HEIGHT=\"40\" STRING=\"横書きの行です\"/>"
+      "<LINE TYPE=\"本文\" X=\"10\" Y=\"10\" WIDTH=\"500\" HEIGHT=\"40\" "
+      "STRING=\"横書きの行です\"/>"
       "</TEXTBLOCK><LINE X=\"700\" Y=\"10\" WIDTH=\"40\" HEIGHT=\"300\" STRING=\"縦の行\"/>"
       "</PAGE></OCRDATASET>";
   ReadOutcome r = readDocumentBytes(xml, "p.xml");

@@ -33,7 +33,8 @@ std::u16string bodyText(const PageData& page) {
     for (const LineData& l : b.lines)
       if (l.attr == AttrNone)
         for (const CharData& c : l.chars)
-          if (c.text[0] != u' ') s.append(c.text.data(), static_cast<size_t>(charTextLength(c.text)));
+          if (c.text[0] != u' ')
+            s.append(c.text.data(), static_cast<size_t>(charTextLength(c.text)));
   return s;
 }
 
@@ -45,7 +46,8 @@ double recall(const std::u16string& truth, const std::u16string& text) {
       row[j] = t == text[j - 1] ? prev[j - 1] + 1 : std::max(prev[j], row[j - 1]);
     std::swap(row, prev);
   }
-  return truth.empty() ? 1.0 : static_cast<double>(prev[text.size()]) / static_cast<double>(truth.size());
+  return truth.empty() ? 1.0
+                       : static_cast<double>(prev[text.size()]) / static_cast<double>(truth.size());
 }
 
 const BlockData& firstTextBlock(const PageData& page) {
@@ -125,11 +127,18 @@ TEST(TesseractFiles, AHorizontalPageKeepsTesseractsCharacterBoxesAndConfidences)
 
 TEST(TesseractFiles, AltoConfidencesOfTesseractAreRepaired) {
   auto alto = [](const char* software, const char* wc) {
-    return std::string("<alto><Description><OCRProcessing ID=\"o\"><ocrProcessingStep><processingSoftware>"
-                       "<softwareName>") + software + "</softwareName></processingSoftware></ocrProcessingStep>"
-           "</OCRProcessing></Description><Layout><Page ID=\"p\" PHYSICAL_IMG_NR=\"1\" WIDTH=\"100\" "
-           "HEIGHT=\"100\"><PrintSpace><TextBlock ID=\"b\"><TextLine><String CONTENT=\"字\" HPOS=\"1\" "
-           "VPOS=\"1\" WIDTH=\"9\" HEIGHT=\"9\" WC=\"" + wc + "\"/></TextLine></TextBlock></PrintSpace>"
+    return std::string(
+               "<alto><Description><OCRProcessing ID=\"o\"><ocrProcessingStep><processingSoftware>"
+               "<softwareName>") +
+           software +
+           "</softwareName></processingSoftware></ocrProcessingStep>"
+           "</OCRProcessing></Description><Layout><Page ID=\"p\" PHYSICAL_IMG_NR=\"1\" "
+           "WIDTH=\"100\" "
+           "HEIGHT=\"100\"><PrintSpace><TextBlock ID=\"b\"><TextLine><String CONTENT=\"字\" "
+           "HPOS=\"1\" "
+           "VPOS=\"1\" WIDTH=\"9\" HEIGHT=\"9\" WC=\"" +
+           wc +
+           "\"/></TextLine></TextBlock></PrintSpace>"
            "</Page></Layout></alto>";
   };
   auto cc = [](const std::string& bytes) {
@@ -191,15 +200,19 @@ TEST_P(TesseractNow, ItsFilesOfAPieceOfTheSampleReadBack) {
   const PageData& truthPage = *std::next(sample.paper->pages.begin(), piece.page);
   TempDir dir;
   imaging::CPictInfo whole, cut;
-  whole.fileName = std::string(VELLARY_SOURCE_DIR) + "/samples/minato/minato/" + toUtf8(*truthPage.file);
+  whole.fileName =
+      std::string(VELLARY_SOURCE_DIR) + "/samples/minato/minato/" + toUtf8(*truthPage.file);
   ASSERT_EQ(imaging::LoadImageFileProc(whole), 1);
-  ASSERT_EQ(imaging::MakeSubPictImageFromPict(whole, {piece.left, piece.top, piece.right, piece.bottom}, cut), 1);
+  ASSERT_EQ(imaging::MakeSubPictImageFromPict(
+                whole, {piece.left, piece.top, piece.right, piece.bottom}, cut),
+            1);
   cut.fileName = dir / (std::string(piece.name) + ".png");
   cut.saveFormat = imaging::kFormatPng;
   ASSERT_EQ(imaging::SaveImageFileProc(cut), 1);
-  const std::string command = "cd '" + dir.path() + "' && tesseract " + piece.name + ".png " + piece.name +
-                              " -l " + piece.language + " --psm " + piece.mode +
-                              " -c lstm_choice_mode=2 -c hocr_char_boxes=1 hocr alto tsv >/dev/null 2>&1";
+  const std::string command =
+      "cd '" + dir.path() + "' && tesseract " + piece.name + ".png " + piece.name + " -l " +
+      piece.language + " --psm " + piece.mode +
+      " -c lstm_choice_mode=2 -c hocr_char_boxes=1 hocr alto tsv >/dev/null 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0);
 
   const std::u16string truth =

@@ -20,7 +20,8 @@ TEST(FormatRegistry, TellsEachFormatFromItsFirstBytes) {
   };
   const std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   const std::vector<Case> cases = {
-      {"<?xml version=\"1.0\" encoding=\"Shift_JIS\" ?>\r\n<paper xmlns=\"x\">", "a.xml", "rovorirud"},
+      {"<?xml version=\"1.0\" encoding=\"Shift_JIS\" ?>\r\n<paper xmlns=\"x\">", "a.xml",
+       "rovorirud"},
       {xml + "<!-- made by hand -->\n<pc:PcGts xmlns:pc=\"p\">", "a.xml", "page"},
       {xml + "<alto xmlns=\"http://www.loc.gov/standards/alto/ns-v3#\">", "a.xml", "alto"},
       {xml + "<OCRDATASET>\n<PAGE IMAGENAME=\"a.png\">", "a.xml", "ndl"},
@@ -30,7 +31,8 @@ TEST(FormatRegistry, TellsEachFormatFromItsFirstBytes) {
       // HTML without hOCR's markers in its head: the extension decides.
       {"<!DOCTYPE html>\n<HTML><head><title>x</title>", "scan.html", "hocr"},
       {"<!DOCTYPE html>\n<html><head><title>x</title>", "scan.xml", "rovorirud"},
-      {"level\tpage_num\tblock_num\tpar_num\tline_num\tword_num\tleft\ttop\twidth\theight\tconf\ttext\n",
+      {"level\tpage_num\tblock_num\tpar_num\tline_num\tword_"
+       "num\tleft\ttop\twidth\theight\tconf\ttext\n",
        "a.txt", "tsv"},
       {"1\t1\t0\t0\t0\t0\t0\t0\t100\t100\t-1\t\n", "a.tsv", "tsv"},
       // UTF-16 with a byte order mark.
@@ -67,9 +69,10 @@ TEST(FormatRegistry, OpenDialogListsEveryReadableFormat) {
 TEST(FormatRegistry, TheNativeFormatKeepsItsReadersCodesAndMessages) {
   TempDir dir;
   std::string bad;
-  ASSERT_TRUE(rovorirud::Codec::cp932().encode(
-      u"<?xml version=\"1.0\" encoding=\"Shift_JIS\" ?>\n<paper>\n<page number=\"1\">\n</page>\n</paper>\n",
-      bad));
+  ASSERT_TRUE(
+      rovorirud::Codec::cp932().encode(u"<?xml version=\"1.0\" encoding=\"Shift_JIS\" "
+                                       u"?>\n<paper>\n<page number=\"1\">\n</page>\n</paper>\n",
+                                       bad));
   ReadOutcome r = readDocument(dir.write("bad.xml", bad));
   EXPECT_FALSE(r.paper);
   EXPECT_EQ(r.format, &nativeFormat());
@@ -78,7 +81,8 @@ TEST(FormatRegistry, TheNativeFormatKeepsItsReadersCodesAndMessages) {
   EXPECT_EQ(r.error.message, "属性が間違っています。[3行目]");
   EXPECT_EQ(r.error.elementPath, "");
 
-  r = readDocument(dir.write("enc.xml", "<?xml version=\"1.0\" encoding=\"shift_jis\" ?>\n<paper>\n</paper>\n"));
+  r = readDocument(
+      dir.write("enc.xml", "<?xml version=\"1.0\" encoding=\"shift_jis\" ?>\n<paper>\n</paper>\n"));
   EXPECT_EQ(r.error.code, ErrorEncoding);
   EXPECT_EQ(r.error.message, "未対応のエンコードタイプです。");
   EXPECT_EQ(readDocument(dir.write("empty.xml", "")).error.code, ErrorStructure);
@@ -108,8 +112,10 @@ TEST(FormatRegistry, FailuresBeforeAnyReaderHaveTheirOwnCodes) {
 
 TEST(FormatRegistry, AFormatNamedByTheCallerIsCheckedAgainstTheFile) {
   TempDir dir;
-  const std::string alto = dir.write(
-      "a.xml", "<?xml version=\"1.0\"?>\n<alto xmlns=\"http://www.loc.gov/standards/alto/ns-v4#\">\n</alto>\n");
+  const std::string alto =
+      dir.write("a.xml",
+                "<?xml version=\"1.0\"?>\n<alto "
+                "xmlns=\"http://www.loc.gov/standards/alto/ns-v4#\">\n</alto>\n");
   ReadOptions options;
   options.format = formatNamed("page");
   ReadOutcome r = readDocument(alto, options);

@@ -125,9 +125,12 @@ TEST(FormatRoundTrip, ImagePathsAreWrittenRelativeToTheFileAndReadBackAbsolute) 
   EXPECT_EQ(*r.paper->pages.front().file, u"page1.tif");
   EXPECT_EQ(toUtf8(*r.paper->pages.front().fullpath), dir / "scans/page1.tif");
 
-  page.fullpath = u"/elsewhere/page1.tif";  // outside the output's folder: kept as it is
-  EXPECT_NE(hocrBytes(*paper, {0, 0}, path).find("image &quot;/elsewhere/page1.tif&quot;"),
-            std::string::npos);
+  page.fullpath = u"/elsewhere/scan; 1/page1.tif";  // outside the output's folder: as it is
+  const std::string hocr = hocrBytes(*paper, {0, 0}, path);
+  EXPECT_NE(hocr.find("image &quot;/elsewhere/scan; 1/page1.tif&quot;"), std::string::npos);
+  r = readDocumentBytes(hocr, path);
+  ASSERT_TRUE(r.paper);
+  EXPECT_EQ(*r.paper->pages.front().fullpath, u"/elsewhere/scan; 1/page1.tif");
 }
 
 // A page with what the sample lacks: Latin words, corrections, a typed character, a paragraph
@@ -226,7 +229,8 @@ std::unique_ptr<PaperData> featurePage() {
 
 std::u16string lineText(const LineData& line) {
   std::u16string s;
-  for (const CharData& c : line.chars) s.append(c.text.data(), static_cast<size_t>(charTextLength(c.text)));
+  for (const CharData& c : line.chars)
+    s.append(c.text.data(), static_cast<size_t>(charTextLength(c.text)));
   return s;
 }
 
@@ -244,7 +248,8 @@ TEST_P(FeatureRoundTrip, KeepsWhatTheFormatCarries) {
   std::unique_ptr<PaperData> original = featurePage();
   TempDir dir;
   const std::string path = dir / "feature.xml";
-  const std::string bytes = std::string(f.format) == "page" ? pageXmlBytes(original->pages.front(), *original, path)
+  const std::string bytes = std::string(f.format) == "page"
+                                ? pageXmlBytes(original->pages.front(), *original, path)
                             : std::string(f.format) == "alto" ? altoBytes(*original, {}, path)
                                                               : hocrBytes(*original, {}, path);
   if (f.schema) {
@@ -301,7 +306,8 @@ TEST_P(FeatureRoundTrip, KeepsWhatTheFormatCarries) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, FeatureRoundTrip,
-                         ::testing::Values(Carried{"page", "pagecontent-2019-07-15.xsd", false, true},
+                         ::testing::Values(Carried{"page", "pagecontent-2019-07-15.xsd", false,
+                                                   true},
                                            Carried{"alto", "alto-4-4.xsd", true, false},
                                            Carried{"hocr", nullptr, false, true}),
                          [](const auto& info) { return std::string(info.param.format); });
@@ -314,7 +320,8 @@ TEST(FormatRoundTrip, ExportedFilesOfTheSampleValidate) {
   std::string error;
   ASSERT_TRUE(writePageXml(*paper, dir / "book.xml", {}, error)) << error;
   for (const char* name : {"0001.xml", "0002.xml", "0003.xml"})
-    EXPECT_EQ(testing::validate(dir / ("book/" + std::string(name)), "pagecontent-2019-07-15.xsd"), "");
+    EXPECT_EQ(testing::validate(dir / ("book/" + std::string(name)), "pagecontent-2019-07-15.xsd"),
+              "");
   ASSERT_TRUE(writePageXml(*paper, dir / "one.xml", {1, 1}, error)) << error;
   EXPECT_EQ(testing::validate(dir / "one.xml", "pagecontent-2019-07-15.xsd"), "");
   ASSERT_TRUE(writeAlto(*paper, dir / "alto.xml", {}, error)) << error;
