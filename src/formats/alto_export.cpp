@@ -10,7 +10,6 @@
 
 #include "formats/export_support.h"
 #include "formats/writers.h"
-#include "model/atomic_file.h"
 #include "model/paper.h"
 #include "model/text.h"
 
@@ -296,11 +295,7 @@ std::string altoBytes(const PaperData& paper, const WriteRequest& request,
 
 bool writeAlto(const PaperData& paper, const std::string& path, const WriteRequest& request,
                std::string& error) {
-  if (detail::requestedPages(paper, request).empty()) {
-    error = "no pages to write";
-    return false;
-  }
-  return replaceFileContents(path, altoBytes(paper, request, path), error);
+  return detail::writeWholeFile(paper, path, request, altoBytes, error);
 }
 
 }  // namespace vellary::formats

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "model/atomic_file.h"
 #include "model/text.h"
 #include "rovorirud/writer.h"
 
@@ -119,6 +120,15 @@ std::vector<const PageData*> requestedPages(const PaperData& paper, const WriteR
     ++i;
   }
   return pages;
+}
+
+bool writeWholeFile(const PaperData& paper, const std::string& path, const WriteRequest& request,
+                    WholeFileBytes bytes, std::string& error) {
+  if (requestedPages(paper, request).empty()) {
+    error = "no pages to write";
+    return false;
+  }
+  return replaceFileContents(path, bytes(paper, request, path), error);
 }
 
 std::vector<CharBoxes> charBoxes(const LineData& line, bool vertical) {

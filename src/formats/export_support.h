@@ -39,6 +39,13 @@ std::string escapeXml(std::string_view utf8);
 std::vector<const model::PageData*> requestedPages(const model::PaperData& paper,
                                                    const WriteRequest& request);
 
+// Writes the one file of a format that keeps all pages in one (ALTO, hOCR) in place of `path`;
+// refused when the request names no page.
+using WholeFileBytes = std::string (*)(const model::PaperData&, const WriteRequest&,
+                                       const std::string& outputPath);
+bool writeWholeFile(const model::PaperData& paper, const std::string& path,
+                    const WriteRequest& request, WholeFileBytes bytes, std::string& error);
+
 // A character's box as it goes to a file: its own, or for a typed character the estimate inside
 // its line; never negative.
 struct CharBoxes {

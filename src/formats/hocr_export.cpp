@@ -11,7 +11,6 @@
 
 #include "formats/export_support.h"
 #include "formats/writers.h"
-#include "model/atomic_file.h"
 #include "model/paper.h"
 #include "model/text.h"
 
@@ -271,11 +270,7 @@ std::string hocrBytes(const PaperData& paper, const WriteRequest& request,
 
 bool writeHocr(const PaperData& paper, const std::string& path, const WriteRequest& request,
                std::string& error) {
-  if (detail::requestedPages(paper, request).empty()) {
-    error = "no pages to write";
-    return false;
-  }
-  return replaceFileContents(path, hocrBytes(paper, request, path), error);
+  return detail::writeWholeFile(paper, path, request, hocrBytes, error);
 }
 
 }  // namespace vellary::formats

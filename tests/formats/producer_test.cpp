@@ -186,6 +186,7 @@ struct Piece {
   const char* mode;  // page segmentation
   int8_t direction;
 };
+void PrintTo(const Piece& p, std::ostream* os) { *os << p.name; }
 
 class TesseractNow : public ::testing::TestWithParam<Piece> {};
 

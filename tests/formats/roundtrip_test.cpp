@@ -240,6 +240,7 @@ struct Carried {
   bool changedMarks;   // the user's corrections stay marked
   bool cellGroups;     // joined table cells keep their group
 };
+void PrintTo(const Carried& c, std::ostream* os) { *os << c.format; }
 
 class FeatureRoundTrip : public ::testing::TestWithParam<Carried> {};
 
