@@ -105,7 +105,7 @@ struct Bench {
     frame->applyStoredArrangement();
     frame->doc().reComposeAfterLoad = nullptr;
     frame->openFile(path);
-    frame->doc().zoomCommand(document::CmdZoom100);
+    frame->doc().zoomCommand(appcore::IdZoom100);
   }
   ~Bench() {
     frame.reset();
@@ -204,7 +204,7 @@ BENCHMARK(BM_KeystrokeTyped)->Unit(benchmark::kMicrosecond);
 void BM_CandidateChosen(benchmark::State& state) {
   Bench& b = bench();
   redrawAll(b);
-  b.caretTo(12, 40);
+  b.caretTo(5, 40);
   int chosen = 0;
   for (auto _ : state) {
     b.frame->correction().chooseCandidate(1 + chosen % 2);
@@ -270,7 +270,7 @@ void BM_HistoryMemory(benchmark::State& state) {
     const long before = residentKb();
     state.ResumeTiming();
     for (int i = 0; i < 500; ++i) {
-      b.caretTo(i % kColumns, (i * 7) % kPerColumn);
+      b.caretTo(i % 10, (i * 7) % kPerColumn);
       b.frame->correction().chooseCandidate(1 + i % 2);
     }
     state.PauseTiming();

@@ -1,4 +1,4 @@
-// Change sets: merging and the old hints.
+// Change sets: merging.
 #include "document/changes.h"
 
 #include <algorithm>
@@ -22,20 +22,6 @@ ChangeSet ChangeSet::everything() {
   ChangeSet c;
   c.kinds = ~0u;
   return c;
-}
-
-ChangeSet changesForHint(int hint) {
-  switch (hint) {
-    case 0:
-      return ChangeSet::everything();
-    case 4: {
-      ChangeSet c;
-      c.kinds = Change::Page | Change::Zoom;
-      return c;
-    }
-    default:
-      return ChangeSet::of(Change::Display);
-  }
 }
 
 }  // namespace vellary::document

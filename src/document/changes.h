@@ -58,10 +58,6 @@ inline constexpr uint32_t kPageContent =
     static_cast<uint32_t>(Change::Layout) | static_cast<uint32_t>(Change::Structure) |
     static_cast<uint32_t>(Change::Page) | static_cast<uint32_t>(Change::Document);
 
-// The old update hints (0 everything, 4 page or scale, 5 colours and modes) as change sets, for
-// the few places that still speak them.
-ChangeSet changesForHint(int hint);
-
 // Plain C++, so that the core's tests listen as the views do.
 class DocumentObserver {
  public:

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "appcore/command_rules.h"
 #include "appcore/prompter.h"
 #include "appcore/settings.h"
 #include "appcore/settings_store.h"
@@ -26,18 +27,6 @@
 #include "undo_history.h"
 
 namespace vellary::document {
-
-// Command identifiers handled here.
-enum Command : int {
-  CmdZoom10 = 32874,  // … CmdZoom100 = 32883: scale (id − 32873) ÷ 10
-  CmdZoom100 = 32883,
-  CmdNextPage = 32785,
-  CmdPreviousPage = 32786,
-  CmdUndo = 32774,
-  CmdBlockEdit = 32771,
-  CmdReComposeAll = 32761,
-  CmdReComposePage = 32762,
-};
 
 // The edit state the frame reads after a load: whether block editing (32771) is enabled and
 // checked, and the edit mode (0 nothing editable, 1 block editing, 3 character editing).

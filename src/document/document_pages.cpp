@@ -59,12 +59,12 @@ void CScrivlaDoc::setCurrentPage(int pageIndex) {
 }
 
 bool CScrivlaDoc::isZoomChecked(int commandId) const {
-  return commandId - (CmdZoom10 - 1) == scaleTenths(zoom_);
+  return commandId - (appcore::IdZoom10 - 1) == scaleTenths(zoom_);
 }
 
 bool CScrivlaDoc::zoomCommand(int commandId) {
-  if (commandId < CmdZoom10 || commandId > CmdZoom100) return false;
-  const int tenths = commandId - (CmdZoom10 - 1);
+  if (commandId < appcore::IdZoom10 || commandId > appcore::IdZoom100) return false;
+  const int tenths = commandId - (appcore::IdZoom10 - 1);
   if (tenths == scaleTenths(zoom_)) return true;
   zoom_ = tenths / 10.0;
   blockEntries_.rezoom(zoom_);
@@ -140,8 +140,16 @@ std::optional<CScrivlaDoc::Restored> CScrivlaDoc::swapStep(UndoStep* step, bool 
   history_.recount(*step);
   blockEntries_.rebuildPage(*paper_, static_cast<size_t>(step->page), zoom_);
   markPage(step->page + 1);
+  // Most steps change characters of a line or two: only those lines are drawn again. A step that
+  // changed blocks or lines themselves has the page laid out anew.
   ChangeSet changes;
-  changes.kinds = Change::Layout | Change::Structure | Change::Caret | Change::History;
+  changes.kinds = Change::Caret | Change::History;
+  if (auto lines = model::linesThatDiffer(step->copy, *at)) {
+    changes.add(Change::Text);
+    for (const model::LineData* l : *lines) changes.addLine(l);
+  } else {
+    changes.add(Change::Layout).add(Change::Structure);
+  }
   notify(changes);
   return Restored{step->page, step->kind, undoing ? step->before : step->after};
 }

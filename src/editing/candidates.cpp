@@ -132,9 +132,9 @@ ContextMenu buildPageMenu(document::CScrivlaDoc& doc) {
   if (paper == nullptr || paper->pages.empty()) return menu;
   const int last = static_cast<int>(paper->pages.size()) - 1;
   menu.kind = ContextMenu::Kind::Page;
-  CharMenuItem next = item(document::CmdNextPage, u"次のページへ");
+  CharMenuItem next = item(appcore::IdNextPage, u"次のページへ");
   next.enabled = doc.currentPage() < last;
-  CharMenuItem previous = item(document::CmdPreviousPage, u"前のページへ");
+  CharMenuItem previous = item(appcore::IdPreviousPage, u"前のページへ");
   previous.enabled = doc.currentPage() > 0;
   menu.items = {std::move(next), std::move(previous)};
   return menu;

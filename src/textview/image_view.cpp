@@ -339,9 +339,9 @@ void CImageView::wheelEvent(QWheelEvent* event) {
     if (doc == nullptr) return;
     const int k = static_cast<int>(scale_ * 10 + 0.1);
     if (delta >= 120 && k < 10)
-      doc->zoomCommand(document::CmdZoom10 + k);
+      doc->zoomCommand(appcore::IdZoom10 + k);
     else if (delta <= -120 && k > 1)
-      doc->zoomCommand(document::CmdZoom10 - 2 + k);
+      doc->zoomCommand(appcore::IdZoom10 - 2 + k);
     return;
   }
   if (verticalScrollBar()->maximum() <= 0) return;

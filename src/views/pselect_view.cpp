@@ -333,7 +333,7 @@ void CPSelectView::onScaleChosen(int index) {
   auto* doc = host_.document();
   if (index < 0 || scaleEntryFor(listScale_) == index + 1) return;
   listScale_ = (index + 1) / 10.0;
-  if (doc != nullptr) doc->zoomCommand(document::CmdZoom10 + index);
+  if (doc != nullptr) doc->zoomCommand(appcore::IdZoom10 + index);
   host_.focusTextView();
 }
 

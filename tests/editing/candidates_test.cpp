@@ -127,7 +127,7 @@ TEST_F(Candidates, PageMenuEnablesTheDirectionsThatExist) {
   EXPECT_EQ(m.kind, ContextMenu::Kind::Page);
   ASSERT_EQ(m.items.size(), 2u);
   EXPECT_EQ(m.items[0].text, u"次のページへ");
-  EXPECT_EQ(m.items[0].id, document::CmdNextPage);
+  EXPECT_EQ(m.items[0].id, appcore::IdNextPage);
   EXPECT_EQ(m.items[1].text, u"前のページへ");
   EXPECT_TRUE(m.items[0].enabled);
   EXPECT_FALSE(m.items[1].enabled);

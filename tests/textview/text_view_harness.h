@@ -61,7 +61,7 @@ class TextViewHarness : public views::ViewHost {
     const std::string path = dir / "page.xml";
     if (rovorirud::writeDocumentFile(paper, path) != 0) return false;
     if (!doc->open(path, false)) return false;
-    doc->zoomCommand(document::CmdZoom10 + static_cast<int>(zoom * 10 + 0.1) - 1);
+    doc->zoomCommand(appcore::IdZoom10 + static_cast<int>(zoom * 10 + 0.1) - 1);
     redrawAll();
     return true;
   }

@@ -298,7 +298,7 @@ class TextViewTest : public QObject {
     QApplication::sendEvent(h.view->viewport(), &small);
     QCOMPARE(h.doc->zoom(), 0.6);
     // At 10 % the canvas is a tenth of the page.
-    h.doc->zoomCommand(document::CmdZoom10);
+    h.doc->zoomCommand(appcore::IdZoom10);
     QCOMPARE(h.view->pageImage().size(), QSize(60, 40));
   }
 

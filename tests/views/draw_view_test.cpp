@@ -39,7 +39,7 @@ class ImageViewTest : public QObject {
     QVERIFY(view.scaledPicture() != nullptr);
     QCOMPARE(view.imageSize(), QSize(3307, 4677));
     QVERIFY(std::abs(view.scaledPicture()->width() - 1653) <= 1);
-    h.doc->zoomCommand(document::CmdZoom100);
+    h.doc->zoomCommand(appcore::IdZoom100);
     QCOMPARE(view.scale(), 1.0);
     QVERIFY(view.scaledPicture() == nullptr);
     QVERIFY(view.fullPicture() != nullptr);
@@ -124,7 +124,7 @@ class ImageViewTest : public QObject {
     h.doc->nextPage();
     QVERIFY(views::CDrawView::decodeCount() > opened);
     const long paged = views::CDrawView::decodeCount();
-    h.doc->zoomCommand(document::CmdZoom10 + 2);
+    h.doc->zoomCommand(appcore::IdZoom10 + 2);
     QVERIFY(views::CDrawView::decodeCount() > paged);
   }
 };

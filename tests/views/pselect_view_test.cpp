@@ -70,7 +70,7 @@ class PageListTest : public QObject {
     QCOMPARE(h.pageList->listScale(), 0.2);
     QVERIFY(h.seen.saw(document::Change::Zoom));
     // A zoom command from elsewhere moves the list's choice.
-    h.doc->zoomCommand(document::CmdZoom10 + 6);
+    h.doc->zoomCommand(appcore::IdZoom10 + 6);
     QCOMPARE(scales->currentIndex(), 6);
 
     h.pageList->SetZoomSelection(7);
