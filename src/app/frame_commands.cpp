@@ -26,6 +26,7 @@
 #include "editing/reject_nav.h"
 #include "editing/ruby_edit.h"
 #include "export/export_choice.h"
+#include "formats/format.h"
 #include "settings_ui/setting_sheet.h"
 #include "settings_ui/settings_file.h"
 #include "textview/block_edit_controller.h"
@@ -42,7 +43,7 @@ namespace {
 // The open dialog: the file, and whether it is appended to the open document.
 std::optional<OpenChoice> askOpenFile(QWidget* parent, const QString& folder) {
   QFileDialog dialog(parent, QStringLiteral("XMLファイルを開く"), folder,
-                     QStringLiteral("XML File(*.xml)"));
+                     QString::fromStdString(formats::openDialogFilter()));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setFileMode(QFileDialog::ExistingFile);
   auto* append = new QCheckBox(QStringLiteral("現在の文書に追加する(&D)"), &dialog);
@@ -110,6 +111,20 @@ struct RangeGroup {
                                   : document::SaveChoice::AllPages;
   }
 };
+
+// Where the save-as dialog starts: the document's name, or for a document read from another
+// format a RovOrirUD name beside it that is not the file it was read from.
+std::string saveAsStart(const document::CScrivlaDoc& doc) {
+  const std::string& path = doc.pathName();
+  if (doc.savesInPlace() || path.empty()) return path;
+  const size_t slash = path.rfind('/');
+  const size_t dot = path.rfind('.');
+  const std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash)
+                               ? path.substr(0, dot)
+                               : path;
+  const std::string xml = stem + ".xml";
+  return xml == path ? stem + "-corrected.xml" : xml;
+}
 
 // The save-as dialog with its "保存範囲" group.
 std::optional<SaveAsChoice> askSaveAs(QWidget* parent, const QString& start,
@@ -215,9 +230,10 @@ void CMainFrame::buildCommands() {
   };
   dialogs_.open = [this](const QString& folder) { return askOpenFile(this, folder); };
   dialogs_.saveAs = [this](const SaveAsChoice& previous) {
-    return askSaveAs(this, QString::fromStdString(doc_->pathName()), previous,
+    return askSaveAs(this, QString::fromStdString(saveAsStart(*doc_)), previous,
                      doc_->paper() ? static_cast<int>(doc_->paper()->pages.size()) : 0);
   };
+  doc_->saveAsRequest = [this] { return onSaveAs(); };
   dialogs_.exportFile = [this](const ExportChoice& previous) {
     const QString start = QFileInfo(QString::fromStdString(doc_->pathName())).path();
     return askExport(this, start, previous,
@@ -421,22 +437,19 @@ void CMainFrame::onOpen() {
 }
 
 void CMainFrame::onSave() {
-  if (doc_->pathName().empty()) {
-    onSaveAs();
-    return;
-  }
+  // A document without a name, or read from another format, is saved under a new name.
   doc_->save();
 }
 
-void CMainFrame::onSaveAs() {
+bool CMainFrame::onSaveAs() {
   // The document judges the choice; a refused range or a declined long save asks again.
   for (;;) {
     const auto choice = dialogs_.saveAs(lastSaveAs_);
-    if (!choice) return;
+    if (!choice) return false;
     lastSaveAs_ = *choice;
     const auto result = doc_->saveAs(choice->path, choice->range, choice->first, choice->last);
     if (result == document::SaveAsResult::StayInDialog) continue;
-    return;
+    return result == document::SaveAsResult::Saved;
   }
 }
 

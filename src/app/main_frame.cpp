@@ -313,9 +313,18 @@ void CMainFrame::showPageCounter() {
 
 void CMainFrame::updateTitle() {
   const std::string& path = doc_->pathName();
-  setWindowTitle(path.empty() ? QString::fromUtf8(appcore::kAppTitle)
-                              : QString::fromStdString(path.substr(path.rfind('/') + 1)) +
-                                    QStringLiteral(" - ") + QString::fromUtf8(appcore::kAppTitle));
+  if (path.empty()) {
+    setWindowTitle(QString::fromUtf8(appcore::kAppTitle));
+    return;
+  }
+  QString name = QString::fromStdString(path.substr(path.rfind('/') + 1));
+  // A document read from another format says which: Save will ask for a RovOrirUD name.
+  if (!doc_->savesInPlace())
+    name += QStringLiteral(" [") +
+            QString::fromUtf8(doc_->origin()->label.data(),
+                              static_cast<qsizetype>(doc_->origin()->label.size())) +
+            QStringLiteral("]");
+  setWindowTitle(name + QStringLiteral(" - ") + QString::fromUtf8(appcore::kAppTitle));
 }
 
 void CMainFrame::updateUndoCaptions() {

@@ -13,9 +13,9 @@
 #include <string>
 
 #include "app/arrangement.h"
-#include "appcore/recent_files.h"
 #include "app/commands.h"
 #include "appcore/char_tables.h"
+#include "appcore/recent_files.h"
 #include "appcore/settings.h"
 #include "appcore/settings_store.h"
 #include "document/document.h"
@@ -35,12 +35,12 @@ namespace vellary::textview {
 class CImageView;
 class CCorrectionView;
 class BlockEditController;
-}
+}  // namespace vellary::textview
 
 namespace vellary::editing {
 class Editor;
 class EditingContext;
-}
+}  // namespace vellary::editing
 
 namespace vellary::app {
 
@@ -184,7 +184,8 @@ class CMainFrame : public QMainWindow, public document::DocumentObserver, public
   // Command handlers with dialogs.
   void onOpen();
   void onSave();
-  void onSaveAs();
+  // true when the document was saved.
+  bool onSaveAs();
   void onExport();
   void onReload();
   void onImageFolder();

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iterator>
 
+#include "formats/format.h"
 #include "model/paper.h"
 #include "rovorirud/reader.h"
 #include "rovorirud/writer.h"
@@ -131,32 +132,32 @@ void CScrivlaDoc::rebuildAfterLoad() {
 bool CScrivlaDoc::load(const std::string& path, bool append) { return loadInto(path, append); }
 
 bool CScrivlaDoc::loadInto(const std::string& path, bool append) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    message(kOpenError, kErrorCaption);
-    return false;
-  }
   if (progress_) {
     progress_->setRange(0, 100);
     progress_->setPosition(0);
     progress_->show();
   }
   // The file is read into records of its own while the open document stays whole: the progress
-  // lets the window paint between the pieces, and the views still draw the open document.
-  rovorirud::ReadOptions options;
+  // lets the window paint between the pieces, and the views still draw the open document. A
+  // reload reads the file as the format it came from.
+  formats::ReadOptions options;
   options.progress = progress_;
-  rovorirud::ReadResult result = rovorirud::readDocument(file, options);
-  std::fclose(file);
+  const bool reloading = !append && path == pathName_ && origin_ != nullptr;
+  if (reloading) options.format = origin_;
+  formats::ReadOutcome result = formats::readDocument(path, options);
 
   if (!result.paper) {
     if (progress_) progress_->hide();
-    message(rovorirud::readErrorMessage(result.code, result.line), kErrorCaption);
+    message(
+        result.error.code == formats::ErrorOpen ? std::string(kOpenError) : result.error.message,
+        kErrorCaption);
     if (!paper_) {
       currentPage_ = -1;
       editState_ = EditState{false, false, 0};
     }
     return false;
   }
+  if (!append || !paper_) origin_ = result.format;
   if (progress_) {
     progress_->setPosition(30);
     progress_->setCaption("ファイル後処理中");
@@ -274,12 +275,10 @@ bool CScrivlaDoc::dropFiles(const std::vector<std::string>& paths) {
             appcore::kAppTitle);
     return false;
   }
-  std::string ext = fs::path(path).extension().string();
-  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  if (ext != ".xml") {
+  if (!formats::hasReadableExtension(path)) {
     message(
-        "拡張子が違うファイルがドラッグ/ドロップされました！\r\nXMLファイルをドラッグ/"
-        "ドロップしてください。",
+        "拡張子が違うファイルがドラッグ/ドロップされました！\r\nXML、hOCR、PAGE、ALTO、NDLOCR、"
+        "TSV のいずれかのファイルをドラッグ/ドロップしてください。",
         appcore::kAppTitle);
     return false;
   }
@@ -323,7 +322,8 @@ void CScrivlaDoc::clearAllPageMarks() {
 }
 
 bool CScrivlaDoc::save() {
-  if (pathName_.empty()) return false;
+  if (!paper_) return false;
+  if (pathName_.empty() || !savesInPlace()) return saveAsRequest ? saveAsRequest() : false;
   return saveTo(pathName_);
 }
 
@@ -341,6 +341,14 @@ bool CScrivlaDoc::saveTo(const std::string& path) {
 SaveAsResult CScrivlaDoc::saveAs(const std::string& path, SaveChoice choice, int firstPage,
                                  int lastPage) {
   if (!paper_) return SaveAsResult::Failed;
+  // The file of another format stays as it was read.
+  std::error_code ec;
+  if (!savesInPlace() && (path == pathName_ || (fs::equivalent(path, pathName_, ec) && !ec))) {
+    message(pathName_ + "\nは" + std::string(origin_->label) +
+                "のファイルです。上書きせずに、別の名前を指定してください。",
+            appcore::kAppTitle);
+    return SaveAsResult::StayInDialog;
+  }
   const int count = static_cast<int>(paper_->pages.size());
   if (choice == SaveChoice::Range && (firstPage < 1 || lastPage < 1 || firstPage > count ||
                                       lastPage > count || firstPage > lastPage)) {
@@ -379,7 +387,10 @@ SaveAsResult CScrivlaDoc::saveAs(const std::string& path, SaveChoice choice, int
     docModified_ = 0;
   }
   notify(ChangeSet::of(Change::Marks));
+  // From now on the document is the RovOrirUD file it was saved as.
+  origin_ = &formats::nativeFormat();
   setPathName(path);
+  notify(ChangeSet::of(Change::Path));
   endChanges();
   lastSaveChoice_ = choice;
   return SaveAsResult::Saved;
@@ -427,6 +438,12 @@ bool CScrivlaDoc::offerRecovery() {
   }
   setPathName(app_.backupOrgFileName.empty() ? std::string(kRecoveredName)
                                              : app_.backupOrgFileName);
+  // The backup is RovOrirUD; the document it stands for may have come from another format, whose
+  // file Save must not write over.
+  if (!app_.backupOrgFileName.empty()) {
+    const formats::Format* original = formats::formatOfFile(app_.backupOrgFileName);
+    origin_ = original != nullptr ? original : &formats::nativeFormat();
+  }
   markPage(0);
   endChanges();
   return true;

@@ -18,6 +18,7 @@
 #include "appcore/settings.h"
 #include "appcore/settings_store.h"
 #include "changes.h"
+#include "formats/format.h"
 #include "model/block_entries.h"
 #include "model/progress.h"
 #include "model/records.h"
@@ -105,7 +106,15 @@ class CScrivlaDoc {
   bool dropFiles(const std::vector<std::string>& paths);
 
   // --- Writing ---------------------------------------------------------------------------
+  // Saves under the document's name. A document read from another format than RovOrirUD is
+  // never written over its file: Save asks for a new name through `saveAsRequest` instead.
   bool save();
+  // Asks for a RovOrirUD name and saves there (the frame's save-as); true when saved.
+  std::function<bool()> saveAsRequest;
+  // The format the document was read from; null before anything is open.
+  const formats::Format* origin() const { return origin_; }
+  // Whether Save may write the document's own file: it is a RovOrirUD file, or has no name yet.
+  bool savesInPlace() const { return origin_ == nullptr || origin_->native; }
   bool saveTo(const std::string& path);
   SaveAsResult saveAs(const std::string& path, SaveChoice choice, int firstPage, int lastPage);
   SaveChoice lastSaveChoice() const { return lastSaveChoice_; }
@@ -220,6 +229,7 @@ class CScrivlaDoc {
 
   std::unique_ptr<model::PaperData> paper_;
   std::string pathName_;
+  const formats::Format* origin_ = nullptr;
   int currentPage_ = -1;
   int firstPaperPage_ = -1;
   int docModified_ = 0;

@@ -5,8 +5,11 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "docgen.h"
+#include "formats/format.h"
 #include "model/paper.h"
 #include "rovorirud/reader.h"
 #include "rovorirud/writer.h"
@@ -19,10 +22,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using appcore::Answer;
-using testing::RecordingPrompter;
-using testing::TempDir;
 using testing::FakeClock;
 using testing::RecordingObserver;
+using testing::RecordingPrompter;
+using testing::TempDir;
 
 class Doc : public ::testing::Test {
  protected:
@@ -55,9 +58,10 @@ class Doc : public ::testing::Test {
     return path;
   }
   std::string badFile() {
-    return dir.write("bad.xml",
-                     "<?xml version=\"1.0\" encoding=\"Shift_JIS\" ?>\n<paper>\n<page number=\"1\">\n"
-                     "</page>\n</paper>\n");
+    return dir.write(
+        "bad.xml",
+        "<?xml version=\"1.0\" encoding=\"Shift_JIS\" ?>\n<paper>\n<page number=\"1\">\n"
+        "</page>\n</paper>\n");
   }
   static int pagesIn(const std::string& path) {
     rovorirud::ReadResult r = rovorirud::readDocumentFile(path);
@@ -161,8 +165,9 @@ TEST_F(Doc, AnUnopenableFileIsReported) {
   ASSERT_EQ(prompter.shown.size(), 1u);
   EXPECT_EQ(prompter.shown[0].text, "ファイルオープンエラー");
   EXPECT_EQ(prompter.shown[0].caption, "エラー");
-  EXPECT_EQ(CScrivlaDoc::openDialogRefusal(dir / "missing.xml"),
-            dir / "missing.xml" + "\nこのファイルが見つかりません。\nファイル名を確認してください。");
+  EXPECT_EQ(
+      CScrivlaDoc::openDialogRefusal(dir / "missing.xml"),
+      dir / "missing.xml" + "\nこのファイルが見つかりません。\nファイル名を確認してください。");
 }
 
 TEST_F(Doc, TheSaveQuestionGuardsAModifiedDocument) {
@@ -218,7 +223,8 @@ TEST_F(Doc, ImpossibleRangesKeepTheDialogOpen) {
   ASSERT_TRUE(doc->open(makeFile("ten.xml", 10), false));
   for (auto [first, last] : {std::pair{0, 3}, {2, 11}, {5, 4}}) {
     prompter.shown.clear();
-    EXPECT_EQ(doc->saveAs(dir / "x.xml", SaveChoice::Range, first, last), SaveAsResult::StayInDialog);
+    EXPECT_EQ(doc->saveAs(dir / "x.xml", SaveChoice::Range, first, last),
+              SaveAsResult::StayInDialog);
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].text,
               "保存範囲が指定されていない、あるいは保存範囲のページが正しくありません");
@@ -277,7 +283,8 @@ TEST_F(Doc, RecoveryNamesAndMarksTheRestoredDocument) {
   doc->offerRecovery();
   ASSERT_NE(doc->paper(), nullptr);
   EXPECT_EQ(prompter.shown[0].text,
-            "プログラムの異常終了などが原因で、前回作業時のデータが残っています。\n可能な限り復元を試みますか？");
+            "プログラムの異常終了などが原因で、前回作業時のデータが残っています。\n可能な限り復元を"
+            "試みますか？");
   EXPECT_EQ(doc->pathName(), "回復した文書");
   EXPECT_EQ(doc->docModified(), 1);
   EXPECT_TRUE(doc->pageMarked(doc->currentPage()));
@@ -316,16 +323,89 @@ TEST_F(Doc, DroppedFiles) {
   std::string a = makeFile("a.xml", 1);
   EXPECT_FALSE(doc->dropFiles({a, a}));
   EXPECT_EQ(prompter.shown.back().text,
-            "複数のファイルがドラッグ/ドロップされました！\r\n1つのファイルをドラッグ/ドロップしてください。");
+            "複数のファイルがドラッグ/ドロップされました！\r\n1つのファイルをドラッグ/"
+            "ドロップしてください。");
   EXPECT_FALSE(doc->dropFiles({dir.path()}));
   EXPECT_EQ(prompter.shown.back().text,
             "フォルダがドラッグ/ドロップされました！\r\nファイルをドラッグ/ドロップしてください。");
   EXPECT_FALSE(doc->dropFiles({dir.write("a.txt", "x")}));
   EXPECT_EQ(prompter.shown.back().text,
-            "拡張子が違うファイルがドラッグ/ドロップされました！\r\nXMLファイルをドラッグ/ドロップしてください。");
+            "拡張子が違うファイルがドラッグ/ドロップされました！\r\nXML、hOCR、PAGE、ALTO、NDLOCR、"
+            "TSV のいずれかのファイルをドラッグ/ドロップしてください。");
   fs::copy_file(a, dir / "B.XML");
   EXPECT_TRUE(doc->dropFiles({dir / "B.XML"}));
   EXPECT_EQ(doc->pathName(), dir / "B.XML");
+}
+
+// A document read from another format is corrected like any other, but its file is never written
+// over: Save asks for a RovOrirUD name, Save as refuses the foreign file's own name, and once
+// saved under a new name the document is that RovOrirUD file. Reload reads the foreign file again
+// as its format.
+TEST_F(Doc, ADocumentFromAnotherFormatIsSavedUnderANewName) {
+  rovorirud::ReadResult source = rovorirud::readDocumentFile(makeFile("source.xml", 2));
+  ASSERT_TRUE(source.paper);
+  const std::string hocr = dir / "scan.hocr";
+  std::string error;
+  ASSERT_TRUE(formats::formatNamed("hocr")->write(*source.paper, hocr, {}, error)) << error;
+  const auto bytes = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string original = bytes(hocr);
+
+  ASSERT_TRUE(doc->open(hocr, false));
+  ASSERT_NE(doc->origin(), nullptr);
+  EXPECT_EQ(doc->origin()->name, "hocr");
+  EXPECT_FALSE(doc->savesInPlace());
+  EXPECT_EQ(firstChar(0), u'A');
+  typeOn(0, u'Z');
+  doc->markPage(0);
+
+  // Save without a way to ask for a name saves nothing.
+  EXPECT_FALSE(doc->save());
+  int asked = 0;
+  doc->saveAsRequest = [&] {
+    ++asked;
+    return false;  // the user cancels the dialog
+  };
+  EXPECT_FALSE(doc->save());
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(bytes(hocr), original);
+  // Closing asks to save, and a cancelled name keeps the window open.
+  prompter.answers = {Answer::Yes};
+  EXPECT_FALSE(doc->saveModifiedBeforeClosing());
+  EXPECT_EQ(asked, 2);
+
+  EXPECT_EQ(doc->saveAs(hocr, SaveChoice::AllPages, 0, 0), SaveAsResult::StayInDialog);
+  EXPECT_EQ(prompter.shown.back().text,
+            hocr + "\nはhOCRのファイルです。上書きせずに、別の名前を指定してください。");
+  EXPECT_EQ(bytes(hocr), original);
+
+  // Reload reads the hOCR again: the typed character is gone.
+  prompter.answers = {Answer::Ok};
+  ASSERT_TRUE(doc->reload());
+  EXPECT_EQ(doc->origin()->name, "hocr");
+  EXPECT_EQ(firstChar(0), u'A');
+  typeOn(0, u'Z');
+  doc->markPage(0);
+
+  const std::string saved = dir / "scan.xml";
+  EXPECT_EQ(doc->saveAs(saved, SaveChoice::AllPages, 0, 0), SaveAsResult::Saved);
+  EXPECT_TRUE(doc->origin()->native);
+  EXPECT_TRUE(doc->savesInPlace());
+  EXPECT_EQ(doc->pathName(), saved);
+  EXPECT_EQ(pagesIn(saved), 2);
+  typeOn(0, u'Y');
+  doc->markPage(0);
+  EXPECT_TRUE(doc->save());
+  EXPECT_EQ(rovorirud::readDocumentFile(saved)
+                .paper->pages.front()
+                .blocks.front()
+                .lines.front()
+                .chars.front()
+                .text[0],
+            u'Y');
+  EXPECT_EQ(bytes(hocr), original);
 }
 
 TEST_F(Doc, ZoomAndPageChanges) {
@@ -460,7 +540,8 @@ TEST_F(Doc, ClearingChangeMarksAsksFirst) {
   EXPECT_EQ(doc->page(0)->blocks.front().lines.front().chars.front().changed, 1);
   views.clear();
   EXPECT_TRUE(doc->clearChangeMarks());
-  EXPECT_EQ(prompter.shown.back().text, "すべてのページの修正マークをクリアし元の文字色で表示します。");
+  EXPECT_EQ(prompter.shown.back().text,
+            "すべてのページの修正マークをクリアし元の文字色で表示します。");
   EXPECT_TRUE(views.saw(Change::Display));
   ASSERT_TRUE(doc->saveTo(dir / "cleared.xml"));
   EXPECT_EQ(TempDir::read(dir / "cleared.xml").find("changed=\"1\""), std::string::npos);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "formats/format.h"
 #include "model/json_dump.h"
@@ -77,7 +78,19 @@ inline void keepWhatFormatsCarry(model::PaperData& paper) {
     for (model::LineData& l : ls) {
       l.widthOrg = l.width;
       l.heightOrg = l.height;
-      for (model::CharData& c : l.chars) c.modRotTcy = c.modRubyEmp = 0;
+      for (model::CharData& c : l.chars) {
+        c.modRotTcy = c.modRubyEmp = 0;
+        // The formats rank the chosen reading first, with the character's own confidence.
+        for (int i = 0; i < c.numCand(); ++i) {
+          if (c.candText(i) != c.text) continue;
+          for (int k = i; k > 0; --k) {
+            std::swap(c.candText(k), c.candText(k - 1));
+            std::swap(c.candCC(k), c.candCC(k - 1));
+          }
+          c.candCC(0) = c.cc;
+          break;
+        }
+      }
     }
   };
   for (model::PageData& p : paper.pages) {
