@@ -2,7 +2,6 @@
 #include "app/scrivla_app.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTimer>
@@ -22,6 +21,13 @@ namespace {
 bool samePath(const std::string& a, const std::string& b) {
   std::error_code ec;
   return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+// The path as the running editor, in a folder of its own, finds the same file.
+std::string wholePath(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path whole = std::filesystem::absolute(path, ec);
+  return ec ? path : whole.lexically_normal().string();
 }
 
 // How long a handed-over file waits before the editor looks again whether it is free.
@@ -49,12 +55,13 @@ CScrivlaApp::~CScrivlaApp() = default;
 std::optional<int> CScrivlaApp::start(const QStringList& arguments) {
   // Before the first message box, so that even the one below has Japanese buttons.
   installQtTranslations();
-  InstanceRequest request;
-  // The running editor has a folder of its own: it is handed the whole path.
-  if (arguments.size() > 1) request.path = QFileInfo(arguments.at(1)).absoluteFilePath();
-  if (!instance_.claim(request, [this](const InstanceRequest& r) { serve(r); })) {
-    // With a file, the running editor takes it over; without one, the user is told that it runs.
-    if (request.path.isEmpty())
+  // A later start hands its file over by its whole path: the running editor has a folder of its
+  // own.
+  if (arguments.size() > 1) instance_.setRequest({wholePath(arguments.at(1).toStdString())});
+  instance_.onOpen([this](const std::string& path) { handOver(path); });
+  if (!instance_.claim([this] { raiseFrame(); })) {
+    // With a file the running editor takes it over; without one the user is told that it runs.
+    if (arguments.size() <= 1)
       prompter_.message(std::string(appcore::kAppTitle) + " は既に起動しています。",
                         appcore::kAppTitle, appcore::Icon::Information);
     return 0;
@@ -107,10 +114,8 @@ void CScrivlaApp::raiseFrame() {
   frame_->activateWindow();
 }
 
-void CScrivlaApp::serve(const InstanceRequest& request) {
-  raiseFrame();
-  if (request.path.isEmpty()) return;
-  handedOver_.push_back(request.path.toStdString());
+void CScrivlaApp::handOver(const std::string& path) {
+  handedOver_.push_back(path);
   // Not from inside the socket's signal: the open asks questions and pumps the progress dialog.
   if (started_) QTimer::singleShot(0, frame_.get(), [this] { openHandedOver(); });
 }

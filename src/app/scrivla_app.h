@@ -35,8 +35,8 @@ class CScrivlaApp {
   CMainFrame* frame() { return frame_.get(); }
 
  private:
-  // A later `vellary [FILE]` asked this one to come to the front and open its file.
-  void serve(const InstanceRequest& request);
+  // A later `vellary FILE` asked this one to open its file (it has come to the front).
+  void handOver(const std::string& path);
   // Opens the files handed over, one after the other, once the editor is free to: not during
   // start-up, a long operation, a question or a menu.
   void openHandedOver();

@@ -1,12 +1,12 @@
 // One editor per user: the first instance listens on a local socket named for the user; a later
-// one finds it there, hands it the file it was started with (or only asks it to come to the
-// front) and ends.
+// one finds it there, asks it to come to the front (handing it its file, if it has one) and ends.
 #pragma once
 
 #include <QObject>
 #include <QString>
 #include <functional>
-#include <optional>
+
+#include "app/instance_request.h"
 
 class QLocalServer;
 
@@ -15,18 +15,6 @@ namespace vellary::app {
 // "hCorrixPrevInstance-<user id>": one name per user, in the per-user runtime folder Qt picks.
 QString instanceName();
 
-// What a later instance asks of the first: come to the front, and open `path` when it is not
-// empty (an absolute path).
-struct InstanceRequest {
-  QString path;
-};
-
-// The channel's messages, one line each: "raise" or "open " followed by the path's UTF-8 bytes
-// percent-encoded (a file name may hold a line feed).
-QByteArray encodeRequest(const InstanceRequest& request);
-// A line without its line feed; nothing for a line that is no request.
-std::optional<InstanceRequest> decodeRequest(const QByteArray& line);
-
 class SingleInstance : public QObject {
   Q_OBJECT
 
@@ -34,15 +22,21 @@ class SingleInstance : public QObject {
   explicit SingleInstance(QString name, QObject* parent = nullptr);
   ~SingleInstance() override;
 
-  // true when this process is the first: it now listens, and `serve` runs for each request a
-  // later instance sends. false when another instance answered: `request` has been handed to it.
+  // true when this process is the first: it now listens, and `raise` runs whenever a later
+  // instance knocks. false when another instance answered (it has been asked to come forward).
   // A socket that cannot be made lets the program run alone, unguarded.
-  bool claim(const InstanceRequest& request, std::function<void(const InstanceRequest&)> serve);
+  bool claim(std::function<void()> raise);
+  // Before claim: what this process asks of the first when it is not the first (its file).
+  void setRequest(InstanceRequest request) { request_ = std::move(request); }
+  // Runs after `raise` for each file a later instance hands over.
+  void onOpen(std::function<void(const std::string& path)> open) { open_ = std::move(open); }
 
  private:
   QString name_;
   QLocalServer* server_ = nullptr;
-  std::function<void(const InstanceRequest&)> serve_;
+  std::function<void()> raise_;
+  InstanceRequest request_;
+  std::function<void(const std::string&)> open_;
 };
 
 }  // namespace vellary::app

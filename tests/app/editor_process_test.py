@@ -288,10 +288,10 @@ class EditorProcessTest(unittest.TestCase):
         self.assertEqual(document_text(self.path), self.opened)
 
     def test_a_second_start_hands_its_file_to_the_running_editor(self):
-        # A one-page document of its own beside the sample, with its images.
+        # A one-page document of its own beside the sample (its last page), with its images.
         other = os.path.join(self.folder, "other.xml")
         subprocess.run([os.path.join(BIN, "vellary-cli"), "save", self.path, other, "--first",
-                        "3", "--last", "3"], check=True)
+                        "2", "--last", "2"], check=True)
         shutil.copytree(os.path.join(self.folder, "minato"), os.path.join(self.folder, "other"))
         e = self.start(self.path)
         self.assertTrue(wait_for(lambda: e.title().startswith("minato.xml")), e.title())

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,13 +13,31 @@
 int runProgressTests(int argc, char** argv);
 int runLockKeyTests(int argc, char** argv);
 
-using vellary::app::InstanceRequest;
 using vellary::app::SingleInstance;
 
 namespace {
 
 QString uniqueName() {
   return QStringLiteral("vellary-test-") + QUuid::createUuid().toString(QUuid::Id128);
+}
+
+// The first instance, listening: `events` holds "raise" for each knock and each file handed
+// over, in order.
+struct First {
+  SingleInstance instance;
+  QStringList events;
+  bool claimed = false;
+  explicit First(const QString& name) : instance(name) {
+    instance.onOpen([this](const std::string& path) { events << QString::fromStdString(path); });
+    claimed = instance.claim([this] { events << QStringLiteral("raise"); });
+  }
+};
+
+// A later instance started with `path` (none when empty): true when it was turned away.
+bool turnedAway(const QString& name, const std::string& path = {}) {
+  SingleInstance later(name);
+  later.setRequest({path});
+  return !later.claim([] {});
 }
 
 }  // namespace
@@ -30,7 +49,7 @@ class SingleInstanceTest : public QObject {
     bool finished = false;
     int exitCode = -1;
     QString stderrText;
-    QList<QString> served;  // what the first instance was asked, in order
+    QStringList served;  // what the first instance was asked, in order (First::events)
   };
 
   // Runs the real program with `arguments` in `folder` while this process holds the user's name
@@ -41,9 +60,8 @@ class SingleInstanceTest : public QObject {
     if (!sockets.isValid() || !home.isValid()) return run;
     const QByteArray oldTmp = qgetenv("TMPDIR");
     qputenv("TMPDIR", sockets.path().toLocal8Bit());
-    SingleInstance first(vellary::app::instanceName());
-    const bool claimed =
-        first.claim({}, [&](const InstanceRequest& r) { run.served << r.path; });
+    First first(vellary::app::instanceName());
+    const bool claimed = first.claimed;
 
     QProcess second;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -73,58 +91,73 @@ class SingleInstanceTest : public QObject {
       qputenv("TMPDIR", oldTmp);
     if (second.exitStatus() == QProcess::NormalExit) run.exitCode = second.exitCode();
     run.stderrText = QString::fromUtf8(second.readAllStandardError());
+    run.served = first.events;
     return run;
   }
 
  private slots:
   void secondClaimIsRefusedAndRaisesTheFirst() {
     const QString name = uniqueName();
-    SingleInstance first(name);
-    QList<QString> served;
-    QVERIFY(first.claim({}, [&](const InstanceRequest& r) { served << r.path; }));
-    SingleInstance second(name);
-    QVERIFY(!second.claim({}, [](const InstanceRequest&) {}));
-    QTRY_COMPARE(served, QList<QString>{QString()});
+    First first(name);
+    QVERIFY(first.claimed);
+    QVERIFY(turnedAway(name));
+    QTRY_COMPARE(first.events, QStringList{QStringLiteral("raise")});
   }
 
-  // A later start with a file hands the whole path over, however odd its name.
+  // A later start with a file hands the whole path over, however odd its name (a line feed, a
+  // percent sign, bytes that are no UTF-8); the first comes forward, then opens it.
   void secondClaimHandsItsFileToTheFirst() {
     const QString name = uniqueName();
-    SingleInstance first(name);
-    QList<QString> served;
-    QVERIFY(first.claim({}, [&](const InstanceRequest& r) { served << r.path; }));
-    const QString odd = QStringLiteral("/tmp/新しい 文書%/line\nbreak\n.xml");
-    SingleInstance second(name), third(name);
-    QVERIFY(!second.claim({odd}, [](const InstanceRequest&) {}));
-    QVERIFY(!third.claim({QStringLiteral("/tmp/b.xml")}, [](const InstanceRequest&) {}));
-    QTRY_COMPARE(served.size(), 2);
-    QCOMPARE(served, (QList<QString>{odd, QStringLiteral("/tmp/b.xml")}));
+    First first(name);
+    QVERIFY(first.claimed);
+    const std::string odd = "/tmp/新しい 文書%/line\nbreak\n\xff.xml";
+    QVERIFY(turnedAway(name, odd));
+    QVERIFY(turnedAway(name, "/tmp/b.xml"));
+    QTRY_COMPARE(first.events.size(), 4);
+    QCOMPARE(first.events, (QStringList{QStringLiteral("raise"), QString::fromStdString(odd),
+                                        QStringLiteral("raise"), QStringLiteral("/tmp/b.xml")}));
   }
 
   void requestsOnTheChannel() {
     using vellary::app::decodeRequest;
     using vellary::app::encodeRequest;
     QCOMPARE(encodeRequest({}), QByteArray("raise\n"));
-    const QByteArray line = encodeRequest({QStringLiteral("/a b/c\nd.xml")});
-    QVERIFY(line.endsWith('\n'));
-    QCOMPARE(line.count('\n'), 1);  // one line, whatever the name holds
-    QCOMPARE(decodeRequest(line.chopped(1))->path, QStringLiteral("/a b/c\nd.xml"));
-    QCOMPARE(decodeRequest("raise")->path, QString());
-    // What no later instance sends is no request: a relative path, an empty one, noise.
-    QVERIFY(!decodeRequest("open relative.xml").has_value());
-    QVERIFY(!decodeRequest("open ").has_value());
-    QVERIFY(!decodeRequest("open /a%00b").has_value());
+    const QByteArray line = encodeRequest({"/a b/c\nd.xml"});
+    QVERIFY(line.startsWith("raise /"));  // what an editor that knows no files reads as a knock
+    QCOMPARE(line.count('\n'), 1);        // one line, whatever the name holds
+    QCOMPARE(decodeRequest(line.chopped(1))->path, std::string("/a b/c\nd.xml"));
+    QCOMPARE(decodeRequest("raise")->path, std::string());
+    // What no later instance sends is no request: a relative path, an empty one, a NUL, noise.
+    QVERIFY(!decodeRequest("raise relative.xml").has_value());
+    QVERIFY(!decodeRequest("raise ").has_value());
+    QVERIFY(!decodeRequest("raise /a%00b").has_value());
+    QVERIFY(!decodeRequest("raisex /a").has_value());
     QVERIFY(!decodeRequest("close").has_value());
+  }
+
+  // A peer that sends an endless line is cut off; the first instance goes on serving.
+  void anEndlessLineIsNoRequest() {
+    const QString name = uniqueName();
+    First first(name);
+    QVERIFY(first.claimed);
+    QLocalSocket peer;
+    peer.connectToServer(name);
+    QVERIFY(peer.waitForConnected(1000));
+    peer.write(QByteArray(vellary::app::kRequestLineLimit + 1024, 'x'));
+    QTRY_COMPARE(peer.state(), QLocalSocket::UnconnectedState);
+    QVERIFY(first.events.isEmpty());
+    QVERIFY(turnedAway(name, "/tmp/c.xml"));
+    QTRY_COMPARE(first.events, (QStringList{QStringLiteral("raise"), QStringLiteral("/tmp/c.xml")}));
   }
 
   void aStaleNameIsTakenOver() {
     const QString name = uniqueName();
     {
       SingleInstance gone(name);
-      QVERIFY(gone.claim({}, [](const InstanceRequest&) {}));
+      QVERIFY(gone.claim([] {}));
     }
     SingleInstance next(name);
-    QVERIFY(next.claim({}, [](const InstanceRequest&) {}));
+    QVERIFY(next.claim([] {}));
   }
 
   // The real program started while another instance holds the user's name. Without a file it
@@ -135,7 +168,7 @@ class SingleInstanceTest : public QObject {
     QVERIFY2(run.finished, "the second program did not end");
     QCOMPARE(run.exitCode, 0);
     QVERIFY(run.stderrText.contains(QStringLiteral("Vellary PRO 訂正プログラム は既に起動しています。")));
-    QCOMPARE(run.served, QList<QString>{QString()});
+    QCOMPARE(run.served, QStringList{QStringLiteral("raise")});
   }
 
   void secondProgramWithAFileHandsItOver() {
@@ -144,7 +177,8 @@ class SingleInstanceTest : public QObject {
     QVERIFY2(run.finished, "the second program did not end");
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(!run.stderrText.contains(QStringLiteral("既に起動しています")), qPrintable(run.stderrText));
-    QCOMPARE(run.served, QList<QString>{folder.path() + QStringLiteral("/本 1.xml")});
+    QCOMPARE(run.served,
+             (QStringList{QStringLiteral("raise"), folder.path() + QStringLiteral("/本 1.xml")}));
   }
 
   void nameIsPerUser() {

@@ -12,6 +12,15 @@ namespace {
 const ScreenRect kScreen{0, 0, 1600, 1000};
 const FrameMargins kFrame{2, 24, 2, 2};
 
+WindowSettings storedAt(int x, int y, int width, int height) {
+  WindowSettings w;
+  w.x = x;
+  w.y = y;
+  w.width = width;
+  w.height = height;
+  return w;
+}
+
 bool inside(const ScreenRect& r, const ScreenRect& area, const FrameMargins& m) {
   return r.x - m.left >= area.x && r.y - m.top >= area.y &&
          r.x + r.width + m.right <= area.x + area.width &&
@@ -33,29 +42,18 @@ TEST(WindowPlacement, AFirstStartTakesNineTenthsOfTheScreenCentred) {
 }
 
 TEST(WindowPlacement, AStoredWindowKeepsItsPlaceWhenItFits) {
-  WindowSettings w;
-  w.x = 100;
-  w.y = 80;
-  w.width = 900;
-  w.height = 700;
+  const WindowSettings w = storedAt(100, 80, 900, 700);
   EXPECT_EQ(fitWindow(w, true, kScreen, kFrame), (ScreenRect{100, 80, 900, 700}));
 }
 
 TEST(WindowPlacement, AStoredWindowLargerThanTheScreenIsCutToIt) {
-  WindowSettings w;
-  w.x = 0;
-  w.y = 0;
-  w.width = 2400;
-  w.height = 1653;
+  WindowSettings w = storedAt(0, 0, 2400, 1653);
   const ScreenRect r = fitWindow(w, true, kScreen, kFrame);
   EXPECT_TRUE(inside(r, kScreen, kFrame));
   EXPECT_EQ(r.width, 1600 - kFrame.left - kFrame.right);
   EXPECT_EQ(r.height, 1000 - kFrame.top - kFrame.bottom);
   // Partly off the screen: it slides back onto it, keeping its size.
-  w.x = 1200;
-  w.y = -300;
-  w.width = 800;
-  w.height = 600;
+  w = storedAt(1200, -300, 800, 600);
   const ScreenRect s = fitWindow(w, true, kScreen, kFrame);
   EXPECT_TRUE(inside(s, kScreen, kFrame));
   EXPECT_EQ(s.width, 800);
@@ -63,11 +61,8 @@ TEST(WindowPlacement, AStoredWindowLargerThanTheScreenIsCutToIt) {
 }
 
 TEST(WindowPlacement, AWindowOnAScreenThatIsGoneIsCentredOnThisOne) {
-  WindowSettings w;
-  w.x = 2000;  // the second screen of an earlier run
-  w.y = 100;
-  w.width = 1200;
-  w.height = 900;
+  // On the second screen of an earlier run.
+  const WindowSettings w = storedAt(2000, 100, 1200, 900);
   const ScreenRect r = fitWindow(w, true, kScreen, kFrame);
   EXPECT_TRUE(inside(r, kScreen, kFrame));
   EXPECT_EQ(r.width, 1200);
