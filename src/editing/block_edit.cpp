@@ -267,8 +267,13 @@ ClickResult chooseEntryAt(EditScope& scope, int32_t x, int32_t y, int32_t handle
   PageBlockEntries* entries = currentEntries(scope.doc());
   if (page == nullptr || entries == nullptr) return ClickResult::Nothing;
   if (validEntry(*entries, caret.entry) &&
-      trackerHit(entries->entries[static_cast<size_t>(caret.entry)], x, y, handleMargin))
+      trackerHit(entries->entries[static_cast<size_t>(caret.entry)], x, y, handleMargin)) {
+    // The current entry follows the caret's block from character editing without being
+    // selected; a click on it selects it, or "削除" would find nothing to delete.
+    if (!entries->entries[static_cast<size_t>(caret.entry)].selected)
+      makeCurrent(*page, *entries, scope, caret.entry, x, y);
     return ClickResult::OnCurrentEntry;
+  }
   const int hit = entryAt(*entries, caret, x, y, handleMargin);
   if (hit < 0) return ClickResult::StartRubberBand;
   makeCurrent(*page, *entries, scope, hit, x, y);
@@ -474,10 +479,13 @@ void deleteSelectedBlocks(EditScope& scope) {
   const bool hasCurrent = validEntry(*entries, caret.entry);
   const bool anySelected = std::any_of(entries->entries.begin(), entries->entries.end(),
                                        [](const BlockEntry& e) { return e.selected != 0; });
-  if (!hasCurrent && !anySelected) return;
+  const bool currentIsReference =
+      hasCurrent && entries->entries[static_cast<size_t>(caret.entry)].sec == SecRef;
+  // Nothing to delete takes no undo step.
+  if (!currentIsReference && !anySelected) return;
   scope.willChange(document::UndoBlockDelete);
 
-  if (hasCurrent && entries->entries[static_cast<size_t>(caret.entry)].sec == SecRef) {
+  if (currentIsReference) {
     // A reference entry only leaves the numbering; its block stays on the page.
     leaveReferences(*entries, caret.entry);
     entries->entries.erase(entries->entries.begin() + caret.entry);

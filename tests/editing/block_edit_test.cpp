@@ -256,6 +256,24 @@ TEST_F(BlockEdit, DeletingTheCurrentEntryRemovesItsBlockAndClearsTheCaret) {
   EXPECT_EQ(firstCharOfBlock(1), u'B');
 }
 
+TEST_F(BlockEdit, TheCaretsBlockBecomesSelectedWhenClickedAndThenDeletes) {
+  threeBlocks();
+  // Coming from character editing the current entry is the caret's block, not selected: a
+  // delete then has nothing to delete and takes no undo step.
+  caret.entry = 1;
+  EXPECT_TRUE(edit([](EditScope& s) { deleteSelectedBlocks(s); }).empty());
+  EXPECT_FALSE(doc->undoEnabled());
+
+  EXPECT_EQ(leftClick(150, 210), ClickResult::OnCurrentEntry);
+  EXPECT_EQ(entries().entries[1].selected, 1);
+  // A right click on it selects it too (it already is) and leaves the others.
+  edit([](EditScope& s) { blockRightClick(s, 150, 210, 0); });
+  edit([](EditScope& s) { deleteSelectedBlocks(s); });
+  ASSERT_EQ(page().blocks.size(), 2u);
+  EXPECT_EQ(firstCharOfBlock(1), u'C');
+  EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoBlockDelete);
+}
+
 TEST_F(BlockEdit, DeletingARefEntryKeepsItsBlockAndRenumbers) {
   threeBlocks(SecRef, SecRef);
   ASSERT_EQ(entries().refCount, 2);
