@@ -325,16 +325,20 @@ void CMainFrame::buildCommands() {
       displayChanged();
     });
 
-  // View: scales.
+  // View: scales, the ten steps and the two that follow the view.
   for (int id = IdZoom10; id <= IdZoom100; ++id) {
     const int tenths = id - IdZoom10 + 1;
     const int digit = tenths % 10;
     commands_.add({id, QStringLiteral("%1%(&%2)\tCtrl+%2").arg(tenths * 10).arg(digit),
                    QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_0 + digit)),
-                   [this, id] { doc_->zoomCommand(id); }});
+                   [this, id] { chooseZoomStep(id); }});
   }
-  add(IdNextPage, "次のページへ", {}, [this] { doc_->nextPage(); });
-  add(IdPreviousPage, "前のページへ", {}, [this] { doc_->previousPage(); });
+  add(IdZoomFitWidth, "幅に合わせる(&W)", {}, [this] { chooseZoomFit(appcore::ZoomFit::Width); });
+  add(IdZoomFitPage, "ページ全体(&P)", {}, [this] { chooseZoomFit(appcore::ZoomFit::Page); });
+  add(IdNextPage, "次のページへ(&N)\tCtrl+PgDown", QKeySequence(Qt::CTRL | Qt::Key_PageDown),
+      [this] { doc_->nextPage(); });
+  add(IdPreviousPage, "前のページへ(&P)\tCtrl+PgUp", QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+      [this] { doc_->previousPage(); });
 
   // Analysis and tools
   add(IdReComposeAll, "全ページ再構成(&A)", {}, [this] { doc_->reComposeAllPages(); });
@@ -383,6 +387,9 @@ void CMainFrame::buildMenus() {
   view->addSeparator();
   QMenu* zoom = view->addMenu(QStringLiteral("表示倍率(&Z)"));
   for (int id = IdZoom10; id <= IdZoom100; ++id) item(zoom, id);
+  zoom->addSeparator();
+  item(zoom, IdZoomFitWidth);
+  item(zoom, IdZoomFitPage);
   item(view, IdBlockNumbers);
   QMenu* colours = view->addMenu(QStringLiteral("文字色分け表示(&D)"));
   for (int id = IdColourNormal; id <= IdColourRegistered; ++id) item(colours, id);

@@ -4,14 +4,24 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
+#include <cmath>
 #include <filesystem>
 
 #include "app/lock_keys.h"
+#include "appcore/zoom_fit.h"
+#include "editing/caret_status.h"
 #include "editing/editing_context.h"
 #include "editing/editor.h"
 #include "editing/ruby_edit.h"
@@ -28,6 +38,7 @@ namespace vellary::app {
 namespace {
 
 constexpr int kCounterWidth = 100;
+constexpr int kCaretStatusMinWidth = 130;
 
 // Where the editor finds its writing direction: the layout, or one text-flow direction.
 editing::Display displayFor(appcore::TextDisplay display) {
@@ -66,7 +77,10 @@ CMainFrame::CMainFrame(FrameContext context)
   editing_ = std::make_unique<editing::EditingContext>(*doc_, context_.prompter);
   state_.textDisplay = appcore::textDisplayOf(context_.frame.viewDisplay);
   imagePane_ = appcore::imagePaneOf(context_.frame.viewImage);
+  zoomFit_ = appcore::zoomFitOf(context_.frame.zoomFit);
   buildClient();
+  // The page keys at the ends of a page, and the text view's size for a scale that follows it.
+  textView_->installEventFilter(this);
   // The views hear every change before the frame, which then brings its commands up to date;
   // the image view decodes a new page before the text view cuts line images from it.
   doc_->addObserver(pageList_);
@@ -89,7 +103,13 @@ CMainFrame::CMainFrame(FrameContext context)
   buildMenus();
   buildToolBar();
 
-  // The status bar's panes: messages, the keyboard locks and the page counter.
+  // The status bar's panes: messages, the caret's character and place, the keyboard locks and
+  // the page counter.
+  caretStatus_ = new QLabel(this);
+  caretStatus_->setObjectName("caretStatus");
+  // A long description is cut, never a reason for a wider window.
+  caretStatus_->setMinimumWidth(kCaretStatusMinWidth);
+  statusBar()->addPermanentWidget(caretStatus_);
   lockPanes_ = new LockKeyPanes(statusBar());
   counter_ = new QLabel(QStringLiteral("(0/0)"), this);
   counter_->setObjectName("pageCounter");
@@ -101,6 +121,7 @@ CMainFrame::CMainFrame(FrameContext context)
 }
 
 CMainFrame::~CMainFrame() {
+  textView_->removeEventFilter(this);
   // Nothing is told of the document once the views begin to go.
   for (document::DocumentObserver* o :
        std::initializer_list<document::DocumentObserver*>{this, textView_, imageView_, pageList_})
@@ -117,8 +138,7 @@ CMainFrame::~CMainFrame() {
 void CMainFrame::buildClient() {
   appcore::WindowSettings w;
   appcore::readWindowSettings(context_.store, w);
-  setGeometry(w.x, w.y, w.width, w.height);
-  if (pos().x() != w.x || pos().y() != w.y) move(w.x, w.y);
+  const QRect placed = placeOnScreen(w, appcore::windowSizeStored(context_.store));
 
   outer_ = new QSplitter(Qt::Horizontal, this);
   outer_->setObjectName("outerSplitter");
@@ -164,8 +184,9 @@ void CMainFrame::buildClient() {
     blockEditing_ = new textview::BlockEditController(std::move(structure));
   }
 
-  const int selWidth = w.selViewWidth > 0 ? w.selViewWidth : pageList_->sizeHint().width();
-  outer_->setSizes({selWidth, std::max(0, w.width - selWidth)});
+  const int selWidth =
+      appcore::pageListWidth(w.selViewWidth, pageList_->sizeHint().width(), placed.width());
+  outer_->setSizes({selWidth, std::max(0, placed.width() - selWidth)});
   // The page list's preview is made again for its new width only once the bar is released, not
   // at every step of the drag.
   outer_->setOpaqueResize(false);
@@ -174,6 +195,64 @@ void CMainFrame::buildClient() {
   });
   placeViews();
   clientReady_ = true;
+}
+
+QRect CMainFrame::placeOnScreen(const appcore::WindowSettings& w, bool stored) {
+  // The screen the stored window stood on; when that screen is gone, or on a first start, the
+  // primary one.
+  QScreen* screen = stored ? QGuiApplication::screenAt(QRect(w.x, w.y, w.width, w.height).center())
+                           : nullptr;
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) {
+    resize(w.width, w.height);
+    return geometry();
+  }
+  const QRect area = screen->availableGeometry();
+  const appcore::ScreenRect r = appcore::fitWindow(
+      w, stored, {area.x(), area.y(), area.width(), area.height()}, frameAllowance());
+  setGeometry(r.x, r.y, r.width, r.height);
+  return QRect(r.x, r.y, r.width, r.height);
+}
+
+appcore::FrameMargins CMainFrame::frameAllowance() const {
+  // Known once the window manager has framed the window; before that, its title bar and borders
+  // as the style draws them stand in.
+  if (const QWindow* handle = windowHandle(); handle != nullptr && isVisible()) {
+    const QMargins m = handle->frameMargins();
+    if (!m.isNull()) return {m.left(), m.top(), m.right(), m.bottom()};
+  }
+  const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+  const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+  return {border, title + border, border, border};
+}
+
+void CMainFrame::keepOnScreen() {
+  if (isMaximized() || isFullScreen() || isMinimized()) return;
+  QScreen* screen = QGuiApplication::screenAt(frameGeometry().center());
+  if (screen == nullptr) screen = this->screen();
+  if (screen == nullptr) return;
+  const QRect area = screen->availableGeometry();
+  if (area.contains(frameGeometry())) return;
+  appcore::WindowSettings w;
+  const QRect g = geometry();
+  w.x = g.x();
+  w.y = g.y();
+  w.width = g.width();
+  w.height = g.height();
+  const appcore::ScreenRect r = appcore::fitWindow(
+      w, true, {area.x(), area.y(), area.width(), area.height()}, frameAllowance());
+  setGeometry(r.x, r.y, r.width, r.height);
+}
+
+void CMainFrame::showAsStored() {
+  appcore::WindowSettings w;
+  appcore::readWindowSettings(context_.store, w);
+  if (w.zoomed == 1)
+    showMaximized();
+  else
+    show();
+  // The frame's real size is known only once the window manager has put it around the window.
+  QTimer::singleShot(0, this, [this] { keepOnScreen(); });
 }
 
 void CMainFrame::placeViews() {
@@ -359,6 +438,23 @@ void CMainFrame::documentChanged(const document::ChangeSet& changes) {
     showPageCounter();
     if (hasPages()) textView_->setFocus();
   }
+  // A scale that follows the view is fitted again to a page of another size; a scale chosen by
+  // a step elsewhere ends it.
+  if (changes.has(Change::Zoom) && zoomFit_ != appcore::ZoomFit::None &&
+      doc_->zoom() != fittedZoom_)
+    zoomFit_ = appcore::ZoomFit::None;
+  if (changes.any(Change::Page | Change::Document) && zoomFit_ != appcore::ZoomFit::None &&
+      !fitPending_) {
+    // Not while the views are still hearing of this change: the scale is a change of its own.
+    fitPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+      fitPending_ = false;
+      applyZoomFit();
+    });
+  }
+  if (changes.any(Change::Caret | Change::Text | Change::Page | Change::Document |
+                  Change::Layout | Change::Structure | Change::Display | Change::Selection))
+    showCaretStatus();
   // Every change may change what a command can do: the menus, the toolbar and the shortcuts
   // follow at once.
   updateUndoCaptions();
@@ -376,7 +472,11 @@ appcore::CommandFacts CMainFrame::commandFacts() const {
   f.colours = appcore::colourModeOf(context_.frame.textColourMode);
   f.arrangement = static_cast<appcore::Arrangement>(state_.arrangement);
   f.blockNumbers = context_.frame.showBlockNumbers != 0;
-  f.zoomTenths = doc_ != nullptr ? static_cast<int>(doc_->zoom() * 10 + 0.1) : 5;
+  if (doc_ != nullptr) {
+    const int tenths = static_cast<int>(doc_->zoom() * 10 + 0.1);
+    f.zoomTenths = std::abs(doc_->zoom() - tenths / 10.0) < 1e-9 ? tenths : 0;
+  }
+  f.zoomFit = zoomFit_;
   f.undoAvailable = doc_ != nullptr && doc_->undoEnabled();
   f.redoAvailable = doc_ != nullptr && doc_->redoEnabled();
   f.caretOnRuby = editing_ != nullptr && editing::rubyModifyEnabled(editing_->state());
@@ -386,6 +486,95 @@ appcore::CommandFacts CMainFrame::commandFacts() const {
 }
 
 void CMainFrame::focusTextView() { textView_->setFocus(); }
+
+// --- Scale, page keys and the caret's status ---------------------------------------------------
+
+void CMainFrame::chooseZoomStep(int commandId) {
+  zoomFit_ = appcore::ZoomFit::None;
+  doc_->zoomCommand(commandId);
+  // The step may be the scale already in force: the list shows the step instead of the fit.
+  pageList_->showZoom();
+}
+
+void CMainFrame::chooseZoomFit(appcore::ZoomFit fit) {
+  zoomFit_ = fit;
+  applyZoomFit();
+  pageList_->showZoom();
+}
+
+void CMainFrame::applyZoomFit() {
+  const model::PageData* page = doc_->page(doc_->currentPage());
+  if (zoomFit_ == appcore::ZoomFit::None || page == nullptr) return;
+  const QSize room = textView_->maximumViewportSize();
+  const int scrollBar = textView_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
+                                                         textView_);
+  const auto scale = appcore::fitZoom(zoomFit_, page->width, page->height, room.width(),
+                                      room.height(), scrollBar);
+  if (!scale) return;
+  fittedZoom_ = *scale;
+  doc_->setZoom(*scale);
+}
+
+bool CMainFrame::turnPageByKey(int key) {
+  const QScrollBar* bar = textView_->verticalScrollBar();
+  if (key == Qt::Key_PageDown && bar->value() >= bar->maximum())
+    return commands_.dispatch(IdNextPage);
+  if (key == Qt::Key_PageUp && bar->value() <= bar->minimum()) {
+    if (!commands_.dispatch(IdPreviousPage)) return false;
+    // Reading backwards goes on at the end of the page before: the caret goes there, and the
+    // view follows it.
+    model::PageData* page = doc_->page(doc_->currentPage());
+    const auto last = page != nullptr ? editing::lastLineWithChars(*page) : std::nullopt;
+    if (editMode_ == appcore::EditMode::Character && last) {
+      editing::EditScope scope(*editing_);
+      scope.caret().selection.clear();
+      editing::placeAtLineEndForBackwardMove(scope.caret().caret, *last);
+      scope.reveal();
+    } else {
+      QScrollBar* entered = textView_->verticalScrollBar();
+      entered->setValue(entered->maximum());
+    }
+    return true;
+  }
+  return false;
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == textView_) {
+    if (event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      const Qt::KeyboardModifiers mods =
+          key->modifiers() & ~(Qt::KeypadModifier | Qt::GroupSwitchModifier);
+      if (mods == Qt::NoModifier &&
+          (key->key() == Qt::Key_PageDown || key->key() == Qt::Key_PageUp) &&
+          turnPageByKey(key->key()))
+        return true;
+    } else if (event->type() == QEvent::Resize && zoomFit_ != appcore::ZoomFit::None &&
+               !fitPending_) {
+      // Dragging a bar resizes the view many times: the scale follows once the events settle.
+      fitPending_ = true;
+      QTimer::singleShot(0, this, [this] {
+        fitPending_ = false;
+        applyZoomFit();
+      });
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::showCaretStatus() {
+  const QString text = caretStatusText();
+  if (caretStatus_->text() != text) caretStatus_->setText(text);
+}
+
+QString CMainFrame::caretStatusText() const {
+  if (editMode_ != appcore::EditMode::Character || !hasPages()) return {};
+  model::PageData* page = doc_->page(doc_->currentPage());
+  const editing::CaretState& caret = editing_->state();
+  if (page == nullptr) return {};
+  const auto report = editing::describeCaret(*page, caret.caret, context_.frame.rejectLevel);
+  return report ? QString::fromStdString(editing::caretStatusText(*report)) : QString();
+}
 
 const views::PackedPicture* CMainFrame::pagePicture() const { return imageView_->fullPicture(); }
 
@@ -435,6 +624,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   context_.frame.viewDisplay = appcore::code(state_.textDisplay);
   context_.frame.viewImage = appcore::code(imagePane_);
   context_.app.displayScale = static_cast<int>(doc_->zoom() * 100 + 0.5);
+  context_.frame.zoomFit = appcore::code(zoomFit_);
   appcore::writeAllSettings(context_.store, context_.app, context_.frame, windowPlacement());
   recent_.save(context_.store);
   std::string error;

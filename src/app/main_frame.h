@@ -18,6 +18,7 @@
 #include "appcore/recent_files.h"
 #include "appcore/settings.h"
 #include "appcore/settings_store.h"
+#include "appcore/window_placement.h"
 #include "document/document.h"
 #include "settings_ui/standard_dialogs.h"
 #include "views/preview_cache.h"
@@ -120,12 +121,19 @@ class CMainFrame : public QMainWindow, public document::DocumentObserver, public
   appcore::ImagePane imagePaneValue() const { return imagePane_; }
   bool blockNumbersShown() const { return context_.frame.showBlockNumbers != 0; }
   QString pageCounterText() const;
+  // The caret's character and place as the status bar shows them; empty without a caret.
+  QString caretStatusText() const;
   LockKeyPanes& lockKeyPanes() { return *lockPanes_; }
   // The grid cell a view is in.
   Cell cellOf(const QWidget* view) const;
   // The pane sizes as the splitters hold them.
   PaneSizes paneSizes() const;
 
+  // Start-up: shows the window as it was left, maximised or not; a window always fits the screen
+  // it opens on (the constructor placed it there).
+  void showAsStored();
+  // A shown window whose frame reaches past its screen's available area is moved and cut to fit.
+  void keepOnScreen();
   // Start-up's last steps: the stored modes and arrangement.
   void applyStoredArrangement();
   // Opens a file alone (command line, recent file, dropped file).
@@ -151,6 +159,9 @@ class CMainFrame : public QMainWindow, public document::DocumentObserver, public
   void focusTextView() override;
   const views::PackedPicture* pagePicture() const override;
   void syncScroll(int which, int x, int y) override;
+  appcore::ZoomFit zoomFit() const override { return zoomFit_; }
+  void chooseZoomFit(appcore::ZoomFit fit) override;
+  void chooseZoomStep(int commandId) override;
 
   // What the command rules look at, as things stand now.
   appcore::CommandFacts commandFacts() const;
@@ -158,6 +169,7 @@ class CMainFrame : public QMainWindow, public document::DocumentObserver, public
   void displayChanged();
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -165,6 +177,12 @@ class CMainFrame : public QMainWindow, public document::DocumentObserver, public
 
  private:
   void buildClient();
+  // The window's own area on the screen it opens on, fitted to that screen from the stored
+  // placement (`stored` false on a first start); the window takes it.
+  QRect placeOnScreen(const appcore::WindowSettings& window, bool stored);
+  // What the window manager's frame adds around the window: measured once shown, estimated
+  // before.
+  appcore::FrameMargins frameAllowance() const;
   void buildCommands();  // frame_commands.cpp
   void buildMenus();     // frame_commands.cpp
   void buildToolBar();   // frame_commands.cpp
@@ -179,6 +197,12 @@ class CMainFrame : public QMainWindow, public document::DocumentObserver, public
   // The caption names the document's file.
   void updateTitle();
   void showPageCounter();
+  void showCaretStatus();
+  // The scale that fits the page to the text view as it is now, when the scale follows the view.
+  void applyZoomFit();
+  // PageDown with the view at the end of its page turns to the next page, PageUp at its start to
+  // the previous one, shown from its end. true when the key turned the page.
+  bool turnPageByKey(int key);
   // The undo and redo items say what they would undo and redo.
   void updateUndoCaptions();
   // Command handlers with dialogs.
@@ -221,6 +245,12 @@ class CMainFrame : public QMainWindow, public document::DocumentObserver, public
   views::CDrawView* imageView_ = nullptr;
   std::array<QWidget*, 2> dummies_{};
   QLabel* counter_ = nullptr;
+  QLabel* caretStatus_ = nullptr;
+  appcore::ZoomFit zoomFit_ = appcore::ZoomFit::None;
+  // The scale the fit last gave: a different one came from a step (wheel, list), which ends the
+  // fit.
+  double fittedZoom_ = 0;
+  bool fitPending_ = false;
   LockKeyPanes* lockPanes_ = nullptr;
   // The character menu, candidates, character replacement, find and replace, rejects.
   std::unique_ptr<textview::CCorrectionView> correction_;

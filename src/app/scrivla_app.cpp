@@ -1,6 +1,11 @@
 // CScrivlaApp: start-up and exit in their order.
 #include "app/scrivla_app.h"
 
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTimer>
+#include <QTranslator>
 #include <clocale>
 #include <filesystem>
 
@@ -18,21 +23,47 @@ bool samePath(const std::string& a, const std::string& b) {
   return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
+// The path as the running editor, in a folder of its own, finds the same file.
+std::string wholePath(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path whole = std::filesystem::absolute(path, ec);
+  return ec ? path : whole.lexically_normal().string();
+}
+
+// How long a handed-over file waits before the editor looks again whether it is free.
+constexpr int kBusyRetryMs = 200;
+
 }  // namespace
+
+bool installQtTranslations() {
+  const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+  QLocale::setDefault(japanese);
+  // The application owns the translator; it serves every window of the run.
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (!translator->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
+}
 
 CScrivlaApp::CScrivlaApp() : instance_(instanceName()), store_(appcore::openUserSettings()) {}
 
 CScrivlaApp::~CScrivlaApp() = default;
 
 std::optional<int> CScrivlaApp::start(const QStringList& arguments) {
-  if (!instance_.claim([this] {
-        if (!frame_) return;
-        if (frame_->isMinimized()) frame_->showNormal();
-        frame_->raise();
-        frame_->activateWindow();
-      })) {
-    prompter_.message(std::string(appcore::kAppTitle) + " は既に起動しています。",
-                      appcore::kAppTitle, appcore::Icon::Information);
+  // Before the first message box, so that even the one below has Japanese buttons.
+  installQtTranslations();
+  // A later start hands its file over by its whole path: the running editor has a folder of its
+  // own.
+  if (arguments.size() > 1) instance_.setRequest({wholePath(arguments.at(1).toStdString())});
+  instance_.onOpen([this](const std::string& path) { handOver(path); });
+  if (!instance_.claim([this] { raiseFrame(); })) {
+    // With a file the running editor takes it over; without one the user is told that it runs.
+    if (arguments.size() <= 1)
+      prompter_.message(std::string(appcore::kAppTitle) + " は既に起動しています。",
+                        appcore::kAppTitle, appcore::Icon::Information);
     return 0;
   }
   // Before any window makes a font from a stored name.
@@ -58,12 +89,7 @@ std::optional<int> CScrivlaApp::start(const QStringList& arguments) {
   prompter_.setParent(frame_.get());
   progress_->dialog().setMainWindow(frame_.get());
 
-  appcore::WindowSettings window;
-  appcore::readWindowSettings(store_, window);
-  if (window.zoomed == 1)
-    frame_->showMaximized();
-  else
-    frame_->show();
+  frame_->showAsStored();
   frame_->applyStoredArrangement();
   // The backup of a run that ended abnormally is offered before anything is opened: opening a
   // file writes a backup of its own, which would put the unedited file in place of the work the
@@ -76,7 +102,49 @@ std::optional<int> CScrivlaApp::start(const QStringList& arguments) {
     if (!recovered || !samePath(path, frame_->doc().pathName())) frame_->openFile(path);
   }
   appcore::applyFontDefaults(app_.settings);
+  started_ = true;
+  if (!handedOver_.empty()) QTimer::singleShot(0, frame_.get(), [this] { openHandedOver(); });
   return std::nullopt;
+}
+
+void CScrivlaApp::raiseFrame() {
+  if (!frame_) return;
+  if (frame_->isMinimized()) frame_->showNormal();
+  frame_->raise();
+  frame_->activateWindow();
+}
+
+void CScrivlaApp::handOver(const std::string& path) {
+  handedOver_.push_back(path);
+  // Not from inside the socket's signal: the open asks questions and pumps the progress dialog.
+  if (started_) QTimer::singleShot(0, frame_.get(), [this] { openHandedOver(); });
+}
+
+void CScrivlaApp::openHandedOver() {
+  if (!frame_ || handedOver_.empty()) return;
+  // A long operation disables the window and pumps events; a question or a menu runs an event
+  // loop of its own. Replacing the document under any of them would pull the records from under
+  // the operation, so the file waits until the editor is free.
+  const bool busy = !frame_->isEnabled() || QApplication::activeModalWidget() != nullptr ||
+                    QApplication::activePopupWidget() != nullptr;
+  if (busy) {
+    QTimer::singleShot(kBusyRetryMs, frame_.get(), [this] { openHandedOver(); });
+    return;
+  }
+  const std::string path = handedOver_.front();
+  handedOver_.pop_front();
+  // The document already open is only brought to the front: opening it again would offer to
+  // throw its edits away.
+  if (!samePath(path, frame_->doc().pathName())) {
+    // As File ▸ Open would: a missing file is named, then the save question for a modified
+    // document, then the file alone.
+    if (const auto refusal = document::CScrivlaDoc::openDialogRefusal(path))
+      prompter_.message(*refusal, appcore::kAppTitle);
+    else
+      frame_->openFile(path);
+  }
+  raiseFrame();
+  if (!handedOver_.empty()) QTimer::singleShot(0, frame_.get(), [this] { openHandedOver(); });
 }
 
 void CScrivlaApp::exit() {

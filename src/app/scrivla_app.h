@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QStringList>
+#include <deque>
 #include <memory>
 #include <optional>
 
@@ -16,6 +17,11 @@ namespace vellary::app {
 
 class CMainFrame;
 
+// Qt's own texts in Japanese: the standard buttons (OK, キャンセル, はい, いいえ), the file, colour
+// and font dialogs and the edit fields' menus, from the translations Qt installs beside itself.
+// false when they are not installed (the texts then stay English). Start-up calls it first.
+bool installQtTranslations();
+
 class CScrivlaApp {
  public:
   CScrivlaApp();
@@ -29,6 +35,13 @@ class CScrivlaApp {
   CMainFrame* frame() { return frame_.get(); }
 
  private:
+  // A later `vellary FILE` asked this one to open its file (it has come to the front).
+  void handOver(const std::string& path);
+  // Opens the files handed over, one after the other, once the editor is free to: not during
+  // start-up, a long operation, a question or a menu.
+  void openHandedOver();
+  void raiseFrame();
+
   SingleInstance instance_;
   appcore::IniSettingsStore store_;
   MessageBoxPrompter prompter_;
@@ -37,6 +50,8 @@ class CScrivlaApp {
   appcore::FrameSettings frameSettings_;
   std::unique_ptr<DialogProgress> progress_;
   std::unique_ptr<CMainFrame> frame_;
+  std::deque<std::string> handedOver_;
+  bool started_ = false;
 };
 
 }  // namespace vellary::app

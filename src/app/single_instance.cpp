@@ -10,7 +10,6 @@ namespace vellary::app {
 
 namespace {
 constexpr int kConnectMs = 500;
-constexpr char kRaise[] = "raise\n";
 }  // namespace
 
 QString instanceName() {
@@ -27,7 +26,7 @@ bool SingleInstance::claim(std::function<void()> raise) {
     QLocalSocket probe;
     probe.connectToServer(name_);
     if (probe.waitForConnected(kConnectMs)) {
-      probe.write(kRaise);
+      probe.write(encodeRequest(request_));
       probe.waitForBytesWritten(kConnectMs);
       probe.disconnectFromServer();
       return false;
@@ -42,7 +41,14 @@ bool SingleInstance::claim(std::function<void()> raise) {
   connect(server_, &QLocalServer::newConnection, this, [this] {
     while (QLocalSocket* peer = server_->nextPendingConnection()) {
       connect(peer, &QLocalSocket::readyRead, peer, [this, peer] {
-        if (peer->readAll().startsWith("raise") && raise_) raise_();
+        // The request is one line, which may come in pieces.
+        if (!peer->canReadLine()) {
+          if (peer->bytesAvailable() > kRequestLineLimit) peer->abort();
+          return;
+        }
+        const auto request = decodeRequest(peer->readLine().chopped(1));
+        if (request && raise_) raise_();
+        if (request && !request->path.empty() && open_) open_(request->path);
         peer->deleteLater();
       });
       connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);

@@ -1,10 +1,12 @@
 // One editor per user: the first instance listens on a local socket named for the user; a later
-// one finds it there, asks it to come to the front and ends.
+// one finds it there, asks it to come to the front (handing it its file, if it has one) and ends.
 #pragma once
 
 #include <QObject>
 #include <QString>
 #include <functional>
+
+#include "app/instance_request.h"
 
 class QLocalServer;
 
@@ -24,11 +26,17 @@ class SingleInstance : public QObject {
   // instance knocks. false when another instance answered (it has been asked to come forward).
   // A socket that cannot be made lets the program run alone, unguarded.
   bool claim(std::function<void()> raise);
+  // Before claim: what this process asks of the first when it is not the first (its file).
+  void setRequest(InstanceRequest request) { request_ = std::move(request); }
+  // Runs after `raise` for each file a later instance hands over.
+  void onOpen(std::function<void(const std::string& path)> open) { open_ = std::move(open); }
 
  private:
   QString name_;
   QLocalServer* server_ = nullptr;
   std::function<void()> raise_;
+  InstanceRequest request_;
+  std::function<void(const std::string&)> open_;
 };
 
 }  // namespace vellary::app

@@ -42,6 +42,9 @@ bool commandEnabled(int id, const CommandFacts& f) {
     case IdLineImage:
     case IdImageBeside:
       return f.editMode != EditMode::Block;
+    case IdZoomFitWidth:
+    case IdZoomFitPage:
+      return hasPages(f);
     case IdNextPage:
       return hasPages(f) && f.pageIndex + 1 < f.pageCount;
     case IdPreviousPage:
@@ -54,7 +57,9 @@ bool commandEnabled(int id, const CommandFacts& f) {
 }
 
 std::optional<bool> commandChecked(int id, const CommandFacts& f) {
-  if (id >= IdZoom10 && id <= IdZoom100) return id - (IdZoom10 - 1) == f.zoomTenths;
+  // A scale that follows the view is not one of the steps, even when it equals one.
+  if (id >= IdZoom10 && id <= IdZoom100)
+    return f.zoomFit == ZoomFit::None && id - (IdZoom10 - 1) == f.zoomTenths;
   if (id >= IdColourNormal && id <= IdColourRegistered)
     return id - IdColourNormal == code(f.colours);
   const bool laidOut = f.display == TextDisplay::Layout;
@@ -81,6 +86,10 @@ std::optional<bool> commandChecked(int id, const CommandFacts& f) {
       return f.arrangement == FullSize;
     case IdBlockNumbers:
       return f.blockNumbers;
+    case IdZoomFitWidth:
+      return f.zoomFit == ZoomFit::Width;
+    case IdZoomFitPage:
+      return f.zoomFit == ZoomFit::Page;
     default:
       return std::nullopt;
   }

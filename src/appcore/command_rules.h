@@ -50,6 +50,8 @@ enum CommandId : int {
   IdColourRegistered = 32860,
   IdZoom10 = 32874,  // … IdZoom100: scale (id − 32873) ÷ 10
   IdZoom100 = 32883,
+  IdZoomFitWidth = 32884,
+  IdZoomFitPage = 32885,
   IdNextPage = 32785,
   IdPreviousPage = 32786,
   // Analysis and tools
@@ -76,7 +78,8 @@ struct CommandFacts {
   ColourMode colours = ColourMode::Normal;
   Arrangement arrangement = SideBySide;
   bool blockNumbers = false;
-  int zoomTenths = 5;  // the scale in tenths, 1 … 10
+  int zoomTenths = 5;  // the scale in tenths, 1 … 10; 0 for a scale between the steps
+  ZoomFit zoomFit = ZoomFit::None;
   bool undoAvailable = false;
   bool redoAvailable = false;
   bool caretOnRuby = false;      // the caret on a ruby line or inside a ruby's base range

@@ -20,6 +20,10 @@ enum class ImagePane : int { TextOnly = 0, LineImage = 1, ImageBeside = 2 };
 // registered characters stressed.
 enum class ColourMode : int { Normal = 0, EditLine = 1, CharacterClass = 2, Registered = 3 };
 
+// Whether the display scale follows the text view: fixed (one of the steps, or what was left), the
+// page's width fitted to the view, or the whole page ("表示縮尺合わせ").
+enum class ZoomFit : int { None = 0, Width = 1, Page = 2 };
+
 // The arrangement of the text and image views in the frame's 2 × 2 grid ("View配置").
 enum Arrangement : int { SideBySide = 0, Stacked = 1, FullSize = 2 };
 
@@ -37,6 +41,9 @@ inline ImagePane imagePaneOf(int stored) {
 }
 inline ColourMode colourModeOf(int stored) {
   return stored >= 1 && stored <= 3 ? static_cast<ColourMode>(stored) : ColourMode::Normal;
+}
+inline ZoomFit zoomFitOf(int stored) {
+  return stored == 1 || stored == 2 ? static_cast<ZoomFit>(stored) : ZoomFit::None;
 }
 
 }  // namespace vellary::appcore

@@ -78,6 +78,7 @@ const FrameInt kFrameInts[] = {
     {kSettings, "View画像表示", &FrameSettings::viewImage, true},
     {kSettings, "View配置", &FrameSettings::viewArrangement, true},
     {kSettings, "View前配置", &FrameSettings::viewPrevArrangement, true},
+    {kSettings, "表示縮尺合わせ", &FrameSettings::zoomFit, true},
     {kSettings, "編集行文字色", &FrameSettings::editLineColour, true},
     {kSettings, "非編集行文字色", &FrameSettings::nonEditLineColour, true},
     {kSettings, "テキスト背景色", &FrameSettings::textBackground, true},
@@ -326,6 +327,10 @@ void readWindowSettings(const SettingsStore& store, WindowSettings& window) {
 
 void writeWindowSettings(SettingsStore& store, const WindowSettings& window) {
   writeInts(store, kWindowInts, window);
+}
+
+bool windowSizeStored(const SettingsStore& store) {
+  return store.read(kWindow, "width").has_value() && store.read(kWindow, "height").has_value();
 }
 
 void writeAllSettings(SettingsStore& store, const AppSettings& app, const FrameSettings& frame,

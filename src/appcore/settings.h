@@ -63,6 +63,7 @@ struct FrameSettings {
   int showBlockNumbers = 1;
   int exportKind = 1;  // 外部ファイル
   int viewDisplay = 2, viewImage = 0, viewArrangement = 0, viewPrevArrangement = 0;
+  int zoomFit = 0;  // 表示縮尺合わせ: the scale follows the view (ZoomFit)
   int editLineColour = 0x000000, nonEditLineColour = 0xC0C0C0;
   int textBackground = 0xFFFFA0;
   int changedColour = 0xFF0000, showChanged = 1;
@@ -106,6 +107,8 @@ void readFrameSettings(const SettingsStore& store, FrameSettings& frame);
 void writeFrameSettings(SettingsStore& store, const FrameSettings& frame);
 void readWindowSettings(const SettingsStore& store, WindowSettings& window);
 void writeWindowSettings(SettingsStore& store, const WindowSettings& window);
+// Whether an earlier run stored the window's size (a first start has none).
+bool windowSizeStored(const SettingsStore& store);
 
 // Everything the main window writes when it closes, in its order.
 void writeAllSettings(SettingsStore& store, const AppSettings& app, const FrameSettings& frame,

@@ -140,6 +140,9 @@ class CScrivlaDoc {
   // Selects a page from the page list (0-based).
   void setCurrentPage(int pageIndex);
   bool zoomCommand(int commandId);
+  // Any scale within the steps' bounds (one that fits the page to the view); false for one
+  // outside them, which changes nothing.
+  bool setZoom(double scale);
   bool isZoomChecked(int commandId) const;
   // The dialog's initial folders: the first page's image folder (or the previous use) and the
   // previous new folder.

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <iterator>
 
+#include "appcore/zoom_fit.h"
 #include "document.h"
 #include "model/paper.h"
 #include "model/text.h"
@@ -65,8 +66,16 @@ bool CScrivlaDoc::isZoomChecked(int commandId) const {
 bool CScrivlaDoc::zoomCommand(int commandId) {
   if (commandId < appcore::IdZoom10 || commandId > appcore::IdZoom100) return false;
   const int tenths = commandId - (appcore::IdZoom10 - 1);
-  if (tenths == scaleTenths(zoom_)) return true;
-  zoom_ = tenths / 10.0;
+  // A scale between the steps (fitted to the view) goes to the step even when it rounds to it.
+  if (tenths == scaleTenths(zoom_) && zoom_ == tenths / 10.0) return true;
+  setZoom(tenths / 10.0);
+  return true;
+}
+
+bool CScrivlaDoc::setZoom(double scale) {
+  if (!(scale >= appcore::kSmallestZoom && scale <= appcore::kLargestZoom)) return false;
+  if (scale == zoom_) return true;
+  zoom_ = scale;
   blockEntries_.rezoom(zoom_);
   notify(ChangeSet::of(Change::Zoom));
   return true;

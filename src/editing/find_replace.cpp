@@ -38,7 +38,7 @@ bool askYes(const CorrectionContext& ctx, const char* text) {
          Answer::Yes;
 }
 
-void tell(const CorrectionContext& ctx, const char* text) {
+void tell(const CorrectionContext& ctx, std::string_view text) {
   ctx.prompter.message(text, kCorrectionCaption, Icon::Information);
 }
 
@@ -55,6 +55,8 @@ class Searcher {
   bool search();
   bool selectionMatches() const;
   void replaceSelection();
+  // Replace all has ended: how many it replaced, on every page it went through.
+  void tellReplaced() const;
 
  private:
   int locate(const std::u16string& text) const;
@@ -71,6 +73,8 @@ class Searcher {
   bool down_;
   bool replaceAll_;
   bool wrapped_ = false;
+  int replaced_ = 0;
+  bool lastPageDone_ = false;  // replace all went through the last page in its direction
 };
 
 int Searcher::locate(const std::u16string& text) const {
@@ -136,7 +140,11 @@ bool Searcher::goOn() {
   }
   const bool beyond = down_ ? current < pages - 1 : current > 0;
   if (!beyond) {
-    tell(ctx_, replaceAll_ ? texts::kReplaceDone : (down_ ? texts::kLastPage : texts::kFirstPage));
+    // Replace all says so together with its count.
+    if (replaceAll_)
+      lastPageDone_ = true;
+    else
+      tell(ctx_, down_ ? texts::kLastPage : texts::kFirstPage);
     return false;
   }
   const char* question = replaceAll_
@@ -175,6 +183,7 @@ void Searcher::replaceSelection() {
     ctx_.caret.selection.anchor = ctx_.caret.selection.active = ctx_.caret.caret;
     return;
   }
+  ++replaced_;
   ctx_.scope.line(ctx_.caret.caret.line).caretMoved();
   if (done.sideLinesChanged || done.linesRemoved) ctx_.scope.layout();
   if (ctx_.frame.registerReplacement != 0)
@@ -185,7 +194,16 @@ void Searcher::replaceSelection() {
   if (down_) state_.searchPosition += static_cast<int>(buffers_.replace.size());
 }
 
+void Searcher::tellReplaced() const {
+  const std::string count = replacedCountText(replaced_);
+  tell(ctx_, lastPageDone_ ? std::string(texts::kReplaceDone) + "\n" + count : count);
+}
+
 }  // namespace
+
+std::string replacedCountText(int count) {
+  return std::to_string(count) + " 件置換しました。";
+}
 
 std::u16string FindBuffers::fitted(std::u16string_view text) {
   std::u16string out(text.substr(0, kUnits - 1));
@@ -266,6 +284,7 @@ void handleFindMessage(const CorrectionContext& ctx, FindReplaceState& state,
     for (;;) {
       if (!searcher.selectionMatches()) {
         const bool found = searcher.search();
+        if (all && !found) searcher.tellReplaced();
         if (!all || !found) return;
         continue;
       }

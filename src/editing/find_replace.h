@@ -89,4 +89,8 @@ inline constexpr const char* kReplacePreviousPage =
 inline constexpr const char* kReplaceDone = "このページでの置換処理が終了しました。";
 }  // namespace find_texts
 
+// What replace all says when it ends: "N 件置換しました。", after kReplaceDone and a line break when
+// it went through the last page.
+std::string replacedCountText(int count);
+
 }  // namespace vellary::editing

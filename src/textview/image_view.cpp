@@ -335,13 +335,14 @@ void CImageView::wheelEvent(QWheelEvent* event) {
   event->accept();
   const int delta = event->angleDelta().y();
   if (event->modifiers() & Qt::ControlModifier) {
-    document::CScrivlaDoc* doc = context_.host ? context_.host->document() : nullptr;
-    if (doc == nullptr) return;
+    if (context_.host == nullptr || context_.host->document() == nullptr) return;
+    // From a scale between the steps (fitted to the view) one step down is the step below it.
     const int k = static_cast<int>(scale_ * 10 + 0.1);
+    const int below = scale_ > k / 10.0 + 1e-9 ? k : k - 1;
     if (delta >= 120 && k < 10)
-      doc->zoomCommand(appcore::IdZoom10 + k);
-    else if (delta <= -120 && k > 1)
-      doc->zoomCommand(appcore::IdZoom10 - 2 + k);
+      context_.host->chooseZoomStep(appcore::IdZoom10 + k);
+    else if (delta <= -120 && below >= 1)
+      context_.host->chooseZoomStep(appcore::IdZoom10 - 1 + below);
     return;
   }
   if (verticalScrollBar()->maximum() <= 0) return;

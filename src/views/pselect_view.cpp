@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -22,6 +23,9 @@ namespace vellary::views {
 namespace {
 
 constexpr int kInitialPreviewHeight = 240;
+// The scale list: the ten steps, then the two scales that follow the view.
+constexpr int kStepEntries = 10;
+constexpr int kFitWidthEntry = 10, kFitPageEntry = 11;
 constexpr int kMarkColumnWidth = 25;
 constexpr int kPageColumnWidth = 60;
 
@@ -30,9 +34,26 @@ int scaleEntryFor(double scale) { return static_cast<int>(scale * 10 + 0.1); }
 }  // namespace
 
 // The preview: white, the reduced page one to one, and the caret line drawn with XOR over it.
+// It asks for the preview's size but takes less height when the window has no more: a tall
+// preview must never make the window taller than its screen (it is then drawn smaller).
 class PreviewArea : public QWidget {
  public:
-  PreviewArea(CPSelectView& view, QWidget* parent) : QWidget(parent), view_(view) {}
+  PreviewArea(CPSelectView& view, QWidget* parent) : QWidget(parent), view_(view) {
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Maximum);
+  }
+  // The size the preview would take whole (the preview picture's size, or the empty area's).
+  void setWanted(QSize size) {
+    wanted_ = size;
+    setFixedWidth(size.width());
+    setMaximumHeight(size.height());
+    updateGeometry();
+  }
+  void setWantedWidth(int width) { setWanted({width, wanted_.height()}); }
+  QSize wanted() const { return wanted_; }
+  QSize sizeHint() const override { return wanted_; }
+  QSize minimumSizeHint() const override {
+    return {wanted_.width(), std::min(wanted_.height(), kSmallestPreviewHeight)};
+  }
 
  protected:
   void paintEvent(QPaintEvent*) override {
@@ -41,7 +62,9 @@ class PreviewArea : public QWidget {
   }
 
  private:
+  static constexpr int kSmallestPreviewHeight = 60;
   CPSelectView& view_;
+  QSize wanted_;
 };
 
 CPSelectView::CPSelectView(ViewHost& host, PreviewCache cache, QWidget* parent)
@@ -59,7 +82,7 @@ CPSelectView::CPSelectView(ViewHost& host, PreviewCache cache, QWidget* parent)
   label->setBuddy(scaleList_);
   previewArea_ = new PreviewArea(*this, this);
   previewArea_->setObjectName("preview");
-  previewArea_->setFixedSize(targetWidth_, kInitialPreviewHeight);
+  previewArea_->setWanted({targetWidth_, kInitialPreviewHeight});
 
   auto* scaleRow = new QHBoxLayout;
   scaleRow->addWidget(label);
@@ -81,12 +104,14 @@ CPSelectView::~CPSelectView() = default;
 
 void CPSelectView::RefreshPageList() {
   if (width() > 40) targetWidth_ = width() - 20;
-  previewArea_->setFixedWidth(targetWidth_);
+  previewArea_->setWantedWidth(targetWidth_);
   {
     const QSignalBlocker block(scaleList_);
     scaleList_->clear();
     for (int percent = 10; percent <= 100; percent += 10)
       scaleList_->addItem(QString::asprintf("%2.2d ％", percent));
+    scaleList_->addItem(QStringLiteral("幅に合わせる"));
+    scaleList_->addItem(QStringLiteral("ページ全体"));
   }
   if (columnsPending_) {
     pageList_->setHeaderLabels({QStringLiteral("修"), QStringLiteral("ページ")});
@@ -101,9 +126,10 @@ void CPSelectView::RefreshPageList() {
     // selects nothing.
     const QSignalBlocker block(scaleList_);
     const int entry = scaleEntryFor(listScale_) - 1;
-    scaleList_->setCurrentIndex(entry >= 0 && entry < scaleList_->count() ? entry : -1);
-    if (entry + 1 > scaleList_->count() || listScale_ > 1 || listScale_ < 0.1) listScale_ = 0.5;
+    scaleList_->setCurrentIndex(entry >= 0 && entry < kStepEntries ? entry : -1);
+    if (entry + 1 > kStepEntries || listScale_ > 1 || listScale_ < 0.1) listScale_ = 0.5;
   }
+  showZoom();
   const QSignalBlocker block(pageList_);
   pageList_->clear();
   auto* doc = host_.document();
@@ -146,10 +172,33 @@ void CPSelectView::showPageMarks() {
 }
 
 void CPSelectView::SetZoomSelection(int index) {
-  if (index < 0 || scaleList_->count() < index + 1) return;
+  if (index < 0 || index >= kStepEntries || scaleList_->count() < index + 1) return;
   const QSignalBlocker block(scaleList_);
   scaleList_->setCurrentIndex(index);
   listScale_ = (index + 1) / 10.0;
+}
+
+void CPSelectView::showZoom() {
+  auto* doc = host_.document();
+  if (doc == nullptr || scaleList_->count() < kFitPageEntry + 1) return;
+  const QSignalBlocker block(scaleList_);
+  const double zoom = doc->zoom();
+  listScale_ = zoom;
+  const int entry = scaleEntryFor(zoom) - 1;
+  const bool step = std::abs(zoom - (entry + 1) / 10.0) < 1e-9;
+  // A scale between the steps that follows nothing (left so by an earlier run) shows its percent.
+  scaleList_->setPlaceholderText(QString::asprintf("%d ％", static_cast<int>(zoom * 100 + 0.5)));
+  switch (host_.zoomFit()) {
+    case appcore::ZoomFit::Width:
+      scaleList_->setCurrentIndex(kFitWidthEntry);
+      break;
+    case appcore::ZoomFit::Page:
+      scaleList_->setCurrentIndex(kFitPageEntry);
+      break;
+    case appcore::ZoomFit::None:
+      scaleList_->setCurrentIndex(step && entry >= 0 && entry < kStepEntries ? entry : -1);
+      break;
+  }
 }
 
 void CPSelectView::ShowLineRect(std::optional<PageRect> rect, int mode) {
@@ -167,7 +216,7 @@ void CPSelectView::RepaintPreview() {
 void CPSelectView::ResizePreview(int x) {
   preview_.reset();
   if (x - 25 > 0) targetWidth_ = x - 25;
-  previewArea_->setFixedWidth(targetWidth_);
+  previewArea_->setWantedWidth(targetWidth_);
   auto* doc = host_.document();
   if (doc != nullptr && doc->paper() != nullptr) buildCurrentPreview();
   previewArea_->update();
@@ -180,10 +229,7 @@ void CPSelectView::documentChanged(const document::ChangeSet& changes) {
     if (doc != nullptr) listScale_ = doc->zoom();
     RefreshPageList();
   } else {
-    if (changes.has(Change::Zoom) && doc != nullptr) {
-      const int entry = scaleEntryFor(doc->zoom()) - 1;
-      SetZoomSelection(entry);
-    }
+    if (changes.has(Change::Zoom)) showZoom();
     if (changes.has(Change::Marks)) showPageMarks();
     if (changes.any(Change::Page | Change::Image)) {
       selectCurrentPageRow();
@@ -260,7 +306,7 @@ bool CPSelectView::BuildPreview(const std::string& imagePath) {
   // The factor that maps page pixels onto the preview as it came out (a cached file may have
   // been made from the same width, so this equals the computed one up to rounding).
   previewFactor_ = static_cast<double>(preview_->width()) / image.width();
-  previewArea_->setFixedSize(preview_->width(), preview_->height());
+  previewArea_->setWanted({preview_->width(), preview_->height()});
   previewArea_->update();
   return true;
 }
@@ -274,12 +320,18 @@ void CPSelectView::paintPreview(QPainter& p) {
     return;
   }
   p.fillRect(area.adjusted(0, 0, -1, -1), Qt::white);
+  // A window too short for the whole preview gets it smaller, the line mark with it.
+  double fit = 1.0;
   if (preview_) {
     const QRect whole(0, 0, preview_->width(), preview_->height());
-    DrawDib(p, whole, &*preview_, whole);
+    if (preview_->height() > area.height() && preview_->height() > 0)
+      fit = static_cast<double>(area.height()) / preview_->height();
+    const QRect shown(0, 0, static_cast<int>(whole.width() * fit),
+                      static_cast<int>(whole.height() * fit));
+    DrawDib(p, shown, &*preview_, whole);
   }
   if (!lineRect_.empty()) {
-    const double f = previewFactor_;
+    const double f = previewFactor_ * fit;
     const QRect mark(
         QPoint(static_cast<int>(lineRect_.left * f), static_cast<int>(lineRect_.top * f)),
         QPoint(static_cast<int>(lineRect_.right * f + 1) - 1,
@@ -318,7 +370,7 @@ void CPSelectView::chooseRow(int row) {
     pageList_->setCurrentItem(item);
 }
 
-QSize CPSelectView::previewSize() const { return previewArea_->size(); }
+QSize CPSelectView::previewSize() const { return previewArea_->wanted(); }
 
 void CPSelectView::onRowChanged(QTreeWidgetItem* current) {
   auto* doc = host_.document();
@@ -330,10 +382,19 @@ void CPSelectView::onRowChanged(QTreeWidgetItem* current) {
 }
 
 void CPSelectView::onScaleChosen(int index) {
-  auto* doc = host_.document();
-  if (index < 0 || scaleEntryFor(listScale_) == index + 1) return;
+  if (index == kFitWidthEntry || index == kFitPageEntry) {
+    host_.chooseZoomFit(index == kFitWidthEntry ? appcore::ZoomFit::Width : appcore::ZoomFit::Page);
+    // A host that cannot fit shows its step again.
+    showZoom();
+    host_.focusTextView();
+    return;
+  }
+  if (index < 0 || index >= kStepEntries) return;
+  if (host_.zoomFit() == appcore::ZoomFit::None && scaleEntryFor(listScale_) == index + 1 &&
+      listScale_ == (index + 1) / 10.0)
+    return;
   listScale_ = (index + 1) / 10.0;
-  if (doc != nullptr) doc->zoomCommand(appcore::IdZoom10 + index);
+  host_.chooseZoomStep(appcore::IdZoom10 + index);
   host_.focusTextView();
 }
 

@@ -32,6 +32,9 @@ class CPSelectView : public QWidget, public document::DocumentObserver {
   void showPageMarks();
   // Selects scale entry `index` (0 for 10 %) and takes its scale as the list scale.
   void SetZoomSelection(int index);
+  // The scale list shows the document's scale: its step, the fit the host keeps, or (a scale
+  // between the steps) its percentage.
+  void showZoom();
   // Mode 2 marks `rect` (page pixels) as the caret line, mode 1 removes the mark, mode 0 only
   // shows the stored mark again. At most one line is ever marked.
   void ShowLineRect(std::optional<PageRect> rect, int mode);
@@ -53,6 +56,7 @@ class CPSelectView : public QWidget, public document::DocumentObserver {
   double previewFactor() const { return previewFactor_; }
   PageRect lineRect() const { return lineRect_; }
   bool hasPreview() const { return preview_.has_value(); }
+  // The size the preview asks for: its picture's, or the empty area's.
   QSize previewSize() const;
   // The width previews are made for: the area's width as the list last set it.
   int previewTargetWidth() const { return targetWidth_; }

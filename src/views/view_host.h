@@ -34,6 +34,11 @@ class ViewHost {
   // The image view (which = 1) or the text view (any other value) follows a scroll of the
   // other to (x, y) in screen pixels of the scaled page.
   virtual void syncScroll(int which, int x, int y) = 0;
+  // Whether the scale follows the view (fitted to it) and the choices of the scale list: one of
+  // the ten steps by its command, or a fit. A host without a text view to fit to keeps the steps.
+  virtual appcore::ZoomFit zoomFit() const { return appcore::ZoomFit::None; }
+  virtual void chooseZoomFit(appcore::ZoomFit) {}
+  virtual void chooseZoomStep(int commandId);
 };
 
 }  // namespace vellary::views

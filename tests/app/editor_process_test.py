@@ -25,6 +25,8 @@ SOURCE = ""
 SKIP = 77
 RECOVERY_QUESTION = "プログラムの異常終了などが原因で、前回作業時のデータが残っています。"
 RELOAD_QUESTION = "編集中のデータは最初の状態に戻りますが、よろしいですか？"
+SAVE_QUESTION = "文書は変更されています。保存しますか?"
+ALREADY_RUNNING = "は既に起動しています。"
 TITLE = "Vellary PRO 訂正プログラム"
 # The text view paints the window outside its page in this colour (blue-green-red 0x7FC0C0).
 TEXT_VIEW_BACKGROUND = (0xC0, 0xC0, 0x7F)
@@ -73,9 +75,9 @@ class Desktop:
                                    stderr=subprocess.DEVNULL)
         time.sleep(0.5)
 
-    def run(self, *args, check=True):
+    def run(self, *args, check=True, cwd=None):
         return subprocess.run(list(args), env=self.env, check=check, capture_output=True,
-                              text=True, timeout=60)
+                              text=True, timeout=60, cwd=cwd)
 
     def close(self):
         for p in (self.wm, self.xvfb):
@@ -294,6 +296,41 @@ class EditorProcessTest(unittest.TestCase):
             e.key("ctrl+z", pause=0.15)
         e.save(self.path)
         self.assertEqual(document_text(self.path), self.opened)
+
+    def test_a_second_start_hands_its_file_to_the_running_editor(self):
+        # A one-page document of its own beside the sample (its last page), with its images.
+        other = os.path.join(self.folder, "other.xml")
+        subprocess.run([os.path.join(BIN, "vellary-cli"), "save", self.path, other, "--first",
+                        "2", "--last", "2"], check=True)
+        shutil.copytree(os.path.join(self.folder, "minato"), os.path.join(self.folder, "other"))
+        e = self.start(self.path)
+        self.assertTrue(wait_for(lambda: e.title().startswith("minato.xml")), e.title())
+        e.type("XQZ")
+        # The editor is put away, as when the user goes to a file manager.
+        self.desktop.run("xdotool", "windowminimize", "--sync", e.window, check=False)
+        # `vellary other.xml` from the documents folder: the running editor is handed the file
+        # and the second process ends at once, silently.
+        second = self.desktop.run(os.path.join(BIN, "vellary"), "other.xml", cwd=self.folder,
+                                  check=False)
+        self.assertEqual(second.returncode, 0, second.stderr)
+        self.assertNotIn(ALREADY_RUNNING, second.stderr)
+        # The running editor asks about its modified document as an open would (the default
+        # answer saves it), then opens the file handed over and comes to the front.
+        self.assertTrue(wait_for(lambda: e.title().startswith("other.xml")),
+                        e.title() + " / " + e.stderr())
+        self.assertIn(SAVE_QUESTION, e.stderr())
+        self.assertIn("XQZ", document_text(self.path))
+        active = self.desktop.run("xdotool", "getactivewindow", check=False).stdout.strip()
+        self.assertEqual(active, e.window)
+        # The document handed over is the one edited now.
+        e.type("W")
+        e.save(other)
+        self.assertIn("W", document_text(other))
+        # A start without a file still only says that the editor runs.
+        third = self.desktop.run(os.path.join(BIN, "vellary"), check=False)
+        self.assertEqual(third.returncode, 0)
+        self.assertIn(ALREADY_RUNNING, third.stderr)
+        self.assertTrue(e.title().startswith("other.xml"))
 
     def test_typing_into_the_empty_cell_of_the_table(self):
         # The sample's second page alone, with its images beside it.

@@ -97,6 +97,25 @@ TEST(CommandRules, ChecksFollowTheModesAndCommandsWithoutAStateHaveNone) {
     EXPECT_FALSE(commandChecked(id, f).has_value()) << id;
 }
 
+TEST(CommandRules, AScaleThatFollowsTheViewChecksItsFitAndNoStep) {
+  CommandFacts f = openDocument();
+  EXPECT_TRUE(commandEnabled(IdZoomFitWidth, f));
+  EXPECT_TRUE(commandEnabled(IdZoomFitPage, f));
+  EXPECT_FALSE(commandEnabled(IdZoomFitWidth, CommandFacts{}));
+  f.zoomTenths = 5;
+  EXPECT_TRUE(*commandChecked(IdZoom10 + 4, f));
+  EXPECT_FALSE(*commandChecked(IdZoomFitWidth, f));
+  // Fitted, the scale may happen to equal a step: the fit is what is checked.
+  f.zoomFit = ZoomFit::Width;
+  EXPECT_FALSE(*commandChecked(IdZoom10 + 4, f));
+  EXPECT_TRUE(*commandChecked(IdZoomFitWidth, f));
+  EXPECT_FALSE(*commandChecked(IdZoomFitPage, f));
+  // A scale between the steps that follows nothing checks nothing.
+  f.zoomFit = ZoomFit::None;
+  f.zoomTenths = 0;
+  for (int id = IdZoom10; id <= IdZoomFitPage; ++id) EXPECT_FALSE(*commandChecked(id, f)) << id;
+}
+
 TEST(CommandRules, RecentFilesAndTheSettingsSheet) {
   CommandFacts f;
   f.recentFiles = 2;

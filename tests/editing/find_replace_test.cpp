@@ -185,7 +185,8 @@ TEST_F(FindReplace, ReplaceAllReplacesEveryHitThenAsksAboutTheNextPage) {
   prompter.answers = {Answer::No};
   const document::ChangeSet r = send(Action::ReplaceAll);
   EXPECT_EQ(pageText(), "lion doga lionlion");
-  EXPECT_EQ(shownTexts(), std::vector<std::string>{texts::kReplaceNextPage});
+  // Declining the next page ends replace all with its count.
+  EXPECT_EQ(shownTexts(), (std::vector<std::string>{texts::kReplaceNextPage, "3 件置換しました。"}));
   // Replace all on a page is one step of the history.
   EXPECT_EQ(doc->history().size(), 1u);
   EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoReplace);
@@ -199,12 +200,30 @@ TEST_F(FindReplace, ReplaceAllReplacesEveryHitThenAsksAboutTheNextPage) {
   EXPECT_EQ(inserted.x, -1);
   EXPECT_EQ(inserted.changed, 1);
   EXPECT_TRUE(r.has(document::Change::Caret));
-  // Going on replaces the next page too, and the last page ends it.
+  // Going on replaces the next page too, and the last page ends it, with the count in the same
+  // message.
   prompter.answers = {Answer::Yes};
   send(Action::ReplaceAll);
   EXPECT_EQ(doc->currentPage(), 1);
   EXPECT_EQ(pageText(), "lion");
-  EXPECT_EQ(prompter.shown.back().text, texts::kReplaceDone);
+  EXPECT_EQ(prompter.shown.back().text,
+            std::string(texts::kReplaceDone) + "\n" + "1 件置換しました。");
+}
+
+TEST_F(FindReplace, TheCountOfReplaceAllCoversEveryPageItWentThrough) {
+  PaperBuilder b;
+  b.textPage({u"ab ab"});
+  b.textPage({u"x"});
+  b.textPage({u"ab", u"ab ab"});
+  open(b);
+  openDialog(FindDialogKind::Replace, u"ab", u"c");
+  prompter.answers = {Answer::Yes, Answer::Yes};
+  send(Action::ReplaceAll);
+  EXPECT_EQ(doc->currentPage(), 2);
+  EXPECT_EQ(pageText(), "cc c");
+  EXPECT_EQ(shownTexts(), (std::vector<std::string>{texts::kReplaceNextPage, texts::kReplaceNextPage,
+                                                    std::string(texts::kReplaceDone) + "\n" +
+                                                        "5 件置換しました。"}));
 }
 
 TEST_F(FindReplace, ReplaceAllIncludesHitsBeforeTheOneSelected) {
@@ -217,7 +236,11 @@ TEST_F(FindReplace, ReplaceAllIncludesHitsBeforeTheOneSelected) {
   EXPECT_EQ(selectedUnits().first, 3);
   send(Action::ReplaceAll);
   EXPECT_EQ(pageText(), "X X X");
-  EXPECT_TRUE(prompter.shown.empty());  // one page: replace all ends without a message
+  // One page: replace all asks nothing and ends with its count.
+  EXPECT_EQ(shownTexts(), std::vector<std::string>{"3 件置換しました。"});
+  // Nothing left to replace is said too.
+  send(Action::ReplaceAll);
+  EXPECT_EQ(prompter.shown.back().text, "0 件置換しました。");
 }
 
 TEST_F(FindReplace, ReplaceAllUpwardsEndsWhenTheReplacementContainsTheFindText) {

@@ -159,7 +159,7 @@ class FindRejectTest : public QObject {
     QCOMPARE(h.shownTexts(),
              (std::vector<std::string>{
                  "このページでの置換処理が終了しました。次のページを置換処理しますか？",
-                 "このページでの置換処理が終了しました。"}));
+                 "このページでの置換処理が終了しました。\n4 件置換しました。"}));
     QCOMPARE(frame.pageList().markText(0), QStringLiteral("*"));
     QCOMPARE(frame.pageList().markText(1), QStringLiteral("*"));
     // The buffers outlive the dialog.

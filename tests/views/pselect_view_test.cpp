@@ -59,9 +59,12 @@ class PageListTest : public QObject {
     ViewHarness h;
     QVERIFY(h.open(testing::copySample(h.dir)));
     auto* scales = h.pageList->scaleList();
-    QCOMPARE(scales->count(), 10);
+    // The ten steps, then the two scales that follow the view.
+    QCOMPARE(scales->count(), 12);
     QCOMPARE(scales->itemText(0), QStringLiteral("10 ％"));
     QCOMPARE(scales->itemText(9), QStringLiteral("100 ％"));
+    QCOMPARE(scales->itemText(10), QStringLiteral("幅に合わせる"));
+    QCOMPARE(scales->itemText(11), QStringLiteral("ページ全体"));
     QCOMPARE(scales->currentIndex(), 4);  // 0.5
 
     h.seen.clear();
@@ -138,7 +141,7 @@ class PageListTest : public QObject {
     ViewHarness h;
     h.pageList->RefreshPageList();
     QCOMPARE(h.pageList->rowCount(), 0);
-    QCOMPARE(h.pageList->scaleList()->count(), 10);
+    QCOMPARE(h.pageList->scaleList()->count(), 12);
     QVERIFY(!h.pageList->hasPreview());
   }
 };
