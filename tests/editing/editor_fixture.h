@@ -67,6 +67,8 @@ class EditorTest : public ::testing::Test {
     finish(paper);
     path = dir / "doc.xml";
     ASSERT_EQ(rovorirud::writeDocumentFile(paper, path), rovorirud::WriteOk);
+    // A second open starts over: the editing context lets go of its document before that goes.
+    context.reset();
     doc = std::make_unique<document::CScrivlaDoc>(setup);
     context = std::make_unique<EditingContext>(*doc, prompter);
     ed = &context->editor();
