@@ -61,7 +61,8 @@ std::string formatOption(const Options& opts, const formats::Format*& format) {
 }
 
 bool writeAll(const std::string& text) {
-  return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+  return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+         std::fflush(stdout) == 0;
 }
 
 }  // namespace
@@ -107,10 +108,12 @@ int runSave(const std::vector<std::string>& args) {
     if (!n || *n < 0 || *n > 2) return fail("--encoding takes 0, 1 or 2");
     w.encoding = static_cast<uint32_t>(*n);
   }
-  for (auto [name, field] : {std::pair{"--first", &w.firstPage}, std::pair{"--last", &w.lastPage}}) {
+  for (auto [name, field] :
+       {std::pair{"--first", &w.firstPage}, std::pair{"--last", &w.lastPage}}) {
     if (auto v = opts.value(name)) {
       auto n = parseInteger(*v);
-      if (!n || *n > 0x7FFFFFFF || *n < -0x7FFFFFFF) return fail(std::string(name) + " takes a page index");
+      if (!n || *n > 0x7FFFFFFF || *n < -0x7FFFFFFF)
+        return fail(std::string(name) + " takes a page index");
       *field = static_cast<int>(*n);
     }
   }
@@ -125,6 +128,15 @@ int runSave(const std::vector<std::string>& args) {
     return ExitReadError;
   }
   model::PaperData& paper = *l.result.paper;
+  // A range that names no page would write an empty document and call it a success.
+  const int count = static_cast<int>(paper.pages.size());
+  const bool firstOutside = opts.value("--first") && (w.firstPage < 0 || w.firstPage >= count);
+  const bool lastOutside = opts.value("--last") && w.lastPage >= count;
+  const bool reversed = w.firstPage >= 0 && w.lastPage >= 0 && w.firstPage > w.lastPage;
+  if (firstOutside || lastOutside || reversed)
+    return fail(in + ": --first and --last take page indexes from 0 to " +
+                std::to_string(count - 1) +
+                ", the first not after the last (--last -1: to the end)");
   std::string error;
   if (rovorirud::writeDocumentFile(paper, out, w, &error) != rovorirud::WriteOk) return fail(error);
   return ExitOk;

@@ -18,7 +18,9 @@ class Cli : public ::testing::Test {
   Result run(const std::string& args, const std::string& env = "") {
     return vellary::testing::runCli(args, scratch_, env);
   }
-  static std::string slurp(const std::string& path) { return vellary::testing::TempDir::read(path); }
+  static std::string slurp(const std::string& path) {
+    return vellary::testing::TempDir::read(path);
+  }
   std::string write(const std::string& name, const std::string& bytes) {
     return scratch_.write(name, bytes);
   }
@@ -38,7 +40,8 @@ class Cli : public ::testing::Test {
 TEST_F(Cli, DumpPrintsTheWholeModel) {
   Result r = run("dump " + sample_);
   ASSERT_EQ(r.exit, 0) << r.err;
-  EXPECT_EQ(r.out.rfind("{\"encoding\": 1, \"maxPageWidth\": 1200, \"maxPageHeight\": 1600, ", 0), 0u);
+  EXPECT_EQ(r.out.rfind("{\"encoding\": 1, \"maxPageWidth\": 1200, \"maxPageHeight\": 1600, ", 0),
+            0u);
   EXPECT_NE(r.out.find("\"type\": \"text\", \"direction\": \"vertical\""), std::string::npos);
   EXPECT_NE(r.out.find("\"attr\": \"ruby\", \"baseLine\": 0, \"rcs\": 4, \"rce\": 4"),
             std::string::npos);
@@ -50,7 +53,8 @@ TEST_F(Cli, DumpPrintsTheWholeModel) {
 
   Result s = run("dump --summary " + sample_);
   ASSERT_EQ(s.exit, 0);
-  EXPECT_EQ(s.out, "{\"pages\": 2, \"blocks\": 6, \"lines\": 6, \"chars\": 22, \"candidates\": 32}\n");
+  EXPECT_EQ(s.out,
+            "{\"pages\": 2, \"blocks\": 6, \"lines\": 6, \"chars\": 22, \"candidates\": 32}\n");
 }
 
 TEST_F(Cli, ReaderErrorsGiveTheUsersMessageAndExitTwo) {
@@ -65,10 +69,12 @@ TEST_F(Cli, ReaderErrorsGiveTheUsersMessageAndExitTwo) {
   EXPECT_EQ(summary.exit, 2);
   EXPECT_EQ(summary.out, r.out);
 
-  std::string enc = write("enc.xml", "<?xml version=\"1.0\" encoding=\"shift_jis\" ?>\n<paper>\n</paper>\n");
+  std::string enc =
+      write("enc.xml", "<?xml version=\"1.0\" encoding=\"shift_jis\" ?>\n<paper>\n</paper>\n");
   Result e = run("dump " + enc);
   EXPECT_EQ(e.exit, 2);
-  EXPECT_EQ(e.out, "{\"error\": -6, \"line\": 1, \"message\": \"未対応のエンコードタイプです。\"}\n");
+  EXPECT_EQ(e.out,
+            "{\"error\": -6, \"line\": 1, \"message\": \"未対応のエンコードタイプです。\"}\n");
 
   Result save = run("save " + bad + " " + dir_ + "/out.xml");
   EXPECT_EQ(save.exit, 2);
@@ -108,6 +114,17 @@ TEST_F(Cli, SaveWritesWhatDumpReadsBack) {
   EXPECT_EQ(run("dump --summary " + second).out,
             "{\"pages\": 1, \"blocks\": 2, \"lines\": 3, \"chars\": 6, \"candidates\": 7}\n");
   EXPECT_NE(slurp(second).find("<page number=\"1\""), std::string::npos);
+
+  // A range that names no page of the document is refused, and nothing is written.
+  for (const char* range :
+       {"--first 2 --last 2", "--first 2", "--first 1 --last 0", "--last 5", "--first -3"}) {
+    const std::string none = dir_ + "/none.xml";
+    Result r = run("save " + sample_ + " " + none + " " + range);
+    EXPECT_EQ(r.exit, 1) << range;
+    EXPECT_NE(r.err.find("--first and --last take page indexes from 0 to 1"), std::string::npos)
+        << range << ": " << r.err;
+    EXPECT_FALSE(std::filesystem::exists(none)) << range;
+  }
 }
 
 TEST_F(Cli, SaveRepairsImagePathsFromTheDocumentFolder) {
@@ -150,7 +167,9 @@ TEST_F(Cli, SettingsOnAFreshHomeShowEveryDefault) {
   std::string sew = dir_ + "/mine.sew";
   ASSERT_EQ(run("settings export " + sew, env).exit, 0);
   std::string bytes = slurp(sew);
-  size_t at = bytes.find("\x95\xB6\x8E\x9A\x8E\xED\x95\xCA\x90\x46" "0=0");  // 文字種別色0=0
+  size_t at = bytes.find(
+      "\x95\xB6\x8E\x9A\x8E\xED\x95\xCA\x90\x46"
+      "0=0");  // 文字種別色0=0
   ASSERT_NE(at, std::string::npos);
   bytes[at + 12] = '7';
   write("mine.sew", bytes);
