@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <utility>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -77,7 +78,20 @@ inline void keepWhatFormatsCarry(model::PaperData& paper) {
     for (model::LineData& l : ls) {
       l.widthOrg = l.width;
       l.heightOrg = l.height;
-      for (model::CharData& c : l.chars) c.modRotTcy = c.modRubyEmp = 0;
+      for (model::CharData& c : l.chars) {
+        c.modRotTcy = c.modRubyEmp = 0;
+        // The formats rank the character's own text first, with the character's confidence: a
+        // list in which the engine ranked another candidate above it comes back reordered.
+        for (int i = 0; i < c.numCand(); ++i) {
+          if (c.candText(i) != c.text) continue;
+          for (int j = i; j > 0; --j) {
+            std::swap(c.candText(j), c.candText(j - 1));
+            std::swap(c.candCC(j), c.candCC(j - 1));
+          }
+          c.candCC(0) = c.cc;
+          break;
+        }
+      }
     }
   };
   for (model::PageData& p : paper.pages) {
