@@ -157,6 +157,12 @@ TEST(ExportChoice, KindFollowsTheExtensionAndForPdfTheFileType) {
   EXPECT_EQ(initialFilterEntry(KindPdfCompressed), 5);
   EXPECT_EQ(initialFilterEntry(KindDocx), 2);
   EXPECT_EQ(initialFilterEntry(KindXlsx), 1);
+  // The open OCR formats: .xml is PAGE XML or ALTO only through their own entries.
+  EXPECT_EQ(exportKindFor("a.xml", kFilterPageXml), KindPageXml);
+  EXPECT_EQ(exportKindFor("a.XML", kFilterAlto), KindAlto);
+  EXPECT_EQ(exportKindFor("a.xml", 1), KindNone);
+  EXPECT_EQ(exportKindFor("a.hocr", 1), KindHocr);
+  EXPECT_EQ(initialFilterEntry(KindAlto), kFilterAlto);
 }
 
 TEST(ExportChoice, RangesBecomePageIndexes) {

@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <utility>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <utility>
 
 #include "formats/format.h"
 #include "model/json_dump.h"
@@ -80,12 +80,13 @@ inline void keepWhatFormatsCarry(model::PaperData& paper) {
       l.heightOrg = l.height;
       for (model::CharData& c : l.chars) {
         c.modRotTcy = c.modRubyEmp = 0;
-        // The formats rank the chosen reading first, with the character's own confidence.
+        // The formats rank the character's own text first, with the character's confidence: a
+        // list in which the engine ranked another candidate above it comes back reordered.
         for (int i = 0; i < c.numCand(); ++i) {
           if (c.candText(i) != c.text) continue;
-          for (int k = i; k > 0; --k) {
-            std::swap(c.candText(k), c.candText(k - 1));
-            std::swap(c.candCC(k), c.candCC(k - 1));
+          for (int j = i; j > 0; --j) {
+            std::swap(c.candText(j), c.candText(j - 1));
+            std::swap(c.candCC(j), c.candCC(j - 1));
           }
           c.candCC(0) = c.cc;
           break;
