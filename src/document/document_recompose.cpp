@@ -53,9 +53,7 @@ void CScrivlaDoc::ReComposeDocument(bool join, const std::string& path) {
   for (model::PageData& page : paper_->pages) {
     ++number;
     bool changed = join && recompose::JoinPageBlocks(page, options.joining);
-    const int a = recompose::PageTypicalCharSize(page);
-    changed = recompose::ReComposePage(page, a, options.loading.monoRuby) || changed;
-    if (options.loading.smallKana) changed = recompose::NormaliseSmallKana(page) || changed;
+    changed = recompose::ReComposeSideLines(page, options.loading) || changed;
     if (changed) markPage(number);
     lastChanged = changed;
     if (progress_) {
@@ -95,9 +93,7 @@ bool CScrivlaDoc::reComposeCurrentPage() {
   bool joined = false;
   bool changed = recompose::JoinPageBlocks(*current, options.joining, &joined);
   if (joined) blockEntries_.rebuildPage(*paper_, static_cast<size_t>(currentPage_), zoom_);
-  const int a = recompose::PageTypicalCharSize(*current);
-  changed = recompose::ReComposePage(*current, a, options.loading.monoRuby) || changed;
-  if (options.loading.smallKana) changed = recompose::NormaliseSmallKana(*current) || changed;
+  changed = recompose::ReComposeSideLines(*current, options.loading) || changed;
   views_.updateAllViews(HintPage);
   if (changed) markPage(0);
   return true;
