@@ -92,7 +92,29 @@ int FindEnclosedAreas(const CPictInfo& bilevel, const PictRect& rect, int minSid
   detail::quietLeptonica();
   PixHandle part = clipPix(pix, r);
   if (!part) return kImageTooLarge;
-  PixHandle white(pixInvert(nullptr, part.get()));
+  // Only the largest piece encloses: the rules of a table, not the counters of the glyphs in its
+  // cells.
+  PIXA* rawPixa = nullptr;
+  BoxaPtr pieces(pixConnComp(part.get(), &rawPixa, 8));
+  PixaPtr masks(rawPixa);
+  if (!pieces || !masks) return kImageTooLarge;
+  int largest = -1;
+  l_int32 largestArea = 0;
+  for (int i = 0; i < boxaGetCount(pieces.get()); ++i) {
+    l_int32 x = 0, y = 0, w = 0, h = 0;
+    boxaGetBoxGeometry(pieces.get(), i, &x, &y, &w, &h);
+    if (w * h > largestArea) largestArea = w * h, largest = i;
+  }
+  if (largest < 0) return kImageOk;
+  PixHandle frame(pixCreate(pixGetWidth(part.get()), pixGetHeight(part.get()), 1));
+  if (!frame) return kImageTooLarge;
+  {
+    l_int32 x = 0, y = 0, w = 0, h = 0;
+    boxaGetBoxGeometry(pieces.get(), largest, &x, &y, &w, &h);
+    PixHandle mask(pixaGetPix(masks.get(), largest, L_CLONE));
+    pixRasterop(frame.get(), x, y, w, h, PIX_SRC, mask.get(), 0, 0);
+  }
+  PixHandle white(pixInvert(nullptr, frame.get()));
   if (!white) return kImageTooLarge;
   BoxaPtr boxes(pixConnCompBB(white.get(), 4));
   if (!boxes) return kImageTooLarge;

@@ -29,10 +29,10 @@ struct InkComponent {
 // ImageResult (then `out` is empty).
 int FindInkComponents(const CPictInfo& bilevel, std::vector<InkComponent>& out);
 
-// The boxes of the white areas inside `rect` that ink encloses completely (4-connected white
-// areas that do not touch the rectangle's edge) and whose sides are both at least minSide: the
-// cells of a ruled table. Ink inside such an area (its text) does not divide it. 1, or a negative
-// ImageResult.
+// The boxes of the white areas inside `rect` that the largest piece of ink there encloses
+// completely (4-connected white areas that do not touch the rectangle's edge) and whose sides are
+// both at least minSide: the cells of a ruled table. Other ink (the text in the cells, the
+// counters of its glyphs) neither divides nor makes such an area. 1, or a negative ImageResult.
 int FindEnclosedAreas(const CPictInfo& bilevel, const PictRect& rect, int minSide,
                       std::vector<PictRect>& out);
 

@@ -23,7 +23,7 @@ constexpr double kSizeWeight = 0.5;
 constexpr double kGapWeight = 1.0;
 constexpr double kPlaceWeight = 0.4;
 constexpr double kEmpty = 1.5;
-constexpr double kEmptyDoubtful = 0.3;
+constexpr double kEmptyDoubtful = 0.8;
 
 // Expected length of a character along the line, in line thicknesses.
 double expectedLength(const std::u16string& text) {

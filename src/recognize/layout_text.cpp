@@ -55,12 +55,13 @@ std::vector<Run> coveredRuns(const std::vector<InkComponent>& pieces, const std:
 
 namespace {
 
-// How much the ink looks like lines across `runs`: the median ratio of a line's length to its
-// thickness, the length measured over the pieces whose centre lies in the line.
+// How much the ink looks like lines across `runs`: the median length of a line in characters
+// (measured over the pieces whose centre lies in it), 0 when the lines are thicker than one
+// character (runs of a block read the other way merge into one wide run).
 double lineShape(const std::vector<InkComponent>& pieces, const std::vector<int>& which,
-                 const std::vector<Run>& runs, bool columns) {
-  if (runs.empty()) return 0;
-  std::vector<double> ratios;
+                 const std::vector<Run>& runs, bool columns, int size) {
+  if (runs.empty() || size <= 0) return 0;
+  std::vector<double> lengths, thicknesses;
   for (const Run& run : runs) {
     int32_t lo = INT32_MAX, hi = INT32_MIN;
     for (int i : which) {
@@ -70,11 +71,15 @@ double lineShape(const std::vector<InkComponent>& pieces, const std::vector<int>
       lo = std::min(lo, columns ? b.top : b.left);
       hi = std::max(hi, columns ? b.bottom : b.right);
     }
-    if (hi > lo) ratios.push_back(static_cast<double>(hi - lo) / std::max(1, run.end - run.begin));
+    if (hi <= lo) continue;
+    lengths.push_back(static_cast<double>(hi - lo) / size);
+    thicknesses.push_back(static_cast<double>(run.end - run.begin) / size);
   }
-  if (ratios.empty()) return 0;
-  std::sort(ratios.begin(), ratios.end());
-  return ratios[ratios.size() / 2];
+  if (lengths.empty()) return 0;
+  std::sort(lengths.begin(), lengths.end());
+  std::sort(thicknesses.begin(), thicknesses.end());
+  if (thicknesses[thicknesses.size() / 2] > 1.8) return 0;
+  return lengths[lengths.size() / 2];
 }
 
 double medianGap(const std::vector<Run>& runs) {
@@ -158,9 +163,9 @@ TextRegion analyseText(const std::vector<InkComponent>& pieces, std::vector<int>
   const std::vector<Run> columns = coveredRuns(pieces, large, true, bridge);
   const std::vector<Run> rows = coveredRuns(pieces, large, false, bridge);
 
-  // Columns long and thin make vertical writing, rows long and flat horizontal.
-  const double columnShape = lineShape(pieces, large, columns, true);
-  const double rowShape = lineShape(pieces, large, rows, false);
+  // Columns of two characters or more make vertical writing, such rows horizontal.
+  const double columnShape = lineShape(pieces, large, columns, true, s);
+  const double rowShape = lineShape(pieces, large, rows, false, s);
   const bool columnsLikely = columnShape >= 1.5, rowsLikely = rowShape >= 1.5;
   if (columnsLikely && !rowsLikely) {
     region.writing = Writing::Vertical;
@@ -171,10 +176,10 @@ TextRegion analyseText(const std::vector<InkComponent>& pieces, std::vector<int>
   } else if (columnsLikely && rowsLikely) {
     // A grid of characters: the gaps between lines are the wider ones.
     const double gx = medianGap(columns), gy = medianGap(rows);
-    if (gx >= 1.5 * gy && gx > 0) {
+    if (gx >= 1.5 * gy && gy > 0) {
       region.writing = Writing::Vertical;
       region.writingClear = true;
-    } else if (gy >= 1.5 * gx && gy > 0) {
+    } else if (gy >= 1.5 * gx && gx > 0) {
       region.writing = Writing::Horizontal;
       region.writingClear = true;
     }
@@ -182,7 +187,26 @@ TextRegion analyseText(const std::vector<InkComponent>& pieces, std::vector<int>
   if (!region.writingClear)
     region.writing = expected == Writing::Unknown ? Writing::Horizontal : expected;
   const bool vertical = region.writing == Writing::Vertical;
-  const std::vector<Run>& bands = vertical ? columns : rows;
+  std::vector<Run> bands = vertical ? columns : rows;
+  // A line of few characters may have its band from part of a glyph only (the tall stroke of た):
+  // small pieces that reach well into a band belong to its line and widen it (the rest of the
+  // glyph, a voicing mark, the 。 in the corner of a cell). Ruby and emphasis marks stand clear
+  // of the line's ink and stay outside.
+  for (int pass = 0; pass < 3; ++pass) {
+    bool grew = false;
+    for (Run& band : bands)
+      for (int i : which) {
+        const PictRect& b = pieces[static_cast<size_t>(i)].box;
+        const int32_t lo = vertical ? b.left : b.top, hi = vertical ? b.right : b.bottom;
+        const int32_t overlap = std::min(hi, band.end) - std::max(lo, band.begin);
+        if (overlap <= 0 || (lo >= band.begin && hi <= band.end) || overlap * 10 < (hi - lo) * 3)
+          continue;
+        band.begin = std::min(band.begin, lo);
+        band.end = std::max(band.end, hi);
+        grew = true;
+      }
+    if (!grew) break;
+  }
 
   // Every piece joins the line whose band holds its centre. A small piece outside every band
   // stands beside a line: right of a column, above a row.

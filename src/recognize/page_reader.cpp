@@ -22,8 +22,8 @@ namespace {
 // Characters smaller than kSmallText pixels are enlarged to about kReadableText before the engine
 // reads them: its networks expect characters of some 40 pixels, and ruby of a 300 dpi scan has
 // 20.
-constexpr int kSmallText = 28;
-constexpr int kReadableText = 36;
+constexpr int kSmallText = 24;
+constexpr int kReadableText = 32;
 
 int enlargementFor(int textSize) {
   return textSize > 0 && textSize < kSmallText
@@ -117,13 +117,30 @@ bool PageReader::cleanCut(const PictRect& rect, const std::vector<int>& keep, Cu
     return false;
   std::vector<char> kept(layout_.pieces.size(), 0);
   for (int i : keep) kept[static_cast<size_t>(i)] = 1;
+  const PictRect content = unionOf(layout_.pieces, keep);
   std::vector<PictRect> others;
+  bool enclosed = false;
   for (size_t i = 0; i < layout_.pieces.size(); ++i) {
     if (kept[i] != 0) continue;
     const PictRect& b = layout_.pieces[i].box;
     if (b.right <= rect.left || b.left >= rect.right || b.bottom <= rect.top || b.top >= rect.bottom)
       continue;
+    // A piece around the text (the rules of a table cell, a frame) cannot be painted out by its
+    // box without the text: the cut is cleared outside the text instead.
+    if (b.left <= content.left && b.top <= content.top && b.right >= content.right &&
+        b.bottom >= content.bottom) {
+      enclosed = true;
+      continue;
+    }
     others.push_back(shifted(b, -rect.left, -rect.top));
+  }
+  if (enclosed) {
+    const PictRect inner = shifted(grown(content, 2), -rect.left, -rect.top);
+    const int32_t w = widthOf(rect), h = heightOf(rect);
+    others.push_back(PictRect{0, 0, w, inner.top});
+    others.push_back(PictRect{0, inner.bottom, w, h});
+    others.push_back(PictRect{0, 0, inner.left, h});
+    others.push_back(PictRect{inner.right, 0, w, h});
   }
   imaging::ClearPictRects(out.ink, others);
   if (!bilevelPage) {
@@ -227,8 +244,14 @@ std::vector<LineData> PageReader::toLines(const EngineResult& result, const Cut&
       CharData& ch = chars[c];
       PictRect box = boxes[c];
       if (isEmpty(box)) {
-        // No ink of its own (the engine read a character into the white of a cell, or two
-        // touching glyphs as one piece): it stands where the engine put it, on the ink there.
+        // No ink of its own. A doubtful reading there is the engine reading a character into a
+        // blank cell (an ideographic space, the white after a full stop): it becomes the space
+        // the page shows, with its low confidence. A confident one (two touching glyphs read from
+        // one piece) stands where the engine put it, on the ink there.
+        if (ch.cc <= 1) {
+          ch.text = model::makeCharText(u'\u3000');
+          ch.resetCandidates(0);
+        }
         const PictRect span = vertical
             ? PictRect{shifted(real[k]->box, cut.rect.left, cut.rect.top).left, placed[c].begin,
                        shifted(real[k]->box, cut.rect.left, cut.rect.top).right, placed[c].end}
