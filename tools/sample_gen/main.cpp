@@ -1,4 +1,4 @@
-// vellary-make-sample OUTDIR [--mincho FONT] [--gothic FONT] [--recognition-pages]
+// vellary-make-sample OUTDIR [--mincho FONT] [--gothic FONT] [--recognition-pages|--benchmark-pages]
 //
 // Renders the bundled sample document: three A4 pages at 400 dpi with Japanese text in the
 // installed IPA fonts, and the RovOrirUD file that recognition would have produced for them.
@@ -13,8 +13,8 @@
 //
 // Writes OUTDIR/<name>.xml (Shift_JIS) and the page images into OUTDIR/<name>/, the folder named
 // like the document, where the editor looks when a page's recorded path is not found.
-// With --recognition-pages it writes the small pages of the recognition tests instead
-// (recognition_pages.cpp).
+// With --recognition-pages it writes the small pages of the recognition tests instead, with
+// --benchmark-pages the larger ones of the recognition benchmark (recognition_pages.cpp).
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -246,17 +246,19 @@ int run(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr,
                  "usage: vellary-make-sample OUTDIR [--mincho FONT] [--gothic FONT] "
-                 "[--recognition-pages]\n");
+                 "[--recognition-pages | --benchmark-pages]\n");
     return 1;
   }
   std::string out = argv[1];
   std::string mincho = "/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf";
   std::string gothic = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
-  bool recognitionPages = false;
+  bool recognitionPages = false, benchmarkPages = false;
   for (int i = 2; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "--recognition-pages")
       recognitionPages = true;
+    else if (a == "--benchmark-pages")
+      benchmarkPages = true;
     else if (a == "--mincho" && i + 1 < argc)
       mincho = argv[++i];
     else if (a == "--gothic" && i + 1 < argc)
@@ -269,6 +271,7 @@ int run(int argc, char** argv) {
     return 1;
   }
   if (recognitionPages) return writeRecognitionPages(out, fonts);
+  if (benchmarkPages) return writeBenchmarkPages(out, fonts);
   std::string imageDir = out + "/" + kName;
   std::filesystem::create_directories(imageDir);
 

@@ -30,5 +30,8 @@ int saveGrey(const Canvas& canvas, const std::string& path, int dpi);
 // (every character exactly as drawn, confidence 10, no candidates; side lines not yet attached)
 // and the images in OUTDIR/recognition/. 0, or 1 after a message on stderr.
 int writeRecognitionPages(const std::string& out, Fonts& fonts);
+// The larger pages of the recognition benchmark, the same way: OUTDIR/benchmark.xml and
+// OUTDIR/benchmark/.
+int writeBenchmarkPages(const std::string& out, Fonts& fonts);
 
 }  // namespace vellary::sample

@@ -97,18 +97,115 @@ bool columnsPage(model::PaperData& paper, Fonts& f, Recogniser& rec, int& bid,
   return saveBilevel(canvas, dir + "/columns.tif", kDpi) == kImageOk;
 }
 
-}  // namespace
+// The benchmark's pages: six A5 pages at 300 dpi with some 2,400 characters, vertical and
+// horizontal, bilevel, grey and colour, two tiers and two columns, ruby and emphasis.
+constexpr char16_t kStation[] =
+    u"／町外れの丘の上に、古い木造の駅舎《えきしゃ》が残っている。線路が廃止されてから二十年以上が"
+    u"過ぎたが、待合室の長椅子も切符売り場の小窓も、当時のままの姿で保存されている。"
+    u"／晴れた日の午後には、近所の子どもたちが集まってきて、ホームの跡で鬼ごっこをして遊ぶ。その"
+    u"歓声を聞いていると、かつてここに列車が発着していた頃の賑《にぎ》わいが目に浮かぶようだ。";
 
-int writeRecognitionPages(const std::string& out, Fonts& fonts) {
-  const std::string imageDir = out + "/" + kName;
+constexpr char16_t kWinter[] =
+    u"／冬の朝は、吐く息が白く見えるほど冷え込む。庭の水たまりには薄い氷が張り、軒先《のきさき》"
+    u"からは小さな氷柱《つらら》が垂れ下がっていた。"
+    u"／台所からは味噌汁の香りが漂ってくる。祖母は毎朝欠かさず、｛かまどで炊いたご飯｝を仏壇に"
+    u"供えてから、家族そろって朝食をとるのが習わしだった。";
+
+constexpr char16_t kLibrary[] =
+    u"／市立図書館は、昨年の春に新しい建物へ移転した。明るい閲覧室《えつらんしつ》には大きな窓が"
+    u"あり、晴れた日には遠くの山並みまで見渡すことができる。"
+    u"／館内には約三十万冊の蔵書があり、郷土資料の棚には、この地方の歴史や民俗に関する貴重な文献"
+    u"が並んでいる。";
+
+constexpr char16_t kRiver[] =
+    u"／幼い頃、夏休みになると毎日のように川へ出かけた。浅瀬には小魚が群れをなして泳ぎ、石をひっ"
+    u"くり返すと沢蟹《さわがに》が慌てて逃げていった。"
+    u"／夕方になると、川面に映る夕日が金色に輝き、｛時間を忘れて｝見とれていたものである。あの川は"
+    u"今も変わらず、静かに町の中を流れている。";
+
+constexpr char16_t kLetter[] =
+    u"／引き出しの奥から、一通の古い手紙が出てきた。色あせた封筒には、見覚えのある丁寧な文字で私"
+    u"の名前が書かれている。差出人は、学生時代に世話になった恩師《おんし》であった。"
+    u"／便箋には、卒業を祝う言葉とともに、これからの人生で大切にしてほしいことが綴《つづ》られて"
+    u"いた。";
+
+constexpr int kA5Width = 1748, kA5Height = 2480;
+
+bool benchmarkPages(model::PaperData& paper, Fonts& f, Recogniser& rec, int& bid,
+                    const std::string& dir) {
+  Font* mincho = f.mincho.get();
+  Font* gothic = f.gothic.get();
+  const Rgb navy{28, 56, 110}, body{30, 30, 30};
+  {
+    Canvas canvas(kA5Width, kA5Height, Rgb{255, 255, 255});
+    model::PageData& page = newPage(paper, u"v1.tif", kA5Width, kA5Height);
+    PageWriter w(canvas, page, rec, bid);
+    w.textBlock(u"古い駅舎", style(mincho, 80, 100, 8, true), 1560, 160, model::SecTitle);
+    w.textBlock(u"山本　和夫", style(mincho, 44, 60, 8, true), 1470, 700, model::SecAuthor);
+    w.textBlock(std::u16string(kStation) + kWinter + kLibrary, style(mincho, 44, 76, 34, true), 1330,
+                160, model::SecText);
+    w.textBlock(u"―　１２　―", style(mincho, 34, 40, 10, false), 760, 2330, model::SecLowerPageNum);
+    if (saveBilevel(canvas, dir + "/v1.tif", kDpi) != kImageOk) return false;
+  }
+  {
+    Canvas canvas(kA5Width, kA5Height, Rgb{248, 246, 240});
+    model::PageData& page = newPage(paper, u"v2.png", kA5Width, kA5Height);
+    PageWriter w(canvas, page, rec, bid);
+    w.textBlock(std::u16string(kRiver) + kLetter, style(mincho, 40, 70, 38, true, body), 1560, 180,
+                model::SecText);
+    if (saveGrey(canvas, dir + "/v2.png", kDpi) != kImageOk) return false;
+  }
+  {
+    Canvas canvas(kA5Width, kA5Height, Rgb{255, 255, 255});
+    model::PageData& page = newPage(paper, u"v3.tif", kA5Width, kA5Height);
+    PageWriter w(canvas, page, rec, bid);
+    w.textBlock(kLibrary, style(mincho, 42, 72, 22, true), 1550, 160, model::SecText);
+    w.textBlock(kWinter, style(mincho, 42, 72, 22, true), 1550, 1260, model::SecText);
+    if (saveBilevel(canvas, dir + "/v3.tif", kDpi) != kImageOk) return false;
+  }
+  {
+    Canvas canvas(kA5Width, kA5Height, Rgb{250, 248, 242});
+    model::PageData& page = newPage(paper, u"h1.png", kA5Width, kA5Height);
+    PageWriter w(canvas, page, rec, bid);
+    w.textBlock(u"川と駅の思い出", style(gothic, 64, 80, 20, false, body), 160, 160, model::SecTitle);
+    w.textBlock(std::u16string(kRiver) + kStation, style(mincho, 40, 72, 35, false, body), 160, 360,
+                model::SecText);
+    if (saveGrey(canvas, dir + "/h1.png", kDpi) != kImageOk) return false;
+  }
+  {
+    Canvas canvas(kA5Width, kA5Height, Rgb{255, 255, 255});
+    model::PageData& page = newPage(paper, u"h2.tif", kA5Width, kA5Height);
+    PageWriter w(canvas, page, rec, bid);
+    w.textBlock(u"季節の便り", style(mincho, 60, 70, 18, false), 140, 140, model::SecTitle);
+    w.textBlock(kLetter, style(mincho, 36, 64, 19, false), 140, 320, model::SecText);
+    w.textBlock(kWinter, style(mincho, 36, 64, 19, false), 920, 320, model::SecText);
+    if (saveBilevel(canvas, dir + "/h2.tif", kDpi) != kImageOk) return false;
+  }
+  {
+    Canvas canvas(kA5Width, kA5Height, Rgb{251, 249, 244});
+    model::PageData& page = newPage(paper, u"h3.jpg", kA5Width, kA5Height);
+    PageWriter w(canvas, page, rec, bid);
+    w.textBlock(u"新しい図書館", style(gothic, 60, 80, 20, false, navy), 160, 160, model::SecTitle);
+    canvas.fillRect(160, 270, 1588, 278, navy);
+    w.plainBlock(model::BlockLine, 160, 270, 1588, 278);
+    w.textBlock(std::u16string(kLibrary) + kLetter, style(mincho, 40, 72, 35, false, body), 160,
+                360, model::SecText);
+    canvas.addPaperNoise(20240602, 2);
+    if (saveColour(canvas, dir + "/h3.jpg", kDpi, 80) != kImageOk) return false;
+  }
+  return true;
+}
+
+// Writes one set of pages and the document with their text.
+int writePageSet(const std::string& out, const char* name, Fonts& fonts,
+                 bool (*pages)(model::PaperData&, Fonts&, Recogniser&, int&, const std::string&)) {
+  const std::string imageDir = out + "/" + name;
   std::filesystem::create_directories(imageDir);
   model::PaperData paper;
   paper.encoding = 1;
   Recogniser exact(1, true);
   int bid = 1;
-  if (!verticalPage(paper, fonts, exact, bid, imageDir) ||
-      !horizontalPage(paper, fonts, exact, bid, imageDir) ||
-      !columnsPage(paper, fonts, exact, bid, imageDir)) {
+  if (!pages(paper, fonts, exact, bid, imageDir)) {
     std::fprintf(stderr, "vellary-make-sample: cannot write the images into %s\n",
                  imageDir.c_str());
     return 1;
@@ -117,7 +214,7 @@ int writeRecognitionPages(const std::string& out, Fonts& fonts) {
   model::computeMaxPageSize(paper);
   rovorirud::WriteOptions options;
   options.encoding = 1;
-  const std::string xml = out + "/" + kName + ".xml";
+  const std::string xml = out + "/" + name + ".xml";
   if (rovorirud::writeDocumentFile(paper, xml, options) != rovorirud::WriteOk) {
     std::fprintf(stderr, "vellary-make-sample: cannot write %s\n", xml.c_str());
     return 1;
@@ -126,6 +223,22 @@ int writeRecognitionPages(const std::string& out, Fonts& fonts) {
   std::printf("%s: %ld pages, %ld blocks, %ld lines, %ld characters\n", xml.c_str(), counts.pages,
               counts.blocks, counts.lines, counts.chars);
   return 0;
+}
+
+bool testPages(model::PaperData& paper, Fonts& fonts, Recogniser& exact, int& bid,
+               const std::string& dir) {
+  return verticalPage(paper, fonts, exact, bid, dir) &&
+         horizontalPage(paper, fonts, exact, bid, dir) && columnsPage(paper, fonts, exact, bid, dir);
+}
+
+}  // namespace
+
+int writeRecognitionPages(const std::string& out, Fonts& fonts) {
+  return writePageSet(out, kName, fonts, testPages);
+}
+
+int writeBenchmarkPages(const std::string& out, Fonts& fonts) {
+  return writePageSet(out, "benchmark", fonts, benchmarkPages);
 }
 
 }  // namespace vellary::sample
