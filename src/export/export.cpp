@@ -12,7 +12,7 @@ ExportOutcome ExportDocument(model::PaperData& paper, const ExportRequest& reque
   ExportOutcome out;
   switch (request.kind) {
     case KindText:
-      out.result = ExportText(paper, request.path, request.first, request.last);
+      out.result = ExportText(paper, request.path, request.first, request.last, options.text);
       out.written = out.result == 0;
       break;
     case KindPdfText:

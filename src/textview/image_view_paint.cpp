@@ -1,7 +1,7 @@
 // CImageView's painting: the copy of the page image and what is drawn over it — table borders,
 // block frames and numbers, the current entry's tracker, the selection and the caret.
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 #include "document/document.h"
 #include "model/block_entries.h"
@@ -17,14 +17,22 @@ const QColor kWindowBackground(0xC0, 0xC0, 0x7F);  // 0x7FC0C0
 
 QColor sectionNumberColour(int sec) {
   switch (sec) {
-    case model::SecText: return fromColorRef(0x00BE00);
-    case model::SecTitle: return fromColorRef(0x940000);
-    case model::SecAuthor: return fromColorRef(0x940094);
-    case model::SecTerminater: return fromColorRef(0x949494);
-    case model::SecExTitle: return fromColorRef(0x94BCBC);
-    case model::SecExAuther: return fromColorRef(0xBC9494);
-    case model::SecNoOutput: return fromColorRef(0x3F3F3F);
-    default: return fromColorRef(0x0000BE);
+    case model::SecText:
+      return fromColorRef(0x00BE00);
+    case model::SecTitle:
+      return fromColorRef(0x940000);
+    case model::SecAuthor:
+      return fromColorRef(0x940094);
+    case model::SecTerminater:
+      return fromColorRef(0x949494);
+    case model::SecExTitle:
+      return fromColorRef(0x94BCBC);
+    case model::SecExAuther:
+      return fromColorRef(0xBC9494);
+    case model::SecNoOutput:
+      return fromColorRef(0x3F3F3F);
+    default:
+      return fromColorRef(0x0000BE);
   }
 }
 
@@ -38,8 +46,7 @@ QRect entryRect(const model::BlockEntry& e, double zoom) {
 void CImageView::paintEvent(QPaintEvent* event) {
   QPainter p(viewport());
   const QPoint scroll = scrollPosition();
-  const QRect canvasOnScreen =
-      canvas_.isNull() ? QRect() : QRect(-scroll, canvas_.size());
+  const QRect canvasOnScreen = canvas_.isNull() ? QRect() : QRect(-scroll, canvas_.size());
   // Outside the canvas: the window background.
   const QRegion outside = QRegion(event->rect()) - QRegion(canvasOnScreen);
   for (const QRect& r : outside) p.fillRect(r, kWindowBackground);
@@ -48,9 +55,10 @@ void CImageView::paintEvent(QPaintEvent* event) {
   p.drawImage(dirty.topLeft(), canvas_, dirty.translated(scroll));
   p.translate(-scroll);
   if (laidOut()) paintTableBorders(p);
+  // The composition moves part of the page image: frames and highlights go over it.
+  paintPreedit(p);
   paintOverlays(p);
   paintSelection(p);
-  paintPreedit(p);
 }
 
 void CImageView::paintTableBorders(QPainter& p) {
@@ -76,15 +84,15 @@ void CImageView::paintTableBorders(QPainter& p) {
 
 void CImageView::paintOverlays(QPainter& p) {
   document::CScrivlaDoc* doc = context_.host ? context_.host->document() : nullptr;
-  const int mode = editMode();
-  if (doc == nullptr || page_ == nullptr || (mode != 1 && mode != 3)) return;
+  const appcore::EditMode mode = editMode();
+  if (doc == nullptr || page_ == nullptr || mode == appcore::EditMode::None) return;
   if (pageIndex_ < 0 || static_cast<size_t>(pageIndex_) >= doc->blockEntries().pageCount()) return;
   const auto& entries = doc->blockEntries().page(static_cast<size_t>(pageIndex_)).entries;
-  const bool beside = laidOut() && imageSubMode() == 2;
+  const bool beside = laidOut() && imagePane() == appcore::ImagePane::ImageBeside;
   const double z = scale_;
   p.setBrush(Qt::NoBrush);
 
-  if (!(mode == 3 && beside)) {
+  if (!(mode == appcore::EditMode::Character && beside)) {
     for (const auto& e : entries) {
       const QRect r = entryRect(e, z);
       if (e.sec == model::SecTitle) {
@@ -103,10 +111,13 @@ void CImageView::paintOverlays(QPainter& p) {
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   }
 
-  if (mode == 1) {
+  if (mode == appcore::EditMode::Block) {
     const bool numbers = context_.frame != nullptr && context_.frame->showBlockNumbers != 0;
     QFont font = storedFont(QStringLiteral("ＭＳ ゴシック"),
-                            z < 0.2 ? 10 : z < 0.5 ? 15 : static_cast<int>(z * 40), true);
+                            z < 0.2   ? 10
+                            : z < 0.5 ? 15
+                                      : static_cast<int>(z * 40),
+                            true);
     p.setFont(font);
     int number = 1;
     for (const auto& e : entries) {
@@ -137,7 +148,8 @@ void CImageView::paintOverlays(QPainter& p) {
   }
 
   // The caret character framed in its line image beside the text.
-  if (mode == 3 && beside && caret_->caret.valid() && !caret_->caret.atLineEnd()) {
+  if (mode == appcore::EditMode::Character && beside && caret_->caret.valid() &&
+      !caret_->caret.atLineEnd()) {
     if (const auto* lp = layout_.find(caret_->caret.line)) {
       if (const auto box = editing::charBoxInLineImage(*lp, *caret_->caret.ch)) {
         p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
@@ -150,7 +162,7 @@ void CImageView::paintOverlays(QPainter& p) {
 }
 
 void CImageView::paintSelection(QPainter& p) {
-  if (editMode() != 3 || page_ == nullptr) return;
+  if (!characterEditing() || page_ == nullptr) return;
   const editing::Selection& sel = caret_->selection;
   if (!sel.empty() && sel.anchor.block == sel.active.block) {
     // The selected cells of each line, as one span per line, are shown inverted.
@@ -174,14 +186,18 @@ void CImageView::paintPreedit(QPainter& p) {
   const editing::LinePlace* lp = layout_.find(caret_->caret.line);
   const QRect cell = caretCell();
   if (lp == nullptr || cell.isNull()) return;
+  const QRect area = preeditArea();
   const bool vertical = lp->vertical;
-  const int size = std::max(std::min(vertical ? cell.width() : cell.height(), 64), 12);
+  // The characters after the caret make way: the rest of the line, as drawn, moves on by the
+  // composition's length, so that nothing is drawn over them while the user composes.
+  const QRect rest = restOfCaretLine();
+  if (!rest.isEmpty()) {
+    const QPoint by = vertical ? QPoint(0, area.height()) : QPoint(area.width(), 0);
+    p.drawImage(rest.topLeft() + by, canvas_, rest);
+  }
+  const int size = vertical ? area.width() : area.height();
   const QFont font = storedFont(settings_.japaneseFont, size);
   const QString text = preedit_;
-  // One cell per UTF-16 unit is enough room: a pair is drawn as one glyph in its two cells.
-  const int n = static_cast<int>(text.size());
-  const QRect area = vertical ? QRect(cell.right() + 1 - size, cell.top(), size, n * size)
-                              : QRect(cell.left(), cell.top(), n * size, size);
   p.fillRect(area, Qt::white);
   p.setPen(Qt::black);
   if (vertical) {
@@ -198,6 +214,38 @@ void CImageView::paintPreedit(QPainter& p) {
     p.drawLine(area.left(), area.bottom() + 1, area.left() + textWidth(font, text),
                area.bottom() + 1);
   }
+}
+
+QRect CImageView::preeditArea() const {
+  const editing::LinePlace* lp = caret_->caret.valid() ? layout_.find(caret_->caret.line) : nullptr;
+  const QRect cell = caretCell();
+  if (preedit_.isEmpty() || lp == nullptr || cell.isNull()) return {};
+  const bool vertical = lp->vertical;
+  const int size = std::max(std::min(vertical ? cell.width() : cell.height(), 64), 12);
+  // One cell per UTF-16 unit is enough room: a pair is drawn as one glyph in its two cells.
+  const int n = static_cast<int>(preedit_.size());
+  return vertical ? QRect(cell.right() + 1 - size, cell.top(), size, n * size)
+                  : QRect(cell.left(), cell.top(), n * size, size);
+}
+
+QRect CImageView::restOfCaretLine() const {
+  const editing::LinePlace* lp = caret_->caret.valid() ? layout_.find(caret_->caret.line) : nullptr;
+  if (preedit_.isEmpty() || lp == nullptr) return {};
+  const int from = caret_->caret.index();
+  QRect rest;
+  for (const editing::GlyphPlace& g : lp->glyphs)
+    if (g.index >= from) rest = rest.united(toQRect(g.box));
+  if (rest.isEmpty()) return {};
+  // Across the line: its whole drawn thickness, so that no part of a glyph stays behind.
+  const QRect line = toQRect(lp->box).intersected(QRect(QPoint(0, 0), canvas_.size()));
+  if (lp->vertical) {
+    rest.setLeft(std::min(rest.left(), line.left()));
+    rest.setRight(std::max(rest.right(), line.right()));
+  } else {
+    rest.setTop(std::min(rest.top(), line.top()));
+    rest.setBottom(std::max(rest.bottom(), line.bottom()));
+  }
+  return rest.intersected(QRect(QPoint(0, 0), canvas_.size()));
 }
 
 }  // namespace vellary::textview

@@ -101,7 +101,8 @@ TEST_F(OfficeWriter, ExportsOnlyTheEntryPointsOfTheInterface) {
   ASSERT_EQ(nm.exit, 0);
   EXPECT_EQ(nm.out,
             "addImageArea\naddLineArea\naddPage\naddPageBreak\naddTableArea\naddTextArea\n"
-            "addXPSFontSubset\ncreateDocX\ncreatePPTX\ncreateXPS\ninitDocxData\n");
+            "addXPSFontSubset\ncreateDocX\ncreatePPTX\ncreateXPS\ninitDocxData\n"
+            "setDocumentInfo\n");
 }
 
 TEST_F(OfficeWriter, WordDocumentHoldsEveryParagraphCellRubyAndPage) {

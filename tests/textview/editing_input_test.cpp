@@ -23,22 +23,12 @@ using testing::makePage;
 
 namespace {
 
-// The text view on a page built in memory, with an editor the document's caret requests reach.
+// The text view on a page built in memory, shown, with the editing context's editor.
 class EditingHarness : public testing::TextViewHarness {
  public:
-  EditingHarness() {
-    editor = std::make_unique<editing::Editor>(*doc, prompter);
-    view->setContext({this, &frame, &app, &registered, imageView.get(), nullptr, editor.get()});
+  EditingHarness() : editor(&editContext->editor()) {
     view->show();
     (void)QTest::qWaitForWindowExposed(view.get());
-  }
-
-  void placeCaretOnPage() override { editor->placeCaretOnPage(); }
-  document::CaretState caretState() const override { return editor->reportCaret(); }
-  void restoreCaret(const document::CaretState& s) override { editor->restoreCaret(s); }
-  std::pair<int, int> selectionPositions() const override { return editor->selectionPositions(); }
-  void setSelectionPositions(int first, int last) override {
-    editor->setSelectionPositions(first, last);
   }
 
   const editing::CaretPos& caret() const { return editor->state().caret; }
@@ -74,7 +64,7 @@ class EditingHarness : public testing::TextViewHarness {
     QApplication::sendEvent(view->viewport(), &e);
   }
 
-  std::unique_ptr<editing::Editor> editor;
+  editing::Editor* editor;
 };
 
 model::PageData horizontalPage() {
@@ -163,6 +153,48 @@ class EditingInputTest : public QObject {
     // With Ctrl held a key types nothing.
     QTest::keyClick(h.view.get(), Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(h.text(0, 1), std::u16string(u"いうえお"));
+  }
+
+  // While the input method composes in a vertical line, the characters after the caret move
+  // on down the column by the composition's length instead of being drawn over; once it is
+  // committed (or abandoned) the line is drawn as the text now stands.
+  void aCompositionPushesTheFollowingCharactersOn() {
+    EditingHarness v;
+    QVERIFY(v.open(verticalPage()));
+    QTest::keyClick(v.view.get(), Qt::Key_Down);
+    QCOMPARE(v.caret().index(), 1);
+    const QPoint scroll = v.view->scrollPosition();
+    const QImage before = v.view->viewport()->grab().toImage();
+    QInputMethodEvent composing(QStringLiteral("かんじ"), {});
+    QApplication::sendEvent(v.view.get(), &composing);
+    const QRect area = v.view->preeditArea();
+    const QRect rest = v.view->restOfCaretLine();
+    QVERIFY(!area.isEmpty());
+    QVERIFY(!rest.isEmpty());
+    QCOMPARE(area.height(), 3 * area.width());
+    QVERIFY(rest.top() <= area.top() + 1);
+    const QImage during = v.view->viewport()->grab().toImage();
+    // The rest of the line stands one composition further down, pixel for pixel.
+    const QRect was = rest.translated(-scroll);
+    const QRect now = was.translated(0, area.height());
+    QRect shown = now.intersected(during.rect());
+    shown.setTop(std::max(shown.top(), area.translated(-scroll).bottom() + 1));
+    // The column of glyphs only: the block's frame is drawn over everything at its own place.
+    const QRect glyphs = v.cellOf(0, 0, 1).translated(-scroll);
+    shown.setLeft(glyphs.left());
+    shown.setRight(glyphs.right());
+    QVERIFY(shown.height() > area.width());
+    const QImage page = v.view->pageImage().convertToFormat(during.format());
+    QCOMPARE(during.copy(shown), page.copy(shown.translated(scroll).translated(0, -area.height())));
+    // The composition itself is drawn where the following characters stood.
+    QVERIFY(testing::inkMask(during, area.translated(-scroll)) !=
+            testing::inkMask(before, area.translated(-scroll)));
+    // Abandoned: the line stands as before.
+    QInputMethodEvent cancelled(QString(), {});
+    QApplication::sendEvent(v.view.get(), &cancelled);
+    QVERIFY(v.view->preeditArea().isEmpty());
+    QCOMPARE(v.view->viewport()->grab().toImage(), before);
+    QCOMPARE(v.text(0, 0), std::u16string(u"あいうえお"));
   }
 
   void arrowsFollowTheWritingDirection() {
@@ -326,7 +358,7 @@ class EditingInputTest : public QObject {
     QApplication::sendEvent(vp, &menu);
     QVERIFY(!menu.isAccepted());
     // In block editing presses belong to block editing: the caret stays.
-    h.edit = 1;
+    h.edit = appcore::EditMode::Block;
     QTest::mouseClick(vp, Qt::LeftButton, Qt::NoModifier, h.along(0, 0, 0, 0.2));
     QCOMPARE(h.caret().line, &h.line(0, 1));
   }
@@ -340,7 +372,7 @@ class EditingInputTest : public QObject {
     QCOMPARE(h.view->viewport()->cursor().shape(), Qt::IBeamCursor);
     h.hover(QPoint(660, 10) - h.view->scrollPosition());  // beside the page
     QCOMPARE(h.view->viewport()->cursor().shape(), Qt::ArrowCursor);
-    h.edit = 1;
+    h.edit = appcore::EditMode::Block;
     h.hover(h.along(1, 0, 1, 0.5));
     QCOMPARE(h.view->viewport()->cursor().shape(), Qt::CrossCursor);
   }
@@ -366,21 +398,21 @@ class EditingInputTest : public QObject {
     }();
     QTest::keyClick(&tv, Qt::Key_Down);
     QTest::keyClick(&tv, Qt::Key_Down);
-    const document::CaretState at = ed.reportCaret();
+    const document::CaretState at = f.editingContext().caretMemo().caret;
     QTest::keyClicks(&tv, QStringLiteral("xyz"));
     tv.setFocus();
     QCOMPARE(ed.state().caret.index(), at[2] + 3);
     QVERIFY(f.commands().isEnabled(app::IdUndo));
     QVERIFY(f.commands().dispatch(app::IdUndo));
-    QCOMPARE(ed.reportCaret(), at);
+    QCOMPARE(f.editingContext().caretMemo().caret, at);
     model::LineData* restored = ed.state().caret.line;
     std::u16string after;
     for (const auto& c : restored->chars)
       after +=
           std::u16string_view(c.text.data(), static_cast<size_t>(model::charTextLength(c.text)));
     QCOMPARE(after, before);
-    // A second undo brings the typing back.
-    QVERIFY(f.commands().dispatch(app::IdUndo));
+    // Redo brings the typing back.
+    QVERIFY(f.commands().dispatch(app::IdRedo));
     QCOMPARE(ed.state().caret.line->chars.size(), before.size() + 3);
 
     // Past the page's last line the caret goes on to the next page.
@@ -390,7 +422,7 @@ class EditingInputTest : public QObject {
     editing::CaretState s = ed.state();
     s.caret = editing::caretAt(*last, static_cast<int>(last->line->chars.size()));
     s.selection.collapseTo(s.caret);
-    tv.setCaretState(s);
+    fh.setCaret(s);
     const bool vertical = last->block->direction == model::Vertical;
     QTest::keyClick(&tv, vertical ? Qt::Key_Down : Qt::Key_Right);
     QCOMPARE(f.doc().currentPage(), 1);

@@ -2,10 +2,10 @@
 //
 // Renders the bundled sample document: three A4 pages at 400 dpi with Japanese text in the
 // installed IPA fonts, and the RovOrirUD file that recognition would have produced for them.
-//   page 1  vertical essay: title, author, body with ruby, emphasis marks and a note mark,
-//           page number; bilevel, TIFF with CCITT Group 4
+//   page 1  vertical essay: title, author, body with ruby, emphasis marks, a note mark and
+//           half-width digits, page number; bilevel, TIFF with CCITT Group 4
 //   page 2  horizontal report: heading, rule, body, a ruled table with joined cells, a drawn
-//           figure with caption; colour, JPEG
+//           figure with caption, a closing paragraph with ruby and half-width digits; colour, JPEG
 //   page 3  vertical continuation with ruby, a rule and a horizontal note, running head; bilevel
 // Every character box is the ink box of the glyph as drawn. Side lines (ruby, emphasis, note
 // marks) stand beside their base as recognition delivers them, not yet attached. The output is
@@ -65,7 +65,7 @@ constexpr char16_t kEssay1[] =
     u"／この町に移り住んで三年になるが、私はいまだに｛この朝の光景｝に見飽きることがない。"
     u"潮の香りと、遠くで鳴る汽笛＾と、人々の営《いとな》みとが溶け合って、一日の始まりを告げるので"
     u"ある。"
-    u"／坂の途中にある古い喫茶店は、六時になると決まって扉を開ける。店主の老人は無口だが、"
+    u"／坂の途中にある古い喫茶店は、6時になると決まって扉を開ける。店主の老人は無口だが、"
     u"私の顔を見ると黙って珈琲《コーヒー》を淹れてくれる。窓際の席からは、港の全景が見渡せた。";
 
 constexpr char16_t kEssay2[] =
@@ -134,7 +134,8 @@ void drawFigure(Canvas& c, int left, int top, int right, int bottom) {
   c.fillRect(right - 4, top, right, bottom, frame);
 }
 
-// The table: 3 columns by 5 rows; "魚種" joins rows 1–2, "水揚げ量（トン）" joins columns 2–3.
+// The table: 3 columns by 6 rows; "魚種" joins rows 1–2, "水揚げ量（トン）" joins columns 2–3, and
+// the last row's 2023 value is missing: an empty cell, which a recogniser reports without lines.
 void drawTable(Canvas& c, PageWriter& w, Font& font, int left, int top) {
   const int cols[] = {left, left + 760, left + 1620, left + 2480};
   const int rowH = 150;
@@ -143,7 +144,7 @@ void drawTable(Canvas& c, PageWriter& w, Font& font, int left, int top) {
   table.x = cols[0];
   table.y = top;
   table.width = cols[3] - cols[0];
-  table.height = 5 * rowH;
+  table.height = 6 * rowH;
   const Rgb rule{40, 40, 40}, head{222, 232, 244};
   c.fillRect(cols[0], rowY(1), cols[3], rowY(3), head);
 
@@ -158,7 +159,8 @@ void drawTable(Canvas& c, PageWriter& w, Font& font, int left, int top) {
       {3, 3, 3, 3, 0, u"1,385"},      {4, 1, 4, 1, 0, u"さば"},
       {4, 2, 4, 2, 0, u"860"},        {4, 3, 4, 3, 0, u"792"},
       {5, 1, 5, 1, 0, u"あじ"},       {5, 2, 5, 2, 0, u"530"},
-      {5, 3, 5, 3, 0, u"611"},
+      {5, 3, 5, 3, 0, u"611"},        {6, 1, 6, 1, 0, u"かつお"},
+      {6, 2, 6, 2, 0, u"405"},        {6, 3, 6, 3, 0, u""},
   };
   for (const Spec& s : specs) {
     // The joined cell holds the text and the joined box; the cells it covers follow it, empty,
@@ -181,7 +183,7 @@ void drawTable(Canvas& c, PageWriter& w, Font& font, int left, int top) {
         cell.border[2] = k == s.lastCol ? model::BorderSolid : model::BorderNone;
         cell.border[3] = r == s.lastRow ? (r == 2 ? model::BorderDouble : model::BorderSolid)
                                         : model::BorderNone;
-        if (first) w.cellText(cell, s.text, style(&font, 64, 0, 20, false), true);
+        if (first && *s.text != 0) w.cellText(cell, s.text, style(&font, 64, 0, 20, false), true);
       }
     int x0 = cols[s.col - 1], x1 = cols[s.lastCol], y0 = rowY(s.row), y1 = rowY(s.lastRow + 1);
     c.fillRect(x0, y0, x1, y0 + 5, rule);
@@ -218,7 +220,8 @@ void pageTwo(model::PaperData& paper, Fonts& f, Recogniser& rec, int& bid, const
   w.plainBlock(model::BlockImage, 400, 2560, 2907, 3820);
   w.textBlock(u"図１　早朝の漁港（イメージ）", style(f.gothic.get(), 60, 90, 30, false, body), 400,
               3880, model::SecText);
-  w.textBlock(u"／早朝の市場見学は観光客にも人気があり、地域の新たな魅力として注目を集めている。",
+  w.textBlock(u"／早朝《そうちょう》の市場見学は観光客にも人気があり、地域の新たな魅力として注目を集めてい"
+              u"る。2023年の見学者は前年比103.2%であった。",
               style(f.mincho.get(), 64, 112, 42, false, body), 300, 4080, model::SecText);
   w.textBlock(u"―　２　―", style(f.mincho.get(), 56, 80, 10, false, body), 1500, 4400,
               model::SecLowerPageNum);

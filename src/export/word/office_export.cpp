@@ -69,6 +69,7 @@ int ExportOffice(model::PaperData& paper, const std::string& path, int kind, int
     }
   }
   if (progress) progress->hide();
+  output.setDocumentInfo(options.info);
   const int result = output.create(path, written > 5);
   if (result != 0 && kind == KindDocx) error = withName(kWordCreateFailure, path);
   return result == 0 ? 1 : 0;
