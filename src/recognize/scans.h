@@ -4,6 +4,19 @@
 // in parallel, and their records reach the calling thread in page order while it pumps the
 // progress; Cancel keeps the pages delivered so far. Nothing here touches a document: the caller
 // does that with each page it is handed.
+//
+// The editor calls these on its GUI thread with its progress dialog as the Progress: the dialog's
+// pump() lets the window's events through while the workers run, its Cancel ends the run, and
+// every page arrives on the GUI thread, where the document may be changed.
+//  - New document from scans: newDocumentFromScans(files, name, options, &dialog), `name` the
+//    path the new document is to have (its page pictures go into the folder named like it); the
+//    paper it returns (also after a cancel) is opened as an unsaved document and re-composed as
+//    after an open.
+//  - Re-recognising pages: recognisePages({PageSource{picture path, 0, false}, …}, options,
+//    &dialog, deliver), the picture path from the page image look-up; deliver(index, page) puts
+//    the recognised blocks, size and resolution into the document's page (keeping its number and
+//    file names) as one undo step, re-composes its side lines and returns true.
+//  - options.threads from the recognition-threads setting (AppSettings::recognitionThreads).
 #pragma once
 
 #include <functional>
