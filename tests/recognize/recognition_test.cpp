@@ -46,7 +46,7 @@ class KnownPages : public ::testing::Test {
     }
     RecogniseOptions options;
     options.threads = 2;
-    options.page.language = Language::Vertical;
+    options.page.language = Language::Auto;
     read_ = std::make_unique<model::PaperData>();
     order_.clear();
     run_ = recognisePages(sources, options, nullptr, [](int index, model::PageData&& page) {
@@ -73,9 +73,9 @@ class KnownPages : public ::testing::Test {
 TEST_F(KnownPages, PagesRecognisedInParallelArriveInOrderWithTheirText) {
   ASSERT_EQ(run_.end, jobs::RunEnd::Completed) << run_.error;
   ASSERT_EQ(order_, (std::vector<int>{0, 1, 2}));
-  // Character error rates, ruby excluded; see the README for the same pages read by the engine's
-  // own page segmentation.
-  const double limits[] = {0.05, 0.05, 0.05};
+  // Character error rates, ruby excluded. Measured 0.026, 0.006 and 0.006; the engine's command
+  // line with its own page segmentation reads the same pictures at 0.062, 0.012 and 0.052 (README).
+  const double limits[] = {0.04, 0.015, 0.015};
   for (size_t i = 0; i < 3; ++i) {
     const check::PageCheck c = pageCheck(i);
     SCOPED_TRACE(model::toUtf8(at(truth_->pages, i).file.value_or(u"")) + ": " + check::describe(c));
