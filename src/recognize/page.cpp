@@ -44,7 +44,8 @@ void assignSections(model::PageData& page, const PageLayout& layout,
     for (const LineData& l : block.lines) {
       if (l.attr != model::AttrNone) continue;
       ++baseLines;
-      for (const CharData& c : l.chars) text += c.text[0];
+      for (const CharData& c : l.chars)
+        if (c.text[0] != u' ' && c.text[0] != u'\u3000') text += c.text[0];  // "―　７　―"
     }
     const bool number = !text.empty() && text.size() <= 8 &&
                         std::all_of(text.begin(), text.end(), [](char16_t ch) {

@@ -83,14 +83,14 @@ TEST_F(KnownPages, PagesRecognisedInParallelArriveInOrderWithTheirText) {
     EXPECT_EQ(at(read_->pages, i).width, at(truth_->pages, i).width);
     EXPECT_EQ(at(read_->pages, i).dpi, at(truth_->pages, i).dpi);
   }
-  // The vertical page's blocks: title, author and body in reading order, read vertically.
+  // The vertical page's blocks: title, author and body read vertically, then the page number
+  // "―　７　―" set horizontally at the foot.
   const model::PageData& vertical = at(read_->pages, 0);
-  ASSERT_GE(vertical.blocks.size(), 3u);
+  ASSERT_EQ(vertical.blocks.size(), 4u);
   EXPECT_EQ(vertical.blocks.front().sec, model::SecTitle);
-  for (const model::BlockData& b : vertical.blocks)
-    if (b.type == model::BlockText) {
-      EXPECT_EQ(b.direction, model::Vertical);
-    }
+  for (size_t b = 0; b < 3; ++b) EXPECT_EQ(at(vertical.blocks, b).direction, model::Vertical);
+  EXPECT_EQ(vertical.blocks.back().direction, model::Horizontal);
+  EXPECT_EQ(vertical.blocks.back().sec, model::SecLowerPageNum);
   EXPECT_EQ(at(read_->pages, 1).blocks.front().direction, model::Horizontal);
 }
 
