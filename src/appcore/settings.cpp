@@ -1,6 +1,7 @@
 // Settings: the key tables, reading with checks, writing back, export and import.
 #include "settings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -44,6 +45,7 @@ const AppInt kAppInts[] = {
     {kSettings, "簡体字フォントサイズ", &AppSettings::simplifiedChineseHeight, false},
     {kSettings, "繁体字フォントサイズ", &AppSettings::traditionalChineseHeight, false},
     {kSettings, "ハングルフォントサイズ", &AppSettings::hangulHeight, false},
+    {kSettings, "認識スレッド数", &AppSettings::recognitionThreads, true},
 };
 
 const AppText kAppTexts[] = {
@@ -277,6 +279,7 @@ bool readAppSettings(const SettingsStore& store, Prompter& prompter, AppSettings
   readTexts(store, kAppTexts, app);
   if (app.backupInterval > kMaxBackupInterval) app.backupInterval = kMaxBackupInterval;
   if (app.maxMru > 15 || app.maxMru < 0) app.maxMru = 16;
+  app.recognitionThreads = std::clamp(app.recognitionThreads, 0, kMaxRecognitionThreads);
   return readReal(store, "MAX_FONT", prompter, app.maxFont) &&
          readReal(store, "MIN_FONT", prompter, app.minFont) &&
          readEraList(store, "WAREKI", prompter, app.wareki) &&

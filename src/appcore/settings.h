@@ -19,6 +19,7 @@ inline constexpr char kParameterErrorCaption[] = "パラメータエラー";
 inline constexpr int kCharClassCount = 15;
 inline constexpr int kUserColourCount = 16;
 inline constexpr int kMaxBackupInterval = 14400;  // minutes: ten days
+inline constexpr int kMaxRecognitionThreads = 256;
 
 // Sections "Output", "Backup", "Parameter" and the application values of "Settings".
 struct AppSettings {
@@ -38,6 +39,8 @@ struct AppSettings {
   std::string japaneseFont, japaneseVerticalFont, latinFont;
   std::string simplifiedChineseFont, traditionalChineseFont, hangulFont;
   int simplifiedChineseHeight = -13, traditionalChineseHeight = -13, hangulHeight = -13;
+  // Worker threads that recognise scans: 0 is one per core; a lower number leaves cores free.
+  int recognitionThreads = 0;
 };
 
 // The values of "Settings" that the main frame holds for the views, the document and exporters.

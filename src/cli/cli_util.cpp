@@ -1,6 +1,8 @@
 // Argument parsing for vellary-cli.
 #include "cli_util.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -51,6 +53,53 @@ std::optional<std::string> Options::value(const std::string& name) const {
   for (const auto& [n, v] : named_)
     if (n == name) found = v;  // the last one given wins
   return found;
+}
+
+TerminalProgress::TerminalProgress() : terminal_(isatty(STDERR_FILENO) == 1) {}
+
+void TerminalProgress::setText(std::string_view text) {
+  text_.assign(text);
+  draw();
+}
+
+void TerminalProgress::setRange(int low, int high) {
+  low_ = low;
+  high_ = high;
+  position_ = low;
+  draw();
+}
+
+void TerminalProgress::step() {
+  ++position_;
+  draw();
+}
+
+void TerminalProgress::setPosition(int position) {
+  position_ = position;
+  draw();
+}
+
+void TerminalProgress::show() {
+  shown_ = true;
+  draw();
+}
+
+void TerminalProgress::hide() {
+  if (shown_ && drawn_) std::fputc('\n', stderr);
+  shown_ = drawn_ = false;
+}
+
+void TerminalProgress::draw() {
+  if (!terminal_ || !shown_) return;
+  constexpr int kWidth = 30;
+  const int span = high_ > low_ ? high_ - low_ : 1;
+  const int done = std::clamp((position_ - low_) * kWidth / span, 0, kWidth);
+  // The line is cleared to its end: a shorter text must not leave the end of a longer one.
+  std::fprintf(stderr, "\r%s [%s%s] %d/%d %s\033[K", caption_.c_str(),
+               std::string(done, '#').c_str(), std::string(kWidth - done, ' ').c_str(),
+               position_ - low_, span, text_.c_str());
+  std::fflush(stderr);
+  drawn_ = true;
 }
 
 int openAsTheEditorDoes(const std::string& path, document::HeadlessDocument& headless) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/progress.h"
+
 namespace vellary::document {
 class HeadlessDocument;
 }
@@ -35,6 +37,28 @@ class Options {
  private:
   std::vector<std::string> positional_;
   std::vector<std::pair<std::string, std::string>> named_;
+};
+
+// A bar on standard error while a long operation shows its progress, when standard error is a
+// terminal; the operation's text (pages done, time left) follows the bar.
+class TerminalProgress : public model::Progress {
+ public:
+  TerminalProgress();
+  ~TerminalProgress() override { hide(); }
+  void setCaption(std::string_view caption) override { caption_.assign(caption); }
+  void setText(std::string_view text) override;
+  void setRange(int low, int high) override;
+  void step() override;
+  void setPosition(int position) override;
+  void show() override;
+  void hide() override;
+
+ private:
+  void draw();
+  bool terminal_;
+  bool shown_ = false, drawn_ = false;
+  std::string caption_, text_;
+  int low_ = 0, high_ = 0, position_ = 0;
 };
 
 // Opens a document the way the editor does (reading, then side-line re-composition). A file that

@@ -11,6 +11,7 @@ int runSave(const std::vector<std::string>& args);
 int runImport(const std::vector<std::string>& args);
 int runExport(const std::vector<std::string>& args);
 int runRecompose(const std::vector<std::string>& args);
+int runRecognise(const std::vector<std::string>& args);
 int runSettings(const std::vector<std::string>& args);
 
 }  // namespace vellary::cli

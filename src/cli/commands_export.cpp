@@ -1,7 +1,5 @@
 // export: opening a document as the editor does (read, then side-line re-composition) and
 // writing a range of its pages as text, PDF, Word, PowerPoint or XPS.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -41,52 +39,6 @@ constexpr KindName kKinds[] = {
     {"page", exporting::KindPageXml},
     {"alto", exporting::KindAlto},
     {"hocr", exporting::KindHocr},
-};
-
-// A bar on standard error while a writer shows its progress, when standard error is a terminal.
-class TerminalProgress : public model::Progress {
- public:
-  TerminalProgress() : terminal_(isatty(STDERR_FILENO) == 1) {}
-  ~TerminalProgress() override { hide(); }
-  void setCaption(std::string_view caption) override { caption_.assign(caption); }
-  void setRange(int low, int high) override {
-    low_ = low;
-    high_ = high;
-    position_ = low;
-    draw();
-  }
-  void step() override {
-    ++position_;
-    draw();
-  }
-  void setPosition(int position) override {
-    position_ = position;
-    draw();
-  }
-  void show() override {
-    shown_ = true;
-    draw();
-  }
-  void hide() override {
-    if (shown_ && drawn_) std::fputc('\n', stderr);
-    shown_ = drawn_ = false;
-  }
-
- private:
-  void draw() {
-    if (!terminal_ || !shown_) return;
-    constexpr int kWidth = 30;
-    const int span = high_ > low_ ? high_ - low_ : 1;
-    const int done = std::clamp((position_ - low_) * kWidth / span, 0, kWidth);
-    std::fprintf(stderr, "\r%s [%s%s] %d/%d", caption_.c_str(), std::string(done, '#').c_str(),
-                 std::string(kWidth - done, ' ').c_str(), position_ - low_, span);
-    std::fflush(stderr);
-    drawn_ = true;
-  }
-  bool terminal_;
-  bool shown_ = false, drawn_ = false;
-  std::string caption_;
-  int low_ = 0, high_ = 0, position_ = 0;
 };
 
 // "A-B" or "A": 1-based page numbers.

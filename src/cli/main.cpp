@@ -28,6 +28,8 @@ constexpr Command kCommands[] = {
      "export IN OUT --kind txt|pdf|pdf-image|pdf-mrc|docx|pptx|xps|page|alto|hocr [--pages A-B]\n"
      "                      [--quality 0|1|2] [--title T] [--subject S] [--author A] [--keywords K]\n"
      "                      [--word-columns 1|2] [--ruby-inline 0|1] [--office-library PATH]"},
+    {"recognise", vellary::cli::runRecognise,
+     "recognise OUT.xml IMAGE_OR_PDF... [--lang jpn|jpn_vert|auto] [--jobs N] [--dpi N]"},
     {"settings", vellary::cli::runSettings, "settings show | export FILE.sew | import FILE.sew"},
 };
 

@@ -57,9 +57,7 @@ void CScrivlaDoc::ReComposeDocument(bool join, const std::string& path) {
   for (model::PageData& page : paper_->pages) {
     ++number;
     bool changed = join && recompose::JoinPageBlocks(page, options.joining);
-    const int a = recompose::PageTypicalCharSize(page);
-    changed = recompose::ReComposePage(page, a, options.loading.monoRuby) || changed;
-    if (options.loading.smallKana) changed = recompose::NormaliseSmallKana(page) || changed;
+    changed = recompose::ReComposeSideLines(page, options.loading) || changed;
     if (changed) markPage(number);
     lastChanged = changed;
     if (progress_) {
@@ -105,9 +103,7 @@ bool CScrivlaDoc::reComposeCurrentPage(const CaretMemo& caret) {
   bool joined = false;
   bool changed = recompose::JoinPageBlocks(*current, options.joining, &joined);
   if (joined) blockEntries_.rebuildPage(*paper_, static_cast<size_t>(currentPage_), zoom_);
-  const int a = recompose::PageTypicalCharSize(*current);
-  changed = recompose::ReComposePage(*current, a, options.loading.monoRuby) || changed;
-  if (options.loading.smallKana) changed = recompose::NormaliseSmallKana(*current) || changed;
+  changed = recompose::ReComposeSideLines(*current, options.loading) || changed;
   if (changed) markPage(0);
   ChangeSet changes;
   changes.kinds = Change::Layout | Change::Structure | Change::Page;

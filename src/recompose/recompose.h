@@ -20,6 +20,10 @@ int PageTypicalCharSize(const model::PageData& page);
 // typical character size. True when the page has at least one side line.
 bool ReComposePage(model::PageData& page, int a, bool monoRuby);
 
+// Side-line re-composition as opening a document does it: the typical character size, the side
+// lines, and full-size kana when the options say so. True when the page changed.
+bool ReComposeSideLines(model::PageData& page, const LoadingOptions& options);
+
 // Joins consecutive text blocks that continue each other, then the line-head pass and the
 // block-end rule as the options say. True when anything changed; *blocksJoined (optional) tells
 // whether blocks were joined, which is when the page's block entries must be rebuilt.

@@ -307,6 +307,13 @@ bool ReComposePage(PageData& page, int a, bool monoRuby) {
   return anySideLine;
 }
 
+bool ReComposeSideLines(model::PageData& page, const LoadingOptions& options) {
+  const int a = PageTypicalCharSize(page);
+  bool changed = ReComposePage(page, a, options.monoRuby);
+  if (options.smallKana) changed = NormaliseSmallKana(page) || changed;
+  return changed;
+}
+
 bool NormaliseSmallKana(PageData& page) {
   bool replaced = false;
   for (BlockData& block : page.blocks)

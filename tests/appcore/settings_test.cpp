@@ -51,6 +51,18 @@ TEST(AppSettingsRead, OutOfRangeValuesAreBroughtBack) {
   store.setInt("Settings", "nMaxMRU", -1);
   ASSERT_TRUE(readAppSettings(store, prompter, app));
   EXPECT_EQ(app.maxMru, 16);
+  // Recognition threads: 0 (every core) by default, a negative count is every core too, an
+  // absurd one is capped.
+  EXPECT_EQ(app.recognitionThreads, 0);
+  store.setInt("Settings", "認識スレッド数", -3);
+  ASSERT_TRUE(readAppSettings(store, prompter, app));
+  EXPECT_EQ(app.recognitionThreads, 0);
+  store.setInt("Settings", "認識スレッド数", 100000);
+  ASSERT_TRUE(readAppSettings(store, prompter, app));
+  EXPECT_EQ(app.recognitionThreads, kMaxRecognitionThreads);
+  store.setInt("Settings", "認識スレッド数", 1);
+  ASSERT_TRUE(readAppSettings(store, prompter, app));
+  EXPECT_EQ(app.recognitionThreads, 1);
 }
 
 TEST(AppSettingsRead, BadParametersStopTheProgramWithTheirMessage) {

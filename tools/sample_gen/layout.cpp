@@ -60,6 +60,12 @@ uint32_t Recogniser::next() {
 }
 
 void Recogniser::recognise(CharData& c, char16_t truth, bool sideLine) {
+  if (exact_) {
+    c.text = model::makeCharText(truth);
+    c.cc = model::kDefaultConfidence;
+    c.resetCandidates(0);
+    return;
+  }
   std::u16string_view alts = lookAlikes(truth);
   uint32_t roll = next() % 100;
   std::vector<std::pair<char16_t, uint16_t>> cands;

@@ -1,4 +1,4 @@
-// vellary-make-sample OUTDIR [--mincho FONT] [--gothic FONT]
+// vellary-make-sample OUTDIR [--mincho FONT] [--gothic FONT] [--recognition-pages|--benchmark-pages]
 //
 // Renders the bundled sample document: three A4 pages at 400 dpi with Japanese text in the
 // installed IPA fonts, and the RovOrirUD file that recognition would have produced for them.
@@ -13,6 +13,8 @@
 //
 // Writes OUTDIR/<name>.xml (Shift_JIS) and the page images into OUTDIR/<name>/, the folder named
 // like the document, where the editor looks when a page's recorded path is not found.
+// With --recognition-pages it writes the small pages of the recognition tests instead, with
+// --benchmark-pages the larger ones of the recognition benchmark (recognition_pages.cpp).
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -23,6 +25,7 @@
 #include "imaging/picture_ops.h"
 #include "layout.h"
 #include "model/paper.h"
+#include "pages.h"
 #include "model/text.h"
 #include "render.h"
 #include "rovorirud/writer.h"
@@ -43,12 +46,6 @@ constexpr char kName[] = "minato";
 // document is used, as on any machine the file is copied to.
 constexpr char16_t kScanFolder[] = u"C:\\Scan\\minato\\";
 
-constexpr Rgb kInk{0, 0, 0};
-
-struct Fonts {
-  std::unique_ptr<Font> mincho, gothic;
-};
-
 model::PageData& newPage(model::PaperData& paper, const std::u16string& file) {
   model::PageData& page = paper.pages.emplace_back();
   page.file = file;
@@ -57,38 +54,6 @@ model::PageData& newPage(model::PaperData& paper, const std::u16string& file) {
   page.height = kHeight;
   page.dpi = kDpi;
   return page;
-}
-
-TextStyle style(Font* font, int size, int pitch, int perLine, bool vertical, Rgb colour = kInk) {
-  TextStyle s;
-  s.font = font;
-  s.size = size;
-  s.pitch = pitch;
-  s.perLine = perLine;
-  s.vertical = vertical;
-  s.colour = colour;
-  return s;
-}
-
-// A bilevel page: the drawing thresholded at the picture layer's default, as a scanner in
-// black-and-white mode delivers it.
-int saveBilevel(const Canvas& canvas, const std::string& path) {
-  CPictInfo colour, bilevel;
-  if (int r = canvas.toPicture(colour, kDpi); r != kImageOk) return r;
-  if (int r = MakeBinDataFromGrayscaleData(colour, bilevel); r != kImageOk) return r;
-  bilevel.fileName = path;
-  bilevel.saveFormat = kFormatTiff;
-  bilevel.compression = kTiffG4;
-  return SaveImageFileProc(bilevel);
-}
-
-int saveColour(const Canvas& canvas, const std::string& path, int quality) {
-  CPictInfo colour;
-  if (int r = canvas.toPicture(colour, kDpi); r != kImageOk) return r;
-  colour.fileName = path;
-  colour.saveFormat = kFormatJpeg;
-  colour.quality = quality;
-  return SaveImageFileProc(colour);
 }
 
 constexpr char16_t kEssay1[] =
@@ -122,7 +87,7 @@ void pageOne(model::PaperData& paper, Fonts& f, Recogniser& rec, int& bid, const
   w.textBlock(kEssay1, style(f.mincho.get(), 80, 140, 38, true), 2420, 640, model::SecText);
   w.textBlock(u"―　１　―", style(f.mincho.get(), 56, 80, 10, false), 1500, 4300,
               model::SecLowerPageNum);
-  if (saveBilevel(canvas, dir + "/page1.tif") != kImageOk) throw std::runtime_error("page 1");
+  if (saveBilevel(canvas, dir + "/page1.tif", kDpi) != kImageOk) throw std::runtime_error("page 1");
 }
 
 void drawFigure(Canvas& c, int left, int top, int right, int bottom) {
@@ -261,7 +226,7 @@ void pageTwo(model::PaperData& paper, Fonts& f, Recogniser& rec, int& bid, const
   w.textBlock(u"―　２　―", style(f.mincho.get(), 56, 80, 10, false, body), 1500, 4400,
               model::SecLowerPageNum);
   canvas.addPaperNoise(20230402, 2);
-  if (saveColour(canvas, dir + "/page2.jpg", 60) != kImageOk) throw std::runtime_error("page 2");
+  if (saveColour(canvas, dir + "/page2.jpg", kDpi, 60) != kImageOk) throw std::runtime_error("page 2");
 }
 
 void pageThree(model::PaperData& paper, Fonts& f, Recogniser& rec, int& bid,
@@ -277,23 +242,30 @@ void pageThree(model::PaperData& paper, Fonts& f, Recogniser& rec, int& bid,
               style(f.mincho.get(), 56, 90, 46, false), 300, 3980, model::SecText);
   w.textBlock(u"―　３　―", style(f.mincho.get(), 56, 80, 10, false), 1500, 4400,
               model::SecLowerPageNum);
-  if (saveBilevel(canvas, dir + "/page3.tif") != kImageOk) throw std::runtime_error("page 3");
+  if (saveBilevel(canvas, dir + "/page3.tif", kDpi) != kImageOk) throw std::runtime_error("page 3");
 }
 
 int run(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: vellary-make-sample OUTDIR [--mincho FONT] [--gothic FONT]\n");
+    std::fprintf(stderr,
+                 "usage: vellary-make-sample OUTDIR [--mincho FONT] [--gothic FONT] "
+                 "[--recognition-pages | --benchmark-pages]\n");
     return 1;
   }
   std::string out = argv[1];
   std::string mincho = "/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf";
   std::string gothic = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
-  for (int i = 2; i + 1 < argc; i += 2) {
+  bool recognitionPages = false, benchmarkPages = false;
+  for (int i = 2; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--mincho")
-      mincho = argv[i + 1];
-    else if (a == "--gothic")
-      gothic = argv[i + 1];
+    if (a == "--recognition-pages")
+      recognitionPages = true;
+    else if (a == "--benchmark-pages")
+      benchmarkPages = true;
+    else if (a == "--mincho" && i + 1 < argc)
+      mincho = argv[++i];
+    else if (a == "--gothic" && i + 1 < argc)
+      gothic = argv[++i];
   }
   Fonts fonts{Font::open(mincho), Font::open(gothic)};
   if (!fonts.mincho || !fonts.gothic) {
@@ -301,6 +273,8 @@ int run(int argc, char** argv) {
                  mincho.c_str(), gothic.c_str());
     return 1;
   }
+  if (recognitionPages) return writeRecognitionPages(out, fonts);
+  if (benchmarkPages) return writeBenchmarkPages(out, fonts);
   std::string imageDir = out + "/" + kName;
   std::filesystem::create_directories(imageDir);
 

@@ -1,0 +1,223 @@
+// Pages recognised on every core; a new document from scans.
+#include "recognize/scans.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <stdexcept>
+
+#include "imaging/picture_file.h"
+#include "model/atomic_file.h"
+#include "model/image_folder.h"
+#include "model/paper.h"
+#include "model/text.h"
+
+namespace vellary::recognize {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Thrown by a page whose work the run's stop cut short: the scheduler takes the page for one not
+// done (a gap), and a cancelled run keeps the pages before it.
+struct Stopped : std::runtime_error {
+  Stopped() : std::runtime_error("stopped") {}
+};
+
+std::vector<Model> modelsFor(Language language) {
+  switch (language) {
+    case Language::Horizontal:
+      return {Model::Horizontal};
+    case Language::Vertical:
+      return {Model::Vertical};
+    default:
+      return {Model::Horizontal, Model::Vertical};
+  }
+}
+
+std::string progressText(int done, int count, double secondsLeft) {
+  char text[96];
+  std::snprintf(text, sizeof text, "%d / %d ページ（残り約 %d 秒）", done, count,
+                static_cast<int>(secondsLeft + 0.5));
+  return text;
+}
+
+std::string pageFileName(int index, const char* extension) {
+  char name[32];
+  std::snprintf(name, sizeof name, "p%04d.%s", index + 1, extension);
+  return name;
+}
+
+// Copies a file's bytes to `path` through a temporary file and a rename.
+bool copyFile(const std::string& from, const std::string& path, std::string& error) {
+  std::FILE* in = std::fopen(from.c_str(), "rb");
+  if (in == nullptr) {
+    error = "cannot read " + from;
+    return false;
+  }
+  const bool ok = model::replaceFile(
+      path,
+      [&](std::FILE* out) {
+        char buffer[1 << 16];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+          if (std::fwrite(buffer, 1, n, out) != n) return false;
+        return std::ferror(in) == 0;
+      },
+      error);
+  std::fclose(in);
+  return ok;
+}
+
+}  // namespace
+
+jobs::RunResult recognisePages(const std::vector<PageSource>& sources,
+                               const RecogniseOptions& options, model::Progress* progress,
+                               const std::function<bool(int, model::PageData&&)>& deliver,
+                               const AfterPage& afterPage) {
+  const int count = static_cast<int>(sources.size());
+  if (count == 0) return {};
+  const int threads = jobs::threadsFor(options.threads, count);
+  // One engine per worker, kept by the worker index. The first is made here so that a missing
+  // model fails the run before any page is read; worker 0 takes it over.
+  std::vector<std::unique_ptr<Engine>> engines(static_cast<size_t>(threads));
+  engines[0] = std::make_unique<Engine>(options.modelFolder);
+  for (Model m : modelsFor(options.page.language)) {
+    std::string error;
+    if (!engines[0]->load(m, &error)) {
+      jobs::RunResult failed;
+      failed.end = jobs::RunEnd::Failed;
+      failed.error = error;
+      return failed;
+    }
+  }
+  if (progress != nullptr) {
+    progress->setRange(0, count);
+    progress->setPosition(0);
+    progress->setText(progressText(0, count, 0));
+  }
+  const auto start = std::chrono::steady_clock::now();
+  jobs::RunOptions run;
+  run.threads = threads;
+  run.progress = progress;
+  return jobs::runOrdered<model::PageData>(
+      count, run,
+      [&](int index, int worker, const jobs::StopToken& stop) {
+        std::unique_ptr<Engine>& engine = engines[static_cast<size_t>(worker)];
+        if (!engine) engine = std::make_unique<Engine>(options.modelFolder);
+        const PageSource& source = sources[static_cast<size_t>(index)];
+        imaging::CPictInfo picture;
+        std::string error;
+        if (!loadPage(source, options.page.dpi, picture, error)) throw std::runtime_error(error);
+        model::PageData page;
+        if (!recognisePage(*engine, picture, options.page, page, &stop, &error)) {
+          if (stop.stopRequested()) throw Stopped();
+          throw std::runtime_error(error.empty() ? source.path + ": the page cannot be recognised"
+                                                 : error);
+        }
+        if (stop.stopRequested()) throw Stopped();
+        if (afterPage) afterPage(index, picture, page);
+        return page;
+      },
+      [&](int index, model::PageData&& page) {
+        const bool keep = deliver(index, std::move(page));
+        if (progress != nullptr) {
+          const int done = index + 1;
+          const double elapsed =
+              std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+          progress->step();
+          progress->setText(progressText(done, count, elapsed / done * (count - done)));
+        }
+        return keep;
+      });
+}
+
+ScansOutcome newDocumentFromScans(const std::vector<std::string>& files,
+                                  const std::string& documentPath,
+                                  const RecogniseOptions& options, model::Progress* progress) {
+  ScansOutcome out;
+  out.end = jobs::RunEnd::Failed;
+  std::vector<PageSource> sources;
+  if (!listPages(files, sources, out.error)) return out;
+  if (sources.empty()) {
+    out.error = "no pages to recognise";
+    return out;
+  }
+  const std::string folder = model::documentImageFolder(documentPath);
+  if (folder.empty()) {
+    out.error = documentPath + ": not a document file name";
+    return out;
+  }
+  std::error_code ec;
+  const fs::path folderPath = fs::absolute(folder, ec);
+  // A page picture must never replace a picture still to be read.
+  std::set<fs::path> inputs;
+  for (const std::string& f : files) inputs.insert(fs::weakly_canonical(f, ec));
+  for (size_t i = 0; i < sources.size(); ++i)
+    for (const char* extension : {"tif", "jpg"})
+      if (inputs.count(fs::weakly_canonical(folderPath / pageFileName(int(i), extension), ec))) {
+        out.error = (folderPath / pageFileName(int(i), extension)).string() +
+                    ": the page pictures of the new document would overwrite this input";
+        return out;
+      }
+  const bool folderExisted = fs::exists(folderPath, ec);
+  if (folderExisted && !fs::is_directory(folderPath, ec)) {
+    out.error = folderPath.string() + ": exists and is not a folder";
+    return out;
+  }
+  if (!folderExisted && !fs::create_directories(folderPath, ec)) {
+    out.error = folderPath.string() + ": the folder cannot be made (" + ec.message() + ")";
+    return out;
+  }
+
+  // Each worker writes its page's picture; the list says what this run wrote.
+  std::vector<std::string> written(sources.size());
+  auto paper = std::make_unique<model::PaperData>();
+  paper->encoding = 1;
+  const jobs::RunResult r = recognisePages(
+      sources, options, progress,
+      [&](int, model::PageData&& page) {
+        paper->pages.push_back(std::move(page));
+        return true;
+      },
+      [&](int index, const imaging::CPictInfo& picture, model::PageData& page) {
+        const PageSource& source = sources[static_cast<size_t>(index)];
+        const bool bilevel = picture.bitsPerPixel() == 1;
+        const bool jpegFile = !source.pdf && picture.fileFormat() == imaging::kFormatJpeg;
+        const std::string name = pageFileName(index, bilevel ? "tif" : "jpg");
+        const std::string path = (folderPath / name).string();
+        std::string error;
+        if (jpegFile) {
+          if (!copyFile(source.path, path, error)) throw std::runtime_error(error);
+        } else {
+          imaging::CPictInfo copy;
+          imaging::DuplicateCPictInfo(picture, copy);
+          copy.fileName = path;
+          copy.saveFormat = bilevel ? imaging::kFormatTiff : imaging::kFormatJpeg;
+          copy.compression = imaging::kTiffG4;
+          copy.quality = 90;
+          if (imaging::SaveImageFileProc(copy) != imaging::kImageOk)
+            throw std::runtime_error("cannot write " + path);
+        }
+        written[static_cast<size_t>(index)] = path;
+        page.file = model::fromUtf8(name);
+        page.fullpath = model::fromUtf8(path);
+      });
+  out.end = r.end;
+  out.imageFolder = folderPath.string();
+  const size_t kept = r.end == jobs::RunEnd::Failed ? 0 : static_cast<size_t>(r.delivered);
+  for (size_t i = kept; i < written.size(); ++i)
+    if (!written[i].empty()) fs::remove(written[i], ec);
+  if (r.end == jobs::RunEnd::Failed) {
+    if (!folderExisted) fs::remove(folderPath, ec);  // only when empty
+    out.error = r.error;
+    return out;
+  }
+  model::renumberPages(*paper);
+  model::computeMaxPageSize(*paper);
+  out.paper = std::move(paper);
+  return out;
+}
+
+}  // namespace vellary::recognize
