@@ -57,9 +57,12 @@ std::string textExportBytes(const model::PaperData& paper, int first, int last) 
   return out;
 }
 
-int ExportText(const model::PaperData& paper, const std::string& path, int first, int last) {
-  std::string error;
-  return model::replaceFileContents(path, textExportBytes(paper, first, last), error) ? 0 : -1;
+int ExportText(const model::PaperData& paper, const std::string& path, int first, int last,
+               std::string* error) {
+  std::string why;
+  if (model::replaceFileContents(path, textExportBytes(paper, first, last), why)) return 0;
+  if (error) *error = "ファイル " + path + " が保存できません。（" + why + "）";
+  return -1;
 }
 
 }  // namespace vellary::exporting

@@ -11,8 +11,10 @@ namespace vellary::exporting {
 // their lines' characters; a paragraph break (U+000D) becomes CR LF; table cells are separated
 // by TAB, and by CR LF after the last cell of a row; figures and other blocks give nothing.
 // Lines end with nothing of their own. The file is replaced whole, so a failure leaves any
-// previous file as it was. 0 when written, -1 when the file could not be written.
-int ExportText(const model::PaperData& paper, const std::string& path, int first, int last);
+// previous file as it was. 0 when written, -1 when the file could not be written; then `error`
+// (optional) tells why, with the system's reason.
+int ExportText(const model::PaperData& paper, const std::string& path, int first, int last,
+               std::string* error = nullptr);
 
 // The bytes ExportText writes, without the file.
 std::string textExportBytes(const model::PaperData& paper, int first, int last);

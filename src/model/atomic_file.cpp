@@ -32,8 +32,11 @@ constexpr time_t kStaleSeconds = 60;
 constexpr size_t kNameKept = 160;
 constexpr int kMaxLinkHops = 40;
 
+// The message of a failure; errno is left at its reason for callers that want the number.
 std::string failure(const std::string& path, int err) {
-  return "cannot write " + path + ": " + std::strerror(err);
+  std::string text = "cannot write " + path + ": " + std::strerror(err);
+  errno = err;
+  return text;
 }
 
 void ignoreFileSizeSignal() {
@@ -296,8 +299,10 @@ bool writeInPlace(const Target& t, const std::string& path,
     if (!copy.valid() && errno != EEXIST) break;
   }
   if (!copy.valid()) {
+    const int err = errno;
     error = "cannot write " + path + ": no copy of its content can be kept beside it (" +
-            std::strerror(errno) + ")";
+            std::strerror(err) + ")";
+    errno = err;
     return false;
   }
   off_t oldSize = 0;
@@ -307,6 +312,7 @@ bool writeInPlace(const Target& t, const std::string& path,
     ::unlinkat(t.dir, copyName.c_str(), 0);
     error = "cannot write " + path + ": no copy of its content can be kept beside it (" +
             std::strerror(err) + ")";
+    errno = err;
     return false;
   }
   syncFolder(t.dir);
@@ -334,6 +340,7 @@ bool writeInPlace(const Target& t, const std::string& path,
     error = failure(path, err);
   } else {
     error = failure(path, err) + "; its previous content is kept in " + copyName;
+    errno = err;
   }
   return false;
 }
@@ -396,6 +403,7 @@ bool replaceFile(const std::string& path, const std::function<bool(std::FILE*)>&
   }
   if (int err = folderWritable(t.dir)) {
     error = "cannot write " + path + ": its folder cannot be written (" + std::strerror(err) + ")";
+    errno = err;
     return false;
   }
   if (t.exists && t.st.st_nlink > 1) return writeInPlace(t, path, write, error);

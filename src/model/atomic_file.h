@@ -44,7 +44,8 @@ enum class FileMode {
 };
 
 // `write` gets the open output and returns success. On failure `error` says why (UTF-8, the
-// system's reason where there is one) and the previous file is as it was.
+// system's reason where there is one), errno holds that reason, and the previous file is as it
+// was.
 bool replaceFile(const std::string& path, const std::function<bool(std::FILE*)>& write,
                  std::string& error, FileMode mode = FileMode::Ordinary);
 bool replaceFileContents(const std::string& path, std::string_view bytes, std::string& error,
