@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "document/headless.h"
+#include "model/file_access.h"
 
 namespace vellary::cli {
 
@@ -48,9 +49,10 @@ std::optional<std::string> Options::value(const std::string& name) const {
 }
 
 int openAsTheEditorDoes(const std::string& path, document::HeadlessDocument& headless) {
-  std::FILE* probe = std::fopen(path.c_str(), "rb");
-  if (probe == nullptr) return fail("cannot open " + path + ": " + std::strerror(errno));
-  std::fclose(probe);
+  model::UniqueFd probe;
+  if (int err = model::openInputFile(path, probe))
+    return fail("cannot open " + path + ": " + model::inputErrorText(err));
+  probe.reset();
   if (!headless.doc().openDocument(path)) {
     fail(path + ": " + headless.lastMessage());
     return ExitReadError;

@@ -5,6 +5,7 @@
 
 #include "cli_util.h"
 #include "commands.h"
+#include "model/file_access.h"
 #include "model/json_dump.h"
 #include "rovorirud/reader.h"
 #include "rovorirud/writer.h"
@@ -18,17 +19,16 @@ struct Loaded {
   int exit = ExitOk;
 };
 
-// Reads the document at path. A file that cannot be opened is not a reader error: it fails with
-// a message; a reader error leaves the code and line in result.
+// Reads the document at path. A file that cannot be opened (a folder, a pipe or a device
+// included) is not a reader error: it fails with a message; a reader error leaves the code and
+// line in result.
 Loaded load(const std::string& path) {
   Loaded l;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    l.exit = fail("cannot open " + path + ": " + std::strerror(errno));
+  l.result = rovorirud::readDocumentFile(path);
+  if (l.result.openError != 0) {
+    l.exit = fail("cannot open " + path + ": " + model::inputErrorText(l.result.openError));
     return l;
   }
-  l.result = rovorirud::readDocument(f);
-  std::fclose(f);
   if (!l.result.paper) l.exit = ExitReadError;
   return l;
 }
@@ -64,8 +64,13 @@ int runDump(const std::vector<std::string>& args) {
     return ExitReadError;
   }
   const model::PaperData& paper = *l.result.paper;
-  if (!writeAll(summary ? model::dumpSummaryJson(paper) : model::dumpJson(paper)))
-    return fail("cannot write the dump to standard output");
+  const bool written = summary ? writeAll(model::dumpSummaryJson(paper))
+                               : model::dumpJson(paper, [](std::string_view piece) {
+                                   return std::fwrite(piece.data(), 1, piece.size(), stdout) ==
+                                          piece.size();
+                                 }) && std::fflush(stdout) == 0;
+  if (!written) return fail(std::string("cannot write the dump to standard output: ") +
+                            std::strerror(errno));
   return ExitOk;
 }
 

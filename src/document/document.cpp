@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iterator>
 
+#include "model/file_access.h"
 #include "model/paper.h"
 #include "rovorirud/reader.h"
 #include "rovorirud/writer.h"
@@ -70,9 +71,12 @@ void CScrivlaDoc::rebuildAfterLoad() {
 bool CScrivlaDoc::load(const std::string& path, bool append) { return loadInto(path, append); }
 
 bool CScrivlaDoc::loadInto(const std::string& path, bool append) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  // Regular files only: a folder, a pipe or a device is refused at once, with the reason.
+  int openError = 0;
+  std::FILE* file = model::openInputStream(path, openError);
   if (file == nullptr) {
-    message(kOpenError, kErrorCaption);
+    message(std::string(kOpenError) + "\n" + path + "\n" + model::inputErrorTextJa(openError),
+            kErrorCaption);
     return false;
   }
   if (!append) {
@@ -221,13 +225,14 @@ bool CScrivlaDoc::writePages(const std::string& path, int first, int last,
   options.firstPage = first;
   options.lastPage = last;
   options.documentPath = documentPath;
-  int result = rovorirud::writeDocumentFile(*paper_, path, options);
+  std::string why;
+  int result = rovorirud::writeDocumentFile(*paper_, path, options, &why);
   if (result == rovorirud::WriteOpenFailed) {
-    message(kOpenError, kErrorCaption);
+    message(std::string(kOpenError) + "\n" + why, kErrorCaption);
     return false;
   }
   if (result != rovorirud::WriteOk) {
-    message("ファイル " + path + " が保存できません。", kErrorCaption);
+    message("ファイル " + path + " が保存できません。\n" + why, kErrorCaption);
     return false;
   }
   return true;
