@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "model/file_access.h"
+
 namespace vellary::appcore {
 
 namespace {
@@ -363,6 +365,35 @@ void importSettings(const SettingsStore& file, AppSettings& app, FrameSettings& 
     else
       app.*k.appText = file.getString(kSettings, k.key, appDefaults.*k.appText);
   }
+}
+
+ImportOutcome importSettingsFile(const std::string& path, AppSettings& app, FrameSettings& frame,
+                                 std::string& error) {
+  // A missing file would load as an empty store; an import needs the file itself.
+  model::UniqueFd probe;
+  if (int err = model::openInputFile(path, probe)) {
+    error = "cannot read " + path + ": " + model::inputErrorText(err);
+    return ImportOutcome::CannotRead;
+  }
+  probe.reset();
+  IniSettingsStore file = openSettingsFile(path);
+  if (!file.load(error)) return ImportOutcome::CannotRead;
+  // The keys importSettings reads: a value that lost bytes in decoding would replace a setting
+  // with text the user never wrote, and every later save would keep it.
+  std::vector<std::string> keys;
+  for (int i = 0; i < kCharClassCount; ++i) {
+    keys.push_back(classColourKey(i));
+    keys.push_back(classFontKey(i));
+  }
+  for (const ExportKey& k : kExportKeys) keys.emplace_back(k.key);
+  for (const std::string& key : keys) {
+    if (!file.undecodable(kSettings, key)) continue;
+    error = "設定ファイル " + path + " の " + key +
+            " の値に読めない文字があるため、設定をインポートしませんでした。";
+    return ImportOutcome::Undecodable;
+  }
+  importSettings(file, app, frame);
+  return ImportOutcome::Imported;
 }
 
 std::vector<std::string> describeSettings(const SettingsStore& store) {
