@@ -14,17 +14,48 @@ CScrivlaApp::CScrivlaApp() : instance_(instanceName()), store_(appcore::openUser
 
 CScrivlaApp::~CScrivlaApp() = default;
 
-std::optional<int> CScrivlaApp::start(const QStringList& arguments) {
-  if (!instance_.claim([this] {
-        if (!frame_) return;
-        if (frame_->isMinimized()) frame_->showNormal();
-        frame_->raise();
-        frame_->activateWindow();
-      })) {
+std::optional<int> CScrivlaApp::claimInstance() {
+  const SingleInstance::Claim claim = instance_.claim([this] {
+    if (!frame_) return;
+    if (frame_->isMinimized()) frame_->showNormal();
+    frame_->raise();
+    frame_->activateWindow();
+  });
+  if (claim == SingleInstance::Claim::AnotherEditor) {
     prompter_.message(std::string(appcore::kAppTitle) + " は既に起動しています。",
                       appcore::kAppTitle, appcore::Icon::Information);
     return 0;
   }
+  if (claim == SingleInstance::Claim::Unguarded)
+    prompter_.message("ほかに起動している" + std::string(appcore::kAppTitle) +
+                          " を確かめられないまま起動します。\n" + instance_.why().toStdString(),
+                      appcore::kAppTitle, appcore::Icon::Warning);
+  return std::nullopt;
+}
+
+std::string CScrivlaApp::claimBackup() {
+  std::string error;
+  std::string backup = appcore::backupFilePath(error);
+  if (backup.empty()) {
+    prompter_.message("バックアップファイルを置くフォルダが使えないため、バックアップを取りません。\n" +
+                          error,
+                      appcore::kAppTitle, appcore::Icon::Warning);
+    return {};
+  }
+  int lockError = 0;
+  backupLock_ = model::FileLock::tryAcquire(appcore::backupLockPath(backup), lockError);
+  if (!backupLock_) {
+    // Another editor of this user runs (its guard could not tell): its backup is left alone.
+    prompter_.message("バックアップファイルはほかの" + std::string(appcore::kAppTitle) +
+                          " が使っているため、バックアップを取りません。",
+                      appcore::kAppTitle, appcore::Icon::Warning);
+    return {};
+  }
+  return backup;
+}
+
+std::optional<int> CScrivlaApp::start(const std::vector<std::string>& arguments) {
+  if (auto status = claimInstance()) return status;
   // Before any window makes a font from a stored name.
   installFontSubstitutions();
   // Text is UTF-8 throughout; the codecs convert at the file's edge, so the C locale only needs
@@ -40,11 +71,9 @@ std::optional<int> CScrivlaApp::start(const QStringList& arguments) {
   frameSettings_.reAnalyze = 0;
 
   progress_ = std::make_unique<DialogProgress>(nullptr);
-  const std::string dataFolder = app_.dataFolder.empty() ? "/tmp" : app_.dataFolder;
   frame_ = std::make_unique<CMainFrame>(FrameContext{
-      app_.settings, frameSettings_, store_, prompter_, progress_.get(), clock_,
-      document::backupFilePath(dataFolder), views::PreviewCache(views::defaultPreviewFolder()),
-      &app_.registered, &app_.explanations});
+      app_.settings, frameSettings_, store_, prompter_, progress_.get(), clock_, claimBackup(),
+      views::PreviewCache(views::defaultPreviewFolder()), &app_.registered, &app_.explanations});
   prompter_.setParent(frame_.get());
   progress_->dialog().setMainWindow(frame_.get());
 
@@ -55,8 +84,10 @@ std::optional<int> CScrivlaApp::start(const QStringList& arguments) {
   else
     frame_->show();
   frame_->applyStoredArrangement();
-  if (arguments.size() > 1) frame_->openFile(arguments.at(1).toStdString());
+  // The backup of a run that ended abnormally is offered before the file of the command line is
+  // opened: opening writes a backup of its own, which would take the old one's place.
   frame_->doc().offerRecovery();
+  if (arguments.size() > 1) frame_->openFile(arguments.at(1));
   appcore::applyFontDefaults(app_.settings);
   return std::nullopt;
 }

@@ -1,9 +1,10 @@
 // CScrivlaApp: the editor's start-up and exit around the main frame.
 #pragma once
 
-#include <QStringList>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/prog_show.h"
 #include "app/qt_prompter.h"
@@ -11,6 +12,7 @@
 #include "appcore/application.h"
 #include "appcore/settings_store.h"
 #include "document/seams.h"
+#include "model/file_access.h"
 
 namespace vellary::app {
 
@@ -21,15 +23,22 @@ class CScrivlaApp {
   CScrivlaApp();
   ~CScrivlaApp();
 
-  // Start-up up to the shown window. An exit status when the program must end now (a second
-  // instance, a bad parameter), nothing when the event loop should run.
-  std::optional<int> start(const QStringList& arguments);
+  // Start-up up to the shown window. `arguments` are the command line's own bytes (a file name
+  // need not be UTF-8). An exit status when the program must end now (a second instance, a bad
+  // parameter), nothing when the event loop should run.
+  std::optional<int> start(const std::vector<std::string>& arguments);
   // Exit's steps after the window closed.
   void exit();
   CMainFrame* frame() { return frame_.get(); }
 
  private:
+  // Claims the single instance; the exit status when this process must end.
+  std::optional<int> claimInstance();
+  // The backup file when this editor may use it: it keeps the backup's lock for its whole run.
+  std::string claimBackup();
+
   SingleInstance instance_;
+  std::optional<model::FileLock> backupLock_;
   appcore::IniSettingsStore store_;
   MessageBoxPrompter prompter_;
   document::SteadyClock clock_;

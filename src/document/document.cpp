@@ -308,13 +308,19 @@ void CScrivlaDoc::backupCheck(bool force, const std::string& path) {
   const uint32_t now = clock_.tickCount();
   const bool due = force || now < lastBackupTick_ ||
                    now - lastBackupTick_ > static_cast<uint32_t>(interval) * 60000u;
-  if (!due || !paper_) return;
+  if (!due || !paper_ || backupPath_.empty()) return;
   rovorirud::WriteOptions options;
   options.encoding = static_cast<uint32_t>(app_.encoding);
+  options.privateFile = true;  // the text of a private document must stay private
   // A failed backup is silent: it must never interrupt the user's work.
   if (rovorirud::writeDocumentFile(*paper_, backupPath_, options) != rovorirud::WriteOk) return;
   lastBackupTick_ = now;
-  app_.backupOrgFileName = path.empty() ? pathName_ : path;
+  // Stored absolute: the next start may run in another folder.
+  const std::string original = path.empty() ? pathName_ : path;
+  std::error_code ec;
+  const fs::path absolute =
+      original.empty() ? fs::path() : fs::absolute(original, ec).lexically_normal();
+  app_.backupOrgFileName = ec ? original : absolute.string();
   settings_.setString("Backup", "BackupOrgFileName", app_.backupOrgFileName);
   // Recovery after a crash reads the name from the store, so it must reach the disk now.
   std::string ignored;
@@ -323,7 +329,7 @@ void CScrivlaDoc::backupCheck(bool force, const std::string& path) {
 
 void CScrivlaDoc::offerRecovery() {
   std::error_code ec;
-  if (!fs::exists(backupPath_, ec)) return;
+  if (backupPath_.empty() || !fs::exists(backupPath_, ec)) return;
   Answer a = prompter_.ask(
       "プログラムの異常終了などが原因で、前回作業時のデータが残っています。\n可能な限り復元を試みますか？",
       appcore::kAppTitle, Buttons::OkCancel, Answer::Ok, Icon::Question);
@@ -343,6 +349,7 @@ void CScrivlaDoc::offerRecovery() {
 }
 
 void CScrivlaDoc::deleteBackup() {
+  if (backupPath_.empty()) return;
   std::error_code ec;
   fs::remove(backupPath_, ec);
 }

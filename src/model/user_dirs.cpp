@@ -24,12 +24,6 @@ std::string homeBased(const char* variable, const char* underHome) {
   return home.empty() ? std::string() : home + underHome;
 }
 
-std::string temporaryFallback() {
-  std::string tmp = absoluteEnv("TMPDIR");
-  if (tmp.empty()) tmp = "/tmp";
-  return tmp + "/vellary-" + std::to_string(::geteuid());
-}
-
 bool isPrivateFolder(const struct stat& st) {
   return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
 }
@@ -47,14 +41,20 @@ std::string runtimeDir() {
   return dir;
 }
 
+std::string privateTemporaryFolder() {
+  std::string tmp = absoluteEnv("TMPDIR");
+  if (tmp.empty()) tmp = "/tmp";
+  return tmp + "/vellary-" + std::to_string(::geteuid());
+}
+
 std::string privateStateFolder() {
   std::string base = stateHome();
-  return base.empty() ? temporaryFallback() : base + "/vellary";
+  return base.empty() ? privateTemporaryFolder() : base + "/vellary";
 }
 
 std::string privateCacheFolder() {
   std::string base = cacheHome();
-  return base.empty() ? temporaryFallback() : base + "/vellary";
+  return base.empty() ? privateTemporaryFolder() : base + "/vellary";
 }
 
 bool makePrivateFolder(const std::string& path, std::string& error) {

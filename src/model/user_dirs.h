@@ -17,10 +17,12 @@ std::string stateHome();
 std::string runtimeDir();
 
 // This program's private folders: <state>/vellary (the backup and its lock), <cache>/vellary
-// (previews, temporary folders). Where the base folder is unknown, a folder of the user's own in
-// the temporary folder: $TMPDIR (or /tmp) + "/vellary-<uid>".
+// (previews, temporary folders). Where the base folder is unknown, privateTemporaryFolder().
 std::string privateStateFolder();
 std::string privateCacheFolder();
+// A folder for the user in the shared temporary folder: $TMPDIR (or /tmp) + "/vellary-<uid>". Its
+// name is predictable, so it is only usable after makePrivateFolder has accepted it.
+std::string privateTemporaryFolder();
 
 // Makes `path` a private folder: missing levels are created 0700; the last one must then be a
 // folder (not a link) owned by the effective user, and its mode is narrowed to 0700 when others

@@ -1,64 +1,220 @@
 // One editor per user: the second claimant is turned away and the first is asked to come forward.
 #include "app/single_instance.h"
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <grp.h>
+#include <poll.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSemaphore>
+#include <QThread>
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <cstring>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUuid>
 
 int runProgressTests(int argc, char** argv);
 int runLockKeyTests(int argc, char** argv);
 
 using vellary::app::SingleInstance;
 
+namespace {
+
+// The first editor in a thread of its own, so that it answers while the test's thread waits for
+// the answer, as another process would.
+class FirstEditor : public QThread {
+ public:
+  explicit FirstEditor(QString name) : name_(std::move(name)) {
+    start();
+    claimed_.acquire();
+  }
+  ~FirstEditor() override {
+    quit();
+    wait();
+  }
+  SingleInstance::Claim claim() const { return claim_; }
+  int raised() const { return raised_; }
+
+ protected:
+  void run() override {
+    SingleInstance instance(name_);
+    claim_ = instance.claim([this] { ++raised_; });
+    claimed_.release();
+    exec();
+  }
+
+ private:
+  QString name_;
+  QSemaphore claimed_;
+  SingleInstance::Claim claim_ = SingleInstance::Claim::Unguarded;
+  std::atomic<int> raised_{0};
+};
+
+// Waits for the child's "ready" byte, at most a few seconds.
+bool childReady(int fd) {
+  pollfd p{fd, POLLIN, 0};
+  char c;
+  return ::poll(&p, 1, 5000) == 1 && ::read(fd, &c, 1) == 1;
+}
+
+// A listening socket at `path` in a child process running as `uid`, answering every connection
+// with `answer` (nothing when empty). Returns the child's pid; the caller kills it.
+pid_t foreignListener(const QString& path, uid_t uid, const char* answer, int ready) {
+  const QByteArray bytes = path.toLocal8Bit();
+  pid_t pid = ::fork();
+  if (pid != 0) return pid;
+  gid_t gid = uid;
+  if (uid != ::getuid() &&
+      (::setgroups(1, &gid) != 0 || ::setresgid(gid, gid, gid) != 0 || ::setresuid(uid, uid, uid) != 0))
+    ::_exit(1);
+  int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, bytes.constData(), sizeof address.sun_path - 1);
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 4) != 0)
+    ::_exit(2);
+  ::write(ready, "x", 1);
+  for (;;) {
+    int peer = ::accept(fd, nullptr, nullptr);
+    if (peer < 0) continue;
+    char knock[16];
+    (void)::read(peer, knock, sizeof knock);
+    if (*answer) (void)::write(peer, answer, std::strlen(answer));
+    ::sleep(3);
+    ::close(peer);
+  }
+}
+
+}  // namespace
+
 class SingleInstanceTest : public QObject {
   Q_OBJECT
 
  private slots:
   void secondClaimIsRefusedAndRaisesTheFirst() {
-    const QString name =
-        QStringLiteral("vellary-test-") + QUuid::createUuid().toString(QUuid::Id128);
-    SingleInstance first(name);
-    int raised = 0;
-    QVERIFY(first.claim([&] { ++raised; }));
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("instance"));
+    FirstEditor first(name);
+    QCOMPARE(first.claim(), SingleInstance::Claim::First);
     SingleInstance second(name);
-    QVERIFY(!second.claim([] {}));
-    QTRY_COMPARE(raised, 1);
+    QCOMPARE(second.claim([] {}), SingleInstance::Claim::AnotherEditor);
+    QTRY_COMPARE(first.raised(), 1);
   }
 
-  void aStaleNameIsTakenOver() {
-    const QString name =
-        QStringLiteral("vellary-test-") + QUuid::createUuid().toString(QUuid::Id128);
+  // What a crashed editor leaves, and a plain file, are taken over: the folder is the user's own.
+  void aStaleNameOrAPlainFileIsTakenOver() {
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("instance"));
     {
       SingleInstance gone(name);
-      QVERIFY(gone.claim([] {}));
+      QCOMPARE(gone.claim([] {}), SingleInstance::Claim::First);
     }
     SingleInstance next(name);
-    QVERIFY(next.claim([] {}));
+    QCOMPARE(next.claim([] {}), SingleInstance::Claim::First);
+
+    const QString plain = dir.filePath(QStringLiteral("plain"));
+    QFile file(plain);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    FirstEditor overPlain(plain);
+    QCOMPARE(overPlain.claim(), SingleInstance::Claim::First);
+    SingleInstance secondOverPlain(plain);
+    QCOMPARE(secondOverPlain.claim([] {}), SingleInstance::Claim::AnotherEditor);
+  }
+
+  // Something listening that does not answer as the editor, or runs as another user, is not
+  // trusted: this process runs unguarded and says why.
+  void listenersThatAreNotTheEditorAreNotTrusted() {
+    QTemporaryDir dir;
+    // Another user must be able to make its socket here.
+    QVERIFY(::chmod(dir.path().toLocal8Bit().constData(), 01777) == 0);
+    int ready[2];
+    QVERIFY(::pipe(ready) == 0);
+    const QString silent = dir.filePath(QStringLiteral("silent"));
+    pid_t mute = foreignListener(silent, ::getuid(), "", ready[1]);
+    QVERIFY(mute > 0);
+    QVERIFY(childReady(ready[0]));
+    SingleInstance first(silent);
+    QCOMPARE(first.claim([] {}), SingleInstance::Claim::Unguarded);
+    QVERIFY(first.why().contains(QStringLiteral("does not answer")));
+    ::kill(mute, SIGKILL);
+    ::waitpid(mute, nullptr, 0);
+
+    if (::geteuid() == 0) {
+      const QString theirs = dir.filePath(QStringLiteral("theirs"));
+      pid_t other = foreignListener(theirs, 54321, "vellary\n", ready[1]);
+      QVERIFY(other > 0);
+      QVERIFY(childReady(ready[0]));
+      SingleInstance claimant(theirs);
+      QCOMPARE(claimant.claim([] {}), SingleInstance::Claim::Unguarded);
+      QVERIFY(claimant.why().contains(QStringLiteral("another user")));
+      ::kill(other, SIGKILL);
+      ::waitpid(other, nullptr, 0);
+    }
+    ::close(ready[0]);
+    ::close(ready[1]);
+  }
+
+  // Without a runtime folder the name lies in a folder of the user's own in the temporary
+  // folder, made 0700; a folder of that name that belongs to someone else is not used.
+  void theNameLivesInAPrivateFolder() {
+    QTemporaryDir tmp;
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR"), oldTmp = qgetenv("TMPDIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", tmp.path().toLocal8Bit());
+    QString why;
+    const QString name = vellary::app::instanceName(&why);
+    const QString folder = tmp.filePath(QStringLiteral("vellary-%1").arg(::geteuid()));
+    QCOMPARE(name, folder + QStringLiteral("/hCorrixPrevInstance"));
+    struct stat st {};
+    QVERIFY(::stat(folder.toLocal8Bit().constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 0777, 0700u);
+    if (::geteuid() == 0) {
+      QVERIFY(::chown(folder.toLocal8Bit().constData(), 54321, 54321) == 0);
+      QVERIFY(vellary::app::instanceName(&why).isEmpty());
+      QVERIFY(why.contains(QStringLiteral("not a folder of this user's own")));
+      SingleInstance none(QString{});
+      QCOMPARE(none.claim([] {}), SingleInstance::Claim::Unguarded);
+    }
+    qputenv("TMPDIR", oldTmp);
+    if (oldRuntime.isNull())
+      qunsetenv("XDG_RUNTIME_DIR");
+    else
+      qputenv("XDG_RUNTIME_DIR", oldRuntime);
   }
 
   // The real program started while another instance holds the user's name: it says so, asks the
   // first to come forward and ends without opening a window of its own.
   void secondProgramEndsAndRaisesTheFirst() {
-    QTemporaryDir sockets, home;
-    QVERIFY(sockets.isValid() && home.isValid());
-    // Local socket names live in the temporary folder; a private one keeps a running editor of
-    // the user out of the test.
-    const QByteArray oldTmp = qgetenv("TMPDIR");
-    qputenv("TMPDIR", sockets.path().toLocal8Bit());
+    QTemporaryDir runtime, home;
+    QVERIFY(runtime.isValid() && home.isValid());
+    QVERIFY(::chmod(runtime.path().toLocal8Bit().constData(), 0700) == 0);
+    // A private runtime folder keeps a running editor of the user out of the test.
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     SingleInstance first(vellary::app::instanceName());
     int raised = 0;
-    const bool claimed = first.claim([&] { ++raised; });
+    const bool claimed = first.claim([&] { ++raised; }) == SingleInstance::Claim::First;
 
     QProcess second;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("TMPDIR", sockets.path());
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
     env.insert("HOME", home.path());
     env.insert("XDG_CONFIG_HOME", home.path() + "/config");
     env.insert("XDG_DATA_HOME", home.path() + "/data");
     env.insert("XDG_CACHE_HOME", home.path() + "/cache");
+    env.insert("XDG_STATE_HOME", home.path() + "/state");
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("VELLARY_UNATTENDED", "1");
     second.setProcessEnvironment(env);
@@ -71,10 +227,10 @@ class SingleInstanceTest : public QObject {
       QTest::qWait(50);
     const bool finished = started && second.state() == QProcess::NotRunning;
     if (!finished) second.kill();
-    if (oldTmp.isNull())
-      qunsetenv("TMPDIR");
+    if (oldRuntime.isNull())
+      qunsetenv("XDG_RUNTIME_DIR");
     else
-      qputenv("TMPDIR", oldTmp);
+      qputenv("XDG_RUNTIME_DIR", oldRuntime);
 
     QVERIFY(claimed);
     QVERIFY2(finished, "the second program did not end");
@@ -84,16 +240,119 @@ class SingleInstanceTest : public QObject {
                 .contains(QStringLiteral("Vellary PRO 訂正プログラム は既に起動しています。")));
     QTRY_COMPARE(raised, 1);
   }
+};
 
-  void nameIsPerUser() {
-    QVERIFY(vellary::app::instanceName().startsWith(QStringLiteral("hCorrixPrevInstance-")));
+// The editor's own files as a user meets them: the backup of a private document stays private,
+// in a folder of the user's own, locked to one editor, naming its document by an absolute path;
+// a file name that is not UTF-8 opens.
+class EditorFilesTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir home_;
+  QString state() const { return home_.path() + "/state/vellary"; }
+
+  // The editor on `file` (shell words, so that bytes that are not UTF-8 can be given in printf's
+  // octal), in `home_`, with its own runtime folder.
+  void start(QProcess& editor, const QString& runtime, const QString& file) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime);
+    env.insert("HOME", home_.path());
+    env.insert("XDG_CONFIG_HOME", home_.path() + "/config");
+    env.insert("XDG_DATA_HOME", home_.path() + "/data");
+    env.insert("XDG_CACHE_HOME", home_.path() + "/cache");
+    env.insert("XDG_STATE_HOME", home_.path() + "/state");
+    env.insert("XDG_DOCUMENTS_DIR", home_.path() + "/Documents");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("VELLARY_UNATTENDED", "1");
+    editor.setProcessEnvironment(env);
+    editor.setWorkingDirectory(home_.path());
+    editor.start(QStringLiteral("/bin/sh"),
+                 {QStringLiteral("-c"), QStringLiteral("exec \"$0\" ") + file,
+                  QStringLiteral(VELLARY_BIN_DIR "/vellary")});
+  }
+  static void stop(QProcess& editor) {
+    editor.kill();
+    editor.waitForFinished(10000);
+  }
+  // Waits (with the event loop running) until `done` holds or a while has passed.
+  template <class F>
+  static bool waitFor(F done, int ms = 30000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) QTest::qWait(50);
+    return done();
+  }
+
+ private slots:
+  void backupIsPrivateLockedAndNamesItsDocument() {
+    QVERIFY(home_.isValid());
+    // A private document in a folder named in Shift_JIS (日本).
+    const QByteArray folder = home_.path().toLocal8Bit() + "/\x93\xFA\x96\x7B";
+    QVERIFY(::mkdir(folder.constData(), 0700) == 0);
+    std::error_code ec;
+    std::filesystem::copy_file(VELLARY_SOURCE_DIR "/samples/sample.xml",
+                               (folder + "/s.xml").toStdString(), ec);
+    QVERIFY(!ec);
+    QVERIFY(::chmod((folder + "/s.xml").constData(), 0600) == 0);
+    QTemporaryDir runtimeA, runtimeB;
+    ::chmod(runtimeA.path().toLocal8Bit().constData(), 0700);
+    ::chmod(runtimeB.path().toLocal8Bit().constData(), 0700);
+
+    QProcess first;
+    start(first, runtimeA.path(), QStringLiteral("\"$(printf './\\223\\372\\226\\173/s.xml')\""));
+    const QString backup = state() + "/_$backup.xml";
+    const QString ini = home_.path() + "/config/Tolvane/Vellary PRO 訂正プログラム.ini";
+    const QByteArray expectedName = "BackupOrgFileName=" + folder + "/s.xml";
+    auto iniHasName = [&] {
+      QFile f(ini);
+      return f.open(QIODevice::ReadOnly) && f.readAll().contains(expectedName);
+    };
+    const bool backedUp = waitFor([&] { return QFileInfo(backup).size() > 0 && iniHasName(); });
+    const QByteArray firstErrors = first.readAllStandardError();
+    if (!backedUp) stop(first);
+    QVERIFY2(backedUp, firstErrors.constData());
+    QVERIFY2(!firstErrors.contains("ファイルオープンエラー"), firstErrors.constData());
+    struct stat st {};
+    QVERIFY(::stat(backup.toLocal8Bit().constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 0777, 0600u);
+    QVERIFY(::stat(state().toLocal8Bit().constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 0777, 0700u);
+    const QString previews = home_.path() + "/cache/vellary/previews";
+    if (::stat(previews.toLocal8Bit().constData(), &st) == 0) QCOMPARE(st.st_mode & 0777, 0700u);
+
+    // A second editor that the guard cannot see (another runtime folder) leaves the backup
+    // alone: it neither offers to restore it nor deletes it.
+    QProcess second;
+    start(second, runtimeB.path(), QString());
+    QByteArray secondErrors;
+    const bool told = waitFor([&] {
+      secondErrors += second.readAllStandardError();
+      return secondErrors.contains("バックアップを取りません");
+    });
+    stop(second);
+    QVERIFY2(told, secondErrors.constData());
+    QVERIFY(!secondErrors.contains("前回作業時のデータ"));
+    QVERIFY(QFileInfo::exists(backup));
+
+    // The first editor dies; the next one offers the backup of its document.
+    stop(first);
+    QProcess third;
+    start(third, runtimeA.path(), QString());
+    QByteArray thirdErrors;
+    const bool offered = waitFor([&] {
+      thirdErrors += third.readAllStandardError();
+      return thirdErrors.contains("前回作業時のデータ");
+    });
+    stop(third);
+    QVERIFY2(offered, thirdErrors.constData());
   }
 };
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   SingleInstanceTest t;
-  const int a = QTest::qExec(&t, argc, argv);
+  EditorFilesTest files;
+  const int a = QTest::qExec(&t, argc, argv) | QTest::qExec(&files, argc, argv);
   const int b = runProgressTests(argc, argv);
   return a | b | runLockKeyTests(argc, argv);
 }
