@@ -94,6 +94,15 @@ std::string escapeValue(std::string_view v) {
   return out;
 }
 
+// A value that begins or ends with a blank, or stands in double quotes, would lose them when read:
+// reading trims blanks and strips one pair of quotes. Such a value is written in quotes.
+std::string protectedValue(std::string value) {
+  const bool blankEnd = !value.empty() && (value.front() == ' ' || value.front() == '\t' ||
+                                           value.back() == ' ' || value.back() == '\t');
+  const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+  return blankEnd || quoted ? '"' + value + '"' : value;
+}
+
 std::string unescapeValue(std::string_view v) {
   std::string out;
   for (size_t i = 0; i < v.size(); ++i) {
@@ -144,7 +153,7 @@ std::string IniDocument::serialize(TextEncoding encoding, bool escape, TextEncod
   for (const Section& s : sections_) {
     text += "[" + s.name + "]\r\n";
     for (const Entry& e : s.entries)
-      text += e.key + "=" + (escape ? escapeValue(e.value) : e.value) + "\r\n";
+      text += e.key + "=" + protectedValue(escape ? escapeValue(e.value) : e.value) + "\r\n";
   }
   if (encoding == TextEncoding::Cp932) {
     std::string bytes;

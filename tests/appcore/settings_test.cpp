@@ -205,6 +205,13 @@ TEST(Ini, ReadsEveryEncodingTheFileMayHave) {
   doc.set("S", "path", "a\\b\nc");
   EXPECT_EQ(IniDocument::parse(doc.serialize(TextEncoding::Utf8, true), true).get("S", "path"),
             "a\\b\nc");
+  // Blanks at either end and enclosing quotes survive both forms of the file.
+  for (const char* value : {" (", ") ", "\"quoted\"", "\"", "\t"}) {
+    doc.set("S", "v", value);
+    EXPECT_EQ(IniDocument::parse(doc.serialize(TextEncoding::Utf8, true), true).get("S", "v"),
+              value);
+    EXPECT_EQ(IniDocument::parse(doc.serialize(TextEncoding::Cp932)).get("S", "v"), value);
+  }
 }
 
 // One byte that code page 932 lacks in a settings file refuses the import with the key's name, and
