@@ -367,6 +367,18 @@ void importSettings(const SettingsStore& file, AppSettings& app, FrameSettings& 
   }
 }
 
+std::optional<std::string> undecodableImportedKey(const IniSettingsStore& file) {
+  // The keys importSettings reads: a value that lost bytes in decoding would replace a setting
+  // with text the user never wrote, and every later save would keep it.
+  for (int i = 0; i < kCharClassCount; ++i) {
+    if (file.undecodable(kSettings, classColourKey(i))) return classColourKey(i);
+    if (file.undecodable(kSettings, classFontKey(i))) return classFontKey(i);
+  }
+  for (const ExportKey& k : kExportKeys)
+    if (file.undecodable(kSettings, k.key)) return std::string(k.key);
+  return std::nullopt;
+}
+
 ImportOutcome importSettingsFile(const std::string& path, AppSettings& app, FrameSettings& frame,
                                  std::string& error) {
   // A missing file would load as an empty store; an import needs the file itself.
@@ -378,17 +390,8 @@ ImportOutcome importSettingsFile(const std::string& path, AppSettings& app, Fram
   probe.reset();
   IniSettingsStore file = openSettingsFile(path);
   if (!file.load(error)) return ImportOutcome::CannotRead;
-  // The keys importSettings reads: a value that lost bytes in decoding would replace a setting
-  // with text the user never wrote, and every later save would keep it.
-  std::vector<std::string> keys;
-  for (int i = 0; i < kCharClassCount; ++i) {
-    keys.push_back(classColourKey(i));
-    keys.push_back(classFontKey(i));
-  }
-  for (const ExportKey& k : kExportKeys) keys.emplace_back(k.key);
-  for (const std::string& key : keys) {
-    if (!file.undecodable(kSettings, key)) continue;
-    error = "設定ファイル " + path + " の " + key +
+  if (std::optional<std::string> key = undecodableImportedKey(file)) {
+    error = "設定ファイル " + path + " の " + *key +
             " の値に読めない文字があるため、設定をインポートしませんでした。";
     return ImportOutcome::Undecodable;
   }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,8 @@ void importSettings(const SettingsStore& file, AppSettings& app, FrameSettings& 
 // value of an imported key holds bytes that decode to no character: `error` then names the file
 // or the key (UTF-8).
 enum class ImportOutcome { Imported, CannotRead, Undecodable };
+// The first key importSettings reads whose value held bytes that decode to no character.
+std::optional<std::string> undecodableImportedKey(const IniSettingsStore& file);
 ImportOutcome importSettingsFile(const std::string& path, AppSettings& app, FrameSettings& frame,
                                  std::string& error);
 

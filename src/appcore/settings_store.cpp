@@ -64,11 +64,15 @@ bool IniSettingsStore::load(std::string& error) {
     error = "cannot read " + path_ + ": " + model::inputErrorText(err);
     return false;
   }
+  loadBytes(bytes);
+  return true;
+}
+
+void IniSettingsStore::loadBytes(std::string_view bytes) {
   // The store is this program's own and always UTF-8; a settings file may come from anywhere.
   doc_ = IniDocument::parse(bytes, escape_,
                             encoding_ == TextEncoding::Utf8 ? IniDocument::Decoding::Utf8
                                                             : IniDocument::Decoding::Any);
-  return true;
 }
 
 std::optional<std::string> IniSettingsStore::read(std::string_view section,
@@ -89,7 +93,7 @@ bool IniSettingsStore::flush(std::string& error) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
   }
-  return model::replaceFileContents(path_, doc_.serialize(encoding_, escape_), error, mode_);
+  return model::replaceFileContents(path_, bytes(), error, mode_);
 }
 
 std::string userSettingsPath() {

@@ -52,6 +52,9 @@ class IniSettingsStore : public SettingsStore {
                    model::FileMode mode = model::FileMode::Ordinary);
   // false (with `error`) when the file exists but cannot be read (or is no regular file).
   bool load(std::string& error);
+  // The store from a file's bytes, and the bytes flush writes: load and flush without the file.
+  void loadBytes(std::string_view bytes);
+  std::string bytes() const { return doc_.serialize(encoding_, escape_); }
   // Whether the value's line held bytes that decode to no character (IniDocument::parse).
   bool undecodable(std::string_view section, std::string_view key) const {
     return doc_.undecodable(section, key);
