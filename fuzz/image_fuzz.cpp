@@ -2,25 +2,14 @@
 // decoder and Leptonica's decoding behind them. Any bytes give a refusal or a picture whose
 // size and depth agree with what the header said.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <span>
 
+#include "fuzz_check.h"
 #include "imaging/image_headers.h"
 #include "imaging/picture.h"
 #include "imaging/picture_file.h"
 
 using namespace vellary::imaging;
-
-// A broken property names itself before the fuzzer keeps the input.
-#define require(condition)                                                  \
-  do {                                                                      \
-    if (!(condition)) {                                                     \
-      std::fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                         \
-    }                                                                       \
-  } while (0)
-
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> bytes(data, size);
@@ -33,13 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CPictInfo pict;
     const int decoded = DecodeImage(bytes, pict, page);
     if (decoded != kImageOk) {
-      require(decoded < 0 && !pict.hasPixels());
+      FUZZ_REQUIRE(decoded < 0 && !pict.hasPixels());
       continue;
     }
     // A picture is only decoded after its header was read and found sound.
-    require(looked == 1);
-    require(pict.hasPixels());
-    require(pict.width() == header.width && pict.height() == header.height);
+    FUZZ_REQUIRE(looked == 1);
+    FUZZ_REQUIRE(pict.hasPixels());
+    FUZZ_REQUIRE(pict.width() == header.width && pict.height() == header.height);
   }
   return 0;
 }

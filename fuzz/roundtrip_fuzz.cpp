@@ -3,27 +3,16 @@
 // (or the writer refuses the save with a message), and writing the document read back gives the
 // same bytes again.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "model/paper.h"
 #include "recompose/recompose.h"
 #include "rovorirud/reader.h"
 #include "rovorirud/writer.h"
 
 using namespace vellary;
-
-// A broken property names itself before the fuzzer keeps the input.
-#define require(condition)                                                  \
-  do {                                                                      \
-    if (!(condition)) {                                                     \
-      std::fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                         \
-    }                                                                       \
-  } while (0)
-
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -44,15 +33,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string refusal;
     const std::string written = rovorirud::writeDocumentToString(paper, options, &refusal);
     if (!refusal.empty()) {
-      require(written.empty());
+      FUZZ_REQUIRE(written.empty());
       continue;
     }
     rovorirud::ReadResult back = rovorirud::readDocument(written);
-    require(back.code == rovorirud::ReadOk);
-    require(back.paper->pages.size() == paper.pages.size());
+    FUZZ_REQUIRE(back.code == rovorirud::ReadOk);
+    FUZZ_REQUIRE(back.paper->pages.size() == paper.pages.size());
     std::string again = rovorirud::writeDocumentToString(*back.paper, options, &refusal);
-    require(refusal.empty());
-    require(again == written);
+    FUZZ_REQUIRE(refusal.empty());
+    FUZZ_REQUIRE(again == written);
   }
   return 0;
 }

@@ -1,23 +1,13 @@
 // Fuzzes the settings file reader (.sew and the store's own form): any bytes give a document, and
 // what an import takes in writes a per-user store that reads back to the same settings.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "appcore/settings.h"
 #include "appcore/settings_store.h"
 
 using namespace vellary;
-
-// A broken property names itself before the fuzzer keeps the input.
-#define require(condition)                                                  \
-  do {                                                                      \
-    if (!(condition)) {                                                     \
-      std::fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                         \
-    }                                                                       \
-  } while (0)
 
 namespace {
 
@@ -47,12 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string once = store.bytes();
   appcore::IniSettingsStore again("", appcore::TextEncoding::Utf8, true);
   again.loadBytes(once);
-  require(again.bytes() == once);
+  FUZZ_REQUIRE(again.bytes() == once);
 
   // A settings file: imported unless an imported value lost bytes in decoding.
   appcore::IniSettingsStore sew("", appcore::TextEncoding::Cp932, false);
   sew.loadBytes(bytes);
-  require(sew.bytes().size() < (size_t{1} << 26));
+  FUZZ_REQUIRE(sew.bytes().size() < (size_t{1} << 26));
   if (appcore::undecodableImportedKey(sew)) return 0;
   appcore::AppSettings app;
   appcore::FrameSettings frame;
@@ -66,23 +56,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SilentPrompter prompter;
   appcore::AppSettings app2;
   appcore::FrameSettings frame2;
-  require(appcore::readAppSettings(next, prompter, app2));
+  FUZZ_REQUIRE(appcore::readAppSettings(next, prompter, app2));
   appcore::readFrameSettings(next, frame2);
   // Set to 0 at every start whatever is stored; shown, not kept in the store.
   frame2.reAnalyze = frame.reAnalyze;
   frame2.pdfCreator = frame.pdfCreator;
   frame2.pdfProducer = frame.pdfProducer;
-  require(exported(app2, frame2) == exported(app, frame));
+  FUZZ_REQUIRE(exported(app2, frame2) == exported(app, frame));
 
   // The settings file the import would write again reads back to the same settings.
   appcore::IniSettingsStore file("", appcore::TextEncoding::Cp932, false);
   appcore::exportSettings(file, app, frame);
   appcore::IniSettingsStore reread("", appcore::TextEncoding::Cp932, false);
   reread.loadBytes(file.bytes());
-  require(!appcore::undecodableImportedKey(reread));
+  FUZZ_REQUIRE(!appcore::undecodableImportedKey(reread));
   appcore::AppSettings app3 = app;
   appcore::FrameSettings frame3 = frame;
   appcore::importSettings(reread, app3, frame3);
-  require(exported(app3, frame3) == exported(app, frame));
+  FUZZ_REQUIRE(exported(app3, frame3) == exported(app, frame));
   return 0;
 }

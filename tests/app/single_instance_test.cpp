@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <cstring>
+#include <utility>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -282,6 +283,19 @@ class EditorFilesTest : public QObject {
     while (!done() && t.elapsed() < ms) QTest::qWait(50);
     return done();
   }
+  // Runs an editor without a file until its standard error holds `said` (or a while has passed),
+  // then ends it. Whether it said it, and all it wrote there.
+  std::pair<bool, QByteArray> runUntilSaid(const QString& runtime, const char* said) {
+    QProcess editor;
+    start(editor, runtime, QString());
+    QByteArray errors;
+    const bool told = waitFor([&] {
+      errors += editor.readAllStandardError();
+      return errors.contains(said);
+    });
+    stop(editor);
+    return {told, errors};
+  }
 
  private slots:
   void backupIsPrivateLockedAndNamesItsDocument() {
@@ -322,28 +336,14 @@ class EditorFilesTest : public QObject {
 
     // A second editor that the guard cannot see (another runtime folder) leaves the backup
     // alone: it neither offers to restore it nor deletes it.
-    QProcess second;
-    start(second, runtimeB.path(), QString());
-    QByteArray secondErrors;
-    const bool told = waitFor([&] {
-      secondErrors += second.readAllStandardError();
-      return secondErrors.contains("バックアップを取りません");
-    });
-    stop(second);
+    const auto [told, secondErrors] = runUntilSaid(runtimeB.path(), "バックアップを取りません");
     QVERIFY2(told, secondErrors.constData());
     QVERIFY(!secondErrors.contains("前回作業時のデータ"));
     QVERIFY(QFileInfo::exists(backup));
 
     // The first editor dies; the next one offers the backup of its document.
     stop(first);
-    QProcess third;
-    start(third, runtimeA.path(), QString());
-    QByteArray thirdErrors;
-    const bool offered = waitFor([&] {
-      thirdErrors += third.readAllStandardError();
-      return thirdErrors.contains("前回作業時のデータ");
-    });
-    stop(third);
+    const auto [offered, thirdErrors] = runUntilSaid(runtimeA.path(), "前回作業時のデータ");
     QVERIFY2(offered, thirdErrors.constData());
   }
 };
