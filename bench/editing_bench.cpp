@@ -12,6 +12,7 @@
 
 #include "docgen.h"
 #include "document/headless.h"
+#include "editing/editing_context.h"
 #include "editing/editor.h"
 #include "rovorirud/writer.h"
 
@@ -24,7 +25,8 @@ using namespace vellary;
 struct Session {
   std::string dir;
   document::HeadlessDocument headless;
-  std::unique_ptr<editing::Editor> editor;
+  std::unique_ptr<editing::EditingContext> context;
+  editing::Editor* editor = nullptr;
 
   Session() {
     char pattern[] = "/tmp/vellary-bench-XXXXXX";
@@ -38,7 +40,8 @@ struct Session {
     const std::string path = dir + "/page.xml";
     if (rovorirud::writeDocumentFile(*paper, path) != rovorirud::WriteOk) std::abort();
     if (!headless.doc().open(path, false)) std::abort();
-    editor = std::make_unique<editing::Editor>(headless.doc(), headless.prompter());
+    context = std::make_unique<editing::EditingContext>(headless.doc(), headless.prompter());
+    editor = &context->editor();
     model::PageData& page = *editor->page();
     std::vector<editing::LineRef> lines = editing::pageLines(page);
     const editing::LineRef& middle = lines[lines.size() / 2];

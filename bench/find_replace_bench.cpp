@@ -11,6 +11,7 @@
 
 #include "docgen.h"
 #include "document/headless.h"
+#include "editing/editing_context.h"
 #include "editing/find_replace.h"
 #include "editing/find_replace_page.h"
 #include "rovorirud/writer.h"
@@ -43,7 +44,8 @@ const std::string& documentFile() {
 
 void BM_ReplaceAllOnePage(benchmark::State& state) {
   document::HeadlessDocument headless;
-  editing::CaretState caret;
+  editing::EditingContext context(headless.doc(), headless.prompter());
+  editing::CaretState& caret = context.state();
   editing::FindReplaceState find;
   editing::FindBuffers buffers;
   long replaced = 0;
@@ -51,14 +53,23 @@ void BM_ReplaceAllOnePage(benchmark::State& state) {
     state.PauseTiming();
     headless.doc().load(documentFile(), false);
     editing::placeCaretAtPageStart(*headless.doc().page(0), caret);
-    editing::CorrectionContext ctx{headless.doc(), caret, headless.frame(), headless.prompter()};
     find = {};
-    editing::openFindDialog(ctx, find, buffers, editing::FindDialogKind::Replace);
+    {
+      editing::EditScope scope(context);
+      editing::CorrectionContext ctx{scope, headless.doc(), caret, headless.frame(),
+                                     headless.prompter()};
+      editing::openFindDialog(ctx, find, buffers, editing::FindDialogKind::Replace);
+    }
     buffers.setFind(u"X");
     buffers.setReplace(u"YZ");
     state.ResumeTiming();
-    editing::handleFindMessage(ctx, find, buffers,
-                               {editing::FindMessage::Action::ReplaceAll, true, true});
+    {
+      editing::EditScope scope(context);
+      editing::CorrectionContext ctx{scope, headless.doc(), caret, headless.frame(),
+                                     headless.prompter()};
+      editing::handleFindMessage(ctx, find, buffers,
+                                 {editing::FindMessage::Action::ReplaceAll, true, true});
+    }
     replaced += static_cast<long>(find.pageText.size()) - 2000;
   }
   state.counters["replaced"] =

@@ -10,7 +10,7 @@ constexpr int kSmallest = 10;  // pixels; a smaller pane leaves the layout as it
 }
 
 bool ArrangementState::choose(int wanted) {
-  if (textDisplayMode != 2) return false;
+  if (textDisplay != appcore::TextDisplay::Layout) return false;
   if (wanted == arrangement) {
     std::swap(textPane, imagePane);
     return true;
@@ -28,7 +28,7 @@ bool ArrangementState::choose(int wanted) {
 
 std::optional<PaneSizes> layoutSizes(const ArrangementState& s, int w, int h, int handle) {
   PaneSizes p;
-  if (s.textDisplayMode != 2) {
+  if (s.textDisplay != appcore::TextDisplay::Layout) {
     // Only the text view shows: its cell takes the whole area, the image view lies behind.
     const Cell text = s.textCell();
     if (w - handle < kSmallest || h - handle < kSmallest) return std::nullopt;

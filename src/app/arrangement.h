@@ -5,9 +5,14 @@
 
 #include <optional>
 
+#include "appcore/modes.h"
+
 namespace vellary::app {
 
-enum Arrangement : int { SideBySide = 0, Stacked = 1, FullSize = 2 };
+using appcore::Arrangement;
+using appcore::FullSize;
+using appcore::SideBySide;
+using appcore::Stacked;
 
 struct Cell {
   int row = 0, col = 0;
@@ -22,7 +27,7 @@ struct PaneSizes {
 };
 
 struct ArrangementState {
-  int textDisplayMode = 2;  // 0 forced horizontal, 1 forced vertical, 2 as laid out
+  appcore::TextDisplay textDisplay = appcore::TextDisplay::Layout;
   int arrangement = SideBySide;
   int previous = SideBySide;  // the arrangement before full size was chosen
   int textPane = 0;           // position along the arrangement's axis

@@ -24,14 +24,13 @@ bool CommandTable::dispatch(int id) {
 }
 
 bool CommandTable::isEnabled(int id) const {
-  auto it = commands_.find(id);
-  if (it == commands_.end()) return false;
-  return !it->second.enabled || it->second.enabled();
+  if (commands_.count(id) == 0) return false;
+  return commandEnabled(id, facts_());
 }
 
 bool CommandTable::isChecked(int id) const {
-  auto it = commands_.find(id);
-  return it != commands_.end() && it->second.checked && it->second.checked();
+  if (commands_.count(id) == 0) return false;
+  return commandChecked(id, facts_()).value_or(false);
 }
 
 QString CommandTable::caption(int id) const {
@@ -39,20 +38,34 @@ QString CommandTable::caption(int id) const {
   return it == commands_.end() ? QString() : it->second.caption;
 }
 
+namespace {
+
+// The caption's tab part is the accelerator as the menu shows it; the key itself is the action's
+// shortcut.
+QString menuText(QString caption) {
+  if (const int tab = caption.indexOf('\t'); tab >= 0) caption.truncate(tab);
+  return caption;
+}
+
+}  // namespace
+
+void CommandTable::setCaption(int id, const QString& caption) {
+  auto it = commands_.find(id);
+  if (it == commands_.end() || it->second.caption == caption) return;
+  it->second.caption = caption;
+  if (auto a = actions_.find(id); a != actions_.end()) a->second->setText(menuText(caption));
+}
+
 QAction* CommandTable::action(int id) {
   if (auto it = actions_.find(id); it != actions_.end()) return it->second;
   auto cmd = commands_.find(id);
   if (cmd == commands_.end()) return nullptr;
-  // The caption's tab part is the accelerator as the menu shows it; the key itself is the
-  // action's shortcut.
-  QString text = cmd->second.caption;
-  if (const int tab = text.indexOf('\t'); tab >= 0) text.truncate(tab);
-  auto* action = new QAction(text, owner_);
+  auto* action = new QAction(menuText(cmd->second.caption), owner_);
   action->setObjectName(QStringLiteral("command%1").arg(id));
   action->setData(id);
   if (!cmd->second.shortcut.isEmpty()) action->setShortcut(cmd->second.shortcut);
   if (const QIcon icon = commandIcon(id); !icon.isNull()) action->setIcon(icon);
-  action->setCheckable(static_cast<bool>(cmd->second.checked));
+  action->setCheckable(commandChecked(id, facts_()).has_value());
   QObject::connect(action, &QAction::triggered, owner_, [this, id] { dispatch(id); });
   actions_[id] = action;
   action->setEnabled(isEnabled(id));
@@ -61,9 +74,14 @@ QAction* CommandTable::action(int id) {
 }
 
 void CommandTable::refresh() {
+  const CommandFacts facts = facts_();
   for (auto& [id, action] : actions_) {
-    action->setEnabled(isEnabled(id));
-    if (action->isCheckable()) action->setChecked(isChecked(id));
+    const bool enabled = commandEnabled(id, facts);
+    if (action->isEnabled() != enabled) action->setEnabled(enabled);
+    if (action->isCheckable()) {
+      const bool checked = commandChecked(id, facts).value_or(false);
+      if (action->isChecked() != checked) action->setChecked(checked);
+    }
   }
 }
 

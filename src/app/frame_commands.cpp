@@ -1,7 +1,5 @@
 // CMainFrame's command table, the menus and toolbar built from it, and the handlers that need
 // dialogs.
-#include <filesystem>
-
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -19,21 +17,21 @@
 #include <QSpinBox>
 #include <QToolBar>
 #include <QUrl>
+#include <filesystem>
 
 #include "app/main_frame.h"
 #include "document/document_export.h"
 #include "editing/editor.h"
-#include "export/export_choice.h"
-#include "settings_ui/setting_sheet.h"
-#include "settings_ui/settings_file.h"
 #include "editing/find_replace.h"
 #include "editing/reject_nav.h"
 #include "editing/ruby_edit.h"
+#include "export/export_choice.h"
+#include "settings_ui/setting_sheet.h"
+#include "settings_ui/settings_file.h"
 #include "textview/block_edit_controller.h"
 #include "textview/correction_view.h"
 #include "textview/image_view.h"
 #include "textview/structure_menu.h"
-#include "textview/image_view.h"
 #include "views/draw_view.h"
 #include "views/pselect_view.h"
 
@@ -232,148 +230,100 @@ void CMainFrame::buildCommands() {
                 : dialogs_.common->openFile(this, request);
   };
 
-  auto pages = [this] { return hasPages(); };
-  auto add = [this](int id, const char* caption, QKeySequence key, std::function<void()> run,
-                    std::function<bool()> enabled = {}, std::function<bool()> checked = {}) {
-    commands_.add({id, QString::fromUtf8(caption), key, std::move(run), std::move(enabled),
-                   std::move(checked)});
+  auto add = [this](int id, const char* caption, QKeySequence key, std::function<void()> run) {
+    commands_.add({id, QString::fromUtf8(caption), key, std::move(run)});
   };
+  using appcore::EditMode;
+  using appcore::ImagePane;
+  using appcore::TextDisplay;
 
   // File
   add(IdFileOpen, "開く(&O)...\tCtrl+O", QKeySequence(Qt::CTRL | Qt::Key_O), [this] { onOpen(); });
-  add(
-      IdFileSave, "上書き保存(&S)\tCtrl+S", QKeySequence(Qt::CTRL | Qt::Key_S),
-      [this] { onSave(); }, pages);
-  add(
-      IdFileSaveAs, "名前を付けて保存(&A)...", {}, [this] { onSaveAs(); }, pages);
-  add(
-      IdReload, "再読み込み(&R)...", {}, [this] { onReload(); }, pages);
+  add(IdFileSave, "上書き保存(&S)\tCtrl+S", QKeySequence(Qt::CTRL | Qt::Key_S),
+      [this] { onSave(); });
+  add(IdFileSaveAs, "名前を付けて保存(&A)...", {}, [this] { onSaveAs(); });
+  add(IdReload, "再読み込み(&R)...", {}, [this] { onReload(); });
   add(IdImageFolder, "画像の保存場所変更(&I)...", {}, [this] { onImageFolder(); });
-  add(
-      IdExport, "外部ファイルに保存(&W)...", {}, [this] { onExport(); }, pages);
+  add(IdExport, "外部ファイルに保存(&W)...", {}, [this] { onExport(); });
   add(IdSettingsExport, "設定のエクスポート(&S)...", {}, [this] { onSettingsExport(); });
   add(IdSettingsImport, "設定のインポート(&R)...", {}, [this] { onSettingsImport(); });
   for (int i = 0; i <= IdRecentLast - IdRecentFirst; ++i)
-    add(
-        IdRecentFirst + i, "", {}, [this, i] { onRecentFile(i); },
-        [this, i] { return static_cast<size_t>(i) < recent_.paths().size(); });
+    add(IdRecentFirst + i, "", {}, [this, i] { onRecentFile(i); });
   add(IdAppExit, "アプリケーションの終了(&X)", {}, [this] { close(); });
 
-  // Edit
-  add(
-      IdUndo, "やり直し(&U)\tCtrl+Z", QKeySequence(Qt::CTRL | Qt::Key_Z),
-      [this] { textView_->applyRedraw(editor_->undo()); },
-      [this] { return doc_->undoEnabled(); });
-  add(
-      IdBlockEdit, "ブロック編集(&B)", {}, [this] { setEditMode(1); }, pages,
-      [this] { return editMode_ == 1; });
-  add(
-      IdCharEdit, "文字編集(&M)", {}, [this] { setEditMode(3); }, pages,
-      [this] { return editMode_ == 3; });
-  auto findEnabled = [this] { return correction_->findCommandsEnabled(); };
-  add(
-      IdFind, "検索(&F)...\tCtrl+F", QKeySequence(Qt::CTRL | Qt::Key_F),
-      [this] { correction_->openFindDialog(editing::FindDialogKind::Find); }, findEnabled);
-  add(
-      IdReplace, "置換(&R)...\tCtrl+H", QKeySequence(Qt::CTRL | Qt::Key_H),
-      [this] { correction_->openFindDialog(editing::FindDialogKind::Replace); }, findEnabled);
-  auto rejectsEnabled = [this] { return editing::rejectCommandsEnabled(editMode_); };
-  add(
-      IdNextReject, "次のリジェクト文字(&N)\tF3", QKeySequence(Qt::Key_F3),
-      [this] { correction_->gotoReject(true); }, rejectsEnabled);
+  // Edit. The undo and redo captions name the step (updateUndoCaptions).
+  add(IdUndo, "元に戻す(&U)\tCtrl+Z", QKeySequence::Undo, [this] { editing_->undo(); });
+  add(IdRedo, "やり直し(&R)\tCtrl+Y", QKeySequence(Qt::CTRL | Qt::Key_Y),
+      [this] { editing_->redo(); });
+  commands_.action(IdRedo)->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  add(IdBlockEdit, "ブロック編集(&B)", {}, [this] { setEditMode(EditMode::Block); });
+  add(IdCharEdit, "文字編集(&M)", {}, [this] { setEditMode(EditMode::Character); });
+  add(IdFind, "検索(&F)...\tCtrl+F", QKeySequence(Qt::CTRL | Qt::Key_F),
+      [this] { correction_->openFindDialog(editing::FindDialogKind::Find); });
+  add(IdReplace, "置換(&R)...\tCtrl+H", QKeySequence(Qt::CTRL | Qt::Key_H),
+      [this] { correction_->openFindDialog(editing::FindDialogKind::Replace); });
+  add(IdNextReject, "次のリジェクト文字(&N)\tF3", QKeySequence(Qt::Key_F3),
+      [this] { correction_->gotoReject(true); });
   // Ctrl+R is the next reject's second key.
   commands_.action(IdNextReject)
       ->setShortcuts({QKeySequence(Qt::Key_F3), QKeySequence(Qt::CTRL | Qt::Key_R)});
-  add(
-      IdPreviousReject, "前のリジェクト文字(&P)\tShift+F3", QKeySequence(Qt::SHIFT | Qt::Key_F3),
-      [this] { correction_->gotoReject(false); }, rejectsEnabled);
-  add(
-      IdRubyModify, "ルビ修正(&E)", {},
-      [this] { textview::runSideLineCommand(blockEditing_->context(), editing::CmdRubyModify); },
-      [this] { return editMode_ == 3 && editing::rubyModifyEnabled(textView_->caretState()); });
-  add(
-      IdClearMarks, "修正マーククリア(&S)", {}, [this] { doc_->clearChangeMarks(); }, pages);
+  add(IdPreviousReject, "前のリジェクト文字(&P)\tShift+F3", QKeySequence(Qt::SHIFT | Qt::Key_F3),
+      [this] { correction_->gotoReject(false); });
+  add(IdRubyModify, "ルビ修正(&E)", {},
+      [this] { textview::runSideLineCommand(blockEditing_->context(), editing::CmdRubyModify); });
+  add(IdClearMarks, "修正マーククリア(&S)", {}, [this] { doc_->clearChangeMarks(); });
 
   // View: display modes. The two forced modes have accelerators but no menu item.
-  auto notBlockEditing = [this] { return editMode_ != 1; };
-  add(
-      IdForceHorizontal, "", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_H),
-      [this] { setDisplayMode(0, imageSubMode_); }, notBlockEditing,
-      [this] { return state_.textDisplayMode == 0; });
-  add(
-      IdForceVertical, "", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V),
-      [this] { setDisplayMode(1, imageSubMode_); }, notBlockEditing,
-      [this] { return state_.textDisplayMode == 1; });
-  const int subModeIds[] = {IdTextOnly, IdLineImage, IdImageBeside};
-  const char* subModeCaptions[] = {"テキストのみ(&T)\tAlt+N", "１行画像表示(&I)\tAlt+S",
-                                   "画像並列表示(&O)\tAlt+M"};
-  const Qt::Key subModeKeys[] = {Qt::Key_N, Qt::Key_S, Qt::Key_M};
-  for (int sub = 0; sub < 3; ++sub)
-    add(
-        subModeIds[sub], subModeCaptions[sub], QKeySequence(Qt::ALT | subModeKeys[sub]),
-        [this, sub] { setDisplayMode(2, sub); }, notBlockEditing,
-        [this, sub] { return state_.textDisplayMode == 2 && imageSubMode_ == sub; });
+  add(IdForceHorizontal, "", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_H),
+      [this] { setDisplayMode(TextDisplay::FlowHorizontal, imagePane_); });
+  add(IdForceVertical, "", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V),
+      [this] { setDisplayMode(TextDisplay::FlowVertical, imagePane_); });
+  const int paneIds[] = {IdTextOnly, IdLineImage, IdImageBeside};
+  const char* paneCaptions[] = {"テキストのみ(&T)\tAlt+N", "１行画像表示(&I)\tAlt+S",
+                                "画像並列表示(&O)\tAlt+M"};
+  const Qt::Key paneKeys[] = {Qt::Key_N, Qt::Key_S, Qt::Key_M};
+  const ImagePane panes[] = {ImagePane::TextOnly, ImagePane::LineImage, ImagePane::ImageBeside};
+  for (int k = 0; k < 3; ++k)
+    add(paneIds[k], paneCaptions[k], QKeySequence(Qt::ALT | paneKeys[k]),
+        [this, pane = panes[k]] { setDisplayMode(TextDisplay::Layout, pane); });
 
-  // View: arrangements, always enabled.
-  add(
-      IdSideBySide, "横並び(&H)\tCtrl+Y", QKeySequence(Qt::CTRL | Qt::Key_Y),
-      [this] { chooseArrangement(SideBySide); }, {},
-      [this] { return state_.arrangement == SideBySide; });
-  add(
-      IdStacked, "縦並び(&V)\tCtrl+T", QKeySequence(Qt::CTRL | Qt::Key_T),
-      [this] { chooseArrangement(Stacked); }, {}, [this] { return state_.arrangement == Stacked; });
-  add(
-      IdFullSize, "全面(&A)\tCtrl+W", QKeySequence(Qt::CTRL | Qt::Key_W),
-      [this] { chooseArrangement(FullSize); }, {},
-      [this] { return state_.arrangement == FullSize; });
-  add(
-      IdBlockNumbers, "ブロック番号表示(&B)", {},
-      [this] {
-        context_.frame.showBlockNumbers = context_.frame.showBlockNumbers ? 0 : 1;
-        updateAllViews(document::HintAll);
-      },
-      {}, [this] { return context_.frame.showBlockNumbers != 0; });
+  // View: arrangements. Ctrl+Y is redo's, as in every editor: side by side keeps its menu item
+  // and toolbar button.
+  add(IdSideBySide, "横並び(&H)", {}, [this] { chooseArrangement(SideBySide); });
+  add(IdStacked, "縦並び(&V)\tCtrl+T", QKeySequence(Qt::CTRL | Qt::Key_T),
+      [this] { chooseArrangement(Stacked); });
+  add(IdFullSize, "全面(&A)\tCtrl+W", QKeySequence(Qt::CTRL | Qt::Key_W),
+      [this] { chooseArrangement(FullSize); });
+  add(IdBlockNumbers, "ブロック番号表示(&B)", {}, [this] {
+    context_.frame.showBlockNumbers = context_.frame.showBlockNumbers ? 0 : 1;
+    displayChanged();
+  });
 
   // View: text colour modes, a radio group.
   const char* colourCaptions[] = {"通常表示(&N)", "編集行強調(&E)", "文字種別(&S)",
                                   "登録文字強調(&R)"};
   for (int mode = 0; mode < 4; ++mode)
-    add(
-        IdColourNormal + mode, colourCaptions[mode], {},
-        [this, mode] { textView_->setColourMode(mode); }, {},
-        [this, mode] { return context_.frame.textColourMode == mode; });
+    add(IdColourNormal + mode, colourCaptions[mode], {}, [this, mode] {
+      context_.frame.textColourMode = mode;
+      displayChanged();
+    });
 
-  // View: scales. Enabled while the text view exists, which is always.
+  // View: scales.
   for (int id = IdZoom10; id <= IdZoom100; ++id) {
     const int tenths = id - IdZoom10 + 1;
     const int digit = tenths % 10;
-    commands_.add({id,
-                   QStringLiteral("%1%(&%2)\tCtrl+%2").arg(tenths * 10).arg(digit),
+    commands_.add({id, QStringLiteral("%1%(&%2)\tCtrl+%2").arg(tenths * 10).arg(digit),
                    QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_0 + digit)),
-                   [this, id] { doc_->zoomCommand(id); },
-                   {},
-                   [this, id] { return doc_->isZoomChecked(id); }});
+                   [this, id] { doc_->zoomCommand(id); }});
   }
-  add(
-      IdNextPage, "次のページへ", {}, [this] { doc_->nextPage(); },
-      [this] { return hasPages() && doc_->currentPage() + 1 < pageList_->rowCount(); });
-  add(
-      IdPreviousPage, "前のページへ", {}, [this] { doc_->previousPage(); },
-      [this] { return hasPages() && doc_->currentPage() > 0; });
+  add(IdNextPage, "次のページへ", {}, [this] { doc_->nextPage(); });
+  add(IdPreviousPage, "前のページへ", {}, [this] { doc_->previousPage(); });
 
   // Analysis and tools
-  add(
-      IdReComposeAll, "全ページ再構成(&A)", {},
-      [this] {
-        doc_->reComposeAllPages();
-        afterDocumentChange();
-      },
-      pages);
-  add(
-      IdReComposePage, "現ページ再構成(&C)", {}, [this] { doc_->reComposeCurrentPage(); }, pages);
-  add(
-      IdSettingsSheet, "環境設定(&K)...", {}, [this] { onSettingsSheet(); },
-      [this] { return context_.registered != nullptr && context_.explanations != nullptr; });
+  add(IdReComposeAll, "全ページ再構成(&A)", {}, [this] { doc_->reComposeAllPages(); });
+  add(IdReComposePage, "現ページ再構成(&C)", {}, [this] { editing_->reComposeCurrentPage(); });
+  add(IdSettingsSheet, "環境設定(&K)...", {}, [this] { onSettingsSheet(); });
 
   // Help
   add(IdReadme, "初めにお読みください(&R)...", {}, [this] { onHelpPage(IdReadme); });
@@ -400,6 +350,7 @@ void CMainFrame::buildMenus() {
 
   QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
   item(edit, IdUndo);
+  item(edit, IdRedo);
   edit->addSeparator();
   item(edit, IdBlockEdit);
   item(edit, IdCharEdit);
@@ -467,7 +418,6 @@ void CMainFrame::onOpen() {
     return;
   }
   doc_->open(choice->path, choice->append);
-  afterDocumentChange();
 }
 
 void CMainFrame::onSave() {
@@ -476,7 +426,6 @@ void CMainFrame::onSave() {
     return;
   }
   doc_->save();
-  commands_.refresh();
 }
 
 void CMainFrame::onSaveAs() {
@@ -487,7 +436,6 @@ void CMainFrame::onSaveAs() {
     lastSaveAs_ = *choice;
     const auto result = doc_->saveAs(choice->path, choice->range, choice->first, choice->last);
     if (result == document::SaveAsResult::StayInDialog) continue;
-    if (result == document::SaveAsResult::Saved) updateTitle();
     return;
   }
 }
@@ -513,11 +461,11 @@ void CMainFrame::onExport() {
       context_.prompter.message(exporting::kRangeRefusal, appcore::kAppTitle);
       continue;
     }
-    if (const auto question = exporting::longExportQuestion(range, choice->first, choice->last,
-                                                            count);
-        question && context_.prompter.ask(*question, appcore::kAppTitle, appcore::Buttons::YesNo,
-                                          appcore::Answer::No, appcore::Icon::Question) !=
-                        appcore::Answer::Yes)
+    if (const auto question =
+            exporting::longExportQuestion(range, choice->first, choice->last, count);
+        question &&
+        context_.prompter.ask(*question, appcore::kAppTitle, appcore::Buttons::YesNo,
+                              appcore::Answer::No, appcore::Icon::Question) != appcore::Answer::Yes)
       continue;
     break;
   }
@@ -527,9 +475,8 @@ void CMainFrame::onExport() {
   const auto [dialogFirst, dialogLast] = exporting::dialogRange(range, choice->first, choice->last);
   const auto [first, last] =
       exporting::exportRange(dialogFirst, dialogLast, count, doc_->currentPage());
-  exporting::ExportRequest request{choice->path,
-                                   exporting::exportKindFor(choice->path, choice->filterEntry),
-                                   first, last};
+  exporting::ExportRequest request{
+      choice->path, exporting::exportKindFor(choice->path, choice->filterEntry), first, last};
   document::exportDocument(*doc_, request, context_.frame, context_.prompter, context_.progress);
   context_.frame.exportKind = request.kind;
 }
@@ -556,8 +503,7 @@ void CMainFrame::refreshRecentFiles() {
     QAction* action = commands_.action(IdRecentFirst + i);
     const bool used = static_cast<size_t>(i) < paths.size();
     action->setVisible(used);
-    if (used)
-      action->setText(QString::fromStdString(appcore::recentFileCaption(i, paths[i])));
+    if (used) action->setText(QString::fromStdString(appcore::recentFileCaption(i, paths[i])));
   }
   commands_.refresh();
 }
@@ -585,16 +531,14 @@ void CMainFrame::onSettingsImport() {
   if (!settings_ui::importSettingsFile(*path, context_.app, context_.frame, context_.prompter))
     return;
   // The imported values are in force at once: the views draw from them again.
-  placeLineImageAgain();
-  updateAllViews(document::HintColours);
+  displayChanged();
 }
 
 void CMainFrame::onSettingsSheet() {
   settings_ui::CSetting sheet(
       settings_ui::SheetHost{context_.app, context_.frame, *context_.registered,
                              *context_.explanations, context_.prompter, *dialogs_.common,
-                             [this] { updateAllViews(document::HintColours); },
-                             [this] { placeLineImageAgain(); }},
+                             [this] { displayChanged(); }, [this] { placeLineImageAgain(); }},
       this);
   sheet.exec();
 }

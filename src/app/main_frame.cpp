@@ -9,14 +9,17 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <filesystem>
 
 #include "app/lock_keys.h"
-#include "textview/correction_view.h"
+#include "editing/editing_context.h"
+#include "editing/editor.h"
+#include "editing/ruby_edit.h"
 #include "textview/block_edit_controller.h"
 #include "textview/character_menu.h"
-#include "textview/structure_menu.h"
-#include "editing/editor.h"
+#include "textview/correction_view.h"
 #include "textview/image_view.h"
+#include "textview/structure_menu.h"
 #include "views/draw_view.h"
 #include "views/pselect_view.h"
 
@@ -27,18 +30,20 @@ namespace {
 constexpr int kCounterWidth = 100;
 
 // Where the editor finds its writing direction: the layout, or one text-flow direction.
-editing::Display displayFor(int textDisplayMode) {
-  switch (textDisplayMode) {
-    case 0: return editing::Display::TextFlowHorizontal;
-    case 1: return editing::Display::TextFlowVertical;
-    default: return editing::Display::Layout;
+editing::Display displayFor(appcore::TextDisplay display) {
+  switch (display) {
+    case appcore::TextDisplay::FlowHorizontal:
+      return editing::Display::TextFlowHorizontal;
+    case appcore::TextDisplay::FlowVertical:
+      return editing::Display::TextFlowVertical;
+    default:
+      return editing::Display::Layout;
   }
 }
 
-document::DocumentSetup setupFor(FrameContext& c, document::DocumentViews* views) {
+document::DocumentSetup setupFor(FrameContext& c) {
   document::DocumentSetup s;
   s.prompter = &c.prompter;
-  s.views = views;
   s.app = &c.app;
   s.settings = &c.store;
   s.frame = &c.frame;
@@ -50,20 +55,27 @@ document::DocumentSetup setupFor(FrameContext& c, document::DocumentViews* views
 
 }  // namespace
 
-CMainFrame::CMainFrame(FrameContext context) : context_(std::move(context)), commands_(this) {
+CMainFrame::CMainFrame(FrameContext context)
+    : context_(std::move(context)), commands_(this, [this] { return commandFacts(); }) {
   setObjectName("CorrixClass");
   setWindowTitle(QString::fromUtf8(appcore::kAppTitle));
   setAcceptDrops(true);
   recent_ = appcore::RecentFileList(context_.app.maxMru);
   recent_.load(context_.store);
-  doc_ = std::make_unique<document::CScrivlaDoc>(setupFor(context_, this));
-  editor_ = std::make_unique<editing::Editor>(*doc_, context_.prompter);
-  state_.textDisplayMode = context_.frame.viewDisplay;
-  imageSubMode_ = context_.frame.viewImage;
+  doc_ = std::make_unique<document::CScrivlaDoc>(setupFor(context_));
+  editing_ = std::make_unique<editing::EditingContext>(*doc_, context_.prompter);
+  state_.textDisplay = appcore::textDisplayOf(context_.frame.viewDisplay);
+  imagePane_ = appcore::imagePaneOf(context_.frame.viewImage);
   buildClient();
-  correction_ = std::make_unique<textview::CCorrectionView>(textview::CorrectionSetup{
-      textView_, this, &context_.frame, &context_.prompter, context_.registered,
-      context_.explanations, imageView_, pageList_});
+  // The views hear every change before the frame, which then brings its commands up to date;
+  // the image view decodes a new page before the text view cuts line images from it.
+  doc_->addObserver(pageList_);
+  doc_->addObserver(imageView_);
+  doc_->addObserver(textView_);
+  doc_->addObserver(this);
+  correction_ = std::make_unique<textview::CCorrectionView>(
+      textview::CorrectionSetup{textView_, this, &context_.frame, &context_.prompter,
+                                context_.registered, context_.explanations});
   // The character menu carries the ruby, emphasis and orientation items of structure editing;
   // the block menu falls back to the page menu the character menu also ends with.
   correction_->addSelectionItems = [this](QMenu& menu) {
@@ -84,10 +96,15 @@ CMainFrame::CMainFrame(FrameContext context) : context_(std::move(context)), com
   counter_->setMinimumWidth(kCounterWidth);
   counter_->setAlignment(Qt::AlignCenter);
   statusBar()->addPermanentWidget(counter_);
+  updateUndoCaptions();
   commands_.refresh();
 }
 
 CMainFrame::~CMainFrame() {
+  // Nothing is told of the document once the views begin to go.
+  for (document::DocumentObserver* o :
+       std::initializer_list<document::DocumentObserver*>{this, textView_, imageView_, pageList_})
+    doc_->removeObserver(o);
   // The views and the event filters on them ask the frame, their host, about its modes while
   // they are torn down: they go while the frame is still whole.
   correction_.reset();
@@ -133,9 +150,9 @@ void CMainFrame::buildClient() {
     d->setObjectName("placeholder");
   }
   setCentralWidget(outer_);
-  textView_->setContext({this, &context_.frame, &context_.app, context_.registered, imageView_,
-                         pageList_, editor_.get()});
-  editor_->setDisplay(displayFor(state_.textDisplayMode));
+  textView_->setContext(
+      {this, &context_.frame, &context_.app, context_.registered, editing_.get()});
+  editor().setDisplay(displayFor(state_.textDisplay));
   textView_->setScale(doc_->zoom());
   // Block editing's mouse, menu and Delete key on the text view (the view owns the controller).
   {
@@ -144,7 +161,6 @@ void CMainFrame::buildClient() {
     structure.host = this;
     structure.frame = &context_.frame;
     structure.prompter = &context_.prompter;
-    structure.commandsChanged = [this] { commands_.refresh(); };
     blockEditing_ = new textview::BlockEditController(std::move(structure));
   }
 
@@ -180,12 +196,12 @@ void CMainFrame::placeViews() {
       w->show();
     }
   // In the forced modes only the text view shows; the image view lies hidden behind it.
-  imageView_->setVisible(state_.textDisplayMode == 2);
+  imageView_->setVisible(state_.textDisplay == appcore::TextDisplay::Layout);
   lockHandles();
 }
 
 void CMainFrame::lockHandles() {
-  const bool laidOut = state_.textDisplayMode == 2;
+  const bool laidOut = state_.textDisplay == appcore::TextDisplay::Layout;
   // A bar that would uncover the empty panes cannot be dragged.
   const bool rowBar = laidOut && state_.arrangement == Stacked;
   const bool colBar = laidOut && state_.arrangement == SideBySide;
@@ -221,7 +237,7 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
 }
 
 void CMainFrame::applyStoredArrangement() {
-  setEditMode(3);
+  setEditMode(appcore::EditMode::Character);
   state_.arrangement = SideBySide;
   state_.previous = SideBySide;
   // The stored side-by-side arrangement is the one the state starts in; choosing it as a command
@@ -242,37 +258,41 @@ void CMainFrame::chooseArrangement(int arrangement) {
   relayout();
 }
 
-void CMainFrame::setDisplayMode(int mode, int subMode) {
-  if (mode != 2) subMode = imageSubMode_;
-  if (mode == state_.textDisplayMode && subMode == imageSubMode_) return;
-  state_.textDisplayMode = mode;
-  imageSubMode_ = subMode;
-  context_.frame.viewDisplay = mode;
-  context_.frame.viewImage = subMode;
-  editor_->setDisplay(displayFor(mode));
+void CMainFrame::setDisplayMode(appcore::TextDisplay display, appcore::ImagePane pane) {
+  if (display != appcore::TextDisplay::Layout) pane = imagePane_;
+  if (display == state_.textDisplay && pane == imagePane_) return;
+  state_.textDisplay = display;
+  imagePane_ = pane;
+  context_.frame.viewDisplay = appcore::code(display);
+  context_.frame.viewImage = appcore::code(pane);
+  editor().setDisplay(displayFor(display));
   placeViews();
   relayout();
-  updateAllViews(document::HintColours);
+  displayChanged();
 }
 
-void CMainFrame::setEditMode(int mode) {
-  if (mode == 1) {
-    if (editMode_ == 3) imageView_->clearHighlight();
-    editMode_ = 1;
-    updateAllViews(document::HintColours);
+void CMainFrame::setEditMode(appcore::EditMode mode) {
+  if (mode == appcore::EditMode::Block) {
+    editMode_ = appcore::EditMode::Block;
   } else {
-    editMode_ = 3;
+    editMode_ = appcore::EditMode::Character;
     // The caret and selection start afresh in the block of the entry block editing chose.
-    const int entry = editor_->state().entry;
-    textView_->resetCaret();
-    editor_->state().entry = entry;
-    editor_->enterCharacterEditing();
-    updateAllViews(document::HintColours);
-    pageList_->RepaintPreview();
-    reestablishCaret();
+    const int entry = editing_->state().entry;
+    editing_->resetCaret();
+    editing_->state().entry = entry;
+    editor().enterCharacterEditing();
     if (hasPages()) textView_->setFocus();
   }
+  displayChanged();
 }
+
+void CMainFrame::displayChanged() {
+  document::ChangeSet changes;
+  changes.kinds = document::Change::Display | document::Change::Caret;
+  doc_->notify(changes);
+}
+
+editing::Editor& CMainFrame::editor() { return editing_->editor(); }
 
 bool CMainFrame::hasPages() const {
   return doc_->paper() != nullptr && !doc_->paper()->pages.empty();
@@ -281,15 +301,14 @@ bool CMainFrame::hasPages() const {
 QString CMainFrame::pageCounterText() const { return counter_->text(); }
 
 void CMainFrame::afterDocumentChange() {
-  // The document updates its views before it takes the new path name, so the image of a page
-  // found only beside the document is looked for again now.
-  imageView_->onUpdate(document::HintAll);
-  pageList_->RefreshPageList();
-  if (doc_->editState().editMode != 0) editMode_ = doc_->editState().editMode;
+  if (doc_->editState().editMode != 0)
+    editMode_ = static_cast<appcore::EditMode>(doc_->editState().editMode);
+}
+
+void CMainFrame::showPageCounter() {
   const int rows = pageList_->rowCount();
-  showPageCounter(rows > 0 ? QString::asprintf("%4d / %4d", doc_->currentPage() + 1, rows)
-                           : QStringLiteral("(0/0)"));
-  updateTitle();
+  counter_->setText(rows > 0 ? QString::asprintf("%4d / %4d", doc_->currentPage() + 1, rows)
+                             : QStringLiteral("(0/0)"));
 }
 
 void CMainFrame::updateTitle() {
@@ -297,86 +316,88 @@ void CMainFrame::updateTitle() {
   setWindowTitle(path.empty() ? QString::fromUtf8(appcore::kAppTitle)
                               : QString::fromStdString(path.substr(path.rfind('/') + 1)) +
                                     QStringLiteral(" - ") + QString::fromUtf8(appcore::kAppTitle));
+}
+
+void CMainFrame::updateUndoCaptions() {
+  const document::UndoHistory& h = doc_->history();
+  const document::UndoStep* undo = doc_->undoEnabled() ? h.nextUndo() : nullptr;
+  const document::UndoStep* redo = doc_->redoEnabled() ? h.nextRedo() : nullptr;
+  auto named = [](const char* verb, const char* key, const char* accel,
+                  const document::UndoStep* step) {
+    QString caption = QString::fromUtf8(verb);
+    if (step != nullptr)
+      caption += QStringLiteral(" - ") + QString::fromUtf8(document::undoKindName(step->kind));
+    return caption + QString::fromUtf8(key) + QStringLiteral("\t") + QString::fromUtf8(accel);
+  };
+  commands_.setCaption(appcore::IdUndo, named("元に戻す", "(&U)", "Ctrl+Z", undo));
+  commands_.setCaption(appcore::IdRedo, named("やり直し", "(&R)", "Ctrl+Y", redo));
+}
+
+bool CMainFrame::openFile(const std::string& path) { return doc_->openDocument(path); }
+
+// --- The document's change sets ----------------------------------------------------------------
+
+void CMainFrame::documentChanged(const document::ChangeSet& changes) {
+  using document::Change;
+  if (changes.has(Change::Document)) afterDocumentChange();
+  if (changes.any(Change::Document | Change::Path)) {
+    updateTitle();
+    const std::string& path = doc_->pathName();
+    std::error_code ec;
+    if (!path.empty() && std::filesystem::is_regular_file(path, ec)) addRecentFile(path);
+  }
+  if (changes.any(Change::Page | Change::Document)) {
+    showPageCounter();
+    if (hasPages()) textView_->setFocus();
+  }
+  // Every change may change what a command can do: the menus, the toolbar and the shortcuts
+  // follow at once.
+  updateUndoCaptions();
   commands_.refresh();
 }
 
-bool CMainFrame::openFile(const std::string& path) {
-  const bool ok = doc_->openDocument(path);
-  afterDocumentChange();
-  return ok;
-}
-
-// --- The document's view seam --------------------------------------------------------------
-
-void CMainFrame::updateAllViews(int hint) {
-  pageList_->onUpdate(hint);
-  imageView_->onUpdate(hint);
-  if (!(hint & 2)) textView_->onUpdate(hint);
-  commands_.refresh();
-}
-
-void CMainFrame::setPageMark(int pageIndex, bool changed) {
-  pageList_->SetPageMark(changed, pageIndex);
-}
-
-// The document asks for this after a reload, a recovery and a failed append: the whole of what
-// depends on the loaded file is brought up to date, not only the list.
-void CMainFrame::refreshPageList() { afterDocumentChange(); }
-
-void CMainFrame::setZoomSelection(int index) { pageList_->SetZoomSelection(index); }
-
-void CMainFrame::selectPageRow(int pageIndex) {
-  showPageCounter(QString::asprintf("%4d / %4d", pageIndex + 1, pageList_->rowCount()));
-}
-
-void CMainFrame::resetTextView() {
-  textView_->resetCaret();
-  imageView_->clearHighlight();
-}
-
-void CMainFrame::placeCaretOnPage() { editor_->placeCaretOnPage(); }
-
-void CMainFrame::reestablishCaret() {
-  if (editMode_ == 3) textView_->reestablishCaret();
-}
-
-document::CaretState CMainFrame::caretState() const { return editor_->reportCaret(); }
-
-void CMainFrame::restoreCaret(const document::CaretState& state) { editor_->restoreCaret(state); }
-
-std::pair<int, int> CMainFrame::selectionPositions() const {
-  return editor_->selectionPositions();
-}
-
-void CMainFrame::setSelectionPositions(int first, int last) {
-  editor_->setSelectionPositions(first, last);
+appcore::CommandFacts CMainFrame::commandFacts() const {
+  appcore::CommandFacts f;
+  f.documentOpen = doc_ != nullptr && doc_->paper() != nullptr;
+  f.pageCount = doc_ != nullptr ? doc_->pageCount() : 0;
+  f.pageIndex = doc_ != nullptr ? doc_->currentPage() : -1;
+  f.editMode = editMode_;
+  f.display = state_.textDisplay;
+  f.pane = imagePane_;
+  f.colours = appcore::colourModeOf(context_.frame.textColourMode);
+  f.arrangement = static_cast<appcore::Arrangement>(state_.arrangement);
+  f.blockNumbers = context_.frame.showBlockNumbers != 0;
+  f.zoomTenths = doc_ != nullptr ? static_cast<int>(doc_->zoom() * 10 + 0.1) : 5;
+  f.undoAvailable = doc_ != nullptr && doc_->undoEnabled();
+  f.redoAvailable = doc_ != nullptr && doc_->redoEnabled();
+  f.caretOnRuby = editing_ != nullptr && editing::rubyModifyEnabled(editing_->state());
+  f.recentFiles = static_cast<int>(recent_.paths().size());
+  f.characterTables = context_.registered != nullptr && context_.explanations != nullptr;
+  return f;
 }
 
 void CMainFrame::focusTextView() { textView_->setFocus(); }
 
-double CMainFrame::viewScale() const { return textView_->scale(); }
-
-void CMainFrame::setViewScale(double scale) { textView_->setScale(scale); }
-
-void CMainFrame::showPageCounter(const QString& text) { counter_->setText(text); }
+const views::PackedPicture* CMainFrame::pagePicture() const { return imageView_->fullPicture(); }
 
 void CMainFrame::syncScroll(int which, int x, int y) {
   if (which == 1) {
     imageView_->scrollTo(x, y);
   } else {
     textView_->scrollTo(x, y);
-    if (editMode_ == 3 && imageSubMode_ == 1) textView_->showOneLineImage();
+    if (editMode_ == appcore::EditMode::Character && imagePane_ == appcore::ImagePane::LineImage)
+      textView_->showOneLineImage();
   }
 }
 
 void CMainFrame::placeLineImageAgain() {
   // The text view places its one-line image window at every full update from the side and
-  // offset in the settings; the window is shown only in character editing with that sub-mode.
-  if (editMode_ == 3 && state_.textDisplayMode == 2 && imageSubMode_ == 1)
-    textView_->onUpdate(document::HintColours);
+  // offset in the settings; the window is shown only in character editing with that pane.
+  if (editMode_ == appcore::EditMode::Character &&
+      state_.textDisplay == appcore::TextDisplay::Layout &&
+      imagePane_ == appcore::ImagePane::LineImage)
+    displayChanged();
 }
-
-void CMainFrame::redrawLineRect() { pageList_->ShowLineRect(std::nullopt, 0); }
 
 // --- Closing and dropping --------------------------------------------------------------------
 
@@ -402,8 +423,8 @@ appcore::WindowSettings CMainFrame::windowPlacement() const {
 void CMainFrame::closeEvent(QCloseEvent* event) {
   context_.frame.viewArrangement = state_.arrangement;
   context_.frame.viewPrevArrangement = state_.previous;
-  context_.frame.viewDisplay = state_.textDisplayMode;
-  context_.frame.viewImage = imageSubMode_;
+  context_.frame.viewDisplay = appcore::code(state_.textDisplay);
+  context_.frame.viewImage = appcore::code(imagePane_);
   context_.app.displayScale = static_cast<int>(doc_->zoom() * 100 + 0.5);
   appcore::writeAllSettings(context_.store, context_.app, context_.frame, windowPlacement());
   recent_.save(context_.store);
@@ -428,8 +449,6 @@ void CMainFrame::dropEvent(QDropEvent* event) {
   dropFiles(paths);
 }
 
-void CMainFrame::dropFiles(const std::vector<std::string>& paths) {
-  if (doc_->dropFiles(paths)) afterDocumentChange();
-}
+void CMainFrame::dropFiles(const std::vector<std::string>& paths) { doc_->dropFiles(paths); }
 
 }  // namespace vellary::app

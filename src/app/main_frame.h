@@ -1,6 +1,8 @@
-// CMainFrame: the editor's main window. It owns the document, the three views and the inner 2 × 2
-// grid they are arranged in, the display and edit modes, the user's settings between start-up and
-// exit, and the command table from which menus and toolbar are built.
+// CMainFrame: the editor's main window. It owns the document, the editing context, the three views
+// and the inner 2 × 2 grid they are arranged in, the display and edit modes, the user's settings
+// between start-up and exit, and the command table from which menus and toolbar are built. It
+// listens to the document's change sets like the views do: after each it brings every command's
+// state, the title and the page counter up to date.
 #pragma once
 
 #include <QMainWindow>
@@ -37,6 +39,7 @@ class BlockEditController;
 
 namespace vellary::editing {
 class Editor;
+class EditingContext;
 }
 
 namespace vellary::app {
@@ -94,7 +97,7 @@ struct FrameDialogs {
   std::shared_ptr<settings_ui::StandardDialogs> common;
 };
 
-class CMainFrame : public QMainWindow, public document::DocumentViews, public views::ViewHost {
+class CMainFrame : public QMainWindow, public document::DocumentObserver, public views::ViewHost {
   Q_OBJECT
 
  public:
@@ -109,10 +112,12 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   views::CDrawView& imageView() { return *imageView_; }
   CImageView& textView() { return *textView_; }
   textview::CCorrectionView& correction() { return *correction_; }
+  // The caret and selection of the document and the commands that edit it.
+  editing::EditingContext& editingContext() { return *editing_; }
   // Character editing on the document: the caret state the text view shows.
-  editing::Editor& editor() { return *editor_; }
+  editing::Editor& editor();
   const ArrangementState& arrangementState() const { return state_; }
-  int imageSubModeValue() const { return imageSubMode_; }
+  appcore::ImagePane imagePaneValue() const { return imagePane_; }
   bool blockNumbersShown() const { return context_.frame.showBlockNumbers != 0; }
   QString pageCounterText() const;
   LockKeyPanes& lockKeyPanes() { return *lockPanes_; }
@@ -134,33 +139,23 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   // The one-line image's side or offset changed: the window is placed again beside the caret line.
   void placeLineImageAgain();
 
-  // document::DocumentViews
-  void updateAllViews(int hint) override;
-  void setPageMark(int pageIndex, bool changed) override;
-  void refreshPageList() override;
-  void setZoomSelection(int index) override;
-  void selectPageRow(int pageIndex) override;
-  void resetTextView() override;
-  void placeCaretOnPage() override;
-  void reestablishCaret() override;
-  document::CaretState caretState() const override;
-  void restoreCaret(const document::CaretState& state) override;
-  std::pair<int, int> selectionPositions() const override;
-  void setSelectionPositions(int first, int last) override;
-  void focusTextView() override;
-  double viewScale() const override;
-  void setViewScale(double scale) override;
-  void addRecentFile(const std::string& path) override;
+  // document::DocumentObserver
+  void documentChanged(const document::ChangeSet& changes) override;
 
   // views::ViewHost
   document::CScrivlaDoc* document() override { return doc_.get(); }
-  int editMode() const override { return editMode_; }
-  int textDisplayMode() const override { return state_.textDisplayMode; }
-  int imageSubMode() const override { return imageSubMode_; }
-  void updateViews(int hint) override { updateAllViews(hint); }
-  void showPageCounter(const QString& text) override;
+  editing::EditingContext* editing() override { return editing_.get(); }
+  appcore::EditMode editMode() const override { return editMode_; }
+  appcore::TextDisplay textDisplay() const override { return state_.textDisplay; }
+  appcore::ImagePane imagePane() const override { return imagePane_; }
+  void focusTextView() override;
+  const views::PackedPicture* pagePicture() const override;
   void syncScroll(int which, int x, int y) override;
-  void redrawLineRect() override;
+
+  // What the command rules look at, as things stand now.
+  appcore::CommandFacts commandFacts() const;
+  // Tells the views that the display changed (modes, colours, settings): they draw again.
+  void displayChanged();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -177,12 +172,15 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   void lockHandles();
   bool hasPages() const;
   void chooseArrangement(int arrangement);
-  void setDisplayMode(int mode, int subMode);
-  void setEditMode(int mode);
-  // After a load: the list, the counter, the edit mode and the title.
+  void setDisplayMode(appcore::TextDisplay display, appcore::ImagePane pane);
+  void setEditMode(appcore::EditMode mode);
+  // After a load: the edit mode the document asks for.
   void afterDocumentChange();
   // The caption names the document's file.
   void updateTitle();
+  void showPageCounter();
+  // The undo and redo items say what they would undo and redo.
+  void updateUndoCaptions();
   // Command handlers with dialogs.
   void onOpen();
   void onSave();
@@ -201,15 +199,16 @@ class CMainFrame : public QMainWindow, public document::DocumentViews, public vi
   FrameDialogs dialogs_;
   CommandTable commands_;
   std::unique_ptr<document::CScrivlaDoc> doc_;
-  std::unique_ptr<editing::Editor> editor_;
+  std::unique_ptr<editing::EditingContext> editing_;
   ArrangementState state_;
-  int imageSubMode_ = 0;
-  int editMode_ = 3;
+  appcore::ImagePane imagePane_ = appcore::ImagePane::TextOnly;
+  appcore::EditMode editMode_ = appcore::EditMode::Character;
   SaveAsChoice lastSaveAs_;
   ExportChoice lastExport_;
   appcore::RecentFileList recent_{0};
   // Shows the recent files as the File menu's numbered entries.
   void refreshRecentFiles();
+  void addRecentFile(const std::string& path);
   bool clientReady_ = false;
 
   QSplitter* outer_ = nullptr;

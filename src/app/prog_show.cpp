@@ -42,6 +42,8 @@ void CProgShow::destroy() {
   if (mainWindow_ != nullptr) mainWindow_->setEnabled(true);
   exists_ = false;
   QDialog::hide();
+  // The keys go back to the window the operation ran in, whatever the window system chooses.
+  if (mainWindow_ != nullptr && mainWindow_->isVisible()) mainWindow_->activateWindow();
 }
 
 void CProgShow::setTitle(const QString& title) { setWindowTitle(title); }

@@ -2,6 +2,7 @@
 #include "app/scrivla_app.h"
 
 #include <clocale>
+#include <filesystem>
 
 #include "app/fonts.h"
 #include "app/main_frame.h"
@@ -9,6 +10,15 @@
 #include "views/preview_cache.h"
 
 namespace vellary::app {
+
+namespace {
+
+bool samePath(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+}  // namespace
 
 CScrivlaApp::CScrivlaApp() : instance_(instanceName()), store_(appcore::openUserSettings()) {}
 
@@ -84,10 +94,16 @@ std::optional<int> CScrivlaApp::start(const std::vector<std::string>& arguments)
   else
     frame_->show();
   frame_->applyStoredArrangement();
-  // The backup of a run that ended abnormally is offered before the file of the command line is
-  // opened: opening writes a backup of its own, which would take the old one's place.
-  frame_->doc().offerRecovery();
-  if (arguments.size() > 1) frame_->openFile(arguments.at(1));
+  // The backup of a run that ended abnormally is offered before anything is opened: opening a
+  // file writes a backup of its own, which would put the unedited file in place of the work the
+  // backup holds.
+  const bool recovered = frame_->doc().offerRecovery();
+  if (arguments.size() > 1) {
+    const std::string& path = arguments.at(1);
+    // The recovered document stands for the file it was taken from: opening that file again
+    // would only ask whether to save the recovery over it.
+    if (!recovered || !samePath(path, frame_->doc().pathName())) frame_->openFile(path);
+  }
   appcore::applyFontDefaults(app_.settings);
   return std::nullopt;
 }

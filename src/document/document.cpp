@@ -1,6 +1,7 @@
 // CScrivlaDoc: loading, opening, saving, reloading, backup and recovery.
 #include "document.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iterator>
@@ -34,7 +35,6 @@ std::string folderOf(const std::string& path) {
 
 CScrivlaDoc::CScrivlaDoc(const DocumentSetup& setup)
     : prompter_(*setup.prompter),
-      views_(*setup.views),
       app_(*setup.app),
       settings_(*setup.settings),
       frame_(setup.frame),
@@ -52,6 +52,63 @@ CScrivlaDoc::CScrivlaDoc(const DocumentSetup& setup)
 
 CScrivlaDoc::~CScrivlaDoc() = default;
 
+void CScrivlaDoc::addObserver(DocumentObserver* observer, ObserverRank rank) {
+  auto& list = rank == ObserverRank::Model ? modelObservers_ : viewObservers_;
+  if (std::find(list.begin(), list.end(), observer) == list.end()) list.push_back(observer);
+}
+
+void CScrivlaDoc::removeObserver(DocumentObserver* observer) {
+  for (auto* list : {&modelObservers_, &viewObservers_})
+    list->erase(std::remove(list->begin(), list->end(), observer), list->end());
+}
+
+void CScrivlaDoc::notify(const ChangeSet& changes) {
+  if (changes.empty()) return;
+  if (batchDepth_ > 0) {
+    pending_.merge(changes);
+    return;
+  }
+  // Copies: an observer may add or remove observers while it is told.
+  const auto models = modelObservers_;
+  const auto views = viewObservers_;
+  for (DocumentObserver* o : models) o->documentChanged(changes);
+  for (DocumentObserver* o : views) o->documentChanged(changes);
+}
+
+void CScrivlaDoc::beginChanges() { ++batchDepth_; }
+
+void CScrivlaDoc::endChanges() {
+  if (batchDepth_ == 0 || --batchDepth_ > 0) return;
+  ChangeSet gathered = std::move(pending_);
+  pending_ = ChangeSet{};
+  notify(gathered);
+}
+
+void CScrivlaDoc::flushChanges() {
+  if (batchDepth_ == 0) return;
+  ChangeSet gathered = std::move(pending_);
+  pending_ = ChangeSet{};
+  const int depth = batchDepth_;
+  batchDepth_ = 0;
+  notify(gathered);
+  batchDepth_ = depth;
+}
+
+void CScrivlaDoc::resetObservers() {
+  // The records go now: what was gathered about them must not be sent afterwards either.
+  pending_.lines.clear();
+  const auto models = modelObservers_;
+  const auto views = viewObservers_;
+  for (DocumentObserver* o : models) o->aboutToReset();
+  for (DocumentObserver* o : views) o->aboutToReset();
+}
+
+void CScrivlaDoc::setPathName(const std::string& path) {
+  if (path == pathName_) return;
+  pathName_ = path;
+  notify(ChangeSet::of(Change::Path));
+}
+
 void CScrivlaDoc::message(const std::string& text, const char* caption) {
   prompter_.message(text, caption, Icon::Warning);
 }
@@ -59,6 +116,10 @@ void CScrivlaDoc::message(const std::string& text, const char* caption) {
 model::PageData* CScrivlaDoc::page(int index) {
   if (!paper_ || index < 0 || index >= static_cast<int>(paper_->pages.size())) return nullptr;
   return &*std::next(paper_->pages.begin(), index);
+}
+
+const model::PageData* CScrivlaDoc::page(int index) const {
+  return const_cast<CScrivlaDoc*>(this)->page(index);
 }
 
 void CScrivlaDoc::rebuildAfterLoad() {
@@ -79,60 +140,62 @@ bool CScrivlaDoc::loadInto(const std::string& path, bool append) {
             kErrorCaption);
     return false;
   }
-  if (!append) {
-    paper_.reset();
-    paperList_.clear();
-    firstPaperPage_ = -1;
-    blockEntries_.clear();
-  }
   if (progress_) {
     progress_->setRange(0, 100);
     progress_->setPosition(0);
     progress_->show();
   }
+  // The file is read into records of its own while the open document stays whole: the progress
+  // lets the window paint between the pieces, and the views still draw the open document.
   rovorirud::ReadOptions options;
   options.progress = progress_;
   rovorirud::ReadResult result = rovorirud::readDocument(file, options);
   std::fclose(file);
 
   if (!result.paper) {
-    message(rovorirud::readErrorMessage(result.code, result.line), kErrorCaption);
-    if (paper_) {
-      rebuildAfterLoad();
-      docModified_ = 0;
-    } else {
-      currentPage_ = -1;
-      views_.resetTextView();
-    }
-    editState_ = EditState{false, false, 0};
     if (progress_) progress_->hide();
+    message(rovorirud::readErrorMessage(result.code, result.line), kErrorCaption);
+    if (!paper_) {
+      currentPage_ = -1;
+      editState_ = EditState{false, false, 0};
+    }
     return false;
   }
-  if (append && paper_)
-    model::appendPaper(*paper_, *result.paper);
-  else
-    paper_ = std::move(result.paper);
   if (progress_) {
     progress_->setPosition(30);
     progress_->setCaption("ファイル後処理中");
     progress_->setPosition(70);
   }
+  // From here the old records are replaced or extended: every observer lets go of them first,
+  // and nothing is drawn until the change set below.
+  resetObservers();
+  if (append && paper_) {
+    model::appendPaper(*paper_, *result.paper);
+  } else {
+    paper_ = std::move(result.paper);
+    pageMarks_.clear();
+  }
+  pageMarks_.resize(paper_->pages.size(), 0);
   rebuildAfterLoad();
   if (progress_) progress_->setPosition(100);
   editState_ = EditState{true, false, 3};
   lastBackupTick_ = clock_.tickCount();
   docModified_ = 0;
-  undoAvailable_ = 0;
+  history_.clear();
   if (progress_) progress_->hide();
+  notify(ChangeSet::everything());
   return true;
 }
 
 void CScrivlaDoc::afterSuccessfulOpen(const std::string& path) {
+  beginChanges();
   if (reComposeAfterLoad) reComposeAfterLoad(*this, path);
-  views_.updateAllViews(HintAll);
-  views_.focusTextView();
+  // What the opening re-composition changed counts as the file's own: nothing is unsaved yet.
+  clearAllPageMarks();
   docModified_ = 0;
-  undoAvailable_ = 0;
+  history_.clear();
+  notify(ChangeSet::everything());
+  endChanges();
 }
 
 bool CScrivlaDoc::askToSaveIfModified() {
@@ -147,12 +210,15 @@ bool CScrivlaDoc::askToSaveIfModified() {
 bool CScrivlaDoc::open(const std::string& path, bool append) {
   if (!append && !askToSaveIfModified()) return false;
   const bool hadPath = !pathName_.empty();
+  // One change set for the whole opening, sent once the document has its name: the views look
+  // for page images beside the document.
+  beginChanges();
   bool ok = load(path, append);
   if (ok) {
+    if (!append || !hadPath) setPathName(path);
     afterSuccessfulOpen(path);
-    if (!append || !hadPath) pathName_ = path;
-    views_.addRecentFile(pathName_);
   }
+  endChanges();
   app_.xmlFolder = folderOf(path);
   settings_.setString("Settings", "XmlFolder", app_.xmlFolder);
   return ok;
@@ -160,11 +226,14 @@ bool CScrivlaDoc::open(const std::string& path, bool append) {
 
 bool CScrivlaDoc::openDocument(const std::string& path) {
   if (!askToSaveIfModified()) return false;
-  if (!load(path, false)) return false;
-  afterSuccessfulOpen(path);
-  pathName_ = path;
-  views_.addRecentFile(path);
-  return true;
+  beginChanges();
+  const bool ok = load(path, false);
+  if (ok) {
+    setPathName(path);
+    afterSuccessfulOpen(path);
+  }
+  endChanges();
+  return ok;
 }
 
 std::optional<std::string> CScrivlaDoc::openDialogRefusal(const std::string& path) {
@@ -184,21 +253,22 @@ bool CScrivlaDoc::reload() {
   if (prompter_.ask("編集中のデータは最初の状態に戻りますが、よろしいですか？", appcore::kAppTitle,
                     Buttons::OkCancel, Answer::Ok, Icon::Question) != Answer::Ok)
     return false;
-  views_.resetTextView();
+  // A reload that fails keeps the document as it is, edits included.
   const std::string path = pathName_;
+  beginChanges();
   bool ok = load(path, false);
   if (ok) afterSuccessfulOpen(path);
-  views_.updateAllViews(HintAll);
-  views_.refreshPageList();
-  views_.focusTextView();
+  endChanges();
   return ok;
 }
 
 bool CScrivlaDoc::dropFiles(const std::vector<std::string>& paths) {
   if (paths.empty()) return false;
   if (paths.size() > 1) {
-    message("複数のファイルがドラッグ/ドロップされました！\r\n1つのファイルをドラッグ/ドロップしてください。",
-            appcore::kAppTitle);
+    message(
+        "複数のファイルがドラッグ/ドロップされました！\r\n1つのファイルをドラッグ/"
+        "ドロップしてください。",
+        appcore::kAppTitle);
     return false;
   }
   const std::string& path = paths.front();
@@ -211,8 +281,10 @@ bool CScrivlaDoc::dropFiles(const std::vector<std::string>& paths) {
   std::string ext = fs::path(path).extension().string();
   for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   if (ext != ".xml") {
-    message("拡張子が違うファイルがドラッグ/ドロップされました！\r\nXMLファイルをドラッグ/ドロップしてください。",
-            appcore::kAppTitle);
+    message(
+        "拡張子が違うファイルがドラッグ/ドロップされました！\r\nXMLファイルをドラッグ/"
+        "ドロップしてください。",
+        appcore::kAppTitle);
     return false;
   }
   return openDocument(path);
@@ -238,10 +310,21 @@ bool CScrivlaDoc::writePages(const std::string& path, int first, int last,
   return true;
 }
 
+void CScrivlaDoc::setPageMark(int pageIndex, bool marked) {
+  if (pageIndex < 0) return;
+  if (static_cast<size_t>(pageIndex) >= pageMarks_.size()) pageMarks_.resize(pageIndex + 1, 0);
+  if ((pageMarks_[pageIndex] != 0) == marked) return;
+  pageMarks_[pageIndex] = marked ? 1 : 0;
+  notify(ChangeSet::of(Change::Marks));
+}
+
+bool CScrivlaDoc::pageMarked(int pageIndex) const {
+  return pageIndex >= 0 && static_cast<size_t>(pageIndex) < pageMarks_.size() &&
+         pageMarks_[pageIndex] != 0;
+}
+
 void CScrivlaDoc::clearAllPageMarks() {
-  if (!paper_) return;
-  for (int i = 0, n = static_cast<int>(paper_->pages.size()); i < n; ++i)
-    views_.setPageMark(i, false);
+  for (size_t i = 0; i < pageMarks_.size(); ++i) setPageMark(static_cast<int>(i), false);
 }
 
 bool CScrivlaDoc::save() {
@@ -252,8 +335,11 @@ bool CScrivlaDoc::save() {
 bool CScrivlaDoc::saveTo(const std::string& path) {
   if (!paper_) return false;
   if (!writePages(path, -1, -1, std::nullopt)) return false;
+  beginChanges();
   clearAllPageMarks();
   docModified_ = 0;
+  notify(ChangeSet::of(Change::Marks));
+  endChanges();
   return true;
 }
 
@@ -261,9 +347,8 @@ SaveAsResult CScrivlaDoc::saveAs(const std::string& path, SaveChoice choice, int
                                  int lastPage) {
   if (!paper_) return SaveAsResult::Failed;
   const int count = static_cast<int>(paper_->pages.size());
-  if (choice == SaveChoice::Range &&
-      (firstPage < 1 || lastPage < 1 || firstPage > count || lastPage > count ||
-       firstPage > lastPage)) {
+  if (choice == SaveChoice::Range && (firstPage < 1 || lastPage < 1 || firstPage > count ||
+                                      lastPage > count || firstPage > lastPage)) {
     message("保存範囲が指定されていない、あるいは保存範囲のページが正しくありません",
             appcore::kAppTitle);
     return SaveAsResult::StayInDialog;
@@ -292,12 +377,15 @@ SaveAsResult CScrivlaDoc::saveAs(const std::string& path, SaveChoice choice, int
   // Only what was written is saved. A part saved under a new name leaves the corrections on the
   // other pages unsaved, so the document still counts as modified if it was: closing must ask.
   const bool whole = first == 0 && last == count - 1;
-  for (int i = first; i <= last; ++i) views_.setPageMark(i, false);
+  beginChanges();
+  for (int i = first; i <= last; ++i) setPageMark(i, false);
   if (whole) {
     clearAllPageMarks();
     docModified_ = 0;
   }
-  pathName_ = path;
+  notify(ChangeSet::of(Change::Marks));
+  setPathName(path);
+  endChanges();
   lastSaveChoice_ = choice;
   return SaveAsResult::Saved;
 }
@@ -327,25 +415,32 @@ void CScrivlaDoc::backupCheck(bool force, const std::string& path) {
   settings_.flush(ignored);
 }
 
-void CScrivlaDoc::offerRecovery() {
+bool CScrivlaDoc::hasBackup() const {
   std::error_code ec;
-  if (backupPath_.empty() || !fs::exists(backupPath_, ec)) return;
+  return !backupPath_.empty() && fs::exists(backupPath_, ec);
+}
+
+bool CScrivlaDoc::offerRecovery() {
+  if (!hasBackup()) return false;
   Answer a = prompter_.ask(
-      "プログラムの異常終了などが原因で、前回作業時のデータが残っています。\n可能な限り復元を試みますか？",
+      "プログラムの異常終了などが原因で、前回作業時のデータが残っています。\n可能な限り復元を試みま"
+      "すか？",
       appcore::kAppTitle, Buttons::OkCancel, Answer::Ok, Icon::Question);
   if (a != Answer::Ok) {
     deleteBackup();
-    return;
+    return false;
   }
+  beginChanges();
   if (!load(backupPath_, false)) {
+    endChanges();
     deleteBackup();
-    return;
+    return false;
   }
-  views_.updateAllViews(HintAll);
-  views_.refreshPageList();
-  pathName_ = app_.backupOrgFileName.empty() ? std::string(kRecoveredName) : app_.backupOrgFileName;
-  views_.addRecentFile(pathName_);
+  setPathName(app_.backupOrgFileName.empty() ? std::string(kRecoveredName)
+                                             : app_.backupOrgFileName);
   markPage(0);
+  endChanges();
+  return true;
 }
 
 void CScrivlaDoc::deleteBackup() {

@@ -1,7 +1,8 @@
 // CScrivlaDoc: the one open document. It owns the loaded PaperData and everything that belongs
-// to the open file: path, current page, modified state, backup timing, block entries, paper list
-// and the one-page undo store. It shows nothing itself: questions and messages go through the
-// Prompter, progress through Progress, and what the views must do through DocumentViews.
+// to the open file: path, current page, modified state and page marks, backup timing, block
+// entries, paper list and the undo history. It shows nothing itself: questions and messages go
+// through the Prompter, progress through Progress, and what changed goes to its observers as one
+// change set per operation.
 #pragma once
 
 #include <cstdint>
@@ -12,43 +13,20 @@
 #include <string>
 #include <vector>
 
+#include "appcore/command_rules.h"
 #include "appcore/prompter.h"
 #include "appcore/settings.h"
 #include "appcore/settings_store.h"
+#include "changes.h"
 #include "model/block_entries.h"
 #include "model/progress.h"
 #include "model/records.h"
 #include "recompose/options.h"
 #include "recompose/paper_list.h"
 #include "seams.h"
+#include "undo_history.h"
 
 namespace vellary::document {
-
-// Command identifiers handled here.
-enum Command : int {
-  CmdZoom10 = 32874,  // … CmdZoom100 = 32883: scale (id − 32873) ÷ 10
-  CmdZoom100 = 32883,
-  CmdNextPage = 32785,
-  CmdPreviousPage = 32786,
-  CmdUndo = 32774,
-  CmdBlockEdit = 32771,
-  CmdReComposeAll = 32761,
-  CmdReComposePage = 32762,
-};
-
-// Undo kinds: which editing operation took the snapshot.
-enum UndoKind : int {
-  UndoTyping = 1,
-  UndoDeleting = 2,
-  UndoBlockDelete = 3,
-  UndoReplace = 7,
-  UndoRuby = 8,
-  UndoOrientation = 9,
-  UndoOrientationReset = 10,
-  UndoEmphasis = 11,
-  UndoSideLineDelete = 12,
-  UndoByUndo = 13,
-};
 
 // The edit state the frame reads after a load: whether block editing (32771) is enabled and
 // checked, and the edit mode (0 nothing editable, 1 block editing, 3 character editing).
@@ -69,7 +47,6 @@ enum class SaveAsResult {
 
 struct DocumentSetup {
   appcore::Prompter* prompter = nullptr;
-  DocumentViews* views = nullptr;
   // The application settings in memory (backup, output encoding, open folder, scale) and the
   // store where the values that must survive a crash are written at once.
   appcore::AppSettings* app = nullptr;
@@ -90,9 +67,28 @@ class CScrivlaDoc {
  public:
   explicit CScrivlaDoc(const DocumentSetup& setup);
   ~CScrivlaDoc();
+  CScrivlaDoc(const CScrivlaDoc&) = delete;
+  CScrivlaDoc& operator=(const CScrivlaDoc&) = delete;
+
+  // --- Observers -------------------------------------------------------------------------
+  // Model observers (the editing context) hear every notice before the views, so that the caret
+  // the views draw is already in place. An observer removes itself before it goes.
+  enum class ObserverRank { Model, View };
+  void addObserver(DocumentObserver* observer, ObserverRank rank = ObserverRank::View);
+  void removeObserver(DocumentObserver* observer);
+  // Sends a change set, or adds it to the one being gathered.
+  void notify(const ChangeSet& changes);
+  // Between these, change sets are gathered and sent as one when the outermost batch ends: an
+  // edit tells its observers once, at its end.
+  void beginChanges();
+  void endChanges();
+  // Sends what was gathered so far without ending the batch.
+  void flushChanges();
 
   // --- Reading ---------------------------------------------------------------------------
-  // Reads a file into the document, alone or appended to the open one. Failures are shown.
+  // Reads a file into the document, alone or appended to the open one. The file is read into
+  // records of its own; only a successful read replaces (or extends) the document, so a failure
+  // leaves the open document as it was. Failures are shown.
   bool load(const std::string& path, bool append);
   // The open command after its dialog: the save question, load, the path name and "XmlFolder".
   bool open(const std::string& path, bool append);
@@ -111,8 +107,11 @@ class CScrivlaDoc {
   SaveChoice lastSaveChoice() const { return lastSaveChoice_; }
   // Writes the backup when due (or forced); `path` is the document it stands for.
   void backupCheck(bool force, const std::string& path = {});
-  // At start-up: offers to restore the backup of a run that ended abnormally.
-  void offerRecovery();
+  // Whether a backup of an earlier run waits to be offered.
+  bool hasBackup() const;
+  // At start-up, before any file is opened: offers to restore the backup of a run that ended
+  // abnormally. true when it was restored.
+  bool offerRecovery();
   // At normal exit.
   void deleteBackup();
   // Before the window closes: the save question for a modified document. false when the user
@@ -121,6 +120,8 @@ class CScrivlaDoc {
 
   // --- Pages, scale, marks -----------------------------------------------------------------
   void markPage(int pageNumber);  // 1-based; 0 or less: the current page
+  // Whether the page (0-based) has changes not yet saved: its "*" in the page list.
+  bool pageMarked(int pageIndex) const;
   int nextPage();
   int previousPage();
   // Selects a page from the page list (0-based).
@@ -133,20 +134,37 @@ class CScrivlaDoc {
   // Moves every page image path that begins with oldFolder to newFolder.
   void changeImageFolder(const std::string& oldFolder, const std::string& newFolder);
 
-  // --- Undo and change marks ---------------------------------------------------------------
-  void snapshot(int kind, int pageIndex = -1);
-  bool undo();
-  bool undoEnabled() const { return paper_ && undoAvailable_ == 1; }
+  // --- Undo history and change marks -------------------------------------------------------
+  // Before an edit changes a page (−1: the current one): keeps the page as it is, unless the
+  // edit continues the open run of typing or deleting. `caret` is where the caret stands now.
+  void snapshot(int kind, int pageIndex, const CaretMemo& caret);
+  // The next edit starts a step of its own.
+  void endUndoRun() { history_.endRun(); }
+  // Undo and redo go to the step's page and swap it with the kept copy. `caretNow` is where the
+  // caret stands before the swap (kept for the way back). Return the step's page and the caret
+  // and selection to restore there; nothing when there is nothing to undo or redo.
+  struct Restored {
+    int page = -1;
+    int kind = 0;
+    CaretMemo caret;
+  };
+  std::optional<Restored> undo(const CaretMemo& caretNow);
+  std::optional<Restored> redo(const CaretMemo& caretNow);
+  bool undoEnabled() const { return paper_ && history_.canUndo(); }
+  bool redoEnabled() const { return paper_ && history_.canRedo(); }
+  const UndoHistory& history() const { return history_; }
+  UndoHistory& history() { return history_; }
   bool clearChangeMarks();
 
   // --- Re-composition ------------------------------------------------------------------------
   // Every page in order: joining (when join), side lines, small kana; marks the pages that
-  // changed, greys undo, then forces a backup that names `path` (the document's path when empty).
+  // changed, clears the undo history, then forces a backup that names `path` (the document's
+  // path when empty).
   void ReComposeDocument(bool join, const std::string& path);
   // 32761: all pages with joining, then the paper list, the current page and the block entries.
   bool reComposeAllPages();
-  // 32762: the current page, with a backup taken before it changes.
-  bool reComposeCurrentPage();
+  // 32762: the current page, with a backup taken before it changes; undone as one step.
+  bool reComposeCurrentPage(const CaretMemo& caret = {});
   // Runs after a successful open, append or reload: side lines only, with the opened path.
   std::function<void(CScrivlaDoc&, const std::string& path)> reComposeAfterLoad;
 
@@ -154,8 +172,10 @@ class CScrivlaDoc {
   model::PaperData* paper() { return paper_.get(); }
   const model::PaperData* paper() const { return paper_.get(); }
   model::PageData* page(int index);
+  const model::PageData* page(int index) const;
+  int pageCount() const { return paper_ ? static_cast<int>(paper_->pages.size()) : 0; }
   const std::string& pathName() const { return pathName_; }
-  void setPathName(const std::string& path) { pathName_ = path; }
+  void setPathName(const std::string& path);
   int currentPage() const { return currentPage_; }
   int firstPaperPage() const { return firstPaperPage_; }
   int docModified() const { return docModified_; }
@@ -164,8 +184,6 @@ class CScrivlaDoc {
   const EditState& editState() const { return editState_; }
   model::BlockEntryTable& blockEntries() { return blockEntries_; }
   const std::vector<recompose::PaperEntry>& paperList() const { return paperList_; }
-  int undoKind() const { return undoKind_; }
-  int undoPage() const { return undoPage_; }
 
  private:
   bool loadInto(const std::string& path, bool append);
@@ -175,13 +193,15 @@ class CScrivlaDoc {
                   const std::optional<std::string>& documentPath);
   bool askToSaveIfModified();
   void clearAllPageMarks();
-  void pageChanged();
+  void setPageMark(int pageIndex, bool marked);
+  void goToPage(int pageIndex);
+  std::optional<Restored> swapStep(UndoStep* step, bool undoing, const CaretMemo& caretNow);
   recompose::ReComposeOptions reComposeOptions() const;
   void forcedBackupWithCaption(const std::string& path);
   void message(const std::string& text, const char* caption);
+  void resetObservers();
 
   appcore::Prompter& prompter_;
-  DocumentViews& views_;
   appcore::AppSettings& app_;
   appcore::SettingsStore& settings_;
   const appcore::FrameSettings* frame_;
@@ -189,11 +209,17 @@ class CScrivlaDoc {
   model::Progress* progress_;
   std::string backupPath_;
 
+  std::vector<DocumentObserver*> modelObservers_;
+  std::vector<DocumentObserver*> viewObservers_;
+  int batchDepth_ = 0;
+  ChangeSet pending_;
+
   std::unique_ptr<model::PaperData> paper_;
   std::string pathName_;
   int currentPage_ = -1;
   int firstPaperPage_ = -1;
   int docModified_ = 0;
+  std::vector<uint8_t> pageMarks_;  // one per page: 1 while the page has unsaved changes
   uint32_t lastBackupTick_ = 0;
   double zoom_ = 0.5;
   EditState editState_;
@@ -201,14 +227,7 @@ class CScrivlaDoc {
   std::vector<recompose::PaperEntry> paperList_;
   SaveChoice lastSaveChoice_ = SaveChoice::AllPages;
   std::string lastOldImageFolder_, lastNewImageFolder_;
-
-  // The one-page undo store: at most one page, whose node later snapshots reuse.
-  std::list<model::PageData> undoStore_;
-  int undoAvailable_ = 0;
-  int undoKind_ = 0;
-  int undoPage_ = -1;
-  CaretState undoCaret_{};
-  int undoSelStart_ = -1, undoSelEnd_ = -1;
+  UndoHistory history_;
 };
 
 }  // namespace vellary::document

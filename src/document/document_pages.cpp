@@ -1,7 +1,6 @@
 // CScrivlaDoc: page change, scale, page marks, image folders, undo and change marks.
 #include <cmath>
 #include <iterator>
-#include <tuple>
 
 #include "document.h"
 #include "model/paper.h"
@@ -26,29 +25,29 @@ void CScrivlaDoc::markPage(int pageNumber) {
   if (!paper_) return;
   int index = pageNumber > 0 ? pageNumber - 1 : currentPage_;
   if (index < 0 || index >= static_cast<int>(paper_->pages.size())) return;
-  views_.setPageMark(index, true);
-  docModified_ = 1;
+  setPageMark(index, true);
+  if (docModified_ != 1) {
+    docModified_ = 1;
+    notify(ChangeSet::of(Change::Marks));
+  }
 }
 
-void CScrivlaDoc::pageChanged() {
-  views_.resetTextView();
-  views_.placeCaretOnPage();
-  views_.selectPageRow(currentPage_);
-  views_.updateAllViews(HintPage);
-  views_.focusTextView();
+void CScrivlaDoc::goToPage(int pageIndex) {
+  currentPage_ = pageIndex;
+  // Typing on the new page is an edit of its own.
+  history_.endRun();
+  notify(ChangeSet::of(Change::Page));
 }
 
 int CScrivlaDoc::nextPage() {
   if (!paper_ || currentPage_ >= static_cast<int>(paper_->pages.size()) - 1) return -1;
-  ++currentPage_;
-  pageChanged();
+  goToPage(currentPage_ + 1);
   return currentPage_;
 }
 
 int CScrivlaDoc::previousPage() {
   if (!paper_ || currentPage_ <= 0) return -1;
-  --currentPage_;
-  pageChanged();
+  goToPage(currentPage_ - 1);
   return currentPage_;
 }
 
@@ -56,25 +55,20 @@ void CScrivlaDoc::setCurrentPage(int pageIndex) {
   if (!paper_ || pageIndex < 0 || pageIndex >= static_cast<int>(paper_->pages.size()) ||
       pageIndex == currentPage_)
     return;
-  currentPage_ = pageIndex;
-  pageChanged();
+  goToPage(pageIndex);
 }
 
 bool CScrivlaDoc::isZoomChecked(int commandId) const {
-  return commandId - (CmdZoom10 - 1) == scaleTenths(views_.viewScale());
+  return commandId - (appcore::IdZoom10 - 1) == scaleTenths(zoom_);
 }
 
 bool CScrivlaDoc::zoomCommand(int commandId) {
-  if (commandId < CmdZoom10 || commandId > CmdZoom100) return false;
-  const int tenths = commandId - (CmdZoom10 - 1);
-  if (tenths == scaleTenths(views_.viewScale())) return true;
+  if (commandId < appcore::IdZoom10 || commandId > appcore::IdZoom100) return false;
+  const int tenths = commandId - (appcore::IdZoom10 - 1);
+  if (tenths == scaleTenths(zoom_)) return true;
   zoom_ = tenths / 10.0;
-  views_.setViewScale(zoom_);
-  views_.setZoomSelection(commandId - CmdZoom10);
   blockEntries_.rezoom(zoom_);
-  if (editState_.editMode == 3) views_.reestablishCaret();
-  views_.updateAllViews(HintPage);
-  views_.focusTextView();
+  notify(ChangeSet::of(Change::Zoom));
   return true;
 }
 
@@ -107,47 +101,74 @@ void CScrivlaDoc::changeImageFolder(const std::string& oldFolder, const std::str
     size_t sep = full.find_last_of(u"/\\");
     p.fullpath = to + (sep == std::u16string::npos ? full : full.substr(sep + 1));
   }
-  views_.updateAllViews(HintAll);
+  notify(ChangeSet::of(Change::Image));
 }
 
-void CScrivlaDoc::snapshot(int kind, int pageIndex) {
+void CScrivlaDoc::snapshot(int kind, int pageIndex, const CaretMemo& caret) {
   if (!paper_) return;
   if (pageIndex == -1) pageIndex = currentPage_;
-  model::PageData* source = page(pageIndex);
+  const model::PageData* source = page(pageIndex);
   if (source == nullptr) return;
-  // A run of typing, or of deleting, on one page is undone as one step.
-  if ((kind == UndoTyping || kind == UndoDeleting) && kind == undoKind_ && pageIndex == undoPage_)
-    return;
-  if (undoStore_.empty())
-    undoStore_.push_back(model::copyPage(*source));
-  else
-    undoStore_.front() = model::copyPage(*source);
-  undoPage_ = pageIndex;
-  undoKind_ = kind;
-  undoAvailable_ = 1;
-  undoCaret_ = views_.caretState();
-  std::tie(undoSelStart_, undoSelEnd_) = views_.selectionPositions();
+  if (history_.continuesRun(kind, pageIndex)) return;
+  const bool before = history_.canUndo(), redoBefore = history_.canRedo();
+  history_.push(kind, pageIndex, model::copyPage(*source), caret);
+  if (before != history_.canUndo() || redoBefore != history_.canRedo())
+    notify(ChangeSet::of(Change::History));
 }
 
-bool CScrivlaDoc::undo() {
-  if (!undoEnabled() || currentPage_ != undoPage_ || undoStore_.empty()) return false;
-  auto current = std::next(paper_->pages.begin(), currentPage_);
-  // Swap by moving the records, so a second undo swaps them back and so redoes the edit.
-  paper_->pages.splice(current, undoStore_, undoStore_.begin());
-  undoStore_.splice(undoStore_.begin(), paper_->pages, current);
-  blockEntries_.rebuildPage(*paper_, static_cast<size_t>(currentPage_), zoom_);
-  views_.resetTextView();
-  views_.restoreCaret(undoCaret_);
-  undoKind_ = UndoByUndo;
-  views_.setSelectionPositions(undoSelStart_, undoSelEnd_);
-  views_.updateAllViews(HintPage);
-  return true;
+std::optional<CScrivlaDoc::Restored> CScrivlaDoc::swapStep(UndoStep* step, bool undoing,
+                                                           const CaretMemo& caretNow) {
+  if (step == nullptr) return std::nullopt;
+  model::PageData* current = page(step->page);
+  if (current == nullptr)
+    return std::nullopt;  // cannot happen while the history is cleared on load
+  if (step->page != currentPage_) {
+    currentPage_ = step->page;
+    notify(ChangeSet::of(Change::Page));
+  }
+  // The caret of the state being left is kept for the way back.
+  if (undoing)
+    step->after = caretNow;
+  else
+    step->before = caretNow;
+  // Swap by moving the records: the page's nodes go to the step and the step's come back, so no
+  // node is copied and lines keep their addresses across undo and redo.
+  auto at = std::next(paper_->pages.begin(), step->page);
+  const int32_t number = at->number;
+  std::swap(*at, step->copy);
+  at->number = number;
+  history_.recount(*step);
+  blockEntries_.rebuildPage(*paper_, static_cast<size_t>(step->page), zoom_);
+  markPage(step->page + 1);
+  // Most steps change characters of a line or two: only those lines are drawn again. A step that
+  // changed blocks or lines themselves has the page laid out anew.
+  ChangeSet changes;
+  changes.kinds = Change::Caret | Change::History;
+  if (auto lines = model::linesThatDiffer(step->copy, *at)) {
+    changes.add(Change::Text);
+    for (const model::LineData* l : *lines) changes.addLine(l);
+  } else {
+    changes.add(Change::Layout).add(Change::Structure);
+  }
+  notify(changes);
+  return Restored{step->page, step->kind, undoing ? step->before : step->after};
+}
+
+std::optional<CScrivlaDoc::Restored> CScrivlaDoc::undo(const CaretMemo& caretNow) {
+  if (!paper_) return std::nullopt;
+  return swapStep(history_.takeUndo(), true, caretNow);
+}
+
+std::optional<CScrivlaDoc::Restored> CScrivlaDoc::redo(const CaretMemo& caretNow) {
+  if (!paper_) return std::nullopt;
+  return swapStep(history_.takeRedo(), false, caretNow);
 }
 
 bool CScrivlaDoc::clearChangeMarks() {
   if (!paper_) return false;
-  if (prompter_.ask("すべてのページの修正マークをクリアし元の文字色で表示します。", appcore::kAppTitle,
-                    Buttons::OkCancel, Answer::Ok, Icon::Question) != Answer::Ok)
+  if (prompter_.ask("すべてのページの修正マークをクリアし元の文字色で表示します。",
+                    appcore::kAppTitle, Buttons::OkCancel, Answer::Ok,
+                    Icon::Question) != Answer::Ok)
     return false;
   auto clear = [](model::List<model::LineData>& lines) {
     for (model::LineData& l : lines)
@@ -158,7 +179,9 @@ bool CScrivlaDoc::clearChangeMarks() {
       clear(b.lines);
       for (model::CellData& c : b.cells) clear(c.lines);
     }
-  views_.updateAllViews(HintColours);
+  ChangeSet changes;
+  changes.kinds = Change::Display | Change::Layout;
+  notify(changes);
   return true;
 }
 

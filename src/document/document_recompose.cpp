@@ -41,6 +41,10 @@ void CScrivlaDoc::forcedBackupWithCaption(const std::string& path) {
 
 void CScrivlaDoc::ReComposeDocument(bool join, const std::string& path) {
   if (!paper_) return;
+  // Blocks and lines are joined, moved and freed page by page while the progress lets the window
+  // paint: no view may hold a pointer into them meanwhile.
+  resetObservers();
+  beginChanges();
   const recompose::ReComposeOptions options = reComposeOptions();
   const int pages = static_cast<int>(paper_->pages.size());
   if (progress_) {
@@ -64,32 +68,38 @@ void CScrivlaDoc::ReComposeDocument(bool join, const std::string& path) {
     }
   }
   if (lastChanged) markPage(0);
-  // Side lines were reworked: a snapshot taken before would restore lines that no longer exist
-  // in this form.
-  undoAvailable_ = 0;
+  // Every page was reworked: the history's copies would bring back blocks and side lines in a
+  // form the rest of the document no longer has.
+  history_.clear();
   forcedBackupWithCaption(path);
+  notify(ChangeSet::everything());
+  endChanges();
 }
 
 bool CScrivlaDoc::reComposeAllPages() {
   if (!paper_) return false;
-  views_.resetTextView();
+  beginChanges();
   ReComposeDocument(true, {});
   rebuildAfterLoad();
-  views_.updateAllViews(HintAll);
+  notify(ChangeSet::everything());
+  endChanges();
   return true;
 }
 
-bool CScrivlaDoc::reComposeCurrentPage() {
+bool CScrivlaDoc::reComposeCurrentPage(const CaretMemo& caret) {
   model::PageData* current = page(currentPage_);
   if (current == nullptr) return false;
   if (blockEntries_.pageCount() != paper_->pages.size()) blockEntries_.rebuildAll(*paper_, zoom_);
   model::PageBlockEntries& entries = blockEntries_.page(static_cast<size_t>(currentPage_));
+  beginChanges();
   if (entries.changed == 0) {
     entries.changed = 1;
-    views_.setPageMark(currentPage_, true);
+    setPageMark(currentPage_, true);
   }
   forcedBackupWithCaption({});
-  views_.resetTextView();
+  snapshot(UndoReCompose, currentPage_, caret);
+  // Blocks may be joined and side lines rebuilt: the caret and the views let go of the page.
+  resetObservers();
 
   const recompose::ReComposeOptions options = reComposeOptions();
   bool joined = false;
@@ -98,8 +108,11 @@ bool CScrivlaDoc::reComposeCurrentPage() {
   const int a = recompose::PageTypicalCharSize(*current);
   changed = recompose::ReComposePage(*current, a, options.loading.monoRuby) || changed;
   if (options.loading.smallKana) changed = recompose::NormaliseSmallKana(*current) || changed;
-  views_.updateAllViews(HintPage);
   if (changed) markPage(0);
+  ChangeSet changes;
+  changes.kinds = Change::Layout | Change::Structure | Change::Page;
+  notify(changes);
+  endChanges();
   return true;
 }
 

@@ -13,24 +13,11 @@ class HeadlessDocument::Messages : public appcore::Prompter {
   std::string last;
 };
 
-// Only the scale must hold a value: the zoom commands compare with it.
-class HeadlessDocument::NoViews : public DocumentViews {
- public:
-  void updateAllViews(int) override {}
-  void setPageMark(int, bool) override {}
-  double viewScale() const override { return scale_; }
-  void setViewScale(double scale) override { scale_ = scale; }
-
- private:
-  double scale_ = 0.5;
-};
-
 HeadlessDocument::HeadlessDocument(const appcore::FrameSettings& frame)
-    : frame_(frame), messages_(std::make_unique<Messages>()), views_(std::make_unique<NoViews>()) {
+    : frame_(frame), messages_(std::make_unique<Messages>()) {
   app_.doBackup = 0;
   DocumentSetup setup;
   setup.prompter = messages_.get();
-  setup.views = views_.get();
   setup.app = &app_;
   setup.settings = &store_;
   setup.frame = &frame_;

@@ -28,13 +28,11 @@ class HeadlessDocument {
 
  private:
   class Messages;
-  class NoViews;
   appcore::FrameSettings frame_;
   appcore::AppSettings app_;
   appcore::MemorySettingsStore store_;
   SteadyClock clock_;
   std::unique_ptr<Messages> messages_;
-  std::unique_ptr<NoViews> views_;
   std::unique_ptr<CScrivlaDoc> doc_;
 };
 

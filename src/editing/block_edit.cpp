@@ -18,7 +18,6 @@ using detail::currentPage;
 
 namespace {
 
-constexpr int kDeletedBlocksHint = 1;  // the views' update after blocks were deleted
 
 bool intersects(const BlockEntry& e, const PageRect& r) {
   return int64_t{e.x} < r.right && int64_t{e.x} + e.width > r.left && int64_t{e.y} < r.bottom &&
@@ -29,26 +28,16 @@ bool inside(int64_t x, int64_t y, int64_t width, int64_t height, const PageRect&
   return x >= r.left && y >= r.top && x + width <= r.right && y + height <= r.bottom;
 }
 
-bool overlaps(const BlockEntry& a, const BlockEntry& b) {
-  return int64_t{a.x} < int64_t{b.x} + b.width && int64_t{b.x} < int64_t{a.x} + a.width &&
-         int64_t{a.y} < int64_t{b.y} + b.height && int64_t{b.y} < int64_t{a.y} + a.height;
-}
-
 bool validEntry(const PageBlockEntries& entries, int i) {
   return i >= 0 && i < static_cast<int>(entries.entries.size());
 }
 
-void addFrame(StructureRedraw& r, int entry) {
-  if (std::find(r.frames.begin(), r.frames.end(), entry) == r.frames.end())
-    r.frames.push_back(entry);
-}
-
-// Every selected entry other than `keep` loses its selection; their frames are drawn again.
-void deselectOthers(PageBlockEntries& entries, int keep, StructureRedraw& r) {
+// Every selected entry other than `keep` loses its selection; the frames are drawn again.
+void deselectOthers(PageBlockEntries& entries, int keep, EditScope& scope) {
   for (int i = 0; i < static_cast<int>(entries.entries.size()); ++i)
     if (i != keep && entries.entries[static_cast<size_t>(i)].selected) {
       entries.entries[static_cast<size_t>(i)].selected = 0;
-      addFrame(r, i);
+      scope.structure();
     }
 }
 
@@ -66,20 +55,15 @@ void chooseBlockAt(PageData& page, CaretState& caret, int32_t x, int32_t y) {
     }
 }
 
-void makeCurrent(PageData& page, PageBlockEntries& entries, CaretState& caret, int hit, int32_t x,
-                 int32_t y, StructureRedraw& r) {
-  deselectOthers(entries, hit, r);
-  if (validEntry(entries, caret.entry)) {
-    const BlockEntry& old = entries.entries[static_cast<size_t>(caret.entry)];
-    addFrame(r, caret.entry);
-    for (int i = 0; i < static_cast<int>(entries.entries.size()); ++i)
-      if (overlaps(entries.entries[static_cast<size_t>(i)], old)) addFrame(r, i);
-  }
+void makeCurrent(PageData& page, PageBlockEntries& entries, EditScope& scope, int hit, int32_t x,
+                 int32_t y) {
+  CaretState& caret = scope.caret();
+  deselectOthers(entries, hit, scope);
   entries.entries[static_cast<size_t>(hit)].selected = 1;
   caret.entry = hit;
-  addFrame(r, hit);
   chooseBlockAt(page, caret, x, y);
-  r.enableCharEditing = true;
+  // Frames change, and character editing becomes possible with a current entry.
+  scope.structure().caretMoved();
 }
 
 // The first entry whose tracker the point hits, or −1.
@@ -228,19 +212,19 @@ void moveBlockWithEntry(PageData& page, BlockData* block, int to) {
     }
 }
 
-void finishCommand(document::CScrivlaDoc& doc) {
-  detail::markPageChanged(doc);
-  detail::markModified(doc);
-  doc.backupCheck(false);
+void finishCommand(EditScope& scope) {
+  detail::markPageChanged(scope.doc());
+  scope.modified();
+  scope.structure();
 }
 
-StructureRedraw lastReferenceNumber(document::CScrivlaDoc& doc, PageData& page, PageBlockEntries& entries,
-                           CaretState& caret) {
-  StructureRedraw r;
+void lastReferenceNumber(EditScope& scope, PageData& page, PageBlockEntries& entries) {
+  CaretState& caret = scope.caret();
   const int p = caret.entry;
   // Only a reference has a place among the reference numbers; giving the last one to another
   // role would leave two references with one number.
-  if (entries.entries[static_cast<size_t>(p)].sec != SecRef) return r;
+  if (entries.entries[static_cast<size_t>(p)].sec != SecRef) return;
+  scope.willChange(document::UndoBlockOrder);
   BlockData* block = blockOfEntry(page, entries, p);
   for (size_t j = static_cast<size_t>(p) + 1; j < entries.entries.size(); ++j)
     if (entries.entries[j].sec == SecRef) --entries.entries[j].refNumber;
@@ -250,24 +234,20 @@ StructureRedraw lastReferenceNumber(document::CScrivlaDoc& doc, PageData& page, 
   // The block follows its entry, so the number survives the next rebuild of the entries.
   moveBlockWithEntry(page, block, last);
   caret.entry = last;
-  finishCommand(doc);
-  r.repaint = true;
-  return r;
+  finishCommand(scope);
 }
 
-StructureRedraw changeOrder(document::CScrivlaDoc& doc, PageData& page, PageBlockEntries& entries,
-                   CaretState& caret, int k) {
-  StructureRedraw r;
+void changeOrder(EditScope& scope, PageData& page, PageBlockEntries& entries, int k) {
+  CaretState& caret = scope.caret();
   const int p = caret.entry;
-  if (k == p || !validEntry(entries, k)) return r;
+  if (k == p || !validEntry(entries, k)) return;
+  scope.willChange(document::UndoBlockOrder);
   BlockData* block = blockOfEntry(page, entries, p);
   moveEntry(entries, p, k);
   moveBlockWithEntry(page, block, k);
   caret.entry = k;
-  detail::markPageChanged(doc);
-  detail::markModified(doc);
-  r.rebuildPage = true;
-  return r;
+  finishCommand(scope);
+  scope.layout();
 }
 
 }  // namespace
@@ -281,34 +261,33 @@ bool trackerHit(const BlockEntry& e, int32_t x, int32_t y, int32_t handleMargin)
 namespace {
 
 // The click's effect on the entries, for both buttons.
-ClickResult chooseEntryAt(document::CScrivlaDoc& doc, CaretState& caret, int32_t x, int32_t y,
-                          int32_t handleMargin, StructureRedraw& r) {
-  PageData* page = currentPage(doc);
-  PageBlockEntries* entries = currentEntries(doc);
+ClickResult chooseEntryAt(EditScope& scope, int32_t x, int32_t y, int32_t handleMargin) {
+  CaretState& caret = scope.caret();
+  PageData* page = currentPage(scope.doc());
+  PageBlockEntries* entries = currentEntries(scope.doc());
   if (page == nullptr || entries == nullptr) return ClickResult::Nothing;
   if (validEntry(*entries, caret.entry) &&
-      trackerHit(entries->entries[static_cast<size_t>(caret.entry)], x, y, handleMargin))
+      trackerHit(entries->entries[static_cast<size_t>(caret.entry)], x, y, handleMargin)) {
+    // The current entry follows the caret's block from character editing without being
+    // selected; a click on it selects it, or "削除" would find nothing to delete.
+    if (!entries->entries[static_cast<size_t>(caret.entry)].selected)
+      makeCurrent(*page, *entries, scope, caret.entry, x, y);
     return ClickResult::OnCurrentEntry;
+  }
   const int hit = entryAt(*entries, caret, x, y, handleMargin);
   if (hit < 0) return ClickResult::StartRubberBand;
-  makeCurrent(*page, *entries, caret, hit, x, y, r);
+  makeCurrent(*page, *entries, scope, hit, x, y);
   return ClickResult::EntrySelected;
 }
 
 }  // namespace
 
-BlockClick blockLeftClick(document::CScrivlaDoc& doc, CaretState& caret, int32_t x, int32_t y,
-                          int32_t handleMargin) {
-  BlockClick click;
-  click.result = chooseEntryAt(doc, caret, x, y, handleMargin, click.redraw);
-  return click;
+ClickResult blockLeftClick(EditScope& scope, int32_t x, int32_t y, int32_t handleMargin) {
+  return chooseEntryAt(scope, x, y, handleMargin);
 }
 
-StructureRedraw blockRightClick(document::CScrivlaDoc& doc, CaretState& caret, int32_t x, int32_t y,
-                       int32_t handleMargin) {
-  StructureRedraw r;
-  chooseEntryAt(doc, caret, x, y, handleMargin, r);  // a right click starts no rubber band
-  return r;
+void blockRightClick(EditScope& scope, int32_t x, int32_t y, int32_t handleMargin) {
+  chooseEntryAt(scope, x, y, handleMargin);  // a right click starts no rubber band
 }
 
 int mergeBlocksInRect(PageData& page, PageBlockEntries& entries, double zoom, PageRect rect,
@@ -337,42 +316,37 @@ int mergeBlocksInRect(PageData& page, PageBlockEntries& entries, double zoom, Pa
   return target == nullptr ? -1 : detail::blockIndex(page, target);
 }
 
-StructureRedraw finishRubberBand(document::CScrivlaDoc& doc, CaretState& caret, PageRect band,
-                        const recompose::JoiningOptions& options) {
-  StructureRedraw r;
+void finishRubberBand(EditScope& scope, PageRect band, const recompose::JoiningOptions& options) {
+  document::CScrivlaDoc& doc = scope.doc();
+  CaretState& caret = scope.caret();
   PageData* page = currentPage(doc);
   PageBlockEntries* entries = currentEntries(doc);
   band = band.normalized();
-  if (page == nullptr || entries == nullptr || band.empty()) return r;
+  if (page == nullptr || entries == nullptr || band.empty()) return;
   int first = -1;
   for (int i = 0; i < static_cast<int>(entries->entries.size()); ++i)
     if (intersects(entries->entries[static_cast<size_t>(i)], band)) {
       first = i;
       break;
     }
-  if (first < 0) return r;
-  deselectOthers(*entries, -1, r);
+  if (first < 0) return;
+  deselectOthers(*entries, -1, scope);
   const BlockEntry& e = entries->entries[static_cast<size_t>(first)];
   if (!inside(e.x, e.y, e.width, e.height, band)) {
     entries->entries[static_cast<size_t>(first)].selected = 1;
     caret.entry = first;
-    addFrame(r, first);
-    r.enableCharEditing = true;
-    return r;
+    scope.structure().caretMoved();
+    return;
   }
+  scope.willChange(document::UndoBlockMerge);
   const size_t before = page->blocks.size();
   const int result = mergeBlocksInRect(*page, *entries, doc.zoom(), band, options, &caret);
   if (result >= 0) entries->entries[static_cast<size_t>(result)].selected = 1;
   caret.entry = -1;
   // The merge changed the blocks themselves: the document must count as modified, or closing it
   // would not ask to save them. The rebuild cleared the changed flag, so it is set afterwards.
-  if (page->blocks.size() != before) {
-    detail::markPageChanged(doc);
-    detail::markModified(doc);
-  }
-  r.frames.clear();
-  r.allViewsHint = document::HintAll;
-  return r;
+  if (page->blocks.size() != before) detail::markPageChanged(doc);
+  scope.layout().structure().caretMoved();
 }
 
 std::optional<std::vector<MenuItem>> blockContextMenu(document::CScrivlaDoc& doc, CaretState& caret,
@@ -445,78 +419,78 @@ bool blockCommandEnabled(document::CScrivlaDoc& doc, const CaretState& caret, in
   return true;
 }
 
-StructureRedraw blockCommand(document::CScrivlaDoc& doc, CaretState& caret, int id) {
-  StructureRedraw r;
+void blockCommand(EditScope& scope, int id) {
+  document::CScrivlaDoc& doc = scope.doc();
+  CaretState& caret = scope.caret();
   PageData* page = currentPage(doc);
   PageBlockEntries* entries = currentEntries(doc);
-  if (page == nullptr || entries == nullptr || !validEntry(*entries, caret.entry)) return r;
+  if (page == nullptr || entries == nullptr || !validEntry(*entries, caret.entry)) return;
   const int current = caret.entry;
   BlockEntry& entry = entries->entries[static_cast<size_t>(current)];
 
-  if (id == CmdBlockDelete) return deleteSelectedBlocks(doc, caret);
-  if (id == CmdBlockLastNumber) return lastReferenceNumber(doc, *page, *entries, caret);
+  if (id == CmdBlockDelete) return deleteSelectedBlocks(scope);
+  if (id == CmdBlockLastNumber) return lastReferenceNumber(scope, *page, *entries);
   if (id >= CmdBlockOrderFirst && id <= CmdBlockOrderLast)
-    return changeOrder(doc, *page, *entries, caret, id - CmdBlockOrderFirst);
+    return changeOrder(scope, *page, *entries, id - CmdBlockOrderFirst);
+  scope.willChange(document::UndoBlockRole);
 
   switch (id) {
     case CmdBlockYear:
     case CmdBlockMonth:
       // The date belongs to the entry alone; the block keeps its role.
       setRole(*page, *entries, current, sectionOfCommand(id), false);
-      addFrame(r, current);
       break;
     case CmdBlockVol:
     case CmdBlockPageNumber: {
       setRole(*page, *entries, current, SecVol, false);
       if (caret.caret.block != nullptr) caret.caret.block->sec = SecVol;
-      addFrame(r, current);
       break;
     }
     case CmdBlockVertical:
     case CmdBlockHorizontal:
       entry.direction = id == CmdBlockVertical ? Vertical : Horizontal;
-      addFrame(r, current);
       break;
     case CmdBlockPillar:
       for (int i = 0; i < static_cast<int>(entries->entries.size()); ++i)
         if (entries->entries[static_cast<size_t>(i)].selected) {
           setRole(*page, *entries, i,
                   pillarSection(*page, entries->entries[static_cast<size_t>(i)]), true);
-          addFrame(r, i);
         }
       break;
     default: {
       const int32_t sec = sectionOfCommand(id);
-      if (sec < 0) return r;
+      if (sec < 0) return;
       for (int i = 0; i < static_cast<int>(entries->entries.size()); ++i)
         if (entries->entries[static_cast<size_t>(i)].selected) {
           setRole(*page, *entries, i, sec, true);
-          addFrame(r, i);
         }
       break;
     }
   }
-  finishCommand(doc);
-  return r;
+  finishCommand(scope);
 }
 
-StructureRedraw deleteSelectedBlocks(document::CScrivlaDoc& doc, CaretState& caret) {
-  StructureRedraw r;
+void deleteSelectedBlocks(EditScope& scope) {
+  document::CScrivlaDoc& doc = scope.doc();
+  CaretState& caret = scope.caret();
   PageData* page = currentPage(doc);
   PageBlockEntries* entries = currentEntries(doc);
-  if (page == nullptr || entries == nullptr) return r;
+  if (page == nullptr || entries == nullptr) return;
   const bool hasCurrent = validEntry(*entries, caret.entry);
   const bool anySelected = std::any_of(entries->entries.begin(), entries->entries.end(),
                                        [](const BlockEntry& e) { return e.selected != 0; });
-  if (!hasCurrent && !anySelected) return r;
-  doc.snapshot(document::UndoBlockDelete);
+  const bool currentIsReference =
+      hasCurrent && entries->entries[static_cast<size_t>(caret.entry)].sec == SecRef;
+  // Nothing to delete takes no undo step.
+  if (!currentIsReference && !anySelected) return;
+  scope.willChange(document::UndoBlockDelete);
 
-  if (hasCurrent && entries->entries[static_cast<size_t>(caret.entry)].sec == SecRef) {
+  if (currentIsReference) {
     // A reference entry only leaves the numbering; its block stays on the page.
     leaveReferences(*entries, caret.entry);
     entries->entries.erase(entries->entries.begin() + caret.entry);
     caret.entry = -1;
-    r.repaint = true;
+    scope.structure();
   } else {
     // Find every block first: removing entries shifts the positions the lookup starts from.
     std::vector<std::pair<int, BlockData*>> doomed;
@@ -526,7 +500,6 @@ StructureRedraw deleteSelectedBlocks(document::CScrivlaDoc& doc, CaretState& car
     bool currentGone = false;
     for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
       const int i = it->first;
-      addFrame(r, i);
       if (i == caret.entry) currentGone = true;
       leaveReferences(*entries, i);
       entries->entries.erase(entries->entries.begin() + i);
@@ -546,12 +519,10 @@ StructureRedraw deleteSelectedBlocks(document::CScrivlaDoc& doc, CaretState& car
       caret.selection.clear();
       caret.lineAtKeyDown = nullptr;
     }
-    r.frames.clear();  // their pixels are gone with them: all views are drawn again
-    r.allViewsHint = kDeletedBlocksHint;
+    // Their text is gone from the page: it is laid out again.
+    scope.layout().structure().caretMoved();
   }
   detail::markPageChanged(doc);
-  detail::markModified(doc);
-  return r;
 }
 
 }  // namespace vellary::editing

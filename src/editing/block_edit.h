@@ -1,7 +1,7 @@
 // Block editing (edit mode 1): choosing block entries by click or rubber band, merging the text
 // blocks a rubber band encloses, and the commands of the block context menu — roles, directions,
 // reading order, reference numbers and deletion. Works on the document's current page, its block
-// entries and the text view's CaretState; returns what the view must redraw.
+// entries and the editing context's caret, inside the caller's edit scope.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include "block_edit_common.h"
 #include "caret.h"
 #include "document/document.h"
+#include "editing_context.h"
 #include "recompose/options.h"
 
 namespace vellary::editing {
@@ -43,30 +44,22 @@ enum class ClickResult {
   StartRubberBand,  // no entry was hit: the view tracks a rubber band, then calls finishRubberBand
 };
 
-struct BlockClick {
-  ClickResult result = ClickResult::Nothing;
-  StructureRedraw redraw;
-};
-
 // Whether a point in page pixels hits an entry's tracker. The current entry's tracker has its
 // resize handles outside the box; `handleMargin` is their reach in page pixels.
 bool trackerHit(const model::BlockEntry& entry, int32_t x, int32_t y, int32_t handleMargin);
 
 // Left click in block editing at (x, y) in page pixels.
-BlockClick blockLeftClick(document::CScrivlaDoc& doc, CaretState& caret, int32_t x, int32_t y,
-                          int32_t handleMargin = 0);
+ClickResult blockLeftClick(EditScope& scope, int32_t x, int32_t y, int32_t handleMargin = 0);
 
 // Right click in block editing: the entry under the pointer becomes selected and current (no
 // rubber band). The context menu follows.
-StructureRedraw blockRightClick(document::CScrivlaDoc& doc, CaretState& caret, int32_t x, int32_t y,
-                       int32_t handleMargin = 0);
+void blockRightClick(EditScope& scope, int32_t x, int32_t y, int32_t handleMargin = 0);
 
 // The end of a rubber band drawn from an empty spot; `band` in page pixels, in any orientation.
 // The first entry the band touches decides: lying wholly inside, the text blocks inside are merged
 // (mergeBlocksInRect) and the entry of the result is selected; otherwise that entry becomes
 // selected and current. A band that touches no entry changes nothing.
-StructureRedraw finishRubberBand(document::CScrivlaDoc& doc, CaretState& caret, PageRect band,
-                        const recompose::JoiningOptions& options);
+void finishRubberBand(EditScope& scope, PageRect band, const recompose::JoiningOptions& options);
 
 // Joins the text blocks of role text lying wholly inside `rect` (page pixels) into the first of
 // them, walking the page's blocks in order and stopping at the first table block or at a block
@@ -86,9 +79,9 @@ std::optional<std::vector<MenuItem>> blockContextMenu(document::CScrivlaDoc& doc
 bool blockCommandEnabled(document::CScrivlaDoc& doc, const CaretState& caret, int commandId);
 
 // Runs a command of the block context menu (the ids above, 33001 + k included).
-StructureRedraw blockCommand(document::CScrivlaDoc& doc, CaretState& caret, int commandId);
+void blockCommand(EditScope& scope, int commandId);
 
 // The Delete key released in block editing: the same as "削除".
-StructureRedraw deleteSelectedBlocks(document::CScrivlaDoc& doc, CaretState& caret);
+void deleteSelectedBlocks(EditScope& scope);
 
 }  // namespace vellary::editing

@@ -112,8 +112,6 @@ void markPageChanged(document::CScrivlaDoc& doc) {
   doc.markPage(0);
 }
 
-void markModified(document::CScrivlaDoc& doc) { doc.markPage(0); }
-
 }  // namespace detail
 
 }  // namespace vellary::editing

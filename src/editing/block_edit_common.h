@@ -1,5 +1,5 @@
-// What the structure edits (block roles and order, ruby, emphasis, orientation) share: the redraw
-// they ask of the text view, menu items as data, and small lookups on the current page.
+// What the structure edits (block roles and order, ruby, emphasis, orientation) share: menu items
+// as data, and small lookups on the current page.
 #pragma once
 
 #include <cstdint>
@@ -12,24 +12,6 @@
 #include "model/records.h"
 
 namespace vellary::editing {
-
-// What an operation asks the text view to redraw. The view does it in this order: frames, line,
-// page layout, highlight, caret, repaint, then the update of all views.
-struct StructureRedraw {
-  std::vector<int> frames;          // block entries whose frames are drawn again
-  model::LineData* line = nullptr;  // a line drawn again, as the caret line
-  bool rebuildPage = false;         // lay the whole page out again
-  bool highlight = false;           // draw the selection highlight again
-  bool caret = false;               // re-establish the caret
-  bool repaint = false;             // repaint the window from the offscreen page image
-  int allViewsHint = -1;            // update all views with this hint; −1: no update
-  bool enableCharEditing = false;   // command 32813 becomes available (a block entry is current)
-
-  bool any() const {
-    return !frames.empty() || line || rebuildPage || highlight || caret || repaint ||
-           allViewsHint >= 0 || enableCharEditing;
-  }
-};
 
 // One item of a context menu. A separator has id 0 and no caption; a sub-menu has id 0, a
 // caption and items.
@@ -96,8 +78,6 @@ bool lineHolds(const model::LineData& line, const model::CharData* ch);
 
 // When the page's changed flag is clear, set it and show the page's mark.
 void markPageChanged(document::CScrivlaDoc& doc);
-// The document and the current page count as modified.
-void markModified(document::CScrivlaDoc& doc);
 
 }  // namespace detail
 

@@ -57,11 +57,9 @@ CharData* caretCharacter(const CaretState& caret) {
   return &*caret.caret.ch;
 }
 
-void finishCharacterEdit(const CorrectionContext& ctx, CorrectionRedraw& redraw) {
-  ctx.doc.markPage(0);
-  ctx.doc.backupCheck(false);
-  redraw.rebuildPage = true;
-  redraw.reestablishCaret = true;
+void finishCharacterEdit(const CorrectionContext& ctx) {
+  // The character's line is drawn again; a side line over it follows its base in the redraw.
+  ctx.scope.line(ctx.caret.caret.line).caretMoved();
 }
 
 }  // namespace
@@ -134,19 +132,18 @@ ContextMenu buildPageMenu(document::CScrivlaDoc& doc) {
   if (paper == nullptr || paper->pages.empty()) return menu;
   const int last = static_cast<int>(paper->pages.size()) - 1;
   menu.kind = ContextMenu::Kind::Page;
-  CharMenuItem next = item(document::CmdNextPage, u"次のページへ");
+  CharMenuItem next = item(appcore::IdNextPage, u"次のページへ");
   next.enabled = doc.currentPage() < last;
-  CharMenuItem previous = item(document::CmdPreviousPage, u"前のページへ");
+  CharMenuItem previous = item(appcore::IdPreviousPage, u"前のページへ");
   previous.enabled = doc.currentPage() > 0;
   menu.items = {std::move(next), std::move(previous)};
   return menu;
 }
 
-CorrectionRedraw chooseCandidate(const CorrectionContext& ctx, int index) {
-  CorrectionRedraw redraw;
+bool chooseCandidate(const CorrectionContext& ctx, int index) {
   CharData* ch = caretCharacter(ctx.caret);
-  if (ch == nullptr || index < 0 || index >= ch->numCand()) return redraw;
-  ctx.doc.snapshot(document::UndoReplace);
+  if (ch == nullptr || index < 0 || index >= ch->numCand()) return false;
+  ctx.scope.willChange(document::UndoCandidate);
   const CharText candidate = ch->candText(index);
   const int before = model::charTextLength(ch->text);
   const int length = model::charTextLength(candidate);
@@ -162,8 +159,8 @@ CorrectionRedraw chooseCandidate(const CorrectionContext& ctx, int index) {
   if (ctx.caret.caret.block != nullptr)
     addUnitsToCounts(*ctx.caret.caret.block, *ctx.caret.caret.line,
                      model::charTextLength(ch->text) - before);
-  finishCharacterEdit(ctx, redraw);
-  return redraw;
+  finishCharacterEdit(ctx);
+  return true;
 }
 
 bool isSingleCharacter(std::u16string_view text) {
@@ -182,11 +179,10 @@ std::optional<ReplaceCharDialog> openReplaceCharDialog(const CorrectionContext& 
   return dialog;
 }
 
-CorrectionRedraw acceptReplaceCharDialog(const CorrectionContext& ctx,
-                                         const ReplaceCharDialog& dialog) {
-  CorrectionRedraw redraw;
+bool acceptReplaceCharDialog(const CorrectionContext& ctx, const ReplaceCharDialog& dialog) {
   CharData* ch = caretCharacter(ctx.caret);
-  if (ch == nullptr || !isSingleCharacter(dialog.replacement)) return redraw;
+  if (ch == nullptr || !isSingleCharacter(dialog.replacement)) return false;
+  ctx.scope.willChange(document::UndoReplace);
   const std::u16string recognised = textOf(ch->text);
   const CharText text = dialog.replacement.size() == 2
                             ? model::makeCharText(dialog.replacement[0], dialog.replacement[1])
@@ -198,8 +194,8 @@ CorrectionRedraw acceptReplaceCharDialog(const CorrectionContext& ctx,
     addUnitsToCounts(*ctx.caret.caret.block, *ctx.caret.caret.line, delta);
   if (dialog.addToTable) registerReplacementPair(ctx, recognised, dialog.replacement);
   ctx.frame.registerReplacement = dialog.addToTable ? 1 : 0;
-  finishCharacterEdit(ctx, redraw);
-  return redraw;
+  finishCharacterEdit(ctx);
+  return true;
 }
 
 }  // namespace vellary::editing

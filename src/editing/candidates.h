@@ -71,7 +71,7 @@ inline bool candidateCommandsEnabled(const CaretState& caret) { return caret.ent
 
 // Command 34001 + index: the caret character takes candidate `index` (an arrow turned a quarter
 // in vertical blocks), confidence 10 and the changed mark; one undo step of kind 7.
-CorrectionRedraw chooseCandidate(const CorrectionContext& ctx, int index);
+bool chooseCandidate(const CorrectionContext& ctx, int index);
 
 // Dialog 140, "文字置換".
 inline constexpr const char* kReplaceDialogCaption = "文字置換";
@@ -102,7 +102,6 @@ std::optional<ReplaceCharDialog> openReplaceCharDialog(const CorrectionContext& 
 // OK in dialog 140: the caret character takes the replacement when it is one character (no undo
 // step; confidence and candidates stay), the pair goes to the registered table when the box is
 // checked, and the box's state becomes the replacement registration setting.
-CorrectionRedraw acceptReplaceCharDialog(const CorrectionContext& ctx,
-                                         const ReplaceCharDialog& dialog);
+bool acceptReplaceCharDialog(const CorrectionContext& ctx, const ReplaceCharDialog& dialog);
 
 }  // namespace vellary::editing

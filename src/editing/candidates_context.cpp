@@ -1,15 +1,9 @@
-// Redraw requests of the correcting commands, and registering a correction's pair.
+// Registering a correction's pair.
 #include "candidates_context.h"
 
 #include <algorithm>
 
 namespace vellary::editing {
-
-void CorrectionRedraw::addNonCaretLine(const model::LineData* line) {
-  if (line == nullptr) return;
-  if (std::find(nonCaretLines.begin(), nonCaretLines.end(), line) == nonCaretLines.end())
-    nonCaretLines.push_back(line);
-}
 
 bool registerReplacementPair(const CorrectionContext& ctx, const std::u16string& recognised,
                              const std::u16string& replacement) {

@@ -1,5 +1,5 @@
 // What every correcting command of the text view (candidates, character replacement, find and
-// replace, reject navigation) works on and what it hands back for the view to redraw.
+// replace, reject navigation) works on: the edit scope it runs in, the caret, the settings.
 #pragma once
 
 #include <string>
@@ -7,9 +7,11 @@
 
 #include "appcore/char_tables.h"
 #include "appcore/prompter.h"
+#include "appcore/modes.h"
 #include "appcore/settings.h"
 #include "caret.h"
 #include "document/document.h"
+#include "editing_context.h"
 
 namespace vellary::editing {
 
@@ -22,32 +24,14 @@ struct LastRegisteredPair {
 
 // Borrowed for one call. `registered` and `lastPair` may be null: nothing is registered then.
 struct CorrectionContext {
+  EditScope& scope;  // what the command changes and what the views must draw again
   document::CScrivlaDoc& doc;
   CaretState& caret;
   appcore::FrameSettings& frame;  // replacement registration setting, reject level
   appcore::Prompter& prompter;
   appcore::CharTable* registered = nullptr;
   LastRegisteredPair* lastPair = nullptr;
-  int editMode = 3;  // 1 block editing, 3 character editing
-};
-
-// What the view must do after a command, in this order. Line pointers are lines of the current
-// page at the time the command returns; they are only good until the page changes again.
-struct CorrectionRedraw {
-  bool eraseSelection = false;       // erase the highlight that was shown when the command began
-  bool clearImageHighlight = false;  // the caret character's frame in the image view
-  std::vector<const model::LineData*> nonCaretLines;  // redraw these without the caret
-  const model::LineData* caretLine = nullptr;         // redraw this one as the caret line
-  bool rebuildPage = false;                           // lay the whole page out and draw it again
-  bool caretLineChanged = false;  // image sub-mode 1 shows the one-line image window
-  bool reestablishCaret = false;
-  bool drawSelection = false;       // highlight caret.selection and scroll it into view
-  bool highlightImageChar = false;  // frame the caret character in the image view
-  bool showLineInPageList = false;
-  bool pageChanged = false;  // another page was opened (the document has updated the views)
-  int updateAllViews = -1;   // a hint for every view, −1 none
-
-  void addNonCaretLine(const model::LineData* line);
+  appcore::EditMode editMode = appcore::EditMode::Character;
 };
 
 // Adds (recognised, replacement) to the table unless it is the pair added last; remembers it.

@@ -10,20 +10,6 @@ using model::BlockData;
 using model::LineData;
 using model::PageData;
 
-void Redraw::addLine(LineData* line) {
-  if (line != nullptr && std::find(lines.begin(), lines.end(), line) == lines.end())
-    lines.push_back(line);
-}
-
-void Redraw::merge(const Redraw& o) {
-  page = page || o.page;
-  for (LineData* l : o.lines) addLine(l);
-  highlight = highlight || o.highlight;
-  caret = caret || o.caret;
-  pageChanged = pageChanged || o.pageChanged;
-  refused = refused || o.refused;
-}
-
 Movement arrowMovement(Key key, bool vertical) {
   switch (key) {
     case Key::Left:
@@ -52,83 +38,90 @@ int blockIndex(PageData& page, const BlockData* block) {
 
 }  // namespace
 
-Editor::Editor(document::CScrivlaDoc& doc, appcore::Prompter& prompter)
-    : doc_(doc), prompter_(prompter) {}
-
-PageData* Editor::page() {
-  if (doc_.paper() == nullptr) return nullptr;
-  return doc_.page(doc_.currentPage());
-}
+Editor::Editor(EditingContext& context) : context_(context) {}
 
 void Editor::reset() {
-  ++resets_;
-  state_.clear();
+  state().clear();
   lineAtMouseDown_ = nullptr;
-  pending_ = 0;
-  pendingPage_ = false;
+  // The records may be going: the made line is no longer followed, only forgotten.
+  cellLine_ = nullptr;
+  cellLineCell_ = nullptr;
+}
+
+CaretPos Editor::enterEmptyCell(EditScope& scope, BlockData& block, model::CellData& cell) {
+  const bool vertical = block.direction == model::Vertical;
+  // As thick as the table's lines are on average, else as a line filling most of the cell.
+  const int32_t extent = vertical ? cell.width : cell.height;
+  int32_t thick = block.avgLineSize > 0 ? static_cast<int32_t>(block.avgLineSize) : extent * 6 / 10;
+  thick = std::clamp(thick, int32_t{1}, std::max(extent, int32_t{1}));
+  const int32_t margin = (vertical ? cell.height : cell.width) / 20;
+  LineData line;
+  if (vertical) {
+    line.x = cell.x + (cell.width - thick) / 2;
+    line.width = thick;
+    line.y = cell.y + margin;
+    line.height = std::max(cell.height - 2 * margin, int32_t{1});
+  } else {
+    line.x = cell.x + margin;
+    line.width = std::max(cell.width - 2 * margin, int32_t{1});
+    line.y = cell.y + (cell.height - thick) / 2;
+    line.height = thick;
+  }
+  line.widthOrg = line.width;
+  line.heightOrg = line.height;
+  cell.lines.push_back(std::move(line));
+  cell.lineCount = static_cast<int32_t>(cell.lines.size());
+  cellLine_ = &cell.lines.back();
+  cellLineCell_ = &cell;
+  scope.layout();
+  return CaretPos{&block, &cell, cellLine_, cellLine_->chars.end()};
+}
+
+void Editor::dropUnusedCellLine(EditScope& scope) {
+  if (cellLine_ == nullptr || state().caret.line == cellLine_) return;
+  model::CellData& cell = *cellLineCell_;
+  if (cellLine_->chars.empty()) {
+    forget(cellLine_);
+    for (auto it = cell.lines.begin(); it != cell.lines.end(); ++it)
+      if (&*it == cellLine_) {
+        cell.lines.erase(it);
+        break;
+      }
+    cell.lineCount = static_cast<int32_t>(cell.lines.size());
+    scope.layout();
+  }
+  cellLine_ = nullptr;
+  cellLineCell_ = nullptr;
 }
 
 void Editor::placeCaretOnPage() {
-  state_.caret = CaretPos{};
-  state_.selection.clear();
-  state_.entry = -1;
+  state().caret = CaretPos{};
+  state().selection.clear();
+  state().entry = -1;
   PageData* p = page();
   if (p == nullptr) return;
   if (auto line = firstNormalLine(*p)) {
-    state_.caret = caretAt(*line, 0);
-    state_.entry = blockIndex(*p, line->block);
-    state_.selection.collapseTo(state_.caret);
+    state().caret = caretAt(*line, 0);
+    state().entry = blockIndex(*p, line->block);
+    state().selection.collapseTo(state().caret);
   }
 }
 
 void Editor::enterCharacterEditing() {
   PageData* p = page();
   if (p == nullptr) return;
-  BlockData* block = state_.caret.block;
-  if (block == nullptr && state_.entry >= 0 && state_.entry < static_cast<int>(p->blocks.size()))
-    block = &*std::next(p->blocks.begin(), state_.entry);
+  BlockData* block = state().caret.block;
+  if (block == nullptr && state().entry >= 0 && state().entry < static_cast<int>(p->blocks.size()))
+    block = &*std::next(p->blocks.begin(), state().entry);
   std::optional<LineRef> line;
   if (block != nullptr) line = firstNormalLineOfBlock(*block);
   if (!line) {
     placeCaretOnPage();
     return;
   }
-  state_.caret = caretAt(*line, 0);
-  state_.entry = blockIndex(*p, line->block);
-  state_.selection.collapseTo(state_.caret);
-}
-
-document::CaretState Editor::reportCaret() {
-  PageData* p = page();
-  if (p == nullptr) return {-1, -1, -1};
-  auto t = editing::reportCaret(*p, state_.caret);
-  if (!t) return {-1, -1, -1};
-  return {t->block, t->line, t->ch};
-}
-
-void Editor::restoreCaret(const document::CaretState& triple) {
-  PageData* p = page();
-  if (p == nullptr) return;
-  auto caret = caretFromTriple(*p, CaretTriple{triple[0], triple[1], triple[2]});
-  if (!caret) {
-    placeCaretOnPage();
-    return;
-  }
-  state_.caret = *caret;
-  state_.entry = triple[0];
-  state_.selection.collapseTo(state_.caret);
-}
-
-std::pair<int, int> Editor::selectionPositions() {
-  PageData* p = page();
-  return p != nullptr ? editing::selectionPositions(*p, state_.selection) : std::pair{-1, -1};
-}
-
-void Editor::setSelectionPositions(int first, int last) {
-  PageData* p = page();
-  if (p == nullptr) return;
-  Selection s = selectionFromPositions(*p, first, last);
-  if (!s.empty()) state_.selection = s;
+  state().caret = caretAt(*line, 0);
+  state().entry = blockIndex(*p, line->block);
+  state().selection.collapseTo(state().caret);
 }
 
 bool Editor::verticalWriting() const {
@@ -141,71 +134,67 @@ bool Editor::verticalWriting() const {
       break;
   }
   // Without a current block the keys act as in vertical writing.
-  return state_.caret.block == nullptr || state_.caret.block->direction == model::Vertical;
+  return state().caret.block == nullptr || state().caret.block->direction == model::Vertical;
 }
 
 void Editor::forget(const LineData* line) {
-  if (state_.lineAtKeyDown == line) state_.lineAtKeyDown = nullptr;
+  if (state().lineAtKeyDown == line) state().lineAtKeyDown = nullptr;
   if (lineAtMouseDown_ == line) lineAtMouseDown_ = nullptr;
-  if (state_.selection.anchor.line == line || state_.selection.active.line == line)
-    state_.selection.clear();
+  if (state().selection.anchor.line == line || state().selection.active.line == line)
+    state().selection.clear();
 }
 
 void Editor::updateEntry() {
   PageData* p = page();
-  if (p != nullptr && state_.caret.block != nullptr)
-    state_.entry = blockIndex(*p, state_.caret.block);
+  if (p != nullptr && state().caret.block != nullptr)
+    state().entry = blockIndex(*p, state().caret.block);
 }
 
 // --- Keys ---------------------------------------------------------------------------------------
 
-Redraw Editor::keyDown(Key key, bool shift) {
-  if (!state_.keyHeld) {
-    state_.keyHeld = true;
-    state_.lineAtKeyDown = state_.caret.line;
+bool Editor::keyDown(Key key, bool shift) {
+  EditScope scope(context_);
+  dropUnusedCellLine(scope);
+  CaretState& st = state();
+  if (!st.keyHeld) {
+    st.keyHeld = true;
+    st.lineAtKeyDown = st.caret.line;
   }
-  if (state_.rememberedColumn < 0 && state_.caret.valid())
-    state_.rememberedColumn = state_.caret.index();
+  if (st.rememberedColumn < 0 && st.caret.valid()) st.rememberedColumn = st.caret.index();
   switch (key) {
     case Key::Left:
     case Key::Right:
     case Key::Up:
     case Key::Down:
-      return arrow(key, shift);
+      return arrow(scope, key, shift);
     case Key::Delete:
       return deleteForward();
     case Key::Backspace:
       return backspace();
-    case Key::Enter: {
-      Redraw r;
-      r.addLine(state_.caret.line);
-      return r;
-    }
+    case Key::Enter:
+      scope.line(st.caret.line);
+      return true;
     case Key::Other:
       break;
   }
-  return {};
+  return true;
 }
 
-Redraw Editor::keyUp() {
-  Redraw r;
-  state_.keyHeld = false;
-  state_.rememberedColumn = -1;
-  if (state_.caret.line != state_.lineAtKeyDown && state_.selection.empty()) {
-    r.addLine(state_.lineAtKeyDown);
-    r.addLine(state_.caret.line);
-    r.caret = true;
-  }
-  state_.lineAtKeyDown = nullptr;
-  return r;
+void Editor::keyUp() {
+  EditScope scope(context_);
+  CaretState& st = state();
+  st.keyHeld = false;
+  st.rememberedColumn = -1;
+  // The edit line's colour follows the caret once the key is let go.
+  if (st.caret.line != st.lineAtKeyDown && st.selection.empty()) scope.caretMoved();
+  st.lineAtKeyDown = nullptr;
 }
 
-Redraw Editor::arrow(Key key, bool shift) {
-  Redraw r;
-  if (!state_.caret.valid()) return r;
-  const bool hadSelection = !state_.selection.empty();
-  const CaretPos before = state_.caret;
-  const int pageBefore = doc_.currentPage();
+bool Editor::arrow(EditScope& scope, Key key, bool shift) {
+  CaretState& st = state();
+  if (!st.caret.valid()) return true;
+  const CaretPos before = st.caret;
+  const int pageBefore = doc().currentPage();
   bool moved = false;
   switch (arrowMovement(key, verticalWriting())) {
     case Movement::NextCharacter:
@@ -223,27 +212,25 @@ Redraw Editor::arrow(Key key, bool shift) {
     case Movement::None:
       break;
   }
-  if (!moved) return r;
-  r.caret = true;
-  r.pageChanged = doc_.currentPage() != pageBefore;
-  r.highlight = hadSelection;
-  if (shift && !r.pageChanged) {
-    if (!state_.selection.anchor.valid()) state_.selection.anchor = before;
-    state_.selection.active = state_.caret;
-    r.highlight = true;
-    r.addLine(state_.lineAtKeyDown);
+  if (!moved) return true;
+  // Typing after the caret moved is an edit of its own.
+  doc().endUndoRun();
+  scope.caretMoved();
+  const bool pageChanged = doc().currentPage() != pageBefore;
+  if (shift && !pageChanged) {
+    if (!st.selection.anchor.valid()) st.selection.anchor = before;
+    st.selection.active = st.caret;
   } else {
-    state_.selection.collapseTo(state_.caret);
+    st.selection.collapseTo(st.caret);
   }
-  doc_.backupCheck(false);
-  return r;
+  return true;
 }
 
 bool Editor::moveNextCharacter(bool shift) {
   PageData* p = page();
   if (p == nullptr) return false;
   bool needsPage = false;
-  if (editing::moveNextCharacter(*p, state_.caret, shift, &needsPage)) {
+  if (editing::moveNextCharacter(*p, state().caret, shift, &needsPage)) {
     updateEntry();
     return true;
   }
@@ -254,7 +241,7 @@ bool Editor::movePreviousCharacter(bool shift) {
   PageData* p = page();
   if (p == nullptr) return false;
   bool needsPage = false;
-  if (editing::movePreviousCharacter(*p, state_.caret, shift, &needsPage)) {
+  if (editing::movePreviousCharacter(*p, state().caret, shift, &needsPage)) {
     updateEntry();
     return true;
   }
@@ -263,11 +250,11 @@ bool Editor::movePreviousCharacter(bool shift) {
 
 bool Editor::moveNextLine(bool shift) {
   PageData* p = page();
-  if (p == nullptr || !state_.caret.valid()) return false;
+  if (p == nullptr || !state().caret.valid()) return false;
   const int column =
-      state_.rememberedColumn >= 0 ? state_.rememberedColumn : state_.caret.index();
+      state().rememberedColumn >= 0 ? state().rememberedColumn : state().caret.index();
   bool needsPage = false;
-  if (editing::moveNextLine(*p, state_.caret, column, shift, &needsPage)) {
+  if (editing::moveNextLine(*p, state().caret, column, shift, &needsPage)) {
     updateEntry();
     return true;
   }
@@ -276,11 +263,11 @@ bool Editor::moveNextLine(bool shift) {
 
 bool Editor::movePreviousLine(bool shift) {
   PageData* p = page();
-  if (p == nullptr || !state_.caret.valid()) return false;
+  if (p == nullptr || !state().caret.valid()) return false;
   const int column =
-      state_.rememberedColumn >= 0 ? state_.rememberedColumn : state_.caret.index();
+      state().rememberedColumn >= 0 ? state().rememberedColumn : state().caret.index();
   bool needsPage = false;
-  if (editing::movePreviousLine(*p, state_.caret, column, shift, &needsPage)) {
+  if (editing::movePreviousLine(*p, state().caret, column, shift, &needsPage)) {
     updateEntry();
     return true;
   }
@@ -288,35 +275,35 @@ bool Editor::movePreviousLine(bool shift) {
 }
 
 bool Editor::crossPage(bool forward, int column) {
-  if (doc_.paper() == nullptr) return false;
-  const int current = doc_.currentPage();
-  const int count = static_cast<int>(doc_.paper()->pages.size());
+  if (doc().paper() == nullptr) return false;
+  const int current = doc().currentPage();
+  const int count = static_cast<int>(doc().paper()->pages.size());
   const int step = forward ? 1 : -1;
   for (int i = current + step; i >= 0 && i < count; i += step) {
-    PageData* target = doc_.page(i);
+    PageData* target = doc().page(i);
     auto line = forward ? firstLineWithChars(*target) : lastLineWithChars(*target);
     if (!line) continue;  // a page without text is passed over
     // The page change resets the view's editing state; a held key keeps its column.
-    const int remembered = state_.rememberedColumn;
-    const bool held = state_.keyHeld;
+    const int remembered = state().rememberedColumn;
+    const bool held = state().keyHeld;
     if (i == current + 1)
-      doc_.nextPage();
+      doc().nextPage();
     else if (i == current - 1)
-      doc_.previousPage();
+      doc().previousPage();
     else
-      doc_.setCurrentPage(i);
-    state_.rememberedColumn = remembered;
-    state_.keyHeld = held;
-    state_.lineAtKeyDown = nullptr;
+      doc().setCurrentPage(i);
+    state().rememberedColumn = remembered;
+    state().keyHeld = held;
+    state().lineAtKeyDown = nullptr;
     lineAtMouseDown_ = nullptr;
     if (column >= 0)
-      placeInLine(state_.caret, *line, column);
+      placeInLine(state().caret, *line, column);
     else if (forward)
-      state_.caret = caretAt(*line, 0);
+      state().caret = caretAt(*line, 0);
     else
-      placeAtLineEndForBackwardMove(state_.caret, *line);
-    state_.entry = blockIndex(*target, line->block);
-    state_.selection.collapseTo(state_.caret);
+      placeAtLineEndForBackwardMove(state().caret, *line);
+    state().entry = blockIndex(*target, line->block);
+    state().selection.collapseTo(state().caret);
     return true;
   }
   return false;
@@ -334,32 +321,32 @@ CaretPos positionOf(const Hit& hit) {
 
 }  // namespace
 
-Redraw Editor::mouseDown(const PageBoxes& boxes, int32_t x, int32_t y, bool shift) {
-  Redraw r;
-  state_.lastMouseX = x;
-  state_.lastMouseY = y;
+void Editor::mouseDown(const PageBoxes& boxes, int32_t x, int32_t y, bool shift) {
+  EditScope scope(context_);
+  CaretState& st = state();
+  st.lastMouseX = x;
+  st.lastMouseY = y;
   PageData* p = page();
-  if (p == nullptr) return r;
+  if (p == nullptr) return;
   auto hit = hitTest(boxes, x, y, placeRule(display_));
-  if (!hit) return r;
-  lineAtMouseDown_ = state_.caret.line;
-  if (hit->line != state_.caret.line && state_.selection.empty())
-    r.addLine(state_.caret.line);  // no longer the caret line
+  if (!hit) return;
+  lineAtMouseDown_ = st.caret.line;
   // A line without characters has no caret character: the caret stands at its end position.
-  state_.caret = positionOf(*hit);
-  state_.entry = blockIndex(*p, hit->block);
-  if (!shift) {
-    if (!state_.selection.empty()) r.highlight = true;
-    state_.selection.collapseTo(state_.caret);
-  } else if (!state_.selection.anchor.valid()) {
-    state_.selection.collapseTo(state_.caret);
-  }
-  r.caret = true;
-  return r;
+  // An empty table cell gets a line of its own for the caret.
+  st.caret = hit->line != nullptr ? positionOf(*hit) : CaretPos{};
+  dropUnusedCellLine(scope);
+  if (hit->line == nullptr) st.caret = enterEmptyCell(scope, *hit->block, *hit->cell);
+  st.entry = blockIndex(*p, hit->block);
+  if (!shift)
+    st.selection.collapseTo(st.caret);
+  else if (!st.selection.anchor.valid())
+    st.selection.collapseTo(st.caret);
+  doc().endUndoRun();
+  scope.caretMoved();
 }
 
 CaretPos Editor::placeSelection(const PageBoxes& boxes, int32_t x, int32_t y) {
-  const Selection& s = state_.selection;
+  const Selection& s = state().selection;
   if (!s.anchor.valid()) return {};
   const HitRule rule = display_ == Display::Layout ? HitRule::Extend : HitRule::TextFlow;
   // A selection never leaves its block.
@@ -368,64 +355,70 @@ CaretPos Editor::placeSelection(const PageBoxes& boxes, int32_t x, int32_t y) {
   return positionOf(*hit);
 }
 
-Redraw Editor::mouseMove(const PageBoxes& boxes, int32_t x, int32_t y) {
-  Redraw r;
-  state_.lastMouseX = x;
-  state_.lastMouseY = y;
+void Editor::mouseMove(const PageBoxes& boxes, int32_t x, int32_t y) {
+  EditScope scope(context_);
+  CaretState& st = state();
+  st.lastMouseX = x;
+  st.lastMouseY = y;
   CaretPos to = placeSelection(boxes, x, y);
-  if (!to.valid() || to == state_.selection.active) return r;
-  if (display_ != Display::Layout) state_.caret = to;
-  state_.selection.active = to;
-  if (!state_.dragging) r.addLine(state_.caret.line);  // drawn as a non-caret line while dragging
-  r.highlight = true;
-  state_.dragging = true;
-  return r;
+  if (!to.valid() || to == st.selection.active) return;
+  if (display_ != Display::Layout) st.caret = to;
+  st.selection.active = to;
+  st.dragging = true;
+  // The view keeps the caret where it is while a drag extends the selection: it may be scrolling
+  // the page towards the pointer.
+  scope.add(document::Change::Selection);
 }
 
-Redraw Editor::mouseUp(const PageBoxes& boxes, int32_t x, int32_t y, bool shift) {
-  Redraw r;
+void Editor::mouseUp(const PageBoxes& boxes, int32_t x, int32_t y, bool shift) {
+  EditScope scope(context_);
+  CaretState& st = state();
   PageData* p = page();
-  if (p == nullptr) return r;
+  if (p == nullptr) return;
   if (shift) {
     CaretPos to = placeSelection(boxes, x, y);
-    if (to.valid() && !(to == state_.selection.active)) {
-      state_.selection.active = to;
-      r.highlight = true;
-    }
+    if (to.valid() && !(to == st.selection.active)) st.selection.active = to;
   }
-  if (display_ != Display::Layout && shift && state_.selection.active.valid())
-    state_.caret = state_.selection.active;
-  if (!state_.selection.empty()) {
-    auto [start, end] = ordered(*p, state_.selection);
+  if (display_ != Display::Layout && shift && st.selection.active.valid())
+    st.caret = st.selection.active;
+  if (!st.selection.empty()) {
+    auto [start, end] = ordered(*p, st.selection);
     start.cell = cellOf(*start.block, start.line);
     end.cell = cellOf(*end.block, end.line);
-    state_.selection = Selection{start, end};
-    if (!state_.dragging) r.highlight = true;
+    st.selection = Selection{start, end};
   }
-  if (state_.caret.line != lineAtMouseDown_ && state_.selection.empty()) {
-    r.addLine(state_.caret.line);
-    r.caret = true;
-  }
-  state_.dragging = false;
+  scope.add(document::Change::Selection);
+  if (st.caret.line != lineAtMouseDown_ && st.selection.empty()) scope.caretMoved();
+  st.dragging = false;
   lineAtMouseDown_ = nullptr;
-  doc_.backupCheck(false);
-  return r;
 }
 
-Redraw Editor::rightButtonDown(const PageBoxes& boxes, int32_t x, int32_t y) {
-  Redraw r;
-  state_.lastMouseX = x;
-  state_.lastMouseY = y;
+void Editor::rightButtonDown(const PageBoxes& boxes, int32_t x, int32_t y) {
+  EditScope scope(context_);
+  CaretState& st = state();
+  st.lastMouseX = x;
+  st.lastMouseY = y;
   PageData* p = page();
-  if (p == nullptr) return r;
+  if (p == nullptr) return;
   auto hit = hitTest(boxes, x, y, HitRule::Place);
-  if (!hit) return r;
-  state_.entry = blockIndex(*p, hit->block);
-  if (!state_.selection.empty()) {
-    const std::vector<LineSpan> spans = selectionSpans(*p, state_.selection);
+  if (!hit) return;
+  st.entry = blockIndex(*p, hit->block);
+  scope.caretMoved();
+  if (hit->line == nullptr) {
+    // An empty cell: the caret goes in as for a left click; the menu has no character to show.
+    st.selection.clear();
+    st.caret = CaretPos{};
+    dropUnusedCellLine(scope);
+    st.caret = enterEmptyCell(scope, *hit->block, *hit->cell);
+    st.selection.collapseTo(st.caret);
+    doc().endUndoRun();
+    return;
+  }
+  if (!st.selection.empty()) {
+    const std::vector<LineSpan> spans = selectionSpans(*p, st.selection);
     const LineBoxes* lb = spans.empty() ? nullptr : findLineBoxes(boxes, spans.back().line);
     Box span = lb != nullptr ? spanBox(*lb, spans.back().first, spans.back().last) : Box{};
-    const bool vertical = boxes.vertical(*state_.selection.anchor.block);
+    const bool vertical = boxes.vertical(*st.selection.anchor.block);
     if (vertical) {
       span.x -= span.width / 2;
       span.width *= 2;
@@ -433,34 +426,13 @@ Redraw Editor::rightButtonDown(const PageBoxes& boxes, int32_t x, int32_t y) {
       span.y -= span.height / 2;
       span.height *= 2;
     }
-    if (span.contains(x, y)) return r;  // the menu acts on the selection
-    state_.selection.clear();
-    r.highlight = true;
+    if (span.contains(x, y)) return;  // the menu acts on the selection
+    st.selection.clear();
   }
-  if (hit->line != state_.caret.line) {
-    r.addLine(state_.caret.line);
-    r.addLine(hit->line);
-  }
-  state_.caret = positionOf(*hit);
-  state_.selection.collapseTo(state_.caret);
-  r.caret = true;
-  return r;
-}
-
-// --- Undo ---------------------------------------------------------------------------------------
-
-Redraw Editor::undo() {
-  const int resetsBefore = resets_;
-  if (!doc_.undo()) return {};
-  // The page the caret stood in has gone to the undo store. Views that forward the document's
-  // requests have restored the caret; otherwise none of the old positions may be kept.
-  if (resets_ == resetsBefore) {
-    reset();
-    placeCaretOnPage();
-  }
-  Redraw r;
-  r.page = r.caret = r.highlight = true;
-  return r;
+  st.caret = positionOf(*hit);
+  st.selection.collapseTo(st.caret);
+  dropUnusedCellLine(scope);
+  doc().endUndoRun();
 }
 
 }  // namespace vellary::editing

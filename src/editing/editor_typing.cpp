@@ -41,14 +41,15 @@ CaretPos startOf(const LineGroup& g, LineData* line) {
 
 }  // namespace
 
-void Editor::snapshot(int kind) { doc_.snapshot(kind); }
-
-void Editor::afterEdit(Redraw& r) {
-  r.caret = true;
-  state_.selection.collapseTo(state_.caret);
+void Editor::afterEdit(EditScope& scope) {
+  scope.caretMoved();
+  state().selection.collapseTo(state().caret);
   updateEntry();
-  doc_.markPage(0);
-  doc_.backupCheck(false);
+}
+
+bool Editor::refuse(EditScope& scope) {
+  scope.refuse();
+  return false;
 }
 
 void Editor::removeEmptiedLine(const LineGroup& group, LineData* line) {
@@ -58,69 +59,41 @@ void Editor::removeEmptiedLine(const LineGroup& group, LineData* line) {
   removeLine(group, line);
 }
 
-Redraw Editor::ignored(bool refused) {
-  Redraw r;
-  r.refused = refused;
-  if (pending_ > 0) --pending_;
-  return r;
-}
-
 // --- Typing -------------------------------------------------------------------------------------
 
-Redraw Editor::commitText(std::u16string_view text) {
-  Redraw r;
-  pending_ = static_cast<int>(text.size());
-  for (char16_t u : text) r.merge(typeChar(u));
-  // A result whose last units were ignored still shows what its earlier units changed.
-  if (pendingDirty_) {
-    if (pendingPage_)
-      r.page = true;
-    else
-      r.addLine(state_.caret.line);
-    r.caret = true;
-  }
-  pending_ = 0;
-  pendingPage_ = pendingDirty_ = false;
-  return r;
+bool Editor::commitText(std::u16string_view text) {
+  EditScope scope(context_);
+  for (char16_t u : text) typeUnit(scope, u, 1);
+  return !scope.refused();
 }
 
-Redraw Editor::typeChar(char16_t ch, int repeat) {
-  if (ch == 8) return ignored(false);  // Backspace arrives as a key
+bool Editor::typeChar(char16_t ch, int repeat) {
+  EditScope scope(context_);
+  return typeUnit(scope, ch, repeat);
+}
+
+bool Editor::typeUnit(EditScope& scope, char16_t ch, int repeat) {
+  if (ch == 8) return true;  // Backspace arrives as a key
   PageData* p = page();
-  if (p == nullptr || !state_.caret.valid()) return ignored(false);
-  snapshot(document::UndoTyping);
-  if (!state_.selection.empty()) return typeOverSelection(ch, repeat);
-  if (ch == 13) return typeReturn();
-  return typeAtCaret(ch);
+  if (p == nullptr || !state().caret.valid()) return true;
+  if (!state().selection.empty()) return typeOverSelection(scope, ch, repeat);
+  if (ch == 13) return typeReturn(scope);
+  return typeAtCaret(scope, ch);
 }
 
-Redraw Editor::finishTyped(bool wantsPage) {
-  Redraw r;
-  pendingPage_ = pendingPage_ || wantsPage;
-  doc_.markPage(0);
-  if (pending_ > 1) {
-    // More units of the same input-method result follow: draw once, after the last.
-    --pending_;
-    pendingDirty_ = true;
-    return r;
-  }
-  if (pending_ > 0) --pending_;
-  if (pendingPage_)
-    r.page = true;
+void Editor::finishTyped(EditScope& scope, bool wantsPage) {
+  if (wantsPage)
+    scope.layout();
   else
-    r.addLine(state_.caret.line);
-  pendingPage_ = pendingDirty_ = false;
-  r.caret = true;
-  state_.selection.collapseTo(state_.caret);
-  updateEntry();
-  doc_.backupCheck(false);
-  return r;
+    scope.line(state().caret.line);
+  afterEdit(scope);
 }
 
-Redraw Editor::typeOverSelection(char16_t ch, int repeat) {
+bool Editor::typeOverSelection(EditScope& scope, char16_t ch, int repeat) {
   PageData& p = *page();
-  auto [s, e] = ordered(p, state_.selection);
-  if (s.line != e.line) return ignored(true);
+  auto [s, e] = ordered(p, state().selection);
+  if (s.line != e.line) return refuse(scope);
+  scope.willChange(document::UndoTyping);
   LineData& line = *s.line;
   const LineGroup g{s.block, cellOf(*s.block, s.line)};
   const model::CharText text = model::makeCharText(ch);
@@ -147,13 +120,14 @@ Redraw Editor::typeOverSelection(char16_t ch, int repeat) {
       it = removeCharacter(g, line, it);
     }
   }
-  state_.caret = CaretPos{s.block, g.cell, &line, it};
-  state_.selection.collapseTo(state_.caret);
-  return finishTyped(ch == 13 || ranges || (hasSideLines(g, line) && it != line.chars.end()));
+  state().caret = CaretPos{s.block, g.cell, &line, it};
+  state().selection.collapseTo(state().caret);
+  finishTyped(scope, ch == 13 || ranges || (hasSideLines(g, line) && it != line.chars.end()));
+  return true;
 }
 
-Redraw Editor::typeAtCaret(char16_t ch) {
-  CaretPos& c = state_.caret;
+bool Editor::typeAtCaret(EditScope& scope, char16_t ch) {
+  CaretPos& c = state().caret;
   LineData& line = *c.line;
   const LineGroup g = groupOf(c);
   if (isLowSurrogate(ch)) {
@@ -165,12 +139,15 @@ Redraw Editor::typeAtCaret(char16_t ch) {
     } else if (c.ch != line.chars.begin() && isLoneHigh(*std::prev(c.ch))) {
       target = &*std::prev(c.ch);
     }
-    if (target == nullptr) return ignored(true);  // a stray low unit would break a character
+    if (target == nullptr) return refuse(scope);  // a stray low unit would break a character
+    scope.willChange(document::UndoTyping);
     target->text[1] = ch;
     g.addUnits(line, 1);
-    return finishTyped(hasSideLines(g, line) && !c.atLineEnd());
+    finishTyped(scope, hasSideLines(g, line) && !c.atLineEnd());
+    return true;
   }
-  if (ch < 20) return ignored(false);
+  if (ch < 20) return true;
+  scope.willChange(document::UndoTyping);
   const int i = c.index();
   const bool atEnd = c.atLineEnd();
   auto [w, h] = typedSize(line, c.ch);
@@ -178,28 +155,34 @@ Redraw Editor::typeAtCaret(char16_t ch) {
   const bool ranges = followInsertion(g, line, i, 1, atEnd);
   const bool wantsPage = ranges || (hasSideLines(g, line) && !atEnd);
   if (isHighSurrogate(ch)) {
-    // The low unit follows: the caret waits on the new character, and so does the redraw.
+    // The low unit follows: the caret waits on the new character.
     c.ch = added;
-    pendingPage_ = pendingPage_ || wantsPage;
-    pendingDirty_ = true;
-    if (pending_ > 0) --pending_;
-    doc_.markPage(0);
-    return {};
+    if (wantsPage)
+      scope.layout();
+    else
+      scope.line(&line);
+    scope.caretMoved();
+    return true;
   }
-  return finishTyped(wantsPage);
+  finishTyped(scope, wantsPage);
+  return true;
 }
 
-Redraw Editor::typeReturn() {
-  CaretPos& c = state_.caret;
+bool Editor::typeReturn(EditScope& scope) {
+  CaretPos& c = state().caret;
   LineData& line = *c.line;
   const LineGroup g = groupOf(c);
-  if (c.block->type == model::BlockTable) return ignored(true);
+  if (c.block->type == model::BlockTable) return refuse(scope);
   const int i = c.index();
   // A break inside a ruby's (or emphasis's) base would leave its side line covering two lines.
   if (line.attr == model::AttrRuby || cutsRange(g, line, i)) {
-    prompter_.message(kRubyBreakMessage, appcore::kAppTitle);
-    return ignored(true);
+    context_.prompter().message(kRubyBreakMessage, appcore::kAppTitle);
+    return refuse(scope);
   }
+  // A line break is a step of its own: undo takes it back alone, not with the typing before it.
+  doc().endUndoRun();
+  scope.willChange(document::UndoLineBreak);
+  doc().endUndoRun();
   const bool atEnd = c.atLineEnd();
   const bool afterReturn = i > 0 && isCarriageReturn(*std::prev(c.ch));
   auto [w, h] = typedSize(line, c.ch);
@@ -208,7 +191,8 @@ Redraw Editor::typeReturn() {
     // The return only ends the line; the caret goes on to the next one on this page (the page
     // that was edited must stay current to be marked).
     editing::moveNextCharacter(*page(), c, false);
-    return finishTyped(true);
+    finishTyped(scope, true);
+    return true;
   }
   int b = i + 1;
   if (atEnd) {
@@ -218,48 +202,46 @@ Redraw Editor::typeReturn() {
   }
   splitLine(g, line, b);
   c = startOf(g, &line);
-  return finishTyped(true);
+  finishTyped(scope, true);
+  return true;
 }
 
 // --- Deleting -----------------------------------------------------------------------------------
 
-Redraw Editor::deleteForward() {
+bool Editor::deleteForward() {
+  EditScope scope(context_);
   PageData* p = page();
-  if (p == nullptr || !state_.caret.valid()) return {};
-  snapshot(document::UndoDeleting);
-  if (!state_.selection.empty()) return deleteSelection();
-  return deleteAtCaret(false);
+  if (p == nullptr || !state().caret.valid()) return true;
+  if (!state().selection.empty()) return deleteSelection(scope);
+  return deleteAtCaret(scope, false);
 }
 
-Redraw Editor::backspace() {
+bool Editor::backspace() {
+  EditScope scope(context_);
   PageData* p = page();
-  if (p == nullptr || !state_.caret.valid()) return {};
-  if (!state_.selection.empty()) {
-    snapshot(document::UndoDeleting);
-    return deleteSelection();
-  }
-  CaretPos& c = state_.caret;
-  if (c.line->chars.empty()) return {};
+  if (p == nullptr || !state().caret.valid()) return true;
+  if (!state().selection.empty()) return deleteSelection(scope);
+  CaretPos& c = state().caret;
+  if (c.line->chars.empty()) return true;
   if (c.ch == c.line->chars.begin() && c.line->attr == model::AttrNone) {
     // Backspace never reaches into another block.
     auto prev = previousLineWithChars(*p, refOf(c), Reach::Page);
-    if (!prev || prev->block != c.block) return {};
+    if (!prev || prev->block != c.block) return true;
   }
   editing::movePreviousCharacter(*p, c, false);
   // A line without a final return loses its last character.
   if (c.atLineEnd() && !c.line->chars.empty()) --c.ch;
-  snapshot(document::UndoDeleting);
-  return deleteAtCaret(true);
+  return deleteAtCaret(scope, true);
 }
 
-Redraw Editor::deleteAtCaret(bool backspace) {
+bool Editor::deleteAtCaret(EditScope& scope, bool backspace) {
   PageData& p = *page();
-  CaretPos& c = state_.caret;
+  CaretPos& c = state().caret;
   LineData* line = c.line;
   const LineGroup g = groupOf(c);
-  Redraw r;
-  if (line->chars.empty() || c.atLineEnd()) return r;
-  if (isCarriageReturn(*c.ch)) return deleteReturn(backspace);
+  if (line->chars.empty() || c.atLineEnd()) return true;
+  scope.willChange(document::UndoDeleting);
+  if (isCarriageReturn(*c.ch)) return deleteReturn(scope, backspace);
   const int i = c.index();
   const bool wasLast = std::next(c.ch) == line->chars.end();
   const bool ranges = followRemoval(g, *line, i);
@@ -268,9 +250,9 @@ Redraw Editor::deleteAtCaret(bool backspace) {
     if (wasLast && !backspace)
       if (LineData* next = g.nextNormal(line)) c = startOf(g, next);
     if (ranges)
-      r.page = true;
+      scope.layout();
     else
-      r.addLine(line);
+      scope.line(line);
   } else if (line->attr != model::AttrNone) {
     // An emptied side line goes; the caret returns to its base line.
     LineData* base = line->baseLine;
@@ -279,7 +261,7 @@ Redraw Editor::deleteAtCaret(bool backspace) {
       c = startOf(g, base);
     else
       placeCaretOnPage();
-    r.page = true;
+    scope.layout();
   } else if (g.normalLineCount() > 1) {
     LineData* next = g.nextNormal(line);
     LineData* prev = g.previousNormal(line);
@@ -293,23 +275,22 @@ Redraw Editor::deleteAtCaret(bool backspace) {
       c = caretAt(*earlier, static_cast<int>(earlier->line->chars.size()));
     else
       c = endOf(g, prev);
-    r.page = true;
+    scope.layout();
   } else {
     // A block or cell keeps its last line, empty.
     if (ranges)
-      r.page = true;
+      scope.layout();
     else
-      r.addLine(line);
+      scope.line(line);
   }
-  afterEdit(r);
-  return r;
+  afterEdit(scope);
+  return true;
 }
 
-Redraw Editor::deleteReturn(bool backspace) {
-  CaretPos& c = state_.caret;
+bool Editor::deleteReturn(EditScope& scope, bool backspace) {
+  CaretPos& c = state().caret;
   LineData* line = c.line;
   const LineGroup g = groupOf(c);
-  Redraw r;
   // A return before a range moves it like any character.
   const bool ranges = followRemoval(g, *line, c.index());
   c.ch = removeCharacter(g, *line, c.ch);
@@ -322,32 +303,33 @@ Redraw Editor::deleteReturn(bool backspace) {
       forget(next);
       joinLines(g, *line, *next);
       c = CaretPos{g.block, g.cell, line, nextEmpty ? line->chars.end() : first};
-      r.page = true;
+      scope.layout();
     } else {
       if (ranges)
-        r.page = true;
+        scope.layout();
       else
-        r.addLine(line);
+        scope.line(line);
       if (!backspace && c.atLineEnd() && next != nullptr) c = startOf(g, next);
     }
   } else if (line->attr == model::AttrNone && g.normalLineCount() > 1) {
     LineData* next = g.nextNormal(line);
     removeEmptiedLine(g, line);
     c = next != nullptr ? startOf(g, next) : endOf(g, lastNormal(g));
-    r.page = true;
+    scope.layout();
   } else {
     if (ranges)
-      r.page = true;
+      scope.layout();
     else
-      r.addLine(line);
+      scope.line(line);
   }
-  afterEdit(r);
-  return r;
+  afterEdit(scope);
+  return true;
 }
 
-Redraw Editor::deleteSelection() {
+bool Editor::deleteSelection(EditScope& scope) {
   PageData& p = *page();
-  auto [s, e] = ordered(p, state_.selection);
+  scope.willChange(document::UndoDeleting);
+  auto [s, e] = ordered(p, state().selection);
   struct Run {
     LineData* line;
     LineGroup group;
@@ -390,7 +372,7 @@ Redraw Editor::deleteSelection() {
   }
 
   // The caret: at the active end while its line has characters, else on the next line that has.
-  CaretPos& c = state_.caret;
+  CaretPos& c = state().caret;
   const LineGroup eg{e.block, cellOf(*e.block, e.line)};
   const LineGroup sg{s.block, cellOf(*s.block, s.line)};
   if (eg.find(e.line) != eg.lines().end() && !e.line->chars.empty()) {
@@ -433,30 +415,26 @@ Redraw Editor::deleteSelection() {
       break;
     }
   }
-  state_.selection.clear();
-  Redraw r;
-  r.page = r.highlight = true;
-  afterEdit(r);
-  return r;
+  state().selection.clear();
+  scope.layout();
+  afterEdit(scope);
+  return true;
 }
 
 // --- Clipboard ----------------------------------------------------------------------------------
 
 std::u16string Editor::copyText() {
   PageData* p = page();
-  return p != nullptr ? selectedText(*p, state_.selection) : std::u16string{};
+  return p != nullptr ? selectedText(*p, state().selection) : std::u16string{};
 }
 
-Redraw Editor::paste(std::u16string_view text) {
-  Redraw r;
+bool Editor::paste(std::u16string_view text) {
+  EditScope scope(context_);
   PageData* p = page();
-  if (p == nullptr || !state_.caret.valid() || text.empty()) return r;
-  if (text.size() >= kPasteLimit) {
-    r.refused = true;
-    return r;
-  }
-  snapshot(document::UndoReplace);
-  CaretPos& c = state_.caret;
+  if (p == nullptr || !state().caret.valid() || text.empty()) return true;
+  if (text.size() >= kPasteLimit) return refuse(scope);
+  scope.willChange(document::UndoPaste);
+  CaretPos& c = state().caret;
   LineData& line = *c.line;
   const LineGroup g = groupOf(c);
   const int i = c.index();
@@ -475,15 +453,12 @@ Redraw Editor::paste(std::u16string_view text) {
   // Ranges count characters, so a pasted surrogate pair moves them by one.
   const bool ranges = followInsertion(g, line, i, count, atEnd);
   if (ranges || (hasSideLines(g, line) && !atEnd))
-    r.page = true;
+    scope.layout();
   else
-    r.addLine(&line);
-  r.caret = true;
-  r.highlight = !state_.selection.empty();
+    scope.line(&line);
+  scope.caretMoved();
   updateEntry();
-  doc_.markPage(0);
-  doc_.backupCheck(false);
-  return r;
+  return true;
 }
 
 }  // namespace vellary::editing

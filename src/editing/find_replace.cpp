@@ -47,13 +47,8 @@ void tell(const CorrectionContext& ctx, const char* text) {
 class Searcher {
  public:
   Searcher(const CorrectionContext& ctx, FindReplaceState& state, const FindBuffers& buffers,
-           bool down, bool replaceAll, CorrectionRedraw& redraw)
-      : ctx_(ctx),
-        state_(state),
-        buffers_(buffers),
-        down_(down),
-        replaceAll_(replaceAll),
-        redraw_(redraw) {}
+           bool down, bool replaceAll)
+      : ctx_(ctx), state_(state), buffers_(buffers), down_(down), replaceAll_(replaceAll) {}
 
   // Selects the next hit; asks to go on at the end of the page. false when the search ended
   // without a hit.
@@ -75,7 +70,6 @@ class Searcher {
   const FindBuffers& buffers_;
   bool down_;
   bool replaceAll_;
-  CorrectionRedraw& redraw_;
   bool wrapped_ = false;
 };
 
@@ -101,18 +95,12 @@ void Searcher::select(const PageWalk& walk, int start) {
   const int first = walk.charAtUnit(start);
   const int last = walk.charAtUnit(start + length - 1);
   caret.selection.clear();
-  redraw_.addNonCaretLine(state_.lastHitLine);
   const CaretPos anchor = walk.before(first);
-  redraw_.caretLineChanged |= caret.caret.line != anchor.line;
   setCaretAt(caret, walk, anchor);
   caret.selection.anchor = anchor;
   caret.selection.active = walk.after(last);
   state_.lastHitLine = anchor.line;
-  redraw_.caretLine = anchor.line;
-  redraw_.reestablishCaret = true;
-  redraw_.drawSelection = true;
-  redraw_.highlightImageChar = true;
-  redraw_.showLineInPageList = true;
+  ctx_.scope.reveal();
   state_.searchPosition = down_ ? start + 1 : start;
 }
 
@@ -129,10 +117,7 @@ bool Searcher::search() {
       select(walk, start);
       return true;
     }
-    if (!goOn()) {
-      redraw_.addNonCaretLine(state_.lastHitLine);
-      return false;
-    }
+    if (!goOn()) return false;
   }
 }
 
@@ -164,9 +149,10 @@ bool Searcher::turnPage() {
   ctx_.caret.selection.clear();
   const int page = down_ ? ctx_.doc.nextPage() : ctx_.doc.previousPage();
   if (page < 0) return false;
-  redraw_.pageChanged = true;
   state_.lastHitLine = nullptr;
   placeCaretAtPageStart(*ctx_.doc.page(page), ctx_.caret);
+  // The page is shown before anything more is asked about it.
+  ctx_.scope.flush();
   rebuildPageText(ctx_, state_);
   state_.searchPosition = down_ ? 0 : static_cast<int>(state_.pageText.size());
   return true;
@@ -182,32 +168,21 @@ bool Searcher::selectionMatches() const {
 }
 
 void Searcher::replaceSelection() {
-  ctx_.doc.snapshot(document::UndoReplace);
+  ctx_.scope.willChange(document::UndoReplace);
   const TextReplacement done = replaceSelectionText(ctx_.caret, buffers_.replace);
   if (!done.replaced) {
     // Replace all goes on by searching, which it does only once the selection no longer matches.
     ctx_.caret.selection.anchor = ctx_.caret.selection.active = ctx_.caret.caret;
     return;
   }
-  redraw_.eraseSelection = true;
-  redraw_.drawSelection = false;
-  redraw_.caretLine = ctx_.caret.caret.line;
-  redraw_.rebuildPage |= done.sideLinesChanged || done.linesRemoved;
-  ctx_.doc.markPage(0);
+  ctx_.scope.line(ctx_.caret.caret.line).caretMoved();
+  if (done.sideLinesChanged || done.linesRemoved) ctx_.scope.layout();
   if (ctx_.frame.registerReplacement != 0)
     registerReplacementPair(ctx_, buffers_.find, buffers_.replace);
   rebuildPageText(ctx_, state_);
   // Searching upwards goes on from the replacement's start: from its end an upward search would
   // find the find text again inside a replacement that contains it, without end.
   if (down_) state_.searchPosition += static_cast<int>(buffers_.replace.size());
-}
-
-// Line pointers handed to the view must be lines of the page it shows now.
-void keepCurrentPageLines(const CorrectionContext& ctx, CorrectionRedraw& redraw) {
-  model::PageData* page = currentPage(ctx);
-  auto gone = [page](const model::LineData* l) { return page == nullptr || !lineOnPage(*page, l); };
-  std::erase_if(redraw.nonCaretLines, gone);
-  if (gone(redraw.caretLine)) redraw.caretLine = nullptr;
 }
 
 }  // namespace
@@ -253,46 +228,40 @@ bool openFindDialog(const CorrectionContext& ctx, FindReplaceState& state, FindB
   return true;
 }
 
-CorrectionRedraw handleFindMessage(const CorrectionContext& ctx, FindReplaceState& state,
-                                   const FindBuffers& buffers, const FindMessage& message) {
-  CorrectionRedraw redraw;
+void handleFindMessage(const CorrectionContext& ctx, FindReplaceState& state,
+                       const FindBuffers& buffers, const FindMessage& message) {
   if (message.action == Action::Close) {
     state.open = FindDialogKind::None;
     ctx.caret.selection.clear();
-    redraw.updateAllViews = document::HintPage;
+    ctx.scope.caretMoved();
     state.matchCase = message.matchCase;
-    return redraw;
+    return;
   }
-  redraw.clearImageHighlight = true;
+  ctx.scope.caretMoved();
   state.matchCase = message.matchCase;
-  if (currentPage(ctx) == nullptr) return redraw;
+  if (currentPage(ctx) == nullptr) return;
   const bool replacing = message.action == Action::Replace || message.action == Action::ReplaceAll;
   if (replacing && buffers.find == buffers.replace) {
     ctx.prompter.message(texts::kSameTexts, kCorrectionCaption, Icon::Warning);
-    return redraw;
+    return;
   }
   // An empty find text would match everywhere without selecting anything.
-  if (buffers.find.empty()) return redraw;
+  if (buffers.find.empty()) return;
 
   const bool all = message.action == Action::ReplaceAll;
-  Searcher searcher(ctx, state, buffers, message.down, all, redraw);
+  Searcher searcher(ctx, state, buffers, message.down, all);
   if (all) {
     // Replace all covers the whole page in the dialog's direction. A hit still selected from an
     // earlier search is found again in its turn; replaced first, it would move the search past
     // the hits before it.
     ctx.caret.selection.anchor = ctx.caret.selection.active = ctx.caret.caret;
-    redraw.eraseSelection = true;
     state.searchPosition = message.down ? 0 : static_cast<int>(state.pageText.size());
   }
   if (replacing) {
     for (;;) {
       if (!searcher.selectionMatches()) {
-        redraw.addNonCaretLine(state.lastHitLine);
         const bool found = searcher.search();
-        if (!all || !found) {
-          keepCurrentPageLines(ctx, redraw);
-          return redraw;
-        }
+        if (!all || !found) return;
         continue;
       }
       searcher.replaceSelection();
@@ -300,9 +269,6 @@ CorrectionRedraw handleFindMessage(const CorrectionContext& ctx, FindReplaceStat
     }
   }
   searcher.search();
-  redraw.showLineInPageList = true;
-  keepCurrentPageLines(ctx, redraw);
-  return redraw;
 }
 
 void findPageChanged(const CorrectionContext& ctx, FindReplaceState& state) {

@@ -1,5 +1,5 @@
 // Finding and replacing text on the current page, continuing page by page after asking. The
-// view owns the dialogs and forwards their requests here; each call returns what to redraw.
+// view owns the dialogs and forwards their requests here; each runs in the caller's edit scope.
 #pragma once
 
 #include <string>
@@ -40,8 +40,8 @@ struct FindReplaceState {
   std::u16string pageText;
   int searchPosition = 0;
   bool matchCase = true;  // remembered from the dialog
-  // Redrawn as a line without the caret before the next hit is shown. May name a line that no
-  // longer exists: it is only compared, never followed, until checked against the page.
+  // The line of the last hit. May name a line that no longer exists: it is only compared, never
+  // followed, until checked against the page.
   const model::LineData* lastHitLine = nullptr;
 };
 
@@ -60,8 +60,8 @@ bool openFindDialog(const CorrectionContext& ctx, FindReplaceState& state, FindB
                     FindDialogKind kind);
 
 // Find next, replace, replace all or closing, with the page-crossing questions.
-CorrectionRedraw handleFindMessage(const CorrectionContext& ctx, FindReplaceState& state,
-                                   const FindBuffers& buffers, const FindMessage& message);
+void handleFindMessage(const CorrectionContext& ctx, FindReplaceState& state,
+                       const FindBuffers& buffers, const FindMessage& message);
 
 // The view calls this after every page change: with a dialog open the page text is rebuilt and
 // the search position goes to the caret.

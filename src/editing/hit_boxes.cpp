@@ -48,10 +48,11 @@ class BoxBuilder {
   PageBoxes build() {
     PageBoxes out;
     out.blocks.reserve(page_.blocks.size());
-    const bool textFlow = layout_.params.displayMode != 2;
+    const bool textFlow = layout_.params.display != appcore::TextDisplay::Layout;
     if (textFlow)
-      out.flow =
-          layout_.params.displayMode == 1 ? FlowDirection::Vertical : FlowDirection::Horizontal;
+      out.flow = layout_.params.display == appcore::TextDisplay::FlowVertical
+                     ? FlowDirection::Vertical
+                     : FlowDirection::Horizontal;
     for (BlockData& b : page_.blocks) {
       BlockBoxes& bb = out.blocks.emplace_back();
       bb.block = &b;
@@ -102,11 +103,31 @@ class BoxBuilder {
     return area;
   }
 
+  static bool hasNormalLine(const CellData& c) {
+    return std::any_of(c.lines.begin(), c.lines.end(),
+                       [](const LineData& l) { return isNormalLine(l); });
+  }
+  // Whether a cell or another cell of its joined group holds a normal line.
+  static bool groupHasLine(const BlockData& b, const CellData& c) {
+    if (hasNormalLine(c)) return true;
+    if (c.connectGroup <= 0) return false;
+    return std::any_of(b.cells.begin(), b.cells.end(), [&](const CellData& o) {
+      return o.connectGroup == c.connectGroup && hasNormalLine(o);
+    });
+  }
+
   void table(BlockBoxes& bb) const {
     BlockData& b = *bb.block;
     bb.box = scaled(b.x, b.y, b.width, b.height, z_);
     const bool vertical = b.direction == model::Vertical;
     for (CellData& c : b.cells) {
+      if (!groupHasLine(b, c)) {
+        // Only the cell that opens its group stands for it (the first in list order).
+        bool first = true;
+        for (const EmptyCell& e : bb.emptyCells)
+          if (c.connectGroup > 0 && e.cell->connectGroup == c.connectGroup) first = false;
+        if (first) bb.emptyCells.push_back({&c, cellArea(b, c)});
+      }
       const int cp = cellLinePitch(c, vertical);
       const Box own = scaled(c.x, c.y, c.width, c.height, z_);
       const Box area = cellArea(b, c);

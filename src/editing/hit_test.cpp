@@ -43,7 +43,7 @@ std::optional<Hit> hitTest(const PageBoxes& page, int32_t x, int32_t y, HitRule 
     if (b.block == nullptr || (onlyBlock != nullptr && b.block != onlyBlock)) continue;
     if (!b.box.contains(x, y)) continue;
     // The first block under the point decides: an image block there takes the click.
-    if (!holdsText(*b.block) || b.lines.empty()) return std::nullopt;
+    if (!holdsText(*b.block) || (b.lines.empty() && b.emptyCells.empty())) return std::nullopt;
     const LineBoxes* chosen = nullptr;
     for (const LineBoxes& l : b.lines)
       if (l.band.contains(x, y)) {
@@ -56,8 +56,15 @@ std::optional<Hit> hitTest(const PageBoxes& page, int32_t x, int32_t y, HitRule 
           chosen = &l;
           break;
         }
+      // A cell without text is a place of its own: typing there must not land in another cell.
+      if (chosen == nullptr)
+        for (const EmptyCell& e : b.emptyCells)
+          if (e.area.contains(x, y)) return Hit{b.block, e.cell, nullptr, -1, static_cast<int>(bi)};
     }
-    if (chosen == nullptr) chosen = &b.lines.front();
+    if (chosen == nullptr) {
+      if (b.lines.empty()) return std::nullopt;
+      chosen = &b.lines.front();
+    }
     const bool vertical = page.vertical(*b.block);
     Hit hit{b.block, chosen->cell, chosen->line, 0, static_cast<int>(bi)};
     hit.index = caretIndexAlong(*chosen, vertical ? y : x, vertical, rule);

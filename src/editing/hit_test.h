@@ -39,10 +39,17 @@ struct LineBoxes {
   std::vector<CharCell> cells;
 };
 
+// A table cell without a line to type into: neither it nor its joined group holds a normal line.
+struct EmptyCell {
+  model::CellData* cell = nullptr;
+  Box area;  // the cell, or its joined group
+};
+
 struct BlockBoxes {
   model::BlockData* block = nullptr;
   Box box;
   std::vector<LineBoxes> lines;  // normal lines only, in list order
+  std::vector<EmptyCell> emptyCells;  // tables only
 };
 
 // The page as laid out: its blocks in list order. The text-flow display writes every line in
@@ -64,17 +71,19 @@ enum class HitRule {
   TextFlow,  // the text-flow display: midpoint at or beyond the point; beyond, the end position
 };
 
+// A line, or an empty table cell (line null, cell set): the caret goes into a line the editor
+// makes for it.
 struct Hit {
   model::BlockData* block = nullptr;
   model::CellData* cell = nullptr;
   model::LineData* line = nullptr;
-  int index = -1;  // the caret's index in the line; −1: the line has no characters
+  int index = -1;  // the caret's index in the line; −1: the line has no characters (or no line)
   int blockIndex = -1;  // position of the block in PageBoxes (and so of its block entry)
 };
 
 // The block under the point (the first in list order; nothing when that is an image block or has
-// no normal line), the line whose band holds
-// it (a table's cell first; else the block's or cell's first line) and the caret index.
+// no normal line), the line whose band holds it (a table's cell first; an empty cell of a table
+// itself; else the block's or cell's first line) and the caret index.
 // `onlyBlock` restricts the search to one block (a drag never leaves its block).
 std::optional<Hit> hitTest(const PageBoxes& page, int32_t x, int32_t y, HitRule rule,
                            const model::BlockData* onlyBlock = nullptr);

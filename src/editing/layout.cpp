@@ -153,7 +153,7 @@ int charPitch(const model::LineData& line, bool vertical) {
 }
 
 int lineFontSize(const model::BlockData& block, const model::LineData& line, double zoom,
-                 int imageSubMode) {
+                 appcore::ImagePane pane) {
   const bool vertical = block.direction == model::Vertical;
   const model::LineData* base = line.baseLine;
   const bool emphasis = line.attr == model::AttrEmph && base != nullptr;
@@ -170,7 +170,7 @@ int lineFontSize(const model::BlockData& block, const model::LineData& line, dou
   } else {
     size = emphasis ? 0.8 * base->height : 0.9 * line.height;
   }
-  if (imageSubMode == 2) size *= vertical ? 0.9 : 0.7;
+  if (pane == appcore::ImagePane::ImageBeside) size *= vertical ? 0.9 : 0.7;
   return std::max(2, static_cast<int>(size * zoom));
 }
 

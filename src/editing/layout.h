@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "appcore/modes.h"
 #include "model/codes.h"
 #include "model/records.h"
 
@@ -74,7 +75,7 @@ int charPitch(const model::LineData& line, bool vertical);
 // The pixel size of a line's glyphs at the zoom (at least 2). `base` is the line's base line (for
 // an emphasis line), or null.
 int lineFontSize(const model::BlockData& block, const model::LineData& line, double zoom,
-                 int imageSubMode);
+                 appcore::ImagePane pane);
 
 // One cell of a laid-out line in canvas pixels. In vertical lines x is the right edge of the glyph
 // column; in horizontal lines it is the left edge; y is the top in both.
@@ -117,8 +118,8 @@ struct ImageBlockPlace {
 
 struct LayoutParams {
   double zoom = 1.0;
-  int displayMode = 2;  // 0 text flow horizontal, 1 text flow vertical, 2 layout
-  int imageSubMode = 0;
+  appcore::TextDisplay display = appcore::TextDisplay::Layout;
+  appcore::ImagePane pane = appcore::ImagePane::TextOnly;
   int dpi = 96;
 };
 

@@ -27,7 +27,7 @@ bool endsWithReturn(const model::LineData& line) {
 class Walker {
  public:
   Walker(const model::PageData& page, PageLayout& out)
-      : page_(page), out_(out), z_(out.params.zoom), sub_(out.params.imageSubMode) {}
+      : page_(page), out_(out), z_(out.params.zoom), beside_(out.params.pane == appcore::ImagePane::ImageBeside) {}
 
   void layoutDisplay() {
     out_.canvas = layoutCanvasSize(page_, z_);
@@ -45,7 +45,7 @@ class Walker {
   }
 
   void textFlow() {
-    const bool vertical = out_.params.displayMode == 1;
+    const bool vertical = out_.params.display == appcore::TextDisplay::FlowVertical;
     const BaseSizes& s = out_.sizes;
     out_.textWindow = textWindowSize(&page_, vertical, s);
     out_.canvas = out_.textWindow;
@@ -119,7 +119,7 @@ class Walker {
     const int P = blockLinePitch(block);
     int curX = vertical ? block.x + block.width : block.x;
     int curY = block.y;
-    if (sub_ == 2) out_.textBlockFills.push_back(scaled(block.x, block.y, block.width, block.height));
+    if (beside_) out_.textBlockFills.push_back(scaled(block.x, block.y, block.width, block.height));
     int normals = 0;
     for (const auto& line : block.lines) normals += isNormalLine(line) ? 1 : 0;
     for (const auto& line : block.lines) {
@@ -131,7 +131,7 @@ class Walker {
         continue;
       }
       LinePlace& lp = place(block, nullptr, line, curX, curY);
-      if (sub_ == 2) blockLineImage(lp, block, line, P, curX, curY, normals == 1);
+      if (beside_) blockLineImage(lp, block, line, P, curX, curY, normals == 1);
       if (vertical)
         curX -= P;
       else
@@ -143,17 +143,17 @@ class Walker {
     const bool vertical = block.direction == model::Vertical;
     for (const auto& cell : block.cells) {
       const int cp = cellLinePitch(cell, vertical);
-      int baseX = vertical ? cell.x + cell.width - (sub_ == 2 ? cp / 2 : 0) : cell.x;
+      int baseX = vertical ? cell.x + cell.width - (beside_ ? cp / 2 : 0) : cell.x;
       int baseY = vertical ? cell.y : cell.y + 4;
       for (const auto& line : cell.lines) {
         if (isNormalLine(line)) {
           int ox = line.x, oy = line.y;
-          if (sub_ == 2 && !vertical) {
+          if (beside_ && !vertical) {
             ox = baseX;
             oy = baseY;
           }
           LinePlace& lp = place(block, &cell, line, ox, oy);
-          if (sub_ == 2) cellLineImage(lp, line, vertical);
+          if (beside_) cellLineImage(lp, line, vertical);
           if (vertical)
             baseX -= cp;
           else
@@ -179,7 +179,7 @@ class Walker {
     lp.cell = cell;
     lp.line = &line;
     lp.vertical = block.direction == model::Vertical;
-    lp.fontPx = lineFontSize(block, line, z_, sub_);
+    lp.fontPx = lineFontSize(block, line, z_, out_.params.pane);
     const int s = lp.fontPx;
     const model::LineData* base = line.baseLine;
     const bool side = !isNormalLine(line) && base != nullptr && line.rcs > 0;
@@ -253,7 +253,7 @@ class Walker {
     if (!lp.vertical) {
       const int along = tr(line.width * z_), th = tr(line.height * z_);
       box = {ox, oy, ox + along, oy + th};
-      if (sub_ == 2) {
+      if (beside_) {
         box.bottom -= tr(0.3 * th);
         return box;
       }
@@ -264,7 +264,7 @@ class Walker {
       const int along = tr(line.height * z_), th = tr(line.width * z_);
       const int right = ox - std::min(0, lp.shift);
       box = {right - th, oy, right, oy + along};
-      if (sub_ == 2) {
+      if (beside_) {
         box.left += tr(0.3 * th);
         return box.united(glyphs);
       }
@@ -334,7 +334,7 @@ class Walker {
   const model::PageData& page_;
   PageLayout& out_;
   double z_;
-  int sub_;
+  bool beside_;  // the page image lies behind the text
   std::unordered_map<const model::LineData*, size_t> index_;
 };
 
@@ -345,7 +345,7 @@ PageLayout layoutPage(const model::PageData& page, const LayoutParams& params) {
   out.params = params;
   out.sizes = baseSizes(params.dpi);
   Walker walker(page, out);
-  if (params.displayMode == 2)
+  if (params.display == appcore::TextDisplay::Layout)
     walker.layoutDisplay();
   else
     walker.textFlow();

@@ -46,17 +46,14 @@ bool isReject(const model::CharData& ch, int rejectLevel) {
   return ch.cc < level || (ch.cc & 0x8000) != 0;
 }
 
-CorrectionRedraw gotoReject(const CorrectionContext& ctx, bool next, bool selectionHighlighted) {
-  CorrectionRedraw redraw;
-  if (!rejectCommandsEnabled(ctx.editMode)) return redraw;
+void gotoReject(const CorrectionContext& ctx, bool next, bool selectionHighlighted) {
+  if (!rejectCommandsEnabled(ctx.editMode)) return;
   model::PageData* page = ctx.doc.page(ctx.doc.currentPage());
-  if (page == nullptr) return redraw;
+  if (page == nullptr) return;
   CaretState& caret = ctx.caret;
 
-  redraw.eraseSelection = selectionHighlighted;
   caret.selection.anchor = caret.selection.active = caret.caret;
-  redraw.clearImageHighlight = true;
-  if (lineOnPage(*page, caret.lineAtKeyDown)) redraw.addNonCaretLine(caret.lineAtKeyDown);
+  ctx.scope.caretMoved();
 
   // The search range [from, to) over the page's characters.
   int from = 0, to = -1;
@@ -79,15 +76,11 @@ CorrectionRedraw gotoReject(const CorrectionContext& ctx, bool next, bool select
     const int hit = findReject(walk, from, std::min(to, size), next, ctx.frame.rejectLevel);
     if (hit >= 0) {
       const CaretPos at = walk.before(hit);
-      redraw.caretLineChanged |= caret.caret.line != at.line;
       setCaretAt(caret, walk, at);
       caret.selection.anchor = at;
       caret.selection.active = walk.after(hit);
-      redraw.caretLine = at.line;
-      redraw.reestablishCaret = true;
-      redraw.drawSelection = true;
-      redraw.highlightImageChar = true;
-      return redraw;
+      ctx.scope.reveal();
+      return;
     }
     const int pages = static_cast<int>(ctx.doc.paper()->pages.size());
     const int current = ctx.doc.currentPage();
@@ -99,9 +92,8 @@ CorrectionRedraw gotoReject(const CorrectionContext& ctx, bool next, bool select
       if (opened < 0) break;
       page = ctx.doc.page(opened);
       placeCaretAtPageStart(*page, caret);
-      redraw.pageChanged = true;
-      redraw.nonCaretLines.clear();
-      redraw.caretLine = nullptr;
+      // The page is shown before anything more is asked about it.
+      ctx.scope.flush();
     } else {
       // This page was searched through from its other end already: asking again would only
       // repeat the question.
@@ -111,7 +103,6 @@ CorrectionRedraw gotoReject(const CorrectionContext& ctx, bool next, bool select
     from = 0;
     to = -1;
   }
-  return redraw;
 }
 
 }  // namespace vellary::editing

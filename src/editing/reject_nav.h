@@ -16,11 +16,13 @@ enum RejectCommand : int {
 bool isReject(const model::CharData& ch, int rejectLevel);
 
 // Both commands are enabled in character editing only.
-inline bool rejectCommandsEnabled(int editMode) { return editMode == 3; }
+inline bool rejectCommandsEnabled(appcore::EditMode editMode) {
+  return editMode == appcore::EditMode::Character;
+}
 
 // Selects the next (or previous) reject of the page after (before) the caret character. When no
 // selection was highlighted as the command began, a reject under the caret is itself the next
 // one, so a first press selects it and the next press moves on. Nothing in block editing.
-CorrectionRedraw gotoReject(const CorrectionContext& ctx, bool next, bool selectionHighlighted);
+void gotoReject(const CorrectionContext& ctx, bool next, bool selectionHighlighted);
 
 }  // namespace vellary::editing

@@ -107,15 +107,9 @@ bool canTakeRuby(const LineRun& run) {
   return info.rubyOverlap == 0 && info.emphasisOverlap == 0;
 }
 
-// After a side line came or went: the page is laid out again, its base line drawn as the caret
-// line with the highlight, and the document counts as modified.
-StructureRedraw sideLinesChanged(document::CScrivlaDoc& doc, LineData* base) {
-  detail::markModified(doc);
-  StructureRedraw r;
-  r.rebuildPage = true;
-  r.line = base;
-  r.highlight = true;
-  return r;
+// After a side line came or went: the page is laid out again with its base line.
+void sideLinesChanged(EditScope& scope, LineData* base) {
+  scope.layout().line(base).caretMoved();
 }
 
 }  // namespace
@@ -287,18 +281,18 @@ bool rubyModifyEnabled(const CaretState& caret) {
   });
 }
 
-StructureRedraw setOrientation(document::CScrivlaDoc& doc, CaretState& caret, int32_t code) {
-  StructureRedraw r;
+void setOrientation(EditScope& scope, int32_t code) {
+  CaretState& caret = scope.caret();
   const LineRun run = selectedRun(caret);
-  if (!run.valid() || (code != model::kSideways && code != model::kTateChuYoko)) return r;
-  doc.snapshot(document::UndoOrientation);
+  if (!run.valid() || (code != model::kSideways && code != model::kTateChuYoko)) return;
+  scope.willChange(document::UndoOrientation);
   auto it = at(*run.line, run.first);
   for (int i = run.first; i < run.last && it != run.line->chars.end(); ++i, ++it) {
     it->modRotTcy = code;
     it->changed = 1;
   }
-  r.highlight = true;
-  r.line = run.line;
+  scope.caretMoved();
+  bool page = false;
   if (code == model::kSideways) {
     // A sideways run reaches into the column of the side line above it.
     if (const List<LineData>* lines =
@@ -308,22 +302,19 @@ StructureRedraw setOrientation(document::CScrivlaDoc& doc, CaretState& caret, in
         if (&l == run.line) break;
         above = &l;
       }
-      if (above != nullptr && above->attr != AttrNone) {
-        r.repaint = true;
-        r.line = nullptr;
-      }
+      page = above != nullptr && above->attr != AttrNone;
     }
-  } else {
-    r.caret = true;
   }
-  detail::markModified(doc);
-  return r;
+  if (page)
+    scope.layout();
+  else
+    scope.line(run.line);
 }
 
-StructureRedraw resetOrientation(document::CScrivlaDoc& doc, CaretState& caret) {
-  StructureRedraw r;
+void resetOrientation(EditScope& scope) {
+  CaretState& caret = scope.caret();
   LineRun run = selectionOrCaretChar(caret);
-  if (!run.valid()) return r;
+  if (!run.valid()) return;
   LineData& line = *run.line;
   // A group is reset whole: the run grows over the turned characters on either side.
   while (run.first > 0 && model::isTurned(*at(line, run.first - 1))) --run.first;
@@ -332,20 +323,15 @@ StructureRedraw resetOrientation(document::CScrivlaDoc& doc, CaretState& caret) 
   auto it = at(line, run.first);
   bool any = false;
   for (int i = run.first; i < run.last; ++i, ++it) any |= model::isTurned(*it);
-  if (!any) return r;
-  doc.snapshot(document::UndoOrientationReset);
+  if (!any) return;
+  scope.willChange(document::UndoOrientationReset);
   it = at(line, run.first);
   for (int i = run.first; i < run.last; ++i, ++it)
     if (model::isTurned(*it)) {
       it->modRotTcy = 0;
       it->changed = 1;
     }
-  r.rebuildPage = true;
-  r.line = &line;
-  r.caret = true;
-  r.highlight = true;
-  detail::markModified(doc);
-  return r;
+  scope.layout().line(&line).caretMoved();
 }
 
 std::optional<RubySetDialog> openRubySetDialog(const CaretState& caret) {
@@ -358,16 +344,16 @@ std::optional<RubySetDialog> openRubySetDialog(const CaretState& caret) {
   return d;
 }
 
-StructureRedraw addRuby(document::CScrivlaDoc& doc, CaretState& caret, std::u16string_view rubyText) {
-  const LineRun run = selectionOrCaretChar(caret);
-  PageData* page = detail::currentPage(doc);
-  if (!canTakeRuby(run) || page == nullptr || rubyText.empty()) return {};
+void addRuby(EditScope& scope, std::u16string_view rubyText) {
+  const LineRun run = selectionOrCaretChar(scope.caret());
+  PageData* page = detail::currentPage(scope.doc());
+  if (!canTakeRuby(run) || page == nullptr || rubyText.empty()) return;
   LineData& base = *run.line;
   BasePlace place = placeOf(*run.block, base);
-  if (place.lines == nullptr) return {};
+  if (place.lines == nullptr) return;
   const std::vector<CharText> chars = detail::splitCharacters(rubyText);
 
-  doc.snapshot(document::UndoRuby);
+  scope.willChange(document::UndoRuby);
   const int32_t key = detail::largestRubyKey(*page) + 1;
   const bool vertical = run.block->direction == Vertical;
   const int64_t W = base.width, H = base.height;
@@ -414,31 +400,31 @@ StructureRedraw addRuby(document::CScrivlaDoc& doc, CaretState& caret, std::u16s
   auto it = at(base, run.first);
   for (int i = run.first; i < run.last; ++i, ++it) it->modRubyEmp = -key;
   detail::recountBlock(*run.block);
-  return sideLinesChanged(doc, &base);
+  sideLinesChanged(scope, &base);
 }
 
 char16_t emphasisMark(const appcore::FrameSettings& frame) {
   return frame.emphasisChar == "・" ? u'\u30FB' : u'\u3001';
 }
 
-StructureRedraw addEmphasis(document::CScrivlaDoc& doc, CaretState& caret, char16_t mark) {
-  const LineRun run = selectionOrCaretChar(caret);
-  PageData* page = detail::currentPage(doc);
-  if (!run.valid() || run.block == nullptr || page == nullptr) return {};
-  if (run.block->type == BlockImage) return {};
+void addEmphasis(EditScope& scope, char16_t mark) {
+  const LineRun run = selectionOrCaretChar(scope.caret());
+  PageData* page = detail::currentPage(scope.doc());
+  if (!run.valid() || run.block == nullptr || page == nullptr) return;
+  if (run.block->type == BlockImage) return;
   LineData& base = *run.line;
   // A side line has no side lines of its own, and a ruby base takes no marks.
-  if (base.attr != AttrNone || selectionFlags(run).rubyOverlap > 0) return {};
+  if (base.attr != AttrNone || selectionFlags(run).rubyOverlap > 0) return;
   BasePlace place = placeOf(*run.block, base);
-  if (place.lines == nullptr) return {};
+  if (place.lines == nullptr) return;
   // A line break carries no mark, and a character keeps the mark it has.
   std::vector<int> marked;
   auto it = at(base, run.first);
   for (int i = run.first; i < run.last; ++i, ++it)
     if (!isLineBreak(*it) && !model::isEmphasised(*it)) marked.push_back(i);
-  if (marked.empty()) return {};
+  if (marked.empty()) return;
 
-  doc.snapshot(document::UndoEmphasis);
+  scope.willChange(document::UndoEmphasis);
   const int32_t first = detail::largestEmphasisNumber(*page) +
                         (mark == u'\u3001' ? model::kCommaEmphasisKeyBase : model::kEmphasisKeyBase);
   const bool vertical = run.block->direction == Vertical;
@@ -482,20 +468,21 @@ StructureRedraw addEmphasis(document::CScrivlaDoc& doc, CaretState& caret, char1
     c.changed = 1;
   }
   detail::recountBlock(*run.block);
-  return sideLinesChanged(doc, &base);
+  sideLinesChanged(scope, &base);
 }
 
-StructureRedraw deleteSideLines(document::CScrivlaDoc& doc, CaretState& caret) {
+void deleteSideLines(EditScope& scope) {
+  CaretState& caret = scope.caret();
   const LineRun run = selectionOrCaretChar(caret);
-  PageData* page = detail::currentPage(doc);
-  if (!run.valid() || page == nullptr) return {};
+  PageData* page = detail::currentPage(scope.doc());
+  if (!run.valid() || page == nullptr) return;
   std::vector<CharData*> bases;
   auto it = at(*run.line, run.first);
   for (int i = run.first; i < run.last; ++i, ++it)
     if (it->modRubyEmp < 0) bases.push_back(&*it);
-  if (bases.empty()) return {};
+  if (bases.empty()) return;
 
-  doc.snapshot(document::UndoSideLineDelete);
+  scope.willChange(document::UndoSideLineDelete);
   std::set<int32_t> done;
   for (CharData* c : bases) {
     const int32_t key = -c->modRubyEmp;
@@ -513,7 +500,7 @@ StructureRedraw deleteSideLines(document::CScrivlaDoc& doc, CaretState& caret) {
     found.lines->erase(found.pos);
     detail::recountBlock(*found.block);
   }
-  return sideLinesChanged(doc, caret.caret.line != nullptr ? caret.caret.line : run.line);
+  sideLinesChanged(scope, caret.caret.line != nullptr ? caret.caret.line : run.line);
 }
 
 }  // namespace vellary::editing

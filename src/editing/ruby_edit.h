@@ -14,6 +14,7 @@
 #include "block_edit_common.h"
 #include "caret.h"
 #include "document/document.h"
+#include "editing_context.h"
 #include "model/codes.h"
 
 namespace vellary::editing {
@@ -74,10 +75,10 @@ std::vector<MenuItem> sideLineMenuItems(const CaretState& caret);
 bool rubyModifyEnabled(const CaretState& caret);
 
 // 36001 and 36002: every selected character becomes sideways (model::kSideways) or tate-chu-yoko.
-StructureRedraw setOrientation(document::CScrivlaDoc& doc, CaretState& caret, int32_t code);
+void setOrientation(EditScope& scope, int32_t code);
 // 36003: the turned characters of the selection (or the caret character), extended to whole runs
 // of turned characters, become normal again.
-StructureRedraw resetOrientation(document::CScrivlaDoc& doc, CaretState& caret);
+void resetOrientation(EditScope& scope);
 
 // Dialog 651 "ルビ設定": the base text shown read-only and the ruby text the user types.
 struct RubySetDialog {
@@ -89,16 +90,16 @@ struct RubySetDialog {
 // character to carry a ruby.
 std::optional<RubySetDialog> openRubySetDialog(const CaretState& caret);
 // 36004 after OK: a ruby line over the selected characters (or the caret character).
-StructureRedraw addRuby(document::CScrivlaDoc& doc, CaretState& caret, std::u16string_view rubyText);
+void addRuby(EditScope& scope, std::u16string_view rubyText);
 
 // The emphasis mark the settings name: U+30FB for "・", otherwise U+3001 ("、").
 char16_t emphasisMark(const appcore::FrameSettings& frame);
 // 36005: one emphasis line per selected character (or the caret character). Nothing in an image
 // block.
-StructureRedraw addEmphasis(document::CScrivlaDoc& doc, CaretState& caret, char16_t mark);
+void addEmphasis(EditScope& scope, char16_t mark);
 
 // 36006 and 36007: the side lines of the selected characters (or of the caret character) go.
-StructureRedraw deleteSideLines(document::CScrivlaDoc& doc, CaretState& caret);
+void deleteSideLines(EditScope& scope);
 
 namespace detail {
 

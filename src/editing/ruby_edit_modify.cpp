@@ -299,14 +299,16 @@ void RubyModifyDialog::restoreCaret(CaretState& caret) const {
   caret.caret = back;
 }
 
-StructureRedraw RubyModifyDialog::accept(document::CScrivlaDoc& doc, CaretState& caret) {
-  if (!enabled(IdOk)) return cancel(caret);
+void RubyModifyDialog::accept(EditScope& scope) {
+  if (!enabled(IdOk)) return cancel(scope);
+  document::CScrivlaDoc& doc = scope.doc();
+  CaretState& caret = scope.caret();
   // The snapshot must hold the page as it was before the dialog, not with the range the buttons
   // already moved.
   const int32_t rcs = rubyLine_->rcs, rce = rubyLine_->rce;
   rubyLine_->rcs = originalRcs_;
   rubyLine_->rce = originalRce_;
-  doc.snapshot(document::UndoRuby);
+  scope.willChange(document::UndoRuby);
   rubyLine_->rcs = rcs;
   rubyLine_->rce = rce;
 
@@ -328,23 +330,14 @@ StructureRedraw RubyModifyDialog::accept(document::CScrivlaDoc& doc, CaretState&
   detail::rekeyBase(*baseLine_, key, rubyLine_->rcs, rubyLine_->rce);
   detail::recountBlock(*block_);
   restoreCaret(caret);
-
-  StructureRedraw r;
-  r.rebuildPage = true;
-  r.line = baseLine_;
-  r.caret = true;
-  detail::markModified(doc);
-  return r;
+  scope.layout().line(baseLine_).caretMoved();
 }
 
-StructureRedraw RubyModifyDialog::cancel(CaretState& caret) {
+void RubyModifyDialog::cancel(EditScope& scope) {
   rubyLine_->rcs = originalRcs_;
   rubyLine_->rce = originalRce_;
-  restoreCaret(caret);
-  StructureRedraw r;
-  r.line = baseLine_;
-  r.caret = true;
-  return r;
+  restoreCaret(scope.caret());
+  scope.line(baseLine_).caretMoved();
 }
 
 }  // namespace vellary::editing

@@ -13,6 +13,7 @@
 #include "block_edit_common.h"
 #include "caret.h"
 #include "document/document.h"
+#include "editing_context.h"
 
 namespace vellary::editing {
 
@@ -62,9 +63,9 @@ class RubyModifyDialog {
   bool split(int cursor);
 
   // OK: the new text, or the two rubies of a split; the caret goes back where it was.
-  StructureRedraw accept(document::CScrivlaDoc& doc, CaretState& caret);
+  void accept(EditScope& scope);
   // キャンセル: the base range as it was before the dialog, the caret where it was.
-  StructureRedraw cancel(CaretState& caret);
+  void cancel(EditScope& scope);
 
  private:
   RubyModifyDialog() = default;

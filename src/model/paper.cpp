@@ -298,4 +298,96 @@ PaperCounts countPaper(const PaperData& paper) {
   return n;
 }
 
+namespace {
+
+bool sameBox(const auto& a, const auto& b) {
+  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
+bool sameCharacters(const LineData& a, const LineData& b) {
+  if (a.chars.size() != b.chars.size()) return false;
+  auto bi = b.chars.begin();
+  for (const CharData& c : a.chars) {
+    const CharData& d = *bi++;
+    if (!sameBox(c, d) || c.text != d.text || c.cc != d.cc || c.changed != d.changed ||
+        c.modRubyEmp != d.modRubyEmp || c.modRotTcy != d.modRotTcy)
+      return false;
+  }
+  return true;
+}
+
+int positionOf(const List<LineData>& lines, const LineData* line) {
+  int i = 0;
+  for (const LineData& l : lines) {
+    if (&l == line) return i;
+    ++i;
+  }
+  return -1;
+}
+
+// Lines of one group (a block's or a cell's) in the same places; the differing ones of `after`
+// are added to `out`.
+bool compareGroup(const List<LineData>& before, const List<LineData>& after,
+                  std::vector<const LineData*>& out) {
+  if (before.size() != after.size()) return false;
+  auto bi = before.begin();
+  for (const LineData& l : after) {
+    const LineData& o = *bi++;
+    if (!sameBox(l, o) || l.attr != o.attr || l.rcs != o.rcs || l.rce != o.rce ||
+        positionOf(after, l.baseLine) != positionOf(before, o.baseLine))
+      return false;
+    if (!sameCharacters(o, l)) out.push_back(&l);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::vector<const LineData*>> linesThatDiffer(const PageData& before,
+                                                            const PageData& after) {
+  if (before.blocks.size() != after.blocks.size()) return std::nullopt;
+  std::vector<const LineData*> out;
+  auto bi = before.blocks.begin();
+  for (const BlockData& b : after.blocks) {
+    const BlockData& o = *bi++;
+    if (!sameBox(b, o) || b.type != o.type || b.direction != o.direction || b.sec != o.sec ||
+        b.cells.size() != o.cells.size() || !compareGroup(o.lines, b.lines, out))
+      return std::nullopt;
+    auto ci = o.cells.begin();
+    for (const CellData& c : b.cells) {
+      const CellData& oc = *ci++;
+      if (!sameBox(c, oc) || c.connectGroup != oc.connectGroup ||
+          !compareGroup(oc.lines, c.lines, out))
+        return std::nullopt;
+    }
+  }
+  return out;
+}
+
+size_t estimatePageBytes(const PageData& page) {
+  // A list node holds two pointers beside its element.
+  constexpr size_t kNode = 2 * sizeof(void*);
+  constexpr size_t kCandidate = sizeof(CharText) + sizeof(uint16_t);
+  auto stringBytes = [](const std::optional<std::u16string>& s) {
+    return s && s->size() > 7 ? (s->capacity() + 1) * sizeof(char16_t) : 0;
+  };
+  size_t bytes = sizeof(PageData) + stringBytes(page.file) + stringBytes(page.fullpath);
+  auto lineBytes = [&](const List<LineData>& lines) {
+    for (const LineData& l : lines) {
+      bytes += kNode + sizeof(LineData);
+      for (const CharData& c : l.chars)
+        bytes += kNode + sizeof(CharData) + static_cast<size_t>(c.numCand()) * kCandidate;
+    }
+  };
+  for (const BlockData& b : page.blocks) {
+    bytes += kNode + sizeof(BlockData);
+    lineBytes(b.lines);
+    for (const CellData& c : b.cells) {
+      bytes += kNode + sizeof(CellData);
+      lineBytes(c.lines);
+    }
+  }
+  return bytes;
+}
+
 }  // namespace vellary::model

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <string>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "records.h"
 
@@ -79,5 +81,15 @@ struct PaperCounts {
   long pages = 0, blocks = 0, lines = 0, chars = 0, candidates = 0;
 };
 PaperCounts countPaper(const PaperData& paper);
+
+// When two versions of a page have the same blocks, cells and lines in the same places (only
+// characters differ), the lines of `after` whose characters differ from the same line of
+// `before`; nothing when the page's structure itself differs. What an undo must draw again.
+std::optional<std::vector<const LineData*>> linesThatDiffer(const PageData& before,
+                                                            const PageData& after);
+
+// The heap bytes a page's records take, counted from their sizes and list nodes (an estimate:
+// the allocator's own overhead is left out). Bounds the memory of kept page copies.
+size_t estimatePageBytes(const PageData& page);
 
 }  // namespace vellary::model

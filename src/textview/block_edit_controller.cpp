@@ -17,7 +17,6 @@ namespace vellary::textview {
 
 namespace {
 
-constexpr int kBlockEditMode = 1;
 constexpr int kHandleSize = 6;  // screen pixels of the tracker's handles outside the box
 
 }  // namespace
@@ -38,8 +37,8 @@ BlockEditController::BlockEditController(StructureContext context)
 BlockEditController::~BlockEditController() = default;
 
 bool BlockEditController::blockEditing() const {
-  return context_.host != nullptr && context_.host->editMode() == kBlockEditMode &&
-         context_.document() != nullptr;
+  return context_.host != nullptr && context_.host->editMode() == appcore::EditMode::Block &&
+         context_.document() != nullptr && context_.editing() != nullptr;
 }
 
 int32_t BlockEditController::pageX(int viewportX) const {
@@ -93,9 +92,7 @@ bool BlockEditController::eventFilter(QObject* watched, QEvent* event) {
       if (watched != context_.view || e.key() != Qt::Key_Delete) return false;
       // The blocks go when the key comes up, once, however long it was held.
       if (event->type() == QEvent::KeyRelease && !e.isAutoRepeat())
-        editOnCaretCopy(context_, [this](editing::CaretState& c) {
-          return editing::deleteSelectedBlocks(*context_.document(), c);
-        });
+        runEdit(context_, [](editing::EditScope& scope) { editing::deleteSelectedBlocks(scope); });
       return true;
     }
     default:
@@ -106,19 +103,17 @@ bool BlockEditController::eventFilter(QObject* watched, QEvent* event) {
 void BlockEditController::press(const QMouseEvent& e) {
   const QPoint at = e.position().toPoint();
   const int32_t x = pageX(at.x()), y = pageY(at.y());
-  document::CScrivlaDoc& doc = *context_.document();
   if (e.button() == Qt::RightButton) {
-    editOnCaretCopy(context_, [&](editing::CaretState& c) {
-      return editing::blockRightClick(doc, c, x, y, handleMargin());
+    runEdit(context_, [&](editing::EditScope& scope) {
+      editing::blockRightClick(scope, x, y, handleMargin());
     });
     return;
   }
   if (e.button() != Qt::LeftButton) return;
   bool startBand = false;
-  editOnCaretCopy(context_, [&](editing::CaretState& c) {
-    const editing::BlockClick click = editing::blockLeftClick(doc, c, x, y, handleMargin());
-    startBand = click.result == editing::ClickResult::StartRubberBand;
-    return click.redraw;
+  runEdit(context_, [&](editing::EditScope& scope) {
+    startBand = editing::blockLeftClick(scope, x, y, handleMargin()) ==
+                editing::ClickResult::StartRubberBand;
   });
   if (!startBand) return;
   if (band_ == nullptr) band_ = new QRubberBand(QRubberBand::Rectangle, context_.view->viewport());
@@ -144,18 +139,15 @@ void BlockEditController::release(const QMouseEvent& e) {
   const recompose::JoiningOptions options =
       context_.frame != nullptr ? document::reComposeOptionsFrom(*context_.frame).joining
                                 : recompose::JoiningOptions{};
-  editOnCaretCopy(context_, [&](editing::CaretState& c) {
-    return editing::finishRubberBand(*context_.document(), c, band, options);
-  });
+  runEdit(context_,
+          [&](editing::EditScope& scope) { editing::finishRubberBand(scope, band, options); });
 }
 
 void BlockEditController::contextMenuAt(const QPoint& viewportPos, const QPoint& globalPos) {
   if (!blockEditing()) return;
-  editing::CaretState copy = context_.view->caretState();
-  const auto items = editing::blockContextMenu(*context_.document(), copy, pageX(viewportPos.x()),
+  editing::CaretState& caret = context_.editing()->state();
+  const auto items = editing::blockContextMenu(*context_.document(), caret, pageX(viewportPos.x()),
                                                pageY(viewportPos.y()));
-  // The click point it records belongs to the view's state.
-  context_.view->setCaretState(copy);
   QMenu menu(context_.view);
   if (!items) {
     // The page menu of the frame.
@@ -169,15 +161,15 @@ void BlockEditController::contextMenuAt(const QPoint& viewportPos, const QPoint&
   // Enabling follows the commands' own rule, not what the menu was built with.
   for (QAction* a : menu.findChildren<QAction*>())
     if (const int id = commandOf(a); id != 0)
-      a->setEnabled(editing::blockCommandEnabled(*context_.document(), copy, id));
+      a->setEnabled(editing::blockCommandEnabled(*context_.document(), caret, id));
   if (const int id = commandOf(runMenu(context_, menu, globalPos)); id != 0) runCommand(id);
 }
 
 void BlockEditController::runCommand(int commandId) {
   if (!blockEditing()) return;
-  editOnCaretCopy(context_, [&](editing::CaretState& c) {
-    if (!editing::blockCommandEnabled(*context_.document(), c, commandId)) return editing::StructureRedraw{};
-    return editing::blockCommand(*context_.document(), c, commandId);
+  runEdit(context_, [&](editing::EditScope& scope) {
+    if (editing::blockCommandEnabled(scope.doc(), scope.caret(), commandId))
+      editing::blockCommand(scope, commandId);
   });
 }
 

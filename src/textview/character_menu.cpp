@@ -46,9 +46,9 @@ void addPageMenuItems(QMenu& menu, document::CScrivlaDoc& doc) {
   if (pages.kind != editing::ContextMenu::Kind::Page) return;
   document::CScrivlaDoc* d = &doc;
   addMenuItems(menu, pages, [d](int id) {
-    if (id == document::CmdNextPage)
+    if (id == appcore::IdNextPage)
       d->nextPage();
-    else if (id == document::CmdPreviousPage)
+    else if (id == appcore::IdPreviousPage)
       d->previousPage();
   });
 }

@@ -17,7 +17,6 @@
 namespace vellary::textview {
 
 using editing::CorrectionContext;
-using editing::CorrectionRedraw;
 
 namespace {
 
@@ -54,42 +53,38 @@ CCorrectionView::~CCorrectionView() {
   }
 }
 
-RedrawTargets CCorrectionView::targets() const {
-  return RedrawTargets{setup_.host, setup_.imageView, setup_.pageList};
-}
-
-void CCorrectionView::run(
-    const std::function<CorrectionRedraw(const CorrectionContext&)>& command) {
+void CCorrectionView::run(const std::function<void(const CorrectionContext&)>& command) {
   document::CScrivlaDoc* doc = setup_.host != nullptr ? setup_.host->document() : nullptr;
-  if (doc == nullptr || doc->paper() == nullptr || setup_.view == nullptr) return;
-  editing::CaretState caret = setup_.view->caretState();
-  const CorrectionContext ctx{*doc,
-                              caret,
+  editing::EditingContext* editing = setup_.host != nullptr ? setup_.host->editing() : nullptr;
+  if (doc == nullptr || doc->paper() == nullptr || editing == nullptr) return;
+  editing::EditScope scope(*editing);
+  const CorrectionContext ctx{scope,
+                              *doc,
+                              editing->state(),
                               *setup_.frame,
                               *setup_.prompter,
                               setup_.registered,
                               &lastPair_,
                               setup_.host->editMode()};
-  const CorrectionRedraw redraw = command(ctx);
-  applyCorrectionRedraw(*setup_.view, caret, redraw, targets());
+  command(ctx);
 }
 
 // --- Candidates and dialog 140 -----------------------------------------------------------------
 
 void CCorrectionView::chooseCandidate(int index) {
-  run([index](const CorrectionContext& ctx) { return editing::chooseCandidate(ctx, index); });
+  run([index](const CorrectionContext& ctx) { editing::chooseCandidate(ctx, index); });
 }
 
 void CCorrectionView::replaceCharacter() {
   run([this](const CorrectionContext& ctx) {
     const auto record = editing::openReplaceCharDialog(ctx);
-    if (!record) return CorrectionRedraw{};
+    if (!record) return;
     CCharReplaceDlg dialog(*record, setup_.view);
     // Its top-left corner at the middle of the text view's client area.
     QWidget* client = setup_.view->viewport();
     dialog.move(client->mapToGlobal(client->rect().center()));
-    if (runReplaceDialog(dialog) != QDialog::Accepted) return CorrectionRedraw{};
-    return editing::acceptReplaceCharDialog(ctx, dialog.result());
+    if (runReplaceDialog(dialog) != QDialog::Accepted) return;
+    editing::acceptReplaceCharDialog(ctx, dialog.result());
   });
 }
 
@@ -103,7 +98,8 @@ bool CCorrectionView::eventFilter(QObject* watched, QEvent* event) {
   const bool fromKeyboard = request.reason() == QContextMenuEvent::Keyboard;
   if (watched != setup_.view->viewport() && !(watched == setup_.view && fromKeyboard)) return false;
   // Block editing has menus of its own.
-  if (setup_.host == nullptr || setup_.host->editMode() != 3) return false;
+  if (setup_.host == nullptr || setup_.host->editMode() != appcore::EditMode::Character)
+    return false;
   showContextMenu(request);
   return true;
 }
@@ -114,7 +110,7 @@ bool CCorrectionView::characterMenuAppliesAt(const editing::CaretState& caret,
   const CImageView& view = *setup_.view;
   const editing::PageLayout& layout = view.layout();
   const QPoint canvas = viewportPos + view.scrollPosition();
-  if (!fromKeyboard && layout.params.displayMode == 2) {
+  if (!fromKeyboard && layout.params.display == appcore::TextDisplay::Layout) {
     // The layout display shows the page scaled by the zoom: back to page pixels.
     const double zoom = layout.params.zoom > 0 ? layout.params.zoom : 1.0;
     return editing::characterMenuApplies(doc, caret, static_cast<int32_t>(canvas.x() / zoom),
@@ -148,14 +144,6 @@ void CCorrectionView::showContextMenu(const QContextMenuEvent& event) {
   CImageView& view = *setup_.view;
   const editing::CaretState caret = view.caretState();
 
-  // A key held when the button went down may have left its line drawn as the caret line.
-  model::PageData* page = doc->page(doc->currentPage());
-  if (page != nullptr && caret.lineAtKeyDown != nullptr &&
-      caret.lineAtKeyDown != caret.caret.line && editing::lineOnPage(*page, caret.lineAtKeyDown)) {
-    view.redrawLine(caret.lineAtKeyDown, true);
-    view.redrawLine(caret.caret.line, true);
-  }
-
   const bool fromKeyboard = event.reason() == QContextMenuEvent::Keyboard;
   QPoint at = event.globalPos();
   QMenu menu(&view);
@@ -172,7 +160,7 @@ void CCorrectionView::showContextMenu(const QContextMenuEvent& event) {
         });
     if (items.selectionItemsFollow && addSelectionItems) addSelectionItems(menu);
     if (fromKeyboard) {
-      const QRect box = selectionCanvasRect(view, caret);
+      const QRect box = view.selectionRect();
       if (!box.isNull()) at = view.viewport()->mapToGlobal(box.center() - view.scrollPosition());
     }
   } else {
@@ -195,7 +183,6 @@ void CCorrectionView::openFindDialog(editing::FindDialogKind kind) {
   run([this, kind, &opened](const CorrectionContext& ctx) {
     opened = editing::openFindDialog(ctx, find_, editing::programFindBuffers(), kind);
     findPage_ = ctx.doc.page(ctx.doc.currentPage());
-    return CorrectionRedraw{};
   });
   if (!opened) return;
   auto* dialog =
@@ -211,10 +198,8 @@ void CCorrectionView::findMessage(const editing::FindMessage& message) {
   run([this, &message](const CorrectionContext& ctx) {
     // The page changed (or an undo replaced it) since the text was taken.
     if (ctx.doc.page(ctx.doc.currentPage()) != findPage_) editing::findPageChanged(ctx, find_);
-    const CorrectionRedraw redraw =
-        editing::handleFindMessage(ctx, find_, editing::programFindBuffers(), message);
+    editing::handleFindMessage(ctx, find_, editing::programFindBuffers(), message);
     findPage_ = ctx.doc.page(ctx.doc.currentPage());
-    return redraw;
   });
   if (message.action == editing::FindMessage::Action::Close) {
     // Also when the document went away while the dialog was open.
@@ -233,7 +218,7 @@ void CCorrectionView::gotoReject(bool next) {
   // moves on.
   const bool highlighted = !setup_.view->caretState().selection.empty();
   run([next, highlighted](const CorrectionContext& ctx) {
-    return editing::gotoReject(ctx, next, highlighted);
+    editing::gotoReject(ctx, next, highlighted);
   });
 }
 

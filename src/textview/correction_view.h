@@ -1,8 +1,8 @@
 // CCorrectionView: the correcting commands of the text view in character editing. It shows the
 // character menu on a right click (an event filter on the view's viewport), chooses candidates,
 // runs the replacement dialog, owns the find and replace dialogs and steps through rejects. The
-// logic lives in editing/; this object gathers what a command needs, runs it on a copy of the
-// view's caret state and hands the result to applyCorrectionRedraw.
+// logic lives in editing/; this object gathers what a command needs and runs it in an edit scope
+// of the editing context, whose change set tells the views what to draw again.
 #pragma once
 
 #include <QObject>
@@ -12,7 +12,8 @@
 
 #include "editing/candidates.h"
 #include "editing/find_replace.h"
-#include "textview/correction_redraw.h"
+#include "editing/editing_context.h"
+#include "views/view_host.h"
 #include "textview/find_dialogs.h"
 
 class QMenu;
@@ -38,8 +39,6 @@ struct CorrectionSetup {
   appcore::Prompter* prompter = nullptr;
   appcore::CharTable* registered = nullptr;
   const appcore::CharTable* explanations = nullptr;
-  views::CDrawView* imageView = nullptr;
-  views::CPSelectView* pageList = nullptr;
 };
 
 class CCorrectionView : public QObject {
@@ -83,10 +82,8 @@ class CCorrectionView : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Runs a command on a copy of the view's caret state and applies its redraw. Nothing without
-  // a document.
-  void run(const std::function<editing::CorrectionRedraw(const editing::CorrectionContext&)>& cmd);
-  RedrawTargets targets() const;
+  // Runs a command in an edit scope of the editing context. Nothing without a document.
+  void run(const std::function<void(const editing::CorrectionContext&)>& command);
   void showContextMenu(const QContextMenuEvent& event);
   // Whether the right click at a viewport point gets the character menu.
   bool characterMenuAppliesAt(const editing::CaretState& caret, const QPoint& viewportPos,

@@ -1,8 +1,8 @@
 // CImageView: full update, painting, line redraw, zoom and scrolling, the one-line image window.
 #include "textview/image_view.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
@@ -11,17 +11,17 @@
 #include "appcore/char_tables.h"
 #include "appcore/settings.h"
 #include "document/document.h"
+#include "editing/editing_context.h"
 #include "editing/layout_marks.h"
-#include "views/draw_view.h"
 #include "views/img_window.h"
-#include "views/pselect_view.h"
+#include "views/packed_picture.h"
 #include "views/view_host.h"
 
 namespace vellary::textview {
 
 namespace {
 
-constexpr int kLineStep = 16;                     // pixels per scroll line
+constexpr int kLineStep = 16;  // pixels per scroll line
 
 // Whether a position names a line of the page and a character of that line (or its end). Only
 // addresses are compared until the line is known to be the page's: after a load the old records
@@ -60,7 +60,7 @@ CImageView::CImageView(QWidget* parent) : QAbstractScrollArea(parent) {
   setAttribute(Qt::WA_InputMethodEnabled, true);
   blink_ = new QTimer(this);
   connect(blink_, &QTimer::timeout, this, [this] {
-    if (editMode() != 3) blink_->stop();  // the caret lives only in character editing
+    if (!characterEditing()) blink_->stop();  // the caret lives only in character editing
     caretShown_ = !caretShown_;
     viewport()->update(drawnCaret_.translated(-scrollPosition()).adjusted(-1, -1, 1, 1));
   });
@@ -73,7 +73,7 @@ CImageView::~CImageView() { emit tearingDown(); }
 
 void CImageView::setContext(const Context& context) {
   context_ = context;
-  caret_ = context_.editor != nullptr ? &context_.editor->state() : &ownCaret_;
+  caret_ = context_.editing != nullptr ? &context_.editing->state() : &ownCaret_;
 }
 
 QPoint CImageView::scrollPosition() const {
@@ -81,14 +81,18 @@ QPoint CImageView::scrollPosition() const {
 }
 
 bool CImageView::laidOut() const {
-  return context_.host == nullptr || context_.host->textDisplayMode() == 2;
+  return context_.host == nullptr || context_.host->textDisplay() == appcore::TextDisplay::Layout;
 }
-int CImageView::editMode() const { return context_.host ? context_.host->editMode() : 3; }
-int CImageView::imageSubMode() const { return context_.host ? context_.host->imageSubMode() : 0; }
+appcore::EditMode CImageView::editMode() const {
+  return context_.host ? context_.host->editMode() : appcore::EditMode::Character;
+}
+appcore::ImagePane CImageView::imagePane() const {
+  return context_.host ? context_.host->imagePane() : appcore::ImagePane::TextOnly;
+}
 
 const QImage* CImageView::linePicture() const {
-  if (context_.imageView == nullptr) return nullptr;
-  const views::PackedPicture* full = context_.imageView->fullPicture();
+  const views::PackedPicture* full =
+      context_.host != nullptr ? context_.host->pagePicture() : nullptr;
   return full != nullptr ? &full->image() : nullptr;
 }
 
@@ -99,15 +103,56 @@ bool CImageView::isCaretLine(const model::LineData* line) const {
 const model::LineData* CImageView::drawnCaretLine() const {
   // While characters are selected (or a drag selects them) no line is shown as the edit line.
   if (!caret_->selection.empty() || caret_->dragging) return nullptr;
+  // While a key is held the edit line stays the one the press began on; it follows the caret
+  // when the key comes up.
+  if (caret_->keyHeld && caret_->lineAtKeyDown != nullptr) return caret_->lineAtKeyDown;
   return caret_->caret.line;
 }
 
-void CImageView::onUpdate(int hint) {
-  if (hint & 2) return;
-  fullUpdate();
+void CImageView::aboutToReset() {
+  // The records go: nothing is read from them until the change set that follows. The page image
+  // holds pixels only and is still painted meanwhile.
+  page_ = nullptr;
+  layout_ = editing::PageLayout{};
+  boxes_ = editing::PageBoxes{};
+  boxesValid_ = false;
+  caretLineDrawn_ = nullptr;
+  entriesUsed_ = nullptr;
+  if (context_.editing == nullptr) caret_->clear();
+  leftDown_ = false;
+  drawnCaret_ = QRect();
+  hideOneLineImage();
+  viewport()->update();
+}
+
+void CImageView::documentChanged(const document::ChangeSet& changes) {
+  using document::Change;
+  const uint32_t whole = Change::Layout | Change::Structure | Change::Page | Change::Document |
+                         Change::Zoom | Change::Display;
+  const bool rebuild = changes.any(whole);
+  // A new scale or mode: the caret is shown where it now stands once the page is laid out.
+  if (changes.any(Change::Zoom | Change::Display) && characterEditing()) caretPending_ = true;
+  if (rebuild)
+    fullUpdate();
+  else if (changes.has(Change::Text))
+    renderLines(changes.lines, false);
+  if (!rebuild) followCaretLine();
+  if (changes.any(Change::Caret | Change::Text | Change::Layout | Change::Structure))
+    caretMoved(false, changes.has(Change::Reveal));
+  // Frames of block entries and the selection are painted over the page image.
+  if (changes.any(Change::Structure | Change::Caret | Change::Selection)) viewport()->update();
+}
+
+void CImageView::followCaretLine() {
+  const model::LineData* now = drawnCaretLine();
+  if (now == caretLineDrawn_) return;
+  const model::LineData* before = caretLineDrawn_;
+  caretLineDrawn_ = now;
+  renderLines({before, now}, true);
 }
 
 void CImageView::fullUpdate() {
+  ++fullUpdates_;
   document::CScrivlaDoc* doc = context_.host ? context_.host->document() : nullptr;
   if (doc != nullptr) scale_ = doc->zoom();
   if (context_.frame != nullptr && context_.app != nullptr)
@@ -139,10 +184,9 @@ void CImageView::fullUpdate() {
   const bool pageEntered =
       page_ != previous && (previous == nullptr || pageIndex_ != previousIndex);
   keepCaretOnPage();
-  if (page_ != nullptr && !caret_->caret.valid() && context_.editor != nullptr)
-    context_.editor->placeCaretOnPage();
+  caretLineDrawn_ = drawnCaretLine();
 
-  if (page_ != nullptr && settings_.colourMode == 3) {
+  if (page_ != nullptr && settings_.colourMode == appcore::ColourMode::Registered) {
     std::vector<std::u16string> words;
     if (context_.registered != nullptr) words = context_.registered->searchWords();
     editing::markRegistered(*page_, words);
@@ -150,8 +194,8 @@ void CImageView::fullUpdate() {
 
   editing::LayoutParams params;
   params.zoom = scale_;
-  params.displayMode = context_.host ? context_.host->textDisplayMode() : 2;
-  params.imageSubMode = imageSubMode();
+  params.display = context_.host ? context_.host->textDisplay() : appcore::TextDisplay::Layout;
+  params.pane = imagePane();
   params.dpi = std::max(1, logicalDpiY());
   if (page_ != nullptr) {
     layout_ = editing::layoutPage(*page_, params);
@@ -160,7 +204,7 @@ void CImageView::fullUpdate() {
     layout_.params = params;
   }
   editing::Size size = layout_.canvas;
-  if (params.displayMode != 2)
+  if (params.display != appcore::TextDisplay::Layout)
     size = editing::textFlowCanvasSize(size, {viewport()->width(), viewport()->height()});
   if (page_ != nullptr && size.width > 0 && size.height > 0) {
     // The same size reuses the pixels: a fresh page-sized image costs more in page faults than
@@ -184,19 +228,13 @@ void CImageView::fullUpdate() {
   if (entries != entriesUsed_ && !pageEntered && !caret_->caret.valid()) caret_->entry = -1;
   entriesUsed_ = entries;
 
-  if (editMode() == 3) {
-    if (params.displayMode == 2) builtLayoutInCharEditing_ = true;
-    if (imageSubMode() == 1 && caret_->entry >= 0 && caret_->caret.valid() &&
-        !caret_->caret.atLineEnd()) {
+  if (characterEditing()) {
+    if (params.display == appcore::TextDisplay::Layout) builtLayoutInCharEditing_ = true;
+    if (imagePane() == appcore::ImagePane::LineImage && caret_->entry >= 0 &&
+        caret_->caret.valid() && !caret_->caret.atLineEnd())
       showOneLineImage();
-      if (context_.pageList != nullptr) {
-        const model::LineData& l = *caret_->caret.line;
-        context_.pageList->ShowLineRect(views::PageRect{l.x, l.y, l.x + l.width, l.y + l.height},
-                                        2);
-      }
-    } else {
+    else
       hideOneLineImage();
-    }
   } else {
     hideOneLineImage();
   }
@@ -232,29 +270,6 @@ void CImageView::resizeEvent(QResizeEvent* event) {
     updateScrollBars();
 }
 
-void CImageView::resetCaret() {
-  // Called also while the document replaces its pages: the records the caret pointed into may be
-  // gone, so nothing is redrawn from them here; the update that follows renders the page.
-  if (context_.editor != nullptr)
-    context_.editor->reset();
-  else
-    caret_->clear();
-  leftDown_ = false;
-  drawnCaret_ = QRect();
-  if (context_.imageView != nullptr) context_.imageView->clearHighlight();
-  hideOneLineImage();
-  viewport()->update();
-}
-
-void CImageView::setCaretState(const editing::CaretState& state) {
-  const model::LineData* oldLine = caret_->caret.line;
-  *caret_ = state;
-  const model::LineData* newLine = caret_->caret.line;
-  if (oldLine != newLine && settings_.colourMode == 1) renderLines({oldLine, newLine}, true);
-  caretMoved(false);
-  viewport()->update();
-}
-
 void CImageView::redrawLine(const model::LineData* line, bool caretChange) {
   renderLines({line}, caretChange);
 }
@@ -287,14 +302,15 @@ void CImageView::renderLines(const std::vector<const model::LineData*>& lines, b
   }
 }
 
-void CImageView::setColourMode(int mode) {
-  if (context_.frame == nullptr || mode < 0 || mode > 3) return;
-  context_.frame->textColourMode = mode;
+void CImageView::setColourMode(appcore::ColourMode mode) {
+  if (context_.frame == nullptr) return;
+  context_.frame->textColourMode = appcore::code(mode);
   fullUpdate();
 }
 
-int CImageView::colourMode() const {
-  return context_.frame ? context_.frame->textColourMode : settings_.colourMode;
+appcore::ColourMode CImageView::colourMode() const {
+  return context_.frame ? appcore::colourModeOf(context_.frame->textColourMode)
+                        : settings_.colourMode;
 }
 
 void CImageView::scrollTo(int x, int y) {
@@ -311,7 +327,8 @@ void CImageView::scrollContentsBy(int, int) {
     const QPoint pos = scrollPosition();
     context_.host->syncScroll(1, pos.x(), pos.y());
   }
-  if (editMode() == 3 && imageSubMode() == 1 && laidOut()) showOneLineImage();
+  if (characterEditing() && imagePane() == appcore::ImagePane::LineImage && laidOut())
+    showOneLineImage();
 }
 
 void CImageView::wheelEvent(QWheelEvent* event) {
@@ -322,9 +339,9 @@ void CImageView::wheelEvent(QWheelEvent* event) {
     if (doc == nullptr) return;
     const int k = static_cast<int>(scale_ * 10 + 0.1);
     if (delta >= 120 && k < 10)
-      doc->zoomCommand(document::CmdZoom10 + k);
+      doc->zoomCommand(appcore::IdZoom10 + k);
     else if (delta <= -120 && k > 1)
-      doc->zoomCommand(document::CmdZoom10 - 2 + k);
+      doc->zoomCommand(appcore::IdZoom10 - 2 + k);
     return;
   }
   if (verticalScrollBar()->maximum() <= 0) return;
@@ -340,7 +357,7 @@ void CImageView::showOneLineImage() {
   const model::LineData* line = caret_->caret.line;
   const model::BlockData* block = caret_->caret.block;
   const views::PackedPicture* picture =
-      context_.imageView ? context_.imageView->fullPicture() : nullptr;
+      context_.host != nullptr ? context_.host->pagePicture() : nullptr;
   if (line == nullptr || block == nullptr || picture == nullptr || !laidOut()) {
     hideOneLineImage();
     return;
@@ -362,8 +379,8 @@ void CImageView::showOneLineImage() {
   p.vertical = block->direction == model::Vertical;
   p.table = block->type == model::BlockTable;
   if (context_.frame != nullptr)
-    p.position = p.vertical ? context_.frame->verticalLineImagePos
-                            : context_.frame->horizontalLineImagePos;
+    p.position =
+        p.vertical ? context_.frame->verticalLineImagePos : context_.frame->horizontalLineImagePos;
   const QPoint scroll = scrollPosition();
   p.scrollX = scroll.x();
   p.scrollY = scroll.y();

@@ -19,10 +19,9 @@
 #include <cmath>
 
 #include "appcore/settings.h"
+#include "editing/editing_context.h"
 #include "textview/glyphs.h"
 #include "textview/image_view.h"
-#include "views/draw_view.h"
-#include "views/pselect_view.h"
 #include "views/view_host.h"
 
 namespace vellary::textview {
@@ -122,18 +121,48 @@ void CImageView::rememberMouse(QPoint canvas) {
 
 // --- Redraws -------------------------------------------------------------------------------------
 
-void CImageView::applyRedraw(const editing::Redraw& r) {
-  if (r.refused) QApplication::beep();
-  if (!r.any()) return;
-  if (r.page || r.pageChanged) {
-    // A page entered by the caret was drawn before the caret found its place on it.
-    fullUpdate();
-  } else if (!r.lines.empty()) {
-    std::vector<const model::LineData*> lines(r.lines.begin(), r.lines.end());
-    renderLines(lines, true);
+void CImageView::refusedBeep(bool accepted) {
+  if (!accepted) QApplication::beep();
+}
+
+QRect CImageView::selectionRect() const {
+  const editing::Selection& sel = caret_->selection;
+  const bool selected = !sel.empty() && sel.anchor.line == sel.active.line;
+  const model::LineData* line = selected ? sel.anchor.line : caret_->caret.line;
+  if (line == nullptr) return {};
+  const editing::LinePlace* place = layout_.find(line);
+  if (place == nullptr) return {};
+  int first = caret_->caret.index();
+  int end = first + 1;
+  if (selected) {
+    first = std::min(sel.anchor.index(), sel.active.index());
+    end = std::max(sel.anchor.index(), sel.active.index());
   }
-  if (r.highlight) viewport()->update();
-  if (r.caret || r.page || r.pageChanged) caretMoved(r.pageChanged);
+  QRect box;
+  for (const editing::GlyphPlace& g : place->glyphs)
+    if (g.index + g.count > first && g.index < end) box = box.united(toQRect(g.box));
+  // The caret at a line's end has no glyph of its own: its bar stands after the last cell.
+  if (box.isNull()) box = toQRect(editing::charBox(*place, first));
+  return box;
+}
+
+void CImageView::scrollIntoView(const QRect& canvasRect) {
+  if (canvasRect.isNull()) return;
+  // Room left between what is brought into view and the viewport's edge, in viewport pixels.
+  constexpr int kMargin = 24;
+  auto scrolledTo = [](int value, int size, int low, int high) {
+    if (low - kMargin < value) return low - kMargin;
+    // A span wider than the window shows its start.
+    if (high + kMargin > value + size) return std::min(low - kMargin, high + kMargin - size);
+    return value;
+  };
+  const QPoint at = scrollPosition();
+  const QSize size = viewport()->size();
+  const int x = scrolledTo(at.x(), size.width(), canvasRect.left(), canvasRect.right() + 1);
+  const int y = scrolledTo(at.y(), size.height(), canvasRect.top(), canvasRect.bottom() + 1);
+  // The scroll bars clamp, and moving them scrolls the image view in step.
+  if (x != at.x()) horizontalScrollBar()->setValue(x);
+  if (y != at.y()) verticalScrollBar()->setValue(y);
 }
 
 void CImageView::reestablishCaret() {
@@ -145,24 +174,15 @@ void CImageView::reestablishCaret() {
   caretMoved(false);
 }
 
-void CImageView::caretMoved(bool pageEntered) {
-  const editing::CaretPos& c = caret_->caret;
-  // Block editing frames no character in the image view.
-  if (context_.imageView != nullptr && editMode() == 3) {
-    if (c.valid() && !c.atLineEnd() && c.ch->x >= 0)
-      context_.imageView->SetHighlight(
-          {c.ch->x, c.ch->y, c.ch->x + c.ch->width, c.ch->y + c.ch->height});
-    else
-      context_.imageView->clearHighlight();
-  }
+void CImageView::caretMoved(bool pageEntered, bool reveal) {
+  if (page_ == nullptr) return;
   if (pageEntered) scrollToPageStart();
-  if (editMode() == 3) {
-    ensureCaretVisible();
-    if (imageSubMode() == 1 && laidOut()) showOneLineImage();
-    if (context_.pageList != nullptr && c.valid()) {
-      const model::LineData& l = *c.line;
-      context_.pageList->ShowLineRect(views::PageRect{l.x, l.y, l.x + l.width, l.y + l.height}, 2);
-    }
+  if (characterEditing()) {
+    if (reveal)
+      scrollIntoView(selectionRect());
+    else
+      ensureCaretVisible();
+    if (imagePane() == appcore::ImagePane::LineImage && laidOut()) showOneLineImage();
   }
   restartBlink();
   if (hasFocus())
@@ -175,7 +195,8 @@ void CImageView::scrollToPageStart() {
   bool vertical = false;
   if (caret_->caret.valid()) {
     vertical = laidOut() ? caret_->caret.block->direction == model::Vertical
-                         : context_.host != nullptr && context_.host->textDisplayMode() == 1;
+                         : context_.host != nullptr &&
+                               context_.host->textDisplay() == appcore::TextDisplay::FlowVertical;
   } else if (page_ != nullptr) {
     for (const auto& b : page_->blocks)
       if (b.type == model::BlockText) {
@@ -202,7 +223,7 @@ void CImageView::ensureCaretVisible() {
 
 void CImageView::restartBlink() {
   const QRect old = drawnCaret_;
-  drawnCaret_ = editMode() == 3 ? caretRect() : QRect();
+  drawnCaret_ = characterEditing() ? caretRect() : QRect();
   caretShown_ = true;
   const QPoint scroll = scrollPosition();
   for (const QRect& r : {old, drawnCaret_})
@@ -217,19 +238,19 @@ void CImageView::restartBlink() {
 // --- Clipboard -----------------------------------------------------------------------------------
 
 void CImageView::copySelection() {
-  if (context_.editor == nullptr || editMode() != 3 || caret_->selection.empty()) return;
+  if (context_.editing == nullptr || !characterEditing() || caret_->selection.empty()) return;
   QClipboard* clipboard = QGuiApplication::clipboard();
   clipboard->clear();
-  const std::u16string text = context_.editor->copyText();
+  const std::u16string text = context_.editing->editor().copyText();
   if (!text.empty())
     clipboard->setText(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void CImageView::pasteClipboard() {
-  if (context_.editor == nullptr || editMode() != 3) return;
+  if (context_.editing == nullptr || !characterEditing()) return;
   const QString text = QGuiApplication::clipboard()->text();
   if (text.isEmpty()) return;
-  applyRedraw(context_.editor->paste(toU16(text)));
+  refusedBeep(context_.editing->editor().paste(toU16(text)));
 }
 
 // --- Mouse ---------------------------------------------------------------------------------------
@@ -253,12 +274,13 @@ void CImageView::updateCursorShape(QPoint viewportPoint) {
   const bool onPage = page_ != nullptr && !canvas_.isNull() &&
                       (!laidOut() || QRect(QPoint(0, 0), canvas_.size()).contains(at));
   if (onPage) {
-    if (editMode() == 1 && laidOut()) {
+    if (editMode() == appcore::EditMode::Block && laidOut()) {
       shape = Qt::CrossCursor;
-    } else if (editMode() == 3) {
+    } else if (characterEditing()) {
       shape = Qt::IBeamCursor;
       if (!laidOut()) {
-        vertical = context_.host != nullptr && context_.host->textDisplayMode() == 1;
+        vertical = context_.host != nullptr &&
+                   context_.host->textDisplay() == appcore::TextDisplay::FlowVertical;
       } else {
         for (const editing::BlockBoxes& b : hitBoxes().blocks)
           if (b.box.contains(at.x(), at.y())) {
@@ -275,8 +297,8 @@ void CImageView::updateCursorShape(QPoint viewportPoint) {
 }
 
 void CImageView::mousePressEvent(QMouseEvent* event) {
-  editing::Editor* ed = context_.editor;
-  if (ed == nullptr || editMode() != 3 || page_ == nullptr) {
+  editing::Editor* ed = context_.editing != nullptr ? &context_.editing->editor() : nullptr;
+  if (ed == nullptr || !characterEditing() || page_ == nullptr) {
     event->ignore();
     return;
   }
@@ -287,29 +309,25 @@ void CImageView::mousePressEvent(QMouseEvent* event) {
     // The press grabs the mouse until the release (the widget's implicit grab).
     leftDown_ = true;
     const bool shift = event->modifiers() & Qt::ShiftModifier;
-    const editing::Redraw r = ed->mouseDown(hitBoxes(), at.x(), at.y(), shift);
+    ed->mouseDown(hitBoxes(), at.x(), at.y(), shift);
     rememberMouse(at);
-    applyRedraw(r);
   } else if (event->button() == Qt::RightButton) {
-    const editing::Redraw r = ed->rightButtonDown(hitBoxes(), at.x(), at.y());
+    ed->rightButtonDown(hitBoxes(), at.x(), at.y());
     rememberMouse(at);
-    applyRedraw(r);
-    viewport()->update();  // the current entry's tracker
   }
 }
 
 void CImageView::mouseMoveEvent(QMouseEvent* event) {
-  editing::Editor* ed = context_.editor;
-  if (ed == nullptr || editMode() != 3 || !leftDown_ || !(event->buttons() & Qt::LeftButton)) {
+  editing::Editor* ed = context_.editing != nullptr ? &context_.editing->editor() : nullptr;
+  if (ed == nullptr || !characterEditing() || !leftDown_ || !(event->buttons() & Qt::LeftButton)) {
     event->ignore();
     return;
   }
   event->accept();
   dragPoint_ = event->position().toPoint();
   const QPoint at = toCanvas(dragPoint_);
-  const editing::Redraw r = ed->mouseMove(hitBoxes(), at.x(), at.y());
+  ed->mouseMove(hitBoxes(), at.x(), at.y());
   rememberMouse(at);
-  applyRedraw(r);
   if (viewport()->rect().contains(dragPoint_))
     dragScroll_->stop();
   else if (!dragScroll_->isActive())
@@ -317,8 +335,8 @@ void CImageView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CImageView::dragScrollStep() {
-  editing::Editor* ed = context_.editor;
-  if (ed == nullptr || editMode() != 3 || !leftDown_ || page_ == nullptr) {
+  editing::Editor* ed = context_.editing != nullptr ? &context_.editing->editor() : nullptr;
+  if (ed == nullptr || !characterEditing() || !leftDown_ || page_ == nullptr) {
     dragScroll_->stop();
     return;
   }
@@ -337,14 +355,13 @@ void CImageView::dragScrollStep() {
   verticalScrollBar()->setValue(verticalScrollBar()->value() + dy);
   if (scrollPosition() == before) return;  // already at the page's edge
   const QPoint at = toCanvas(dragPoint_);
-  const editing::Redraw r = ed->mouseMove(hitBoxes(), at.x(), at.y());
+  ed->mouseMove(hitBoxes(), at.x(), at.y());
   rememberMouse(at);
-  applyRedraw(r);
 }
 
 void CImageView::mouseReleaseEvent(QMouseEvent* event) {
-  editing::Editor* ed = context_.editor;
-  if (ed == nullptr || editMode() != 3 || event->button() != Qt::LeftButton || !leftDown_) {
+  editing::Editor* ed = context_.editing != nullptr ? &context_.editing->editor() : nullptr;
+  if (ed == nullptr || !characterEditing() || event->button() != Qt::LeftButton || !leftDown_) {
     event->ignore();
     return;
   }
@@ -353,11 +370,8 @@ void CImageView::mouseReleaseEvent(QMouseEvent* event) {
   dragScroll_->stop();
   const QPoint at = toCanvas(event->position().toPoint());
   const bool shift = event->modifiers() & Qt::ShiftModifier;
-  const editing::Redraw r = ed->mouseUp(hitBoxes(), at.x(), at.y(), shift);
+  ed->mouseUp(hitBoxes(), at.x(), at.y(), shift);
   rememberMouse(at);
-  applyRedraw(r);
-  // The drag drew its highlight already and the caret line is drawn as such again.
-  viewport()->update();
 }
 
 void CImageView::contextMenuEvent(QContextMenuEvent* event) {
@@ -368,15 +382,15 @@ void CImageView::contextMenuEvent(QContextMenuEvent* event) {
 
 // --- Keys and the input method -------------------------------------------------------------------
 
-bool CImageView::typingAllowed() const { return context_.editor != nullptr && page_ != nullptr; }
+bool CImageView::typingAllowed() const { return context_.editing != nullptr && page_ != nullptr; }
 
 void CImageView::keyPressEvent(QKeyEvent* event) {
-  editing::Editor* ed = context_.editor;
+  editing::Editor* ed = context_.editing != nullptr ? &context_.editing->editor() : nullptr;
   if (!typingAllowed()) {
     QAbstractScrollArea::keyPressEvent(event);
     return;
   }
-  if (editMode() == 3) {
+  if (characterEditing()) {
     if (event->matches(QKeySequence::Copy)) {
       copySelection();
       event->accept();
@@ -391,8 +405,8 @@ void CImageView::keyPressEvent(QKeyEvent* event) {
   const Qt::KeyboardModifiers mods = event->modifiers();
   const bool shift = mods & Qt::ShiftModifier;
   const auto key = editorKey(event->key());
-  if (editMode() == 3 && !(mods & (Qt::ControlModifier | Qt::AltModifier))) {
-    applyRedraw(ed->keyDown(key.value_or(editing::Key::Other), shift));
+  if (characterEditing() && !(mods & (Qt::ControlModifier | Qt::AltModifier))) {
+    refusedBeep(ed->keyDown(key.value_or(editing::Key::Other), shift));
     if (key && *key != editing::Key::Enter) {
       event->accept();
       return;
@@ -416,20 +430,20 @@ void CImageView::keyPressEvent(QKeyEvent* event) {
     return;
   }
   event->accept();
-  for (char16_t u : toU16(text)) {
-    // Backspace and Delete are keys, not characters; an Escape pressed to leave something must
-    // not leave an invisible control character in the text.
-    if (u == 8 || u == 0x7F || u == 0x1B) continue;
-    applyRedraw(ed->typeChar(u));
-  }
+  // Backspace and Delete are keys, not characters; an Escape pressed to leave something must not
+  // leave an invisible control character in the text.
+  std::u16string units = toU16(text);
+  std::erase_if(units, [](char16_t u) { return u == 8 || u == 0x7F || u == 0x1B; });
+  if (!units.empty()) refusedBeep(ed->commitText(units));
 }
 
 void CImageView::keyReleaseEvent(QKeyEvent* event) {
-  if (context_.editor == nullptr || event->isAutoRepeat() || page_ == nullptr || editMode() != 3) {
+  if (context_.editing == nullptr || event->isAutoRepeat() || page_ == nullptr ||
+      !characterEditing()) {
     QAbstractScrollArea::keyReleaseEvent(event);
     return;
   }
-  applyRedraw(context_.editor->keyUp());
+  context_.editing->editor().keyUp();
   // Block editing acts on the release of Delete through its own filter; nothing else here.
   event->ignore();
 }
@@ -447,7 +461,7 @@ void CImageView::inputMethodEvent(QInputMethodEvent* event) {
     viewport()->update();
   }
   if (event->commitString().isEmpty()) return;
-  applyRedraw(context_.editor->commitText(toU16(event->commitString())));
+  refusedBeep(context_.editing->editor().commitText(toU16(event->commitString())));
 }
 
 QVariant CImageView::inputMethodQuery(Qt::InputMethodQuery query) const {

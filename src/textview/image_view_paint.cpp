@@ -1,7 +1,7 @@
 // CImageView's painting: the copy of the page image and what is drawn over it — table borders,
 // block frames and numbers, the current entry's tracker, the selection and the caret.
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 #include "document/document.h"
 #include "model/block_entries.h"
@@ -17,14 +17,22 @@ const QColor kWindowBackground(0xC0, 0xC0, 0x7F);  // 0x7FC0C0
 
 QColor sectionNumberColour(int sec) {
   switch (sec) {
-    case model::SecText: return fromColorRef(0x00BE00);
-    case model::SecTitle: return fromColorRef(0x940000);
-    case model::SecAuthor: return fromColorRef(0x940094);
-    case model::SecTerminater: return fromColorRef(0x949494);
-    case model::SecExTitle: return fromColorRef(0x94BCBC);
-    case model::SecExAuther: return fromColorRef(0xBC9494);
-    case model::SecNoOutput: return fromColorRef(0x3F3F3F);
-    default: return fromColorRef(0x0000BE);
+    case model::SecText:
+      return fromColorRef(0x00BE00);
+    case model::SecTitle:
+      return fromColorRef(0x940000);
+    case model::SecAuthor:
+      return fromColorRef(0x940094);
+    case model::SecTerminater:
+      return fromColorRef(0x949494);
+    case model::SecExTitle:
+      return fromColorRef(0x94BCBC);
+    case model::SecExAuther:
+      return fromColorRef(0xBC9494);
+    case model::SecNoOutput:
+      return fromColorRef(0x3F3F3F);
+    default:
+      return fromColorRef(0x0000BE);
   }
 }
 
@@ -38,8 +46,7 @@ QRect entryRect(const model::BlockEntry& e, double zoom) {
 void CImageView::paintEvent(QPaintEvent* event) {
   QPainter p(viewport());
   const QPoint scroll = scrollPosition();
-  const QRect canvasOnScreen =
-      canvas_.isNull() ? QRect() : QRect(-scroll, canvas_.size());
+  const QRect canvasOnScreen = canvas_.isNull() ? QRect() : QRect(-scroll, canvas_.size());
   // Outside the canvas: the window background.
   const QRegion outside = QRegion(event->rect()) - QRegion(canvasOnScreen);
   for (const QRect& r : outside) p.fillRect(r, kWindowBackground);
@@ -76,15 +83,15 @@ void CImageView::paintTableBorders(QPainter& p) {
 
 void CImageView::paintOverlays(QPainter& p) {
   document::CScrivlaDoc* doc = context_.host ? context_.host->document() : nullptr;
-  const int mode = editMode();
-  if (doc == nullptr || page_ == nullptr || (mode != 1 && mode != 3)) return;
+  const appcore::EditMode mode = editMode();
+  if (doc == nullptr || page_ == nullptr || mode == appcore::EditMode::None) return;
   if (pageIndex_ < 0 || static_cast<size_t>(pageIndex_) >= doc->blockEntries().pageCount()) return;
   const auto& entries = doc->blockEntries().page(static_cast<size_t>(pageIndex_)).entries;
-  const bool beside = laidOut() && imageSubMode() == 2;
+  const bool beside = laidOut() && imagePane() == appcore::ImagePane::ImageBeside;
   const double z = scale_;
   p.setBrush(Qt::NoBrush);
 
-  if (!(mode == 3 && beside)) {
+  if (!(mode == appcore::EditMode::Character && beside)) {
     for (const auto& e : entries) {
       const QRect r = entryRect(e, z);
       if (e.sec == model::SecTitle) {
@@ -103,10 +110,13 @@ void CImageView::paintOverlays(QPainter& p) {
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   }
 
-  if (mode == 1) {
+  if (mode == appcore::EditMode::Block) {
     const bool numbers = context_.frame != nullptr && context_.frame->showBlockNumbers != 0;
     QFont font = storedFont(QStringLiteral("ＭＳ ゴシック"),
-                            z < 0.2 ? 10 : z < 0.5 ? 15 : static_cast<int>(z * 40), true);
+                            z < 0.2   ? 10
+                            : z < 0.5 ? 15
+                                      : static_cast<int>(z * 40),
+                            true);
     p.setFont(font);
     int number = 1;
     for (const auto& e : entries) {
@@ -137,7 +147,8 @@ void CImageView::paintOverlays(QPainter& p) {
   }
 
   // The caret character framed in its line image beside the text.
-  if (mode == 3 && beside && caret_->caret.valid() && !caret_->caret.atLineEnd()) {
+  if (mode == appcore::EditMode::Character && beside && caret_->caret.valid() &&
+      !caret_->caret.atLineEnd()) {
     if (const auto* lp = layout_.find(caret_->caret.line)) {
       if (const auto box = editing::charBoxInLineImage(*lp, *caret_->caret.ch)) {
         p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
@@ -150,7 +161,7 @@ void CImageView::paintOverlays(QPainter& p) {
 }
 
 void CImageView::paintSelection(QPainter& p) {
-  if (editMode() != 3 || page_ == nullptr) return;
+  if (!characterEditing() || page_ == nullptr) return;
   const editing::Selection& sel = caret_->selection;
   if (!sel.empty() && sel.anchor.block == sel.active.block) {
     // The selected cells of each line, as one span per line, are shown inverted.

@@ -68,7 +68,7 @@ PunctPlace punctuationPlace(char16_t c, int s) {
 RenderSettings RenderSettings::from(const appcore::FrameSettings& frame,
                                     const appcore::AppSettings& app) {
   RenderSettings r;
-  r.colourMode = std::clamp(frame.textColourMode, 0, 3);
+  r.colourMode = appcore::colourModeOf(frame.textColourMode);
   r.rejectLevel = frame.rejectLevel;
   r.rejectRecolour = frame.rejectRecolour != 0;
   r.rejectShowChar = frame.rejectShowChar != 0;
@@ -134,8 +134,8 @@ void PagePainter::paintPage(QImage& canvas, const editing::PageLayout& layout,
   QPainter p(&canvas);
   p.setRenderHint(QPainter::SmoothPixmapTransform, true);
   p.setRenderHint(QPainter::TextAntialiasing, true);
-  const bool flow = layout.params.displayMode != 2;
-  const bool beside = !flow && layout.params.imageSubMode == 2;
+  const bool flow = layout.params.display != appcore::TextDisplay::Layout;
+  const bool beside = !flow && layout.params.pane == appcore::ImagePane::ImageBeside;
   for (const auto& fill : layout.textBlockFills) p.fillRect(toQRect(fill), fromColorRef(s_.textBackground));
   for (const auto& image : layout.images) {
     if (pageImage != nullptr)
@@ -159,8 +159,8 @@ QRect PagePainter::redrawLine(QImage& canvas, const editing::PageLayout& layout,
   QPainter p(&canvas);
   p.setClipRect(box);
   p.setRenderHint(QPainter::SmoothPixmapTransform, true);
-  const bool flow = layout.params.displayMode != 2;
-  const bool beside = !flow && layout.params.imageSubMode == 2;
+  const bool flow = layout.params.display != appcore::TextDisplay::Layout;
+  const bool beside = !flow && layout.params.pane == appcore::ImagePane::ImageBeside;
   p.fillRect(box, beside ? fromColorRef(s_.textBackground) : QColor(Qt::white));
   if (flow || beside) drawLineImage(p, line, pageImage);
   drawLine(p, line, isCaretLine);
@@ -215,11 +215,12 @@ void PagePainter::drawLine(QPainter& p, const LinePlace& lp, bool isCaretLine) c
   if (lp.glyphs.empty()) return;
   const LineFonts fonts = fontsFor(lp);
   const int s = lp.fontPx;
-  const int mode = s_.colourMode;
+  using appcore::ColourMode;
+  const ColourMode mode = s_.colourMode;
   const bool side = !editing::isNormalLine(*lp.line);
   const bool textBlock = lp.block->type != model::BlockTable;
   const uint32_t lineColour =
-      mode == 1 ? (isCaretLine ? s_.editLine : s_.nonEditLine) : 0x000000;
+      mode == ColourMode::EditLine ? (isCaretLine ? s_.editLine : s_.nonEditLine) : 0x000000;
   p.setBrush(Qt::NoBrush);
 
   auto chars = lp.line->chars.begin();
@@ -245,26 +246,26 @@ void PagePainter::drawLine(QPainter& p, const LinePlace& lp, bool isCaretLine) c
 
     // Colour by mode.
     uint32_t colour = lineColour;
-    const bool rejectCounts = reject && (mode == 2 || !side);
+    const bool rejectCounts = reject && (mode == ColourMode::CharacterClass || !side);
     switch (mode) {
-      case 0:
+      case ColourMode::Normal:
         if (s_.rejectRecolour && rejectCounts)
           colour = kRed;
         else if (s_.showChanged && ch.changed > 0)
           colour = s_.changedColour;
         break;
-      case 1:
+      case ColourMode::EditLine:
         if (s_.rejectRecolour && rejectCounts) colour = isCaretLine ? kRed : kPaleRed;
         break;
-      case 2:
+      case ColourMode::CharacterClass:
         colour = s_.palette[s_.classColours[editing::charClass(code)]];
         break;
-      case 3:
+      case ColourMode::Registered:
         colour = ch.registeredMark == 1 ? kRed : 0x000000;
         break;
     }
     if (group && s_.showChanged && changed) colour = s_.changedColour;
-    bool geta = s_.rejectShowChar && rejectCounts && mode != 3;
+    bool geta = s_.rejectShowChar && rejectCounts && mode != ColourMode::Registered;
 
     // Control characters and spaces have marks of their own.
     enum class Form { Plain, Return, Space } form = Form::Plain;
@@ -275,7 +276,7 @@ void PagePainter::drawLine(QPainter& p, const LinePlace& lp, bool isCaretLine) c
         geta = false;
       } else if (code == u'\r') {
         text = QStringLiteral("↵");
-        if (mode != 2) colour = kGreen;
+        if (mode != ColourMode::CharacterClass) colour = kGreen;
         form = Form::Return;
         geta = false;
       } else if (code == u' ') {
@@ -294,7 +295,7 @@ void PagePainter::drawLine(QPainter& p, const LinePlace& lp, bool isCaretLine) c
 
     if (!lp.vertical) {
       QFont font = fonts.line;
-      if (mode == 2 && !lp.textFlow) font = storedFont(s_.classFonts[editing::charClass(code)], s);
+      if (mode == ColourMode::CharacterClass && !lp.textFlow) font = storedFont(s_.classFonts[editing::charClass(code)], s);
       if (form == Form::Return) font = storedFont(kMincho, s, fonts.bold);
       textOut(p, font, QPoint(x, y), 0, geta ? kGeta : text);
       continue;
@@ -306,7 +307,7 @@ void PagePainter::drawLine(QPainter& p, const LinePlace& lp, bool isCaretLine) c
       continue;
     }
     if (form == Form::Space) {
-      const QFont face = mode == 2 ? storedFont(kMincho, s) : fonts.latin;
+      const QFont face = mode == ColourMode::CharacterClass ? storedFont(kMincho, s) : fonts.latin;
       textOut(p, face, QPoint(x - 3 * s / 4, y), 0, text);
       continue;
     }
@@ -332,11 +333,11 @@ void PagePainter::drawLine(QPainter& p, const LinePlace& lp, bool isCaretLine) c
       p.restore();
     };
 
-    if (mode == 3) {
+    if (mode == ColourMode::Registered) {
       lineFaceOut(fonts.line, fonts.verticalFace, x - lp.shift, text);
       continue;
     }
-    if (mode == 2 && !lp.textFlow) {
+    if (mode == ColourMode::CharacterClass && !lp.textFlow) {
       const QString classFace = s_.classFonts[editing::charClass(code)];
       const QFont face = storedFont(classFace, s);
       const bool atFace = isVerticalFace(classFace);

@@ -3,6 +3,8 @@
 // frames. One line can be rendered again in place.
 #pragma once
 
+#include "appcore/modes.h"
+
 #include <QFont>
 #include <QImage>
 #include <QRect>
@@ -22,7 +24,7 @@ namespace vellary::textview {
 // What the drawing depends on, copied from the frame's and the application's settings at every
 // full update. Colours are 0x00BBGGRR.
 struct RenderSettings {
-  int colourMode = 0;  // 0 normal, 1 edit line, 2 character class, 3 registered characters
+  appcore::ColourMode colourMode = appcore::ColourMode::Normal;
   int rejectLevel = 2;
   bool rejectRecolour = true, rejectShowChar = true, showChanged = true;
   uint32_t editLine = 0x000000, nonEditLine = 0xC0C0C0;

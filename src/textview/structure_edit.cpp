@@ -1,4 +1,4 @@
-// The caret rule and the redraw of the structure edits, and context menus from menu items.
+// Running the structure edits, and context menus from menu items.
 #include "textview/structure_edit.h"
 
 #include <QAction>
@@ -7,13 +7,16 @@
 #include <algorithm>
 
 #include "editing/caret.h"
-#include "textview/image_view.h"
 #include "views/view_host.h"
 
 namespace vellary::textview {
 
 document::CScrivlaDoc* StructureContext::document() const {
   return host != nullptr ? host->document() : nullptr;
+}
+
+editing::EditingContext* StructureContext::editing() const {
+  return host != nullptr ? host->editing() : nullptr;
 }
 
 int runDialog(const StructureContext& c, QDialog& dialog) {
@@ -24,35 +27,11 @@ QAction* runMenu(const StructureContext& c, QMenu& menu, const QPoint& globalPos
   return c.runMenu ? c.runMenu(menu, globalPos) : menu.exec(globalPos);
 }
 
-void editOnCaretCopy(const StructureContext& c,
-                     const std::function<editing::StructureRedraw(editing::CaretState&)>& edit) {
-  if (c.view == nullptr || c.document() == nullptr) return;
-  editing::CaretState copy = c.view->caretState();
-  const editing::StructureRedraw r = edit(copy);
-  // The old caret line may have left the page with its block (deleted or merged); the view
-  // redraws only lines its new layout holds.
-  c.view->setCaretState(copy);
-  applyStructureRedraw(c, r);
-}
-
-void applyStructureRedraw(const StructureContext& c, const editing::StructureRedraw& r) {
-  CImageView& view = *c.view;
-  // Frames, the highlight and the caret are painted over the page image at every paint; the page
-  // image itself changes only with a line or the whole page.
-  bool repaint = !r.frames.empty() || r.highlight || r.repaint;
-  if (r.rebuildPage) {
-    view.onUpdate(document::HintAll);
-  } else if (r.line != nullptr) {
-    view.redrawLine(r.line, true);
-  }
-  if (r.caret && c.host != nullptr) {
-    c.host->reestablishCaret();
-    repaint = true;
-  }
-  if (repaint) view.viewport()->update();
-  if (r.allViewsHint >= 0 && c.host != nullptr) c.host->updateViews(r.allViewsHint);
-  if ((r.enableCharEditing || r.allViewsHint >= 0 || !r.frames.empty()) && c.commandsChanged)
-    c.commandsChanged();
+void runEdit(const StructureContext& c, const std::function<void(editing::EditScope&)>& edit) {
+  editing::EditingContext* context = c.editing();
+  if (context == nullptr || c.document() == nullptr || c.document()->paper() == nullptr) return;
+  editing::EditScope scope(*context);
+  edit(scope);
 }
 
 namespace {

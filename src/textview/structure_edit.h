@@ -1,6 +1,6 @@
 // What the structure edits of the text view share: what they reach besides the view, running an
-// editing call on a copy of the view's caret state, doing what its StructureRedraw asks, and context menus
-// built from menu items as data.
+// editing call in an edit scope of the editing context, and context menus built from menu items as
+// data.
 #pragma once
 
 #include <QPoint>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "editing/block_edit_common.h"
+#include "editing/editing_context.h"
 
 class QAction;
 class QDialog;
@@ -37,21 +38,16 @@ struct StructureContext {
   std::function<int(QDialog&)> runDialog;
   // Shows a menu at a global position and returns the action chosen, or null.
   std::function<QAction*(QMenu&, const QPoint&)> runMenu;
-  // A block entry became current or went: the frame's command states follow.
-  std::function<void()> commandsChanged;
 
   document::CScrivlaDoc* document() const;
+  editing::EditingContext* editing() const;
 };
 
 int runDialog(const StructureContext& c, QDialog& dialog);
 QAction* runMenu(const StructureContext& c, QMenu& menu, const QPoint& globalPos);
 
-// The caret rule of every edit: copy the view's caret state, let `edit` change the copy and the
-// records, give the view the copy, then redraw what the result asks.
-void editOnCaretCopy(const StructureContext& c,
-                     const std::function<editing::StructureRedraw(editing::CaretState&)>& edit);
-// The view's side of a StructureRedraw, in the order it lists.
-void applyStructureRedraw(const StructureContext& c, const editing::StructureRedraw& r);
+// Runs `edit` as one command in an edit scope of the editing context; nothing without a document.
+void runEdit(const StructureContext& c, const std::function<void(editing::EditScope&)>& edit);
 
 // The items as actions of `menu`: each action's data is its command id, a checked item is
 // checkable and checked, a sub-menu becomes a sub-menu. Items that start a new column split their

@@ -14,30 +14,31 @@ namespace vellary::textview {
 
 namespace {
 
-using editing::CaretState;
-using editing::StructureRedraw;
+using editing::EditScope;
 
 bool addRubyByDialog(const StructureContext& c) {
   std::optional<editing::RubySetDialog> state = editing::openRubySetDialog(c.view->caretState());
   if (!state) return false;
   RubySetDialogWidget dialog(*state, c.view);
   if (runDialog(c, dialog) != QDialog::Accepted || !state->okEnabled()) return false;
-  editOnCaretCopy(
-      c, [&](CaretState& caret) { return editing::addRuby(*c.document(), caret, state->ruby); });
+  runEdit(c, [&](EditScope& scope) { editing::addRuby(scope, state->ruby); });
   return true;
 }
 
 bool modifyRubyByDialog(const StructureContext& c) {
-  if (c.prompter == nullptr) return false;
-  CaretState caret = c.view->caretState();
-  std::optional<editing::RubyModifyDialog> state = editing::RubyModifyDialog::open(caret);
+  if (c.prompter == nullptr || c.editing() == nullptr) return false;
+  std::optional<editing::RubyModifyDialog> state =
+      editing::RubyModifyDialog::open(c.editing()->state());
   if (!state) return false;
   RubyModifyDialogWidget dialog(*state, *c.prompter, c.view);
   const bool accepted = runDialog(c, dialog) == QDialog::Accepted;
   // Cancel matters as much as OK: the range buttons changed the records already.
-  const StructureRedraw r = accepted ? state->accept(*c.document(), caret) : state->cancel(caret);
-  c.view->setCaretState(caret);
-  applyStructureRedraw(c, r);
+  runEdit(c, [&](EditScope& scope) {
+    if (accepted)
+      state->accept(scope);
+    else
+      state->cancel(scope);
+  });
   return accepted;
 }
 
@@ -65,30 +66,28 @@ int addSelectionItems(QMenu& menu, const StructureContext& context) {
 
 bool runSideLineCommand(const StructureContext& c, int commandId) {
   if (c.view == nullptr || c.document() == nullptr) return false;
-  document::CScrivlaDoc& doc = *c.document();
   switch (commandId) {
     case editing::CmdSideways:
     case editing::CmdTateChuYoko: {
       const int32_t code =
           commandId == editing::CmdSideways ? model::kSideways : model::kTateChuYoko;
-      editOnCaretCopy(c,
-                      [&](CaretState& caret) { return editing::setOrientation(doc, caret, code); });
+      runEdit(c, [&](EditScope& scope) { editing::setOrientation(scope, code); });
       return true;
     }
     case editing::CmdNormalOrientation:
-      editOnCaretCopy(c, [&](CaretState& caret) { return editing::resetOrientation(doc, caret); });
+      runEdit(c, [&](EditScope& scope) { editing::resetOrientation(scope); });
       return true;
     case editing::CmdRubySet:
       return addRubyByDialog(c);
     case editing::CmdEmphasisSet: {
       const char16_t mark =
           editing::emphasisMark(c.frame != nullptr ? *c.frame : appcore::FrameSettings{});
-      editOnCaretCopy(c, [&](CaretState& caret) { return editing::addEmphasis(doc, caret, mark); });
+      runEdit(c, [&](EditScope& scope) { editing::addEmphasis(scope, mark); });
       return true;
     }
     case editing::CmdRubyDelete:
     case editing::CmdEmphasisDelete:
-      editOnCaretCopy(c, [&](CaretState& caret) { return editing::deleteSideLines(doc, caret); });
+      runEdit(c, [&](EditScope& scope) { editing::deleteSideLines(scope); });
       return true;
     case editing::CmdRubyModify:
       return modifyRubyByDialog(c);

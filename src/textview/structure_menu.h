@@ -1,6 +1,6 @@
 // The ruby, emphasis and orientation items of the character-editing context menu, and the
 // commands behind them: turning characters, the two ruby dialogs, emphasis marks and deleting
-// side lines. Each runs on a copy of the view's caret state (structure_edit.h).
+// side lines. Each runs in an edit scope of the editing context (structure_edit.h).
 #pragma once
 
 #include "textview/structure_edit.h"

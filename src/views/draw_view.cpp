@@ -4,9 +4,11 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <atomic>
 #include <filesystem>
 
 #include "document/document.h"
+#include "editing/editing_context.h"
 #include "imaging/picture_file.h"
 #include "imaging/picture_ops.h"
 #include "views/image_path.h"
@@ -19,7 +21,11 @@ const QColor kBackground(0xC0, 0xC0, 0xC0);
 const QColor kHighlight(0x00, 0x7F, 0xFF);  // 0xFF7F00 as blue-green-red
 constexpr int kWheelStep = 50;              // pixels per notch
 
+std::atomic<long> decodes{0};
+
 }  // namespace
+
+long CDrawView::decodeCount() { return decodes.load(); }
 
 CDrawView::CDrawView(ViewHost& host, QWidget* parent) : QAbstractScrollArea(parent), host_(host) {
   setFocusPolicy(Qt::ClickFocus);
@@ -38,6 +44,7 @@ int CDrawView::LoadPageImage(const std::string& path) {
   path_ = path;
   imaging::CPictInfo image;
   image.fileName = path;
+  ++decodes;
   if (path.empty() || imaging::LoadImageFileProc(image) != 1) {
     imageWidth_ = imageHeight_ = 0;
     viewport()->update();
@@ -55,8 +62,27 @@ int CDrawView::LoadPageImage(const std::string& path) {
   return 1;
 }
 
-void CDrawView::onUpdate(int hint) {
-  if (hint == 2) return;
+void CDrawView::documentChanged(const document::ChangeSet& changes) {
+  using document::Change;
+  if (changes.any(Change::Page | Change::Document | Change::Image | Change::Zoom))
+    loadCurrentPage();
+  if (changes.any(Change::Caret | Change::Display | Change::Page | Change::Document |
+                  Change::Layout))
+    followCaret();
+}
+
+void CDrawView::followCaret() {
+  editing::EditingContext* editing = host_.editing();
+  const editing::CaretPos* c = editing != nullptr ? &editing->state().caret : nullptr;
+  // Block editing frames no character.
+  if (host_.editMode() == appcore::EditMode::Character && c != nullptr && c->valid() &&
+      !c->atLineEnd() && c->ch->x >= 0)
+    SetHighlight({c->ch->x, c->ch->y, c->ch->x + c->ch->width, c->ch->y + c->ch->height});
+  else
+    clearHighlight();
+}
+
+void CDrawView::loadCurrentPage() {
   auto* doc = host_.document();
   scale_ = doc ? doc->zoom() : 0.5;
   model::PageData* page = doc ? doc->page(doc->currentPage()) : nullptr;
@@ -87,7 +113,6 @@ void CDrawView::onUpdate(int hint) {
     scaled_.reset();
     path_.clear();
   }
-  if (host_.editMode() == 3) host_.redrawLineRect();
   viewport()->update();
 }
 
@@ -166,7 +191,8 @@ void CDrawView::paintEvent(QPaintEvent*) {
 
 void CDrawView::wheelEvent(QWheelEvent* event) {
   event->accept();
-  if (host_.textDisplayMode() != 2 || verticalScrollBar()->maximum() <= 0) return;
+  if (host_.textDisplay() != appcore::TextDisplay::Layout || verticalScrollBar()->maximum() <= 0)
+    return;
   const int delta = static_cast<int16_t>(event->angleDelta().y());
   verticalScrollBar()->setValue(verticalScrollBar()->value() + (delta / -120) * kWheelStep);
 }

@@ -1,17 +1,19 @@
 // CDrawView: the current page's image at the document's scale, with the caret character framed,
-// scrolling in step with the text view.
+// scrolling in step with the text view. It decodes the page image only when the page, the scale
+// or the images themselves changed.
 #pragma once
 
 #include <QAbstractScrollArea>
 #include <optional>
 #include <string>
 
+#include "document/changes.h"
 #include "views/packed_picture.h"
 #include "views/view_host.h"
 
 namespace vellary::views {
 
-class CDrawView : public QAbstractScrollArea {
+class CDrawView : public QAbstractScrollArea, public document::DocumentObserver {
   Q_OBJECT
 
  public:
@@ -19,8 +21,12 @@ class CDrawView : public QAbstractScrollArea {
 
   // 1 loaded, −1 no document or no current page, −2 the file could not be loaded.
   int LoadPageImage(const std::string& path);
-  // The document's update of all views; hint 2 is ignored.
-  void onUpdate(int hint);
+  // Looks the current page's image up and decodes it at the document's scale.
+  void loadCurrentPage();
+  // document::DocumentObserver
+  void documentChanged(const document::ChangeSet& changes) override;
+  // Page images decoded by all image views of this run: what a benchmark counts.
+  static long decodeCount();
   // The caret character's box in page pixels; left below 0 or an empty box means none.
   void SetHighlight(const PageRect& rect);
   void clearHighlight() { SetHighlight({-1, -1, 0, 0}); }
@@ -46,6 +52,8 @@ class CDrawView : public QAbstractScrollArea {
 
  private:
   void updateScrollBars();
+  // The caret character's frame in character editing, none otherwise.
+  void followCaret();
   // Page pixels to the viewport, at the scale and scroll position.
   QRect toWindow(const PageRect& r) const;
 

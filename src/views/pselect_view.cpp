@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "document/document.h"
+#include "editing/editing_context.h"
 #include "imaging/picture_file.h"
 #include "imaging/picture_ops.h"
 #include "views/image_path.h"
@@ -114,14 +115,14 @@ void CPSelectView::RefreshPageList() {
   int index = 0;
   for (const model::PageData& page : doc->paper()->pages) {
     auto* item = new QTreeWidgetItem(pageList_);
-    item->setText(0, QStringLiteral(" "));
+    // The marks live in the document: a list built again shows the unsaved pages as before.
+    item->setText(0, doc->pageMarked(index) ? QStringLiteral("*") : QString());
     item->setText(1, QString::number(page.number));
     item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     item->setData(0, Qt::UserRole, index++);
   }
   selectCurrentPageRow();
   buildCurrentPreview();
-  host_.focusTextView();
 }
 
 void CPSelectView::selectCurrentPageRow() {
@@ -135,9 +136,13 @@ void CPSelectView::selectCurrentPageRow() {
   pageList_->scrollToItem(item);
 }
 
-void CPSelectView::SetPageMark(bool changed, int pageIndex) {
-  if (QTreeWidgetItem* item = pageList_->topLevelItem(pageIndex))
-    item->setText(0, changed ? QStringLiteral("*") : QString());
+void CPSelectView::showPageMarks() {
+  auto* doc = host_.document();
+  for (int i = 0, n = pageList_->topLevelItemCount(); i < n; ++i) {
+    const QString mark = doc != nullptr && doc->pageMarked(i) ? QStringLiteral("*") : QString();
+    QTreeWidgetItem* item = pageList_->topLevelItem(i);
+    if (item->text(0) != mark) item->setText(0, mark);
+  }
 }
 
 void CPSelectView::SetZoomSelection(int index) {
@@ -168,11 +173,36 @@ void CPSelectView::ResizePreview(int x) {
   previewArea_->update();
 }
 
-void CPSelectView::onUpdate(int hint) {
-  if (hint & 1) return;
-  selectCurrentPageRow();
+void CPSelectView::documentChanged(const document::ChangeSet& changes) {
+  using document::Change;
   auto* doc = host_.document();
-  if (doc != nullptr && doc->paper() != nullptr) buildCurrentPreview();
+  if (changes.has(Change::Document)) {
+    if (doc != nullptr) listScale_ = doc->zoom();
+    RefreshPageList();
+  } else {
+    if (changes.has(Change::Zoom) && doc != nullptr) {
+      const int entry = scaleEntryFor(doc->zoom()) - 1;
+      SetZoomSelection(entry);
+    }
+    if (changes.has(Change::Marks)) showPageMarks();
+    if (changes.any(Change::Page | Change::Image)) {
+      selectCurrentPageRow();
+      lineRect_ = {};
+      if (doc != nullptr && doc->paper() != nullptr) buildCurrentPreview();
+    }
+  }
+  if (changes.any(Change::Caret | Change::Display | Change::Page | Change::Document)) followCaret();
+}
+
+void CPSelectView::followCaret() {
+  editing::EditingContext* editing = host_.editing();
+  const editing::CaretPos* c = editing != nullptr ? &editing->state().caret : nullptr;
+  if (host_.editMode() == appcore::EditMode::Character && c != nullptr && c->valid()) {
+    const model::LineData& l = *c->line;
+    ShowLineRect(PageRect{l.x, l.y, l.x + l.width, l.y + l.height}, 2);
+  } else {
+    ShowLineRect(std::nullopt, 1);
+  }
 }
 
 void CPSelectView::buildCurrentPreview() {
@@ -294,23 +324,17 @@ void CPSelectView::onRowChanged(QTreeWidgetItem* current) {
   auto* doc = host_.document();
   if (current == nullptr || doc == nullptr) return;
   const int index = current->data(0, Qt::UserRole).toInt();
-  if (index != doc->currentPage()) {
-    // The document resets the text view and updates every view with hint 4, which also loads
-    // the image view's new page.
-    doc->setCurrentPage(index);
-    ShowLineRect(std::nullopt, 1);
-    host_.reestablishCaret();
-    host_.focusTextView();
-  }
-  host_.showPageCounter(QString::asprintf("%4d / %4d", doc->currentPage() + 1, rowCount()));
+  // The document tells every view of the new page; the caret goes to its start.
+  if (index != doc->currentPage()) doc->setCurrentPage(index);
+  host_.focusTextView();
 }
 
 void CPSelectView::onScaleChosen(int index) {
   auto* doc = host_.document();
   if (index < 0 || scaleEntryFor(listScale_) == index + 1) return;
   listScale_ = (index + 1) / 10.0;
-  // The zoom command updates every view with hint 4 and hands the focus to the text view.
-  if (doc != nullptr) doc->zoomCommand(document::CmdZoom10 + index);
+  if (doc != nullptr) doc->zoomCommand(appcore::IdZoom10 + index);
+  host_.focusTextView();
 }
 
 }  // namespace vellary::views

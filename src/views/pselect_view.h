@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "document/changes.h"
 #include "views/packed_picture.h"
 #include "views/preview_cache.h"
 #include "views/view_host.h"
@@ -18,17 +19,17 @@ namespace vellary::views {
 
 class PreviewArea;
 
-class CPSelectView : public QWidget {
+class CPSelectView : public QWidget, public document::DocumentObserver {
   Q_OBJECT
 
  public:
   CPSelectView(ViewHost& host, PreviewCache cache, QWidget* parent = nullptr);
   ~CPSelectView() override;
 
-  // Rebuilds the scale list, the page rows and the preview.
+  // Rebuilds the scale list, the page rows with their marks and the preview.
   void RefreshPageList();
-  // Column 0 of the page's row: "*" when changed, else the empty string.
-  void SetPageMark(bool changed, int pageIndex);
+  // Column 0 of every row from the document's page marks: "*" for a page with unsaved changes.
+  void showPageMarks();
   // Selects scale entry `index` (0 for 10 %) and takes its scale as the list scale.
   void SetZoomSelection(int index);
   // Mode 2 marks `rect` (page pixels) as the caret line, mode 1 removes the mark, mode 0 only
@@ -38,8 +39,8 @@ class CPSelectView : public QWidget {
   void RepaintPreview();
   // The outer splitter's bar was released at x: the preview takes the new width.
   void ResizePreview(int x);
-  // The document's update of all views.
-  void onUpdate(int hint);
+  // document::DocumentObserver
+  void documentChanged(const document::ChangeSet& changes) override;
 
   // What the list shows, for the frame's counter and for tests.
   int rowCount() const;
@@ -62,6 +63,8 @@ class CPSelectView : public QWidget {
   void onRowChanged(QTreeWidgetItem* current);
   void onScaleChosen(int index);
   void selectCurrentPageRow();
+  // The caret line marked on the preview in character editing.
+  void followCaret();
   // Builds the preview of the current page: its recorded image, else the one in the folder named
   // like the document.
   void buildCurrentPreview();

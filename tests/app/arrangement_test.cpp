@@ -45,9 +45,10 @@ class ArrangementTest : public QObject {
   }
 
   void forcedModesIgnoreEveryArrangement() {
-    for (int mode : {0, 1}) {
+    for (vellary::appcore::TextDisplay mode :
+         {vellary::appcore::TextDisplay::FlowHorizontal, vellary::appcore::TextDisplay::FlowVertical}) {
       ArrangementState s;
-      s.textDisplayMode = mode;
+      s.textDisplay = mode;
       for (int a : {SideBySide, Stacked, FullSize}) QVERIFY(!s.choose(a));
       QCOMPARE(s.arrangement, int(SideBySide));
       QCOMPARE(s.textPane, 0);
@@ -66,7 +67,7 @@ class ArrangementTest : public QObject {
   void forcedModeGivesTheWholeAreaToTheTextViewWhereverItIs() {
     ArrangementState s;
     s.choose(SideBySide);  // text view now in column 1
-    s.textDisplayMode = 1;
+    s.textDisplay = vellary::appcore::TextDisplay::FlowVertical;
     QCOMPARE(*layoutSizes(s, 800, 600, 4), (PaneSizes{0, 796, 596, 0}));
   }
 

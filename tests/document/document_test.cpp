@@ -23,18 +23,18 @@ using appcore::Answer;
 using testing::RecordingPrompter;
 using testing::TempDir;
 using testing::FakeClock;
-using testing::FakeViews;
+using testing::RecordingObserver;
 
 class Doc : public ::testing::Test {
  protected:
   Doc() {
     setup.prompter = &prompter;
-    setup.views = &views;
     setup.app = &app;
     setup.settings = &store;
     setup.clock = &clock;
     setup.backupPath = dir / "_$backup.xml";
     doc = std::make_unique<CScrivlaDoc>(setup);
+    doc->addObserver(&views);
   }
 
   // A document of `pages` pages, each page's text block with a distinct first character.
@@ -73,7 +73,7 @@ class Doc : public ::testing::Test {
 
   TempDir dir;
   RecordingPrompter prompter;
-  FakeViews views;
+  RecordingObserver views;
   appcore::AppSettings app;
   appcore::MemorySettingsStore store;
   FakeClock clock;
@@ -94,22 +94,41 @@ TEST_F(Doc, OpeningSetsTheStateTheFrameReads) {
   EXPECT_EQ(doc->blockEntries().pageCount(), 3u);
   EXPECT_EQ(app.xmlFolder, dir.path() + "/");
   EXPECT_EQ(store.read("Settings", "XmlFolder"), dir.path() + "/");
-  EXPECT_EQ(views.hints.back(), HintAll);
+  // One change set for the whole opening, and the views let go of nothing they did not hold.
+  ASSERT_FALSE(views.sets.empty());
+  EXPECT_TRUE(views.sets.back().has(Change::Document));
   EXPECT_TRUE(fs::exists(setup.backupPath));  // the forced backup after opening
   EXPECT_EQ(store.read("Backup", "BackupOrgFileName"), path);
 }
 
-TEST_F(Doc, AFormatErrorOnOpenLeavesNoDocument) {
-  ASSERT_TRUE(doc->open(makeFile("a.xml", 3), false));
+TEST_F(Doc, AFormatErrorOnOpenKeepsTheOpenDocumentAndItsEdits) {
+  const std::string path = makeFile("a.xml", 3);
+  ASSERT_TRUE(doc->open(path, false));
+  typeOn(0, u'Q');
+  doc->markPage(0);
+  model::PageData* before = doc->page(0);
+  views.clear();
+  prompter.answers = {Answer::No};  // not saved before the other file is opened
   EXPECT_FALSE(doc->open(badFile(), false));
-  ASSERT_EQ(prompter.shown.size(), 1u);
-  EXPECT_EQ(prompter.shown[0].text, "属性が間違っています。[3行目]");
-  EXPECT_EQ(prompter.shown[0].caption, "エラー");
-  EXPECT_EQ(doc->paper(), nullptr);
-  EXPECT_EQ(doc->currentPage(), -1);
-  EXPECT_EQ(doc->editState().editMode, 0);
-  EXPECT_FALSE(doc->editState().blockEditEnabled);
-  EXPECT_GE(views.resets, 1);
+  ASSERT_EQ(prompter.shown.size(), 2u);
+  EXPECT_EQ(prompter.shown[1].text, "属性が間違っています。[3行目]");
+  EXPECT_EQ(prompter.shown[1].caption, "エラー");
+  // The records were never let go of: the views keep drawing them.
+  EXPECT_EQ(views.resets, 0);
+  ASSERT_NE(doc->paper(), nullptr);
+  EXPECT_EQ(doc->page(0), before);
+  EXPECT_EQ(firstChar(0), u'Q');
+  EXPECT_EQ(doc->pathName(), path);
+  EXPECT_EQ(doc->docModified(), 1);
+  EXPECT_EQ(doc->editState().editMode, 3);
+
+  // Without a document a failed open leaves none, and nothing editable.
+  CScrivlaDoc fresh(setup);
+  EXPECT_FALSE(fresh.open(badFile(), false));
+  EXPECT_EQ(fresh.paper(), nullptr);
+  EXPECT_EQ(fresh.currentPage(), -1);
+  EXPECT_EQ(fresh.editState().editMode, 0);
+  EXPECT_FALSE(fresh.editState().blockEditEnabled);
 }
 
 TEST_F(Doc, AFormatErrorOnAppendKeepsTheDocument) {
@@ -120,7 +139,7 @@ TEST_F(Doc, AFormatErrorOnAppendKeepsTheDocument) {
   EXPECT_EQ(doc->paper()->pages.size(), 3u);
   EXPECT_EQ(doc->pathName(), path);
   EXPECT_EQ(doc->currentPage(), 0);
-  EXPECT_EQ(doc->editState().editMode, 0);
+  EXPECT_EQ(doc->editState().editMode, 3);
 }
 
 TEST_F(Doc, AppendingRenumbersAndKeepsThePathName) {
@@ -197,8 +216,8 @@ TEST_F(Doc, APartialSaveKeepsOtherCorrectionsCountedAsUnsaved) {
   doc->markPage(2);  // 1-based: the page at index 1
   doc->markPage(8);
   EXPECT_EQ(doc->saveAs(dir / "part.xml", SaveChoice::Range, 1, 3), SaveAsResult::Saved);
-  EXPECT_FALSE(views.marks[1]);
-  EXPECT_TRUE(views.marks[7]);
+  EXPECT_FALSE(doc->pageMarked(1));
+  EXPECT_TRUE(doc->pageMarked(7));
   EXPECT_EQ(doc->docModified(), 1);  // page 8's correction is in no file yet
   EXPECT_EQ(doc->saveAs(dir / "all.xml", SaveChoice::AllPages, 0, 0), SaveAsResult::Saved);
   EXPECT_EQ(doc->docModified(), 0);
@@ -270,7 +289,7 @@ TEST_F(Doc, RecoveryNamesAndMarksTheRestoredDocument) {
             "プログラムの異常終了などが原因で、前回作業時のデータが残っています。\n可能な限り復元を試みますか？");
   EXPECT_EQ(doc->pathName(), "回復した文書");
   EXPECT_EQ(doc->docModified(), 1);
-  EXPECT_TRUE(views.marks[doc->currentPage()]);
+  EXPECT_TRUE(doc->pageMarked(doc->currentPage()));
 
   CScrivlaDoc second(setup);
   app.backupOrgFileName = "/books/a.xml";
@@ -320,17 +339,16 @@ TEST_F(Doc, DroppedFiles) {
 
 TEST_F(Doc, ZoomAndPageChanges) {
   ASSERT_TRUE(doc->open(makeFile("a.xml", 3), false));
-  views.scale = 0.3;
-  views.hints.clear();
+  views.clear();
+  EXPECT_TRUE(doc->zoomCommand(32876));
+  EXPECT_DOUBLE_EQ(doc->zoom(), 0.3);
+  ASSERT_EQ(views.sets.size(), 1u);
+  EXPECT_EQ(views.sets[0].kinds, static_cast<uint32_t>(Change::Zoom));
+  EXPECT_TRUE(doc->isZoomChecked(32876));
+  views.clear();
+  doc->zoomCommand(32876);  // already there: nothing happens
+  EXPECT_TRUE(views.sets.empty());
   EXPECT_TRUE(doc->zoomCommand(32878));
-  EXPECT_DOUBLE_EQ(doc->zoom(), 0.5);
-  EXPECT_DOUBLE_EQ(views.scale, 0.5);
-  EXPECT_EQ(views.zoomSelection, 4);
-  EXPECT_EQ(views.hints, std::vector<int>{HintPage});
-  EXPECT_TRUE(doc->isZoomChecked(32878));
-  views.hints.clear();
-  doc->zoomCommand(32878);  // already there: nothing happens
-  EXPECT_TRUE(views.hints.empty());
   EXPECT_EQ(doc->blockEntries().page(0).entries[0].display.left,
             static_cast<int>(doc->paper()->pages.front().blocks.front().x * 0.5));
 
@@ -340,46 +358,89 @@ TEST_F(Doc, ZoomAndPageChanges) {
   EXPECT_EQ(doc->nextPage(), 2);
   EXPECT_EQ(doc->nextPage(), -1);
   EXPECT_EQ(doc->docModified(), 0);
+  EXPECT_TRUE(views.saw(Change::Page));
 }
 
-TEST_F(Doc, UndoRunsRedoAndPages) {
+TEST_F(Doc, UndoWalksTheHistoryBackAndRedoForwardAcrossPages) {
   ASSERT_TRUE(doc->open(makeFile("a.xml", 6), false));
   EXPECT_FALSE(doc->undoEnabled());
+  EXPECT_FALSE(doc->redoEnabled());
   // Five typed characters are one step.
   for (char16_t c : std::u16string(u"VWXYZ")) {
-    doc->snapshot(UndoTyping);
+    doc->snapshot(UndoTyping, -1, CaretMemo{{1, 2, 3}, -1, -1});
     typeOn(0, c);
   }
-  ASSERT_TRUE(doc->undo());
-  EXPECT_EQ(firstChar(0), u'A');
-  EXPECT_EQ(doc->undoKind(), UndoByUndo);
-  EXPECT_EQ(views.restoredCaret, (CaretState{1, 2, 3}));
-  ASSERT_TRUE(doc->undo());  // a second undo redoes
-  EXPECT_EQ(firstChar(0), u'Z');
-
-  // Typing, then another kind of edit: undo goes back to before the last one only.
-  doc->snapshot(UndoTyping);
-  typeOn(0, u'Q');
-  views.selection = {3, 5};
-  doc->snapshot(UndoBlockDelete);
+  // Then a block deletion on the same page, and typing on page 3.
+  doc->snapshot(UndoBlockDelete, -1, CaretMemo{{0, 0, 4}, 3, 5});
   doc->page(0)->blocks.clear();
-  ASSERT_TRUE(doc->undo());
-  EXPECT_EQ(firstChar(0), u'Q');
-  EXPECT_EQ(views.restoredSelection, (std::pair{3, 5}));
+  doc->nextPage();
+  doc->nextPage();
+  doc->snapshot(UndoTyping, -1, CaretMemo{{0, 0, 0}, -1, -1});
+  typeOn(2, u'Q');
+  EXPECT_EQ(doc->history().size(), 3u);
 
-  // Only the last edited page can be undone.
-  doc->nextPage();
-  doc->nextPage();
-  doc->snapshot(UndoReplace);  // page 3
-  doc->nextPage();
-  doc->nextPage();
-  doc->snapshot(UndoReplace);  // page 5
+  // Undo goes back one step at a time, to the page of each step, and gives its caret.
   doc->previousPage();
-  doc->previousPage();
-  EXPECT_FALSE(doc->undo());
+  auto r = doc->undo(CaretMemo{{0, 0, 1}, -1, -1});
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->page, 2);
+  EXPECT_EQ(doc->currentPage(), 2);
+  EXPECT_EQ(firstChar(2), u'C');
+  r = doc->undo({});
+  ASSERT_TRUE(r);
+  EXPECT_EQ(doc->currentPage(), 0);
+  EXPECT_EQ(r->caret.caret, (CaretState{0, 0, 4}));
+  EXPECT_EQ(r->caret.selStart, 3);
+  EXPECT_FALSE(doc->page(0)->blocks.empty());
+  EXPECT_EQ(firstChar(0), u'Z');
+  r = doc->undo({});
+  ASSERT_TRUE(r);
+  EXPECT_EQ(firstChar(0), u'A');
+  EXPECT_EQ(r->caret.caret, (CaretState{1, 2, 3}));
+  EXPECT_FALSE(doc->undo({}));
 
+  // Redo comes forward again, with the caret each undo left.
+  ASSERT_TRUE(doc->redo({}));
+  EXPECT_EQ(firstChar(0), u'Z');
+  ASSERT_TRUE(doc->redo({}));
+  EXPECT_TRUE(doc->page(0)->blocks.empty());
+  r = doc->redo({});
+  ASSERT_TRUE(r);
+  EXPECT_EQ(firstChar(2), u'Q');
+  EXPECT_EQ(r->caret.caret, (CaretState{0, 0, 1}));
+  EXPECT_FALSE(doc->redoEnabled());
+
+  // A new edit after undo drops what could be redone.
+  ASSERT_TRUE(doc->undo({}));
+  doc->snapshot(UndoReplace, 4, {});
+  EXPECT_FALSE(doc->redoEnabled());
+  EXPECT_EQ(doc->history().size(), 3u);
+
+  // Loading forgets the history; saving keeps it.
+  ASSERT_TRUE(doc->saveTo(dir / "kept.xml"));
+  EXPECT_TRUE(doc->undoEnabled());
   ASSERT_TRUE(doc->open(doc->pathName(), false));
   EXPECT_FALSE(doc->undoEnabled());
+  EXPECT_FALSE(doc->redoEnabled());
+}
+
+TEST_F(Doc, TheHistoryKeepsItsNewestStepsWithinItsLimits) {
+  ASSERT_TRUE(doc->open(makeFile("a.xml", 2), false));
+  doc->history().setLimits({4, size_t{1} << 30});
+  for (char16_t c : std::u16string(u"BCDEFG")) {
+    doc->snapshot(UndoReplace, 0, {});
+    typeOn(0, c);
+  }
+  EXPECT_EQ(doc->history().size(), 4u);
+  for (int i = 0; i < 4; ++i) ASSERT_TRUE(doc->undo({}));
+  EXPECT_EQ(firstChar(0), u'C');  // the two oldest steps were dropped
+  EXPECT_FALSE(doc->undo({}));
+
+  // A byte limit below one page still keeps the newest step.
+  doc->history().setLimits({500, 1});
+  doc->snapshot(UndoReplace, 1, {});
+  EXPECT_EQ(doc->history().size(), 1u);
+  EXPECT_GT(doc->history().bytes(), 0u);
 }
 
 TEST_F(Doc, RestoredSideLinesPointIntoTheRestoredPage) {
@@ -388,9 +449,9 @@ TEST_F(Doc, RestoredSideLinesPointIntoTheRestoredPage) {
   model::LineData& ruby = b.lines.emplace_back();
   ruby.attr = model::AttrRuby;
   ruby.baseLine = &b.lines.front();
-  doc->snapshot(UndoRuby);
+  doc->snapshot(UndoRuby, -1, {});
   ruby.chars.emplace_back();
-  ASSERT_TRUE(doc->undo());
+  ASSERT_TRUE(doc->undo({}));
   const model::BlockData& restored = doc->page(0)->blocks.front();
   EXPECT_EQ(restored.lines.back().baseLine, &restored.lines.front());
   EXPECT_TRUE(restored.lines.back().chars.empty());
@@ -406,10 +467,10 @@ TEST_F(Doc, ClearingChangeMarksAsksFirst) {
   EXPECT_FALSE(doc->clearChangeMarks());
   EXPECT_EQ(firstChar(0), u'A');
   EXPECT_EQ(doc->page(0)->blocks.front().lines.front().chars.front().changed, 1);
-  views.hints.clear();
+  views.clear();
   EXPECT_TRUE(doc->clearChangeMarks());
   EXPECT_EQ(prompter.shown.back().text, "すべてのページの修正マークをクリアし元の文字色で表示します。");
-  EXPECT_EQ(views.hints, std::vector<int>{HintColours});
+  EXPECT_TRUE(views.saw(Change::Display));
   ASSERT_TRUE(doc->saveTo(dir / "cleared.xml"));
   EXPECT_EQ(TempDir::read(dir / "cleared.xml").find("changed=\"1\""), std::string::npos);
 }
@@ -434,7 +495,7 @@ TEST_F(Doc, AFailedSaveKeepsThePreviousFileAndTheModifiedState) {
   EXPECT_FALSE(saved);
   EXPECT_EQ(TempDir::read(path), before);
   EXPECT_EQ(doc->docModified(), 1);
-  EXPECT_TRUE(views.marks[0]);
+  EXPECT_TRUE(doc->pageMarked(0));
   ASSERT_FALSE(prompter.shown.empty());
   EXPECT_EQ(prompter.shown.back().text,
             "ファイル " + path + " が保存できません。\ncannot write " + path + ": File too large");

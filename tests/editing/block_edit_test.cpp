@@ -28,6 +28,11 @@ class BlockEdit : public StructureTest {
     open();
   }
   char16_t firstCharOfBlock(int i) { return blockAt(page(), i).lines.back().chars.front().text[0]; }
+  ClickResult leftClick(int32_t x, int32_t y, int32_t margin = 0) {
+    ClickResult result = ClickResult::Nothing;
+    edit([&](EditScope& s) { result = blockLeftClick(s, x, y, margin); });
+    return result;
+  }
   recompose::JoiningOptions noExtras() {
     recompose::JoiningOptions o;
     o.breaksBetweenBlocks = o.leadingSpace = o.naturalBreaks = o.noBreakAtBlockEnd = false;
@@ -38,28 +43,31 @@ class BlockEdit : public StructureTest {
 TEST_F(BlockEdit, ClickSelectsTheEntryUnderThePointAndOnlyIt) {
   threeBlocks();
   entries().entries[2].selected = 1;
-  BlockClick c = blockLeftClick(*doc, caret, 150, 210);
-  EXPECT_EQ(c.result, ClickResult::EntrySelected);
+  ClickResult result = ClickResult::Nothing;
+  const document::ChangeSet c =
+      edit([&](EditScope& s) { result = blockLeftClick(s, 150, 210); });
+  EXPECT_EQ(result, ClickResult::EntrySelected);
   EXPECT_EQ(caret.entry, 1);
   EXPECT_EQ(entries().entries[1].selected, 1);
   EXPECT_EQ(entries().entries[2].selected, 0);
   EXPECT_EQ(caret.caret.block, &blockAt(page(), 1));
-  EXPECT_TRUE(c.redraw.enableCharEditing);
-  EXPECT_NE(std::find(c.redraw.frames.begin(), c.redraw.frames.end(), 2), c.redraw.frames.end());
+  // The frames are drawn again, and the commands follow the entry that became current.
+  EXPECT_TRUE(c.has(document::Change::Structure));
+  EXPECT_TRUE(c.has(document::Change::Caret));
 
   // On the current entry's handles nothing changes; on an empty spot a rubber band starts.
-  EXPECT_EQ(blockLeftClick(*doc, caret, 98, 198, 4).result, ClickResult::OnCurrentEntry);
-  EXPECT_EQ(blockLeftClick(*doc, caret, 900, 900).result, ClickResult::StartRubberBand);
+  EXPECT_EQ(leftClick(98, 198, 4), ClickResult::OnCurrentEntry);
+  EXPECT_EQ(leftClick(900, 900), ClickResult::StartRubberBand);
   EXPECT_EQ(caret.entry, 1);
 }
 
 TEST_F(BlockEdit, YearChangesOnlyTheEntryUntilTheEntriesAreRebuilt) {
   threeBlocks();
-  blockLeftClick(*doc, caret, 150, 110);
-  StructureRedraw r = blockCommand(*doc, caret, CmdBlockYear);
+  leftClick(150, 110);
+  const document::ChangeSet r = edit([](EditScope& s) { blockCommand(s, CmdBlockYear); });
   EXPECT_EQ(entries().entries[0].sec, SecYear);
   EXPECT_EQ(blockAt(page(), 0).sec, SecText);
-  EXPECT_EQ(r.frames, std::vector<int>{0});
+  EXPECT_TRUE(r.has(document::Change::Structure));
   EXPECT_EQ(entries().changed, 1);
   EXPECT_TRUE(pageMarked());
   EXPECT_EQ(doc->docModified(), 1);
@@ -70,20 +78,20 @@ TEST_F(BlockEdit, YearChangesOnlyTheEntryUntilTheEntriesAreRebuilt) {
 
 TEST_F(BlockEdit, RolesReachEverySelectedEntryAndBlockButVolumeOnlyTheCurrent) {
   threeBlocks();
-  blockLeftClick(*doc, caret, 150, 110);
+  leftClick(150, 110);
   entries().entries[2].selected = 1;
-  blockCommand(*doc, caret, CmdBlockTitle);
+  edit([&](EditScope& s) { blockCommand(s, CmdBlockTitle); });
   EXPECT_EQ(blockAt(page(), 0).sec, SecTitle);
   EXPECT_EQ(blockAt(page(), 1).sec, SecText);
   EXPECT_EQ(blockAt(page(), 2).sec, SecTitle);
   EXPECT_EQ(entries().entries[2].sec, SecTitle);
 
-  blockCommand(*doc, caret, CmdBlockPageNumber);
+  edit([&](EditScope& s) { blockCommand(s, CmdBlockPageNumber); });
   EXPECT_EQ(blockAt(page(), 0).sec, SecVol);
   EXPECT_EQ(entries().entries[0].sec, SecVol);
   EXPECT_EQ(blockAt(page(), 2).sec, SecTitle);
 
-  blockCommand(*doc, caret, CmdBlockVertical);
+  edit([&](EditScope& s) { blockCommand(s, CmdBlockVertical); });
   EXPECT_EQ(entries().entries[0].direction, Vertical);
   EXPECT_EQ(blockAt(page(), 0).direction, Horizontal);
   expectReadsBack();
@@ -94,10 +102,10 @@ TEST_F(BlockEdit, PillarSideFollowsTheBlocksHorizontalPlace) {
   addBlock(p, Vertical, 20, 700, 40, 300);  // left edge, low on the page
   addBlock(p, Vertical, 940, 20, 40, 300);  // right edge, high on the page
   open();
-  blockLeftClick(*doc, caret, 30, 800);
-  blockCommand(*doc, caret, CmdBlockPillar);
-  blockLeftClick(*doc, caret, 950, 100);
-  blockCommand(*doc, caret, CmdBlockPillar);
+  leftClick(30, 800);
+  edit([&](EditScope& s) { blockCommand(s, CmdBlockPillar); });
+  leftClick(950, 100);
+  edit([&](EditScope& s) { blockCommand(s, CmdBlockPillar); });
   EXPECT_EQ(blockAt(page(), 0).sec, SecLeftPillar);
   EXPECT_EQ(blockAt(page(), 1).sec, SecRightPillar);
 }
@@ -108,7 +116,7 @@ TEST_F(BlockEdit, ContextMenuChecksTheRoleDirectionAndPlace) {
     addBlock(p, Vertical, 900 - i * 60, 100, 50, 500, i == 11 ? SecLowerPageNum : SecText);
   open();
   EXPECT_FALSE(blockContextMenu(*doc, caret, 905, 150));  // no current entry yet
-  blockLeftClick(*doc, caret, 905 - 11 * 60, 150);
+  leftClick(905 - 11 * 60, 150);
   ASSERT_EQ(caret.entry, 11);
   auto menu = blockContextMenu(*doc, caret, 905 - 11 * 60, 160);
   ASSERT_TRUE(menu);
@@ -157,7 +165,8 @@ TEST_F(BlockEdit, RubberBandMergesTextBlocksUpToTheFirstVerticalOne) {
   addLine(addBlock(p, Horizontal, 100, 540, 400, 40), u"きく", 100, 540, 30, 30);
   open();
   caretAt(1, 1, 1);
-  StructureRedraw r = finishRubberBand(*doc, caret, PageRect{600, 700, 50, 50}, noExtras());
+  const document::ChangeSet r =
+      edit([&](EditScope& s) { finishRubberBand(s, PageRect{600, 700, 50, 50}, noExtras()); });
   ASSERT_EQ(page().blocks.size(), 3u);
   EXPECT_EQ(textOf(lineAt(blockAt(page(), 0), 0)), u"あい");
   EXPECT_EQ(textOf(lineAt(blockAt(page(), 0), 2)), u"うえ");
@@ -169,7 +178,7 @@ TEST_F(BlockEdit, RubberBandMergesTextBlocksUpToTheFirstVerticalOne) {
   EXPECT_EQ(entries().entries[0].height, 100);
   EXPECT_EQ(caret.entry, -1);
   EXPECT_EQ(caret.caret.block, &blockAt(page(), 0));  // the caret's line moved with its block
-  EXPECT_EQ(r.allViewsHint, document::HintAll);
+  EXPECT_TRUE(r.has(document::Change::Layout));
   EXPECT_EQ(doc->docModified(), 1);
   EXPECT_EQ(entries().changed, 1);
   expectReadsBack();
@@ -215,53 +224,72 @@ TEST_F(BlockEdit, MergeRunsTheLineHeadPassWhenLeadingSpaceIsOn) {
 
 TEST_F(BlockEdit, RubberBandPartlyOverAnEntryChoosesIt) {
   threeBlocks();
-  StructureRedraw r = finishRubberBand(*doc, caret, PageRect{450, 190, 600, 260}, noExtras());
+  document::ChangeSet r =
+      edit([&](EditScope& s) { finishRubberBand(s, PageRect{450, 190, 600, 260}, noExtras()); });
   EXPECT_EQ(page().blocks.size(), 3u);
   EXPECT_EQ(caret.entry, 1);
   EXPECT_EQ(entries().entries[1].selected, 1);
   EXPECT_EQ(doc->docModified(), 0);
   // Touching nothing changes nothing, the selection included.
-  r = finishRubberBand(*doc, caret, PageRect{700, 700, 800, 800}, noExtras());
-  EXPECT_FALSE(r.any());
+  r = edit([&](EditScope& s) { finishRubberBand(s, PageRect{700, 700, 800, 800}, noExtras()); });
+  EXPECT_TRUE(r.empty());
   EXPECT_EQ(entries().entries[1].selected, 1);
 }
 
 TEST_F(BlockEdit, DeletingTheCurrentEntryRemovesItsBlockAndClearsTheCaret) {
   threeBlocks();
-  blockLeftClick(*doc, caret, 150, 210);
+  leftClick(150, 210);
   caretAt(1, 1, 1);
-  StructureRedraw r = deleteSelectedBlocks(*doc, caret);
+  const document::ChangeSet r = edit([](EditScope& s) { deleteSelectedBlocks(s); });
   ASSERT_EQ(page().blocks.size(), 2u);
   EXPECT_EQ(firstCharOfBlock(1), u'C');
   EXPECT_EQ(entries().entries.size(), 2u);
   EXPECT_EQ(caret.entry, -1);
   EXPECT_FALSE(caret.caret.valid());
   EXPECT_EQ(caret.caret.block, nullptr);
-  EXPECT_EQ(r.allViewsHint, 1);
-  EXPECT_EQ(doc->undoKind(), document::UndoBlockDelete);
+  EXPECT_TRUE(r.has(document::Change::Layout));
+  EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoBlockDelete);
   EXPECT_EQ(doc->docModified(), 1);
   expectReadsBack();
-  ASSERT_TRUE(doc->undo());
+  ASSERT_TRUE(context->undo());
   EXPECT_EQ(page().blocks.size(), 3u);
   EXPECT_EQ(firstCharOfBlock(1), u'B');
+}
+
+TEST_F(BlockEdit, TheCaretsBlockBecomesSelectedWhenClickedAndThenDeletes) {
+  threeBlocks();
+  // Coming from character editing the current entry is the caret's block, not selected: a
+  // delete then has nothing to delete and takes no undo step.
+  caret.entry = 1;
+  EXPECT_TRUE(edit([](EditScope& s) { deleteSelectedBlocks(s); }).empty());
+  EXPECT_FALSE(doc->undoEnabled());
+
+  EXPECT_EQ(leftClick(150, 210), ClickResult::OnCurrentEntry);
+  EXPECT_EQ(entries().entries[1].selected, 1);
+  // A right click on it selects it too (it already is) and leaves the others.
+  edit([](EditScope& s) { blockRightClick(s, 150, 210, 0); });
+  edit([](EditScope& s) { deleteSelectedBlocks(s); });
+  ASSERT_EQ(page().blocks.size(), 2u);
+  EXPECT_EQ(firstCharOfBlock(1), u'C');
+  EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoBlockDelete);
 }
 
 TEST_F(BlockEdit, DeletingARefEntryKeepsItsBlockAndRenumbers) {
   threeBlocks(SecRef, SecRef);
   ASSERT_EQ(entries().refCount, 2);
-  blockLeftClick(*doc, caret, 150, 210);
-  deleteSelectedBlocks(*doc, caret);
+  leftClick(150, 210);
+  edit([](EditScope& s) { deleteSelectedBlocks(s); });
   EXPECT_EQ(page().blocks.size(), 3u);
   ASSERT_EQ(entries().entries.size(), 2u);
   EXPECT_EQ(entries().refCount, 1);
   EXPECT_EQ(entries().entries[1].refNumber, 1);
   EXPECT_EQ(caret.entry, -1);
-  EXPECT_EQ(doc->undoKind(), document::UndoBlockDelete);
+  EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoBlockDelete);
 
   // The entries no longer stand at their blocks' positions; a role still reaches the right block.
-  blockLeftClick(*doc, caret, 150, 310);
+  leftClick(150, 310);
   ASSERT_EQ(caret.entry, 1);
-  blockCommand(*doc, caret, CmdBlockTitle);
+  edit([&](EditScope& s) { blockCommand(s, CmdBlockTitle); });
   EXPECT_EQ(blockAt(page(), 2).sec, SecTitle);
   EXPECT_EQ(blockAt(page(), 1).sec, SecRef);
   expectReadsBack();
@@ -269,9 +297,10 @@ TEST_F(BlockEdit, DeletingARefEntryKeepsItsBlockAndRenumbers) {
 
 TEST_F(BlockEdit, OrderChangeMovesEntryAndBlockBothWays) {
   threeBlocks();
-  blockLeftClick(*doc, caret, 150, 110);
-  StructureRedraw r = blockCommand(*doc, caret, CmdBlockOrderFirst + 2);
-  EXPECT_TRUE(r.rebuildPage);
+  leftClick(150, 110);
+  const document::ChangeSet r =
+      edit([](EditScope& s) { blockCommand(s, CmdBlockOrderFirst + 2); });
+  EXPECT_TRUE(r.has(document::Change::Layout));
   EXPECT_EQ(firstCharOfBlock(0), u'B');
   EXPECT_EQ(firstCharOfBlock(1), u'C');
   EXPECT_EQ(firstCharOfBlock(2), u'A');
@@ -280,18 +309,24 @@ TEST_F(BlockEdit, OrderChangeMovesEntryAndBlockBothWays) {
   EXPECT_EQ(doc->docModified(), 1);
   expectReadsBack();
 
-  blockCommand(*doc, caret, CmdBlockOrderFirst + 0);
+  edit([&](EditScope& s) { blockCommand(s, CmdBlockOrderFirst + 0); });
   EXPECT_EQ(firstCharOfBlock(0), u'A');
   EXPECT_EQ(firstCharOfBlock(1), u'B');
   EXPECT_EQ(entries().entries[0].y, 100);
   EXPECT_EQ(caret.entry, 0);
-  EXPECT_FALSE(blockCommand(*doc, caret, CmdBlockOrderFirst + 0).any());
+  EXPECT_TRUE(edit([&](EditScope& s) { blockCommand(s, CmdBlockOrderFirst + 0); }).empty());
+  // Each order change is a step of the history: undo takes them back one by one.
+  ASSERT_TRUE(context->undo());
+  EXPECT_EQ(firstCharOfBlock(2), u'A');
+  ASSERT_TRUE(context->undo());
+  EXPECT_EQ(firstCharOfBlock(0), u'A');
+  EXPECT_EQ(firstCharOfBlock(2), u'C');
 }
 
 TEST_F(BlockEdit, LastNumberMovesTheReferenceToTheEnd) {
   threeBlocks(SecRef, SecRef);
-  blockLeftClick(*doc, caret, 150, 210);  // the first reference
-  blockCommand(*doc, caret, CmdBlockLastNumber);
+  leftClick(150, 210);  // the first reference
+  edit([&](EditScope& s) { blockCommand(s, CmdBlockLastNumber); });
   ASSERT_EQ(entries().entries.size(), 3u);
   EXPECT_EQ(entries().entries[2].refNumber, 2);
   EXPECT_EQ(entries().entries[2].y, 200);
@@ -305,17 +340,17 @@ TEST_F(BlockEdit, LastNumberMovesTheReferenceToTheEnd) {
   expectReadsBack();
 
   // A body-text entry has no reference number to move.
-  blockLeftClick(*doc, caret, 150, 110);
+  leftClick(150, 110);
   EXPECT_FALSE(blockCommandEnabled(*doc, caret, CmdBlockLastNumber));
   EXPECT_TRUE(blockCommandEnabled(*doc, caret, CmdBlockTitle));
-  EXPECT_FALSE(blockCommand(*doc, caret, CmdBlockLastNumber).any());
+  EXPECT_TRUE(edit([&](EditScope& s) { blockCommand(s, CmdBlockLastNumber); }).empty());
 }
 
 TEST_F(BlockEdit, CommandsWithoutACurrentEntryDoNothing) {
   threeBlocks();
   EXPECT_FALSE(blockCommandEnabled(*doc, caret, CmdBlockTitle));
-  EXPECT_FALSE(blockCommand(*doc, caret, CmdBlockTitle).any());
-  EXPECT_FALSE(deleteSelectedBlocks(*doc, caret).any());
+  EXPECT_TRUE(edit([&](EditScope& s) { blockCommand(s, CmdBlockTitle); }).empty());
+  EXPECT_TRUE(edit([](EditScope& s) { deleteSelectedBlocks(s); }).empty());
   EXPECT_EQ(page().blocks.size(), 3u);
   EXPECT_FALSE(doc->undoEnabled());
   EXPECT_EQ(doc->docModified(), 0);

@@ -127,7 +127,7 @@ TEST_F(Candidates, PageMenuEnablesTheDirectionsThatExist) {
   EXPECT_EQ(m.kind, ContextMenu::Kind::Page);
   ASSERT_EQ(m.items.size(), 2u);
   EXPECT_EQ(m.items[0].text, u"次のページへ");
-  EXPECT_EQ(m.items[0].id, document::CmdNextPage);
+  EXPECT_EQ(m.items[0].id, appcore::IdNextPage);
   EXPECT_EQ(m.items[1].text, u"前のページへ");
   EXPECT_TRUE(m.items[0].enabled);
   EXPECT_FALSE(m.items[1].enabled);
@@ -143,23 +143,27 @@ TEST_F(Candidates, PageMenuEnablesTheDirectionsThatExist) {
 TEST_F(Candidates, ChoosingACandidateConfirmsItWithAnUndoStep) {
   openTwoBlocks();
   charAt(0, 0).cc = 3;
-  CorrectionRedraw r = chooseCandidate(ctx(), 0);
+  EXPECT_TRUE(chooseCandidate(ctx(), 0));
+  const document::ChangeSet r = told();
   EXPECT_EQ(charAt(0, 0).text, model::makeCharText(u'大'));
   EXPECT_EQ(charAt(0, 0).cc, 10);
   EXPECT_EQ(charAt(0, 0).changed, 1);
-  EXPECT_EQ(doc->undoKind(), document::UndoReplace);
-  EXPECT_TRUE(r.rebuildPage);
+  EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoCandidate);
+  // Only the character's line is drawn again, as after typing.
+  EXPECT_FALSE(r.has(document::Change::Layout));
+  ASSERT_EQ(r.lines.size(), 1u);
+  EXPECT_EQ(r.lines[0], &line(0, 0));
   EXPECT_EQ(doc->docModified(), 1);
-  EXPECT_TRUE(views.marks.at(0));
+  EXPECT_TRUE(doc->pageMarked(0));
   // Undo gives the recognised reading back.
-  ASSERT_TRUE(doc->undo());
+  ASSERT_TRUE(context->undo());
   EXPECT_EQ(line(0, 0).chars.front().text, model::makeCharText(u'犬'));
   // Out of range, or at a line's end, nothing happens.
   caretAt(0, 0, 0);
   chooseCandidate(ctx(), 3);
   caret.caret = CaretPos{&block(0), nullptr, &line(0, 0), line(0, 0).chars.end()};
   chooseCandidate(ctx(), 0);
-  EXPECT_EQ(doc->undoKind(), document::UndoByUndo);
+  EXPECT_TRUE(doc->redoEnabled());  // no edit took place to drop it
 }
 
 TEST_F(Candidates, ArrowsTurnAQuarterInVerticalBlocksOnly) {
@@ -201,21 +205,23 @@ TEST_F(Candidates, ReplacementDialogAcceptsOneCharacterOnly) {
   EXPECT_TRUE(d->okEnabled());
   // Two separate characters: ignored, the setting untouched.
   d->addToTable = false;
-  CorrectionRedraw r = acceptReplaceCharDialog(ctx(), *d);
-  EXPECT_FALSE(r.rebuildPage);
+  EXPECT_FALSE(acceptReplaceCharDialog(ctx(), *d));
+  EXPECT_TRUE(told().lines.empty());
   EXPECT_EQ(charAt(0, 2).text, model::makeCharText(u'太'));
   EXPECT_EQ(frame.registerReplacement, 1);
 
   charAt(0, 2).cc = 4;
   d->setReplacement(u"\U00020B9F");
-  r = acceptReplaceCharDialog(ctx(), *d);
-  EXPECT_TRUE(r.rebuildPage);
+  EXPECT_TRUE(acceptReplaceCharDialog(ctx(), *d));
+  EXPECT_EQ(told().lines.size(), 1u);
   EXPECT_EQ(charAt(0, 2).text, model::makeCharText(0xD842, 0xDF9F));
   EXPECT_EQ(charAt(0, 2).cc, 4);  // the dialog keeps the confidence
   EXPECT_EQ(charAt(0, 2).changed, 1);
   EXPECT_EQ(line(0, 0).charCount, 4);
   EXPECT_EQ(frame.registerReplacement, 0);  // the box's state became the setting
-  EXPECT_FALSE(doc->undoEnabled());         // no undo step for the dialog
+  // Like every other correction the replacement is a step of the history.
+  ASSERT_TRUE(doc->undoEnabled());
+  EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoReplace);
   EXPECT_TRUE(registered.pairs.empty());
   EXPECT_TRUE(isSingleCharacter(u"a"));
   EXPECT_FALSE(isSingleCharacter(std::u16string(1, char16_t{0xD842})));

@@ -17,17 +17,15 @@ TEST_F(Clipboard, PastingUpTo19999UnitsSucceedsAnd20000AreRefused) {
   open(*paper);
   caretTo(0, 2, 3);
   const int32_t count = line(0, 2).charCount;
-  Redraw refused = ed->paste(std::u16string(20000, u'字'));
-  EXPECT_TRUE(refused.refused);
+  EXPECT_FALSE(ed->paste(std::u16string(20000, u'字')));
   EXPECT_EQ(line(0, 2).charCount, count);
   EXPECT_FALSE(doc->undoEnabled());  // nothing was recorded either
 
-  Redraw r = ed->paste(std::u16string(19999, u'字'));
-  EXPECT_FALSE(r.refused);
+  EXPECT_TRUE(ed->paste(std::u16string(19999, u'字')));
   EXPECT_EQ(line(0, 2).charCount, count + 19999);
   EXPECT_EQ(line(0, 2).chars.size(), static_cast<size_t>(count + 19999));
   EXPECT_EQ(caret().index(), 3 + 19999);
-  EXPECT_EQ(doc->undoKind(), document::UndoReplace);
+  EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoPaste);
   EXPECT_EQ(doc->docModified(), 1);
 }
 
@@ -40,8 +38,9 @@ TEST_F(Clipboard, PastedPairsAreOneCharacterAndRangesCountCharacters) {
   b.lines.front().rcs = b.lines.front().rce = 4;
   open(paper);
   caretTo(0, 1, 1);
-  Redraw r = ed->paste(u"\U00020BB7\r\U00020BB7");
-  EXPECT_TRUE(r.page);  // the line carries a ruby that moved
+  ed->paste(u"\U00020BB7\r\U00020BB7");
+  const document::ChangeSet r = told();
+  EXPECT_TRUE(r.has(document::Change::Layout));  // the line carries a ruby that moved
   EXPECT_EQ(line(0, 1).chars.size(), 10u);
   EXPECT_EQ(line(0, 1).charCount, 12);
   EXPECT_EQ(charTextLength(charAt(line(0, 1), 1).text), 2);
@@ -67,30 +66,62 @@ TEST_F(Clipboard, PastingIntoAnEmptyLineTakesTheLinesSize) {
   EXPECT_EQ(charAt(line(1, 0), 0).x, -1);
 }
 
-TEST_F(Undo, ATypingRunIsOneStepAndASecondUndoRedoesIt) {
+TEST_F(Undo, ATypingRunIsOneStepAndRedoBringsItBack) {
   auto paper = bookPages();
   open(*paper);
   caretTo(0, 1, 3);
   for (char16_t c : std::u16string(u"ねこです")) ed->typeChar(c);
   EXPECT_EQ(text(0, 1), u"どこでねこです生れたか");
-  EXPECT_EQ(doc->undoKind(), document::UndoTyping);
+  EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoTyping);
   caretTo(0, 2, 1);
-  Redraw r = ed->undo();
-  EXPECT_TRUE(r.page);
+  views.clear();
+  ASSERT_TRUE(context->undo());
+  const document::ChangeSet r = told();
+  // Only characters changed: the views draw the one line again.
+  EXPECT_FALSE(r.has(document::Change::Layout));
+  EXPECT_EQ(r.lines, std::vector<const model::LineData*>{&line(0, 1)});
   EXPECT_EQ(text(0, 1), u"どこで生れたか");
   // The caret stands where it stood before the first character was typed.
   EXPECT_EQ(caret().line, &line(0, 1));
   EXPECT_EQ(caret().index(), 3);
-  EXPECT_EQ(views.restoredCaret, (document::CaretState{0, 1, 3}));
-  EXPECT_EQ(doc->undoKind(), document::UndoByUndo);
 
-  ed->undo();
+  // A second undo has nothing more to take back; redo brings the typing and its caret back.
+  EXPECT_FALSE(context->undo());
+  ASSERT_TRUE(context->redo());
   EXPECT_EQ(text(0, 1), u"どこでねこです生れたか");
-  // An edit after an undo takes a fresh snapshot: undo goes back to the redone text only.
+  EXPECT_EQ(caret().line, &line(0, 2));
+  EXPECT_EQ(caret().index(), 1);
+  // An edit after an undo drops what could be redone.
+  ASSERT_TRUE(context->undo());
   caretTo(0, 1, 0);
   ed->typeChar(u'、');
-  ed->undo();
-  EXPECT_EQ(text(0, 1), u"どこでねこです生れたか");
+  EXPECT_FALSE(doc->redoEnabled());
+  context->undo();
+  EXPECT_EQ(text(0, 1), u"どこで生れたか");
+}
+
+TEST_F(Undo, MovingTheCaretAndBreakingALineEndTheTypingRun) {
+  auto paper = bookPages();
+  open(*paper);
+  caretTo(0, 1, 3);
+  ed->typeChar(u'ね');
+  ed->typeChar(u'こ');
+  press(Key::Right);  // the caret moves: what follows is a step of its own
+  ed->typeChar(u'が');
+  ed->typeChar(13);  // a line break: its own step
+  ed->typeChar(u'。');
+  ASSERT_EQ(doc->history().size(), 4u);
+  EXPECT_EQ(text(0, 1), u"どこでねこ生が\r");
+  EXPECT_EQ(text(0, 2), u"。れたか");
+  context->undo();
+  EXPECT_EQ(text(0, 2), u"れたか");
+  context->undo();
+  EXPECT_EQ(text(0, 1), u"どこでねこ生がれたか");
+  context->undo();
+  EXPECT_EQ(text(0, 1), u"どこでねこ生れたか");
+  context->undo();
+  EXPECT_EQ(text(0, 1), u"どこで生れたか");
+  EXPECT_FALSE(doc->undoEnabled());
 }
 
 TEST_F(Undo, DeletingAfterTypingIsItsOwnStep) {
@@ -102,7 +133,7 @@ TEST_F(Undo, DeletingAfterTypingIsItsOwnStep) {
   ed->deleteForward();
   ed->deleteForward();
   EXPECT_EQ(text(0, 2), u"「」と見当がつかぬ");
-  ed->undo();
+  context->undo();
   EXPECT_EQ(text(0, 2), u"「」とんと見当がつかぬ");
   EXPECT_EQ(caret().index(), 2);
 }
@@ -114,9 +145,8 @@ TEST_F(Undo, TheSelectionTypedOverComesBack) {
   selectTo(0, 0, 6);
   ed->typeChar(u'犬');
   EXPECT_EQ(text(0, 0), u"吾輩は犬る名前はまだ\r");
-  ed->undo();
+  context->undo();
   EXPECT_EQ(text(0, 0), u"吾輩は猫である名前はまだ\r");
-  EXPECT_EQ(views.restoredSelection, std::pair(3, 5));
   EXPECT_EQ(ed->copyText(), u"猫であ");
 }
 
@@ -131,7 +161,7 @@ TEST_F(Undo, ALineSplitAndItsSideLinesComeBack) {
   caretTo(0, 1, 5);
   ed->typeChar(13);
   ASSERT_EQ(lineCount(0), 3);
-  ed->undo();
+  context->undo();
   ASSERT_EQ(lineCount(0), 2);
   EXPECT_EQ(text(0, 1), u"吾輩は猫である");
   EXPECT_EQ(line(0, 0).baseLine, &line(0, 1));  // the restored ruby names the restored base

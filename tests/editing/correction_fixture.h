@@ -14,6 +14,7 @@
 #include "appcore/settings.h"
 #include "document/document.h"
 #include "editing/candidates_context.h"
+#include "editing/editing_context.h"
 #include "editing/find_replace_page.h"
 #include "model/paper.h"
 #include "model/text.h"
@@ -88,14 +89,41 @@ struct PaperBuilder {
 
 class CorrectionTest : public ::testing::Test {
  protected:
-  CorrectionTest() {
+  CorrectionTest()
+      : doc(makeDocument()),
+        context(std::make_unique<EditingContext>(*doc, prompter)),
+        caret(context->state()) {
+    doc->addObserver(&views);
+  }
+
+  std::unique_ptr<document::CScrivlaDoc> makeDocument() {
     setup.prompter = &prompter;
-    setup.views = &views;
     setup.app = &app;
     setup.settings = &store;
     setup.clock = &clock;
     setup.backupPath = dir / "_$backup.xml";
-    doc = std::make_unique<document::CScrivlaDoc>(setup);
+    return std::make_unique<document::CScrivlaDoc>(setup);
+  }
+
+  // One correcting command's context: its edit scope ends, and tells the views, at the end of
+  // the statement that made it.
+  struct Scoped {
+    EditScope scope;
+    CorrectionContext ctx;
+    Scoped(CorrectionTest& t)
+        : scope(*t.context),
+          ctx{scope, *t.doc, t.context->state(), t.frame, t.prompter, &t.registered, &t.last,
+              appcore::EditMode::Character} {}
+    operator const CorrectionContext&() const { return ctx; }
+  };
+  Scoped ctx() { return Scoped(*this); }
+
+  // What the views were told since the last call, as one change set.
+  document::ChangeSet told() {
+    document::ChangeSet all;
+    for (const document::ChangeSet& c : views.sets) all.merge(c);
+    views.clear();
+    return all;
   }
 
   // Writes the built document, opens it, and puts the caret where a page change puts it (no
@@ -105,10 +133,7 @@ class CorrectionTest : public ::testing::Test {
     ASSERT_EQ(rovorirud::writeDocumentFile(built.paper, path), rovorirud::WriteOk);
     ASSERT_TRUE(doc->load(path, false));
     placeCaretAtPageStart(*doc->page(doc->currentPage()), caret);
-  }
-
-  CorrectionContext ctx() {
-    return CorrectionContext{*doc, caret, frame, prompter, &registered, &last, 3};
+    views.clear();
   }
 
   model::PageData& page() { return *doc->page(doc->currentPage()); }
@@ -140,17 +165,17 @@ class CorrectionTest : public ::testing::Test {
 
   testing::TempDir dir;
   testing::RecordingPrompter prompter;
-  testing::FakeViews views;
+  testing::RecordingObserver views;
   appcore::AppSettings app;
   appcore::MemorySettingsStore store;
   testing::FakeClock clock;
   document::DocumentSetup setup;
-  std::unique_ptr<document::CScrivlaDoc> doc;
-
   appcore::FrameSettings frame;
-  CaretState caret;
   appcore::CharTable registered{appcore::CharTable::Kind::Registered};
   LastRegisteredPair last;
+  std::unique_ptr<document::CScrivlaDoc> doc;
+  std::unique_ptr<EditingContext> context;
+  CaretState& caret;
 };
 
 }  // namespace vellary::editing

@@ -1,6 +1,6 @@
-// An open document with an Editor on it, as the text view would hold one: the document's view
-// requests about the caret are forwarded to the editor. Pages are built in code, written with the
-// writer and opened, so the records are exactly what a read leaves.
+// An open document with its editing context, as the editor's window holds one, and an observer
+// that records what the views are told. Pages are built in code, written with the writer and
+// opened, so the records are exactly what a read leaves.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "document/document.h"
+#include "editing/editing_context.h"
 #include "editing/editor.h"
 #include "model/paper.h"
 #include "recompose/pages.h"
@@ -20,32 +21,6 @@
 namespace vellary::editing::testing {
 
 using namespace vellary::recompose::testing;
-
-class EditorViews : public vellary::testing::FakeViews {
- public:
-  void resetTextView() override {
-    ++resets;
-    if (editor) editor->reset();
-  }
-  void placeCaretOnPage() override {
-    if (editor) editor->placeCaretOnPage();
-  }
-  document::CaretState caretState() const override {
-    return editor ? editor->reportCaret() : document::CaretState{-1, -1, -1};
-  }
-  void restoreCaret(const document::CaretState& c) override {
-    restoredCaret = c;
-    if (editor) editor->restoreCaret(c);
-  }
-  std::pair<int, int> selectionPositions() const override {
-    return editor ? editor->selectionPositions() : std::pair{-1, -1};
-  }
-  void setSelectionPositions(int a, int b) override {
-    restoredSelection = {a, b};
-    if (editor) editor->setSelectionPositions(a, b);
-  }
-  Editor* editor = nullptr;
-};
 
 // A page of the given size whose image is named after its number.
 inline PageData& addPage(PaperData& paper, int width = 1000, int height = 1400) {
@@ -82,7 +57,6 @@ class EditorTest : public ::testing::Test {
   EditorTest() {
     app.doBackup = 0;
     setup.prompter = &prompter;
-    setup.views = &views;
     setup.app = &app;
     setup.settings = &store;
     setup.clock = &clock;
@@ -94,10 +68,19 @@ class EditorTest : public ::testing::Test {
     path = dir / "doc.xml";
     ASSERT_EQ(rovorirud::writeDocumentFile(paper, path), rovorirud::WriteOk);
     doc = std::make_unique<document::CScrivlaDoc>(setup);
-    ed = std::make_unique<Editor>(*doc, prompter);
-    views.editor = ed.get();
+    context = std::make_unique<EditingContext>(*doc, prompter);
+    ed = &context->editor();
+    doc->addObserver(&views);
     ASSERT_TRUE(doc->open(path, false));
-    ed->placeCaretOnPage();
+    views.clear();
+  }
+
+  // What the views were told since the last call, as one change set.
+  document::ChangeSet told() {
+    document::ChangeSet all;
+    for (const document::ChangeSet& c : views.sets) all.merge(c);
+    views.clear();
+    return all;
   }
 
   PageData& page() { return *doc->page(doc->currentPage()); }
@@ -122,23 +105,25 @@ class EditorTest : public ::testing::Test {
   }
   std::u16string text(int b, int l) { return textOf(line(b, l)); }
   int lineCount(int b) { return static_cast<int>(block(b).lines.size()); }
-  // A key pressed and released.
-  Redraw press(Key key, bool shift = false) {
-    Redraw r = ed->keyDown(key, shift);
+  // A key pressed and released: what the views were told.
+  document::ChangeSet press(Key key, bool shift = false) {
+    views.clear();
+    ed->keyDown(key, shift);
     ed->keyUp();
-    return r;
+    return told();
   }
 
   vellary::testing::TempDir dir;
   vellary::testing::RecordingPrompter prompter;
-  EditorViews views;
+  vellary::testing::RecordingObserver views;
   appcore::AppSettings app;
   appcore::MemorySettingsStore store;
   vellary::testing::FakeClock clock;
   document::DocumentSetup setup;
   std::string path;
   std::unique_ptr<document::CScrivlaDoc> doc;
-  std::unique_ptr<Editor> ed;
+  std::unique_ptr<EditingContext> context;
+  Editor* ed = nullptr;
 };
 
 // Two pages of horizontal body text as a recogniser reports it: page 1 holds a block of three

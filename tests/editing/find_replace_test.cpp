@@ -18,8 +18,11 @@ class FindReplace : public CorrectionTest {
     buffers.setFind(find);
     buffers.setReplace(replace);
   }
-  CorrectionRedraw send(Action action, bool down = true, bool matchCase = true) {
-    return handleFindMessage(ctx(), state, buffers, FindMessage{action, down, matchCase});
+  // A message from the dialog; what the views were told.
+  document::ChangeSet send(Action action, bool down = true, bool matchCase = true) {
+    views.clear();
+    handleFindMessage(ctx(), state, buffers, FindMessage{action, down, matchCase});
+    return told();
   }
   // Find next; the offset of the hit's first unit, or −1 when nothing was selected.
   int findNext(bool down = true, bool matchCase = true) {
@@ -43,12 +46,11 @@ TEST_F(FindReplace, DownFindsEachHitThenOffersToStartAgain) {
   // The second hit reaches the line's end: the selection ends at the end position.
   EXPECT_TRUE(caret.selection.active.atLineEnd());
   prompter.answers = {Answer::No};
-  CorrectionRedraw r = send(Action::FindNext);
+  send(Action::FindNext);
   ASSERT_EQ(prompter.shown.size(), 1u);
   EXPECT_EQ(prompter.shown[0].text, texts::kFromStart);
   EXPECT_EQ(prompter.shown[0].buttons, Buttons::YesNo);
-  // The search ended: the last hit line is redrawn without the caret, the hit stays selected.
-  EXPECT_EQ(r.nonCaretLines, std::vector<const model::LineData*>{&line(0, 0)});
+  // The search ended: the hit stays selected.
   EXPECT_EQ(selectedUnits(), std::make_pair(2, 4));
 }
 
@@ -128,9 +130,9 @@ TEST_F(FindReplace, SelectionWithinOneLineBecomesTheFindText) {
   // While a dialog is open a second one is not opened.
   EXPECT_FALSE(openFindDialog(ctx(), state, buffers, FindDialogKind::Find));
   EXPECT_EQ(state.open, FindDialogKind::Replace);
-  CorrectionRedraw r = send(Action::Close);
+  const document::ChangeSet r = send(Action::Close);
   EXPECT_EQ(state.open, FindDialogKind::None);
-  EXPECT_EQ(r.updateAllViews, document::HintPage);
+  EXPECT_TRUE(r.has(document::Change::Caret));
   EXPECT_TRUE(caret.selection.empty());
   // A selection across lines leaves the find text as it was.
   caret.selection = Selection{at(0, 0, 1), at(0, 1, 2)};
@@ -153,12 +155,13 @@ TEST_F(FindReplace, FindCrossesPagesAfterAskingAndStopsAtTheLastPage) {
   open(b);
   openDialog(FindDialogKind::Find, u"needle");
   prompter.answers = {Answer::Yes};
-  CorrectionRedraw r = send(Action::FindNext);
+  const document::ChangeSet r = send(Action::FindNext);
   EXPECT_EQ(shownTexts(), std::vector<std::string>{texts::kNextPage});
   EXPECT_EQ(doc->currentPage(), 1);
-  EXPECT_TRUE(r.pageChanged);
+  EXPECT_TRUE(r.has(document::Change::Page));
+  EXPECT_TRUE(r.has(document::Change::Reveal));
   EXPECT_EQ(selectedUnits(), std::make_pair(2, 8));
-  EXPECT_EQ(r.caretLine, &line(0, 0));
+  EXPECT_EQ(caret.caret.line, &line(0, 0));
   send(Action::FindNext);
   ASSERT_EQ(prompter.shown.size(), 2u);
   EXPECT_EQ(prompter.shown[1].text, texts::kLastPage);
@@ -169,7 +172,6 @@ TEST_F(FindReplace, FindCrossesPagesAfterAskingAndStopsAtTheLastPage) {
   EXPECT_EQ(doc->currentPage(), 0);
   EXPECT_EQ(prompter.shown[2].text, texts::kPreviousPage);
   EXPECT_EQ(prompter.shown[3].text, texts::kFirstPage);
-  EXPECT_EQ(views.resets, 2);
 }
 
 TEST_F(FindReplace, ReplaceAllReplacesEveryHitThenAsksAboutTheNextPage) {
@@ -179,12 +181,14 @@ TEST_F(FindReplace, ReplaceAllReplacesEveryHitThenAsksAboutTheNextPage) {
   open(b);
   openDialog(FindDialogKind::Replace, u"cat", u"lion");
   prompter.answers = {Answer::No};
-  CorrectionRedraw r = send(Action::ReplaceAll);
+  const document::ChangeSet r = send(Action::ReplaceAll);
   EXPECT_EQ(pageText(), "lion doga lionlion");
   EXPECT_EQ(shownTexts(), std::vector<std::string>{texts::kReplaceNextPage});
-  EXPECT_EQ(doc->undoKind(), document::UndoReplace);
+  // Replace all on a page is one step of the history.
+  EXPECT_EQ(doc->history().size(), 1u);
+  EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoReplace);
   EXPECT_EQ(doc->docModified(), 1);
-  EXPECT_TRUE(views.marks.at(0));
+  EXPECT_TRUE(doc->pageMarked(0));
   EXPECT_EQ(line(0, 1).charCount, 6);
   EXPECT_EQ(block(0).charCount, 18);
   EXPECT_EQ(doc->page(1)->blocks.front().lines.front().chars.size(), 3u);
@@ -192,7 +196,7 @@ TEST_F(FindReplace, ReplaceAllReplacesEveryHitThenAsksAboutTheNextPage) {
   const model::CharData& inserted = *std::next(line(0, 0).chars.begin(), 3);
   EXPECT_EQ(inserted.x, -1);
   EXPECT_EQ(inserted.changed, 1);
-  EXPECT_TRUE(r.eraseSelection);
+  EXPECT_TRUE(r.has(document::Change::Caret));
   // Going on replaces the next page too, and the last page ends it.
   prompter.answers = {Answer::Yes};
   send(Action::ReplaceAll);

@@ -107,10 +107,11 @@ TEST(HitBoxes, ClicksOnDrawnGlyphsHitThemInEveryKindOfBlock) {
 
 TEST(HitBoxes, TextFlowRowsAndColumns) {
   auto page = mixedPage();
-  for (int mode : {0, 1}) {
-    SCOPED_TRACE(mode);
+  for (appcore::TextDisplay mode :
+       {appcore::TextDisplay::FlowHorizontal, appcore::TextDisplay::FlowVertical}) {
+    SCOPED_TRACE(appcore::code(mode));
     LayoutParams params;
-    params.displayMode = mode;
+    params.display = mode;
     const PageLayout layout = layoutPage(page, params);
     expectGlyphsHit(page, layout);
     // Tables are not shown in the text flow, so they take no click there.

@@ -9,6 +9,9 @@
 namespace vellary::editing {
 namespace {
 
+using appcore::ImagePane;
+using appcore::TextDisplay;
+
 using testing::makeBlock;
 using testing::makeLine;
 using testing::makePage;
@@ -96,26 +99,26 @@ TEST(CharPitch, CarriageReturnTateChuYokoAndShortLines) {
 TEST(FontSize, VerticalHorizontalEmphasisImageModeAndMinimum) {
   auto v = makeBlock(0, 0, 100, 400, true);
   auto wide = makeLine(0, 0, 30, 300, u"あ", true);
-  EXPECT_EQ(lineFontSize(v, wide, 1.0, 0), 21);
-  EXPECT_EQ(lineFontSize(v, wide, 0.5, 0), 10);
-  EXPECT_EQ(lineFontSize(v, wide, 1.0, 2), 18);
+  EXPECT_EQ(lineFontSize(v, wide, 1.0, ImagePane::TextOnly), 21);
+  EXPECT_EQ(lineFontSize(v, wide, 0.5, ImagePane::TextOnly), 10);
+  EXPECT_EQ(lineFontSize(v, wide, 1.0, ImagePane::ImageBeside), 18);
   auto thin = makeLine(0, 0, 15, 300, u"あ", true);
-  EXPECT_EQ(lineFontSize(v, thin, 1.0, 0), 15);
+  EXPECT_EQ(lineFontSize(v, thin, 1.0, ImagePane::TextOnly), 15);
   auto emph = makeLine(0, 0, 8, 300, u"、", true, model::AttrEmph);
   emph.baseLine = &wide;
-  EXPECT_EQ(lineFontSize(v, emph, 1.0, 0), 24);
+  EXPECT_EQ(lineFontSize(v, emph, 1.0, ImagePane::TextOnly), 24);
 
   auto h = makeBlock(0, 0, 400, 100, false);
   h.avgLineSize = 40;
   auto line = makeLine(0, 0, 300, 30, u"あ", false);
-  EXPECT_EQ(lineFontSize(h, line, 1.0, 0), 38);
+  EXPECT_EQ(lineFontSize(h, line, 1.0, ImagePane::TextOnly), 38);
   h.langId = 0;
-  EXPECT_EQ(lineFontSize(h, line, 1.0, 0), 32);
-  EXPECT_EQ(lineFontSize(h, line, 1.0, 2), 22);
+  EXPECT_EQ(lineFontSize(h, line, 1.0, ImagePane::TextOnly), 32);
+  EXPECT_EQ(lineFontSize(h, line, 1.0, ImagePane::ImageBeside), 22);
   h.avgLineSize = 0;
-  EXPECT_EQ(lineFontSize(h, line, 1.0, 0), 27);
+  EXPECT_EQ(lineFontSize(h, line, 1.0, ImagePane::TextOnly), 27);
   auto tiny = makeLine(0, 0, 10, 5, u"a", false);
-  EXPECT_EQ(lineFontSize(h, tiny, 0.1, 0), 2);
+  EXPECT_EQ(lineFontSize(h, tiny, 0.1, ImagePane::TextOnly), 2);
 }
 
 TEST(CanvasSize, LayoutAndTextFlow) {
@@ -159,7 +162,7 @@ model::PageData rubyPage() {
 
 TEST(LayoutDisplay, VerticalColumnsFromTheRightEdgeAtTheBlockPitch) {
   auto page = rubyPage();
-  const PageLayout layout = layoutPage(page, {.zoom = 0.5, .displayMode = 2});
+  const PageLayout layout = layoutPage(page, {.zoom = 0.5, .display = TextDisplay::Layout});
   ASSERT_EQ(layout.lines.size(), 3u);
   EXPECT_EQ(layout.canvas, (Size{500, 500}));
   const model::BlockData& block = page.blocks.front();
@@ -240,7 +243,7 @@ TEST(LayoutDisplay, LineImagesBesideTheText) {
   block.lines.push_back(makeLine(100, 100, 300, 20, u"あいう", false));
   block.lines.push_back(makeLine(100, 140, 300, 20, u"かきく", false));
   page.blocks.push_back(std::move(block));
-  const PageLayout layout = layoutPage(page, {.zoom = 0.5, .imageSubMode = 2});
+  const PageLayout layout = layoutPage(page, {.zoom = 0.5, .pane = ImagePane::ImageBeside});
   ASSERT_EQ(layout.textBlockFills.size(), 1u);
   const LinePlace& a = layout.lines[0];
   ASSERT_TRUE(a.hasImage);
@@ -260,7 +263,7 @@ TEST(TextFlow, VerticalColumnsFromTheTextWindowNotTheClient) {
   block.lines.push_back(makeLine(400, 0, 40, 300, u"あいう", true));
   block.lines.push_back(makeLine(340, 0, 40, 300, u"えお\r", true));
   page.blocks.push_back(std::move(block));
-  const PageLayout layout = layoutPage(page, {.displayMode = 1});
+  const PageLayout layout = layoutPage(page, {.display = TextDisplay::FlowVertical});
   EXPECT_EQ(layout.textWindow, (Size{2 * 77 + 20, 3 * 42 + 20}));
   const LinePlace& a = layout.lines[0];
   const LinePlace& b = layout.lines[1];
@@ -273,7 +276,7 @@ TEST(TextFlow, VerticalColumnsFromTheTextWindowNotTheClient) {
   EXPECT_EQ(a.imageDest.bottom, 10 + 3 * 42);
   EXPECT_EQ(b.imageDest.bottom, 10 + 2 * 42);
 
-  const PageLayout h = layoutPage(page, {.displayMode = 0});
+  const PageLayout h = layoutPage(page, {.display = TextDisplay::FlowHorizontal});
   EXPECT_EQ(h.lines[1].rowBackground.top, 10 + 77 - 10);
   EXPECT_EQ(h.lines[0].glyphs[1].x, 10 - 3 + 42);
 }

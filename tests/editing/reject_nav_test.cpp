@@ -25,10 +25,11 @@ class RejectNav : public CorrectionTest {
   }
   // F3 (next) or Shift+F3 (previous), the highlight state following the selection as the view's
   // does.
-  CorrectionRedraw press(bool next = true) {
-    CorrectionRedraw r = gotoReject(ctx(), next, highlighted);
+  document::ChangeSet press(bool next = true) {
+    views.clear();
+    gotoReject(ctx(), next, highlighted);
     highlighted = !caret.selection.empty();
-    return r;
+    return told();
   }
   int caretIndex() { return caret.caret.index(); }
 
@@ -37,14 +38,14 @@ class RejectNav : public CorrectionTest {
 
 TEST_F(RejectNav, FirstPressSelectsTheRejectUnderTheCaretThenMovesOn) {
   openPages({u"?ab?c?"});
-  CorrectionRedraw r = press();
+  document::ChangeSet r = press();
   EXPECT_EQ(caretIndex(), 0);
   EXPECT_EQ(selectedUnits(), std::make_pair(0, 1));
-  EXPECT_TRUE(r.drawSelection);
-  EXPECT_EQ(r.caretLine, &line(0, 0));
+  EXPECT_TRUE(r.has(document::Change::Reveal));
+  EXPECT_EQ(caret.caret.line, &line(0, 0));
   r = press();
   EXPECT_EQ(caretIndex(), 3);
-  EXPECT_TRUE(r.eraseSelection);
+  EXPECT_TRUE(r.has(document::Change::Caret));
   press();
   EXPECT_EQ(caretIndex(), 5);
   EXPECT_TRUE(caret.selection.active.atLineEnd());
@@ -93,10 +94,10 @@ TEST_F(RejectNav, CrossesToTheNextAndPreviousPagesAfterAsking) {
   press();
   ASSERT_EQ(caretIndex(), 1);
   prompter.answers = {Answer::Yes, Answer::Yes};
-  CorrectionRedraw r = press();
+  const document::ChangeSet r = press();
   EXPECT_EQ(shownTexts(), (std::vector<std::string>{texts::kNextPage, texts::kNextPage}));
   EXPECT_EQ(doc->currentPage(), 2);
-  EXPECT_TRUE(r.pageChanged);
+  EXPECT_TRUE(r.has(document::Change::Page));
   EXPECT_EQ(caretIndex(), 1);
   EXPECT_EQ(caret.caret.line, &line(0, 0));
   // Backwards: the previous pages are searched from their ends.
@@ -113,13 +114,15 @@ TEST_F(RejectNav, CrossesToTheNextAndPreviousPagesAfterAsking) {
 
 TEST_F(RejectNav, NothingHappensInBlockEditing) {
   openPages({u"?"});
-  CorrectionContext c = ctx();
-  c.editMode = 1;
-  CorrectionRedraw r = gotoReject(c, true, false);
+  {
+    Scoped c = ctx();
+    c.ctx.editMode = appcore::EditMode::Block;
+    gotoReject(c, true, false);
+  }
   EXPECT_TRUE(caret.selection.empty());
-  EXPECT_FALSE(r.clearImageHighlight);
-  EXPECT_FALSE(rejectCommandsEnabled(1));
-  EXPECT_TRUE(rejectCommandsEnabled(3));
+  EXPECT_TRUE(told().empty());
+  EXPECT_FALSE(rejectCommandsEnabled(appcore::EditMode::Block));
+  EXPECT_TRUE(rejectCommandsEnabled(appcore::EditMode::Character));
 }
 
 TEST_F(RejectNav, SideLinesAreSkippedAndTableCellsVisited) {

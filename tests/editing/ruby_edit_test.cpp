@@ -40,7 +40,7 @@ class RubyEdit : public StructureTest {
   // A ruby over base characters first … last − 1.
   void rubyOver(int first, int last, std::u16string_view text) {
     select(0, static_cast<int>(lineCount()) - 1, first, last);
-    ASSERT_TRUE(addRuby(*doc, caret, text).rebuildPage);
+    ASSERT_TRUE(edit([&](EditScope& s) { addRuby(s, text); }).has(document::Change::Layout));
   }
 };
 
@@ -69,10 +69,11 @@ TEST_F(RubyEdit, ThreeDigitsOfferTateChuYokoAndFourDoNot) {
 TEST_F(RubyEdit, TateChuYokoThenResettingOneCharacterResetsTheGroup) {
   verticalPage();
   select(0, 0, 3, 6);
-  StructureRedraw r = setOrientation(*doc, caret, model::kTateChuYoko);
-  EXPECT_TRUE(r.caret);
-  EXPECT_EQ(r.line, &base());
-  EXPECT_EQ(doc->undoKind(), document::UndoOrientation);
+  document::ChangeSet r =
+      edit([](EditScope& s) { setOrientation(s, model::kTateChuYoko); });
+  EXPECT_TRUE(r.has(document::Change::Caret));
+  EXPECT_EQ(r.lines, std::vector<const LineData*>{&base()});
+  EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoOrientation);
   for (int i = 3; i < 6; ++i) {
     EXPECT_EQ(charAt(base(), i).modRotTcy, model::kTateChuYoko);
     EXPECT_EQ(charAt(base(), i).changed, 1);
@@ -87,15 +88,15 @@ TEST_F(RubyEdit, TateChuYokoThenResettingOneCharacterResetsTheGroup) {
 
   caretAt(0, 0, 4);
   EXPECT_TRUE(offers(CmdNormalOrientation));
-  r = resetOrientation(*doc, caret);
-  EXPECT_TRUE(r.rebuildPage);
-  EXPECT_EQ(doc->undoKind(), document::UndoOrientationReset);
+  r = edit([](EditScope& s) { resetOrientation(s); });
+  EXPECT_TRUE(r.has(document::Change::Layout));
+  EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoOrientationReset);
   for (const CharData& c : base().chars) EXPECT_EQ(c.modRotTcy, 0);
   expectReadsBack();
 
   // A caret at the line's end does nothing, and nothing is snapshotted for it.
   caret.caret.ch = base().chars.end();
-  EXPECT_FALSE(resetOrientation(*doc, caret).any());
+  EXPECT_TRUE(edit([](EditScope& s) { resetOrientation(s); }).empty());
 }
 
 TEST_F(RubyEdit, SidewaysUnderASideLineRepaintsTheWindow) {
@@ -105,9 +106,9 @@ TEST_F(RubyEdit, SidewaysUnderASideLineRepaintsTheWindow) {
   addLine(b, u"xyz", 510, 100, 40, 40);
   open();
   select(0, 1, 0, 3);
-  StructureRedraw r = setOrientation(*doc, caret, model::kSideways);
-  EXPECT_TRUE(r.repaint);
-  EXPECT_EQ(r.line, nullptr);
+  const document::ChangeSet r =
+      edit([](EditScope& s) { setOrientation(s, model::kSideways); });
+  EXPECT_TRUE(r.has(document::Change::Layout));  // the whole page: the run reaches the side line
   EXPECT_EQ(charAt(line(1), 2).modRotTcy, model::kSideways);
   expectReadsBack();
 }
@@ -123,10 +124,10 @@ TEST_F(RubyEdit, AThreeCharacterRubyOverTwoKanji) {
   dialog->ruby = u"かんじ";
   EXPECT_TRUE(dialog->okEnabled());
 
-  StructureRedraw r = addRuby(*doc, caret, dialog->ruby);
-  EXPECT_TRUE(r.rebuildPage);
-  EXPECT_EQ(r.line, &base());
-  EXPECT_EQ(doc->undoKind(), document::UndoRuby);
+  const document::ChangeSet r = edit([&](EditScope& s) { addRuby(s, dialog->ruby); });
+  EXPECT_TRUE(r.has(document::Change::Layout));
+  EXPECT_EQ(r.lines, std::vector<const LineData*>{&base()});
+  EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoRuby);
   ASSERT_EQ(lineCount(), 2u);
   LineData& ruby = line(0);
   EXPECT_EQ(ruby.attr, AttrRuby);
@@ -154,11 +155,11 @@ TEST_F(RubyEdit, AThreeCharacterRubyOverTwoKanji) {
   // Characters under a ruby take no second ruby and no marks, also when asked directly.
   select(0, 1, 1, 3);
   EXPECT_FALSE(openRubySetDialog(caret));
-  EXPECT_FALSE(addRuby(*doc, caret, u"じを").any());
-  EXPECT_FALSE(addEmphasis(*doc, caret, u'、').any());
+  EXPECT_TRUE(edit([&](EditScope& s) { addRuby(s, u"じを"); }).empty());
+  EXPECT_TRUE(edit([&](EditScope& s) { addEmphasis(s, u'、'); }).empty());
   EXPECT_EQ(lineCount(), 2u);
   caretAt(0, 1, 2);
-  ASSERT_TRUE(addRuby(*doc, caret, u"を").rebuildPage);
+  ASSERT_TRUE(edit([&](EditScope& s) { addRuby(s, u"を"); }).has(document::Change::Layout));
   EXPECT_EQ(baseKeys(), (std::vector<int32_t>{-1, -1, -2, 0, 0, 0}));
   expectReadsBack();
 }
@@ -166,9 +167,10 @@ TEST_F(RubyEdit, AThreeCharacterRubyOverTwoKanji) {
 TEST_F(RubyEdit, ThreeEmphasisLinesWithConsecutiveKeys) {
   verticalPage();
   select(0, 0, 0, 3);
-  StructureRedraw r = addEmphasis(*doc, caret, emphasisMark(appcore::FrameSettings{}));
-  EXPECT_TRUE(r.rebuildPage);
-  EXPECT_EQ(doc->undoKind(), document::UndoEmphasis);
+  const document::ChangeSet r =
+      edit([](EditScope& s) { addEmphasis(s, emphasisMark(appcore::FrameSettings{})); });
+  EXPECT_TRUE(r.has(document::Change::Layout));
+  EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoEmphasis);
   ASSERT_EQ(lineCount(), 4u);
   for (int i = 0; i < 3; ++i) {
     LineData& e = line(i);
@@ -187,7 +189,7 @@ TEST_F(RubyEdit, ThreeEmphasisLinesWithConsecutiveKeys) {
   appcore::FrameSettings dots;
   dots.emphasisChar = "・";
   select(0, 3, 2, 4);
-  addEmphasis(*doc, caret, emphasisMark(dots));
+  edit([&](EditScope& s) { addEmphasis(s, emphasisMark(dots)); });
   EXPECT_EQ(baseKeys(), (std::vector<int32_t>{-25001, -25002, -25003, -21004, 0, 0}));
   EXPECT_EQ(lineCount(), 5u);
   EXPECT_TRUE(selectionFlags(selectedRun(caret)).flags & FlagEmphasisPresent);
@@ -197,8 +199,8 @@ TEST_F(RubyEdit, ThreeEmphasisLinesWithConsecutiveKeys) {
   caretAt(0, 4, 1);
   EXPECT_EQ(ids(), std::vector<int>{CmdEmphasisDelete});
   select(0, 4, 0, 2);
-  deleteSideLines(*doc, caret);
-  EXPECT_EQ(doc->undoKind(), document::UndoSideLineDelete);
+  edit([](EditScope& s) { deleteSideLines(s); });
+  EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoSideLineDelete);
   EXPECT_EQ(lineCount(), 3u);
   EXPECT_EQ(baseKeys(), (std::vector<int32_t>{0, 0, -25003, -21004, 0, 0}));
   EXPECT_EQ(line(0).chars.front().modRubyEmp, 25003);
@@ -210,7 +212,7 @@ TEST_F(RubyEdit, NoEmphasisInAnImageBlock) {
   // Files keep no lines in image blocks; in memory a block can still become one.
   page().blocks.front().type = BlockImage;
   select(0, 0, 0, 2);
-  EXPECT_FALSE(addEmphasis(*doc, caret, u'、').any());
+  EXPECT_TRUE(edit([&](EditScope& s) { addEmphasis(s, u'、'); }).empty());
   EXPECT_EQ(lineCount(), 1u);
   EXPECT_FALSE(doc->undoEnabled());
 }
@@ -221,13 +223,13 @@ TEST_F(RubyEdit, DeletingARubyFromOneBaseCharacterFreesAllOfThem) {
   caretAt(0, 1, 1);
   EXPECT_TRUE(offers(CmdRubyDelete));
   EXPECT_TRUE(offers(CmdRubyModify));
-  StructureRedraw r = deleteSideLines(*doc, caret);
-  EXPECT_TRUE(r.rebuildPage);
-  EXPECT_EQ(doc->undoKind(), document::UndoSideLineDelete);
+  const document::ChangeSet r = edit([](EditScope& s) { deleteSideLines(s); });
+  EXPECT_TRUE(r.has(document::Change::Layout));
+  EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoSideLineDelete);
   EXPECT_EQ(lineCount(), 1u);
   EXPECT_EQ(baseKeys(), (std::vector<int32_t>{0, 0, 0, 0, 0, 0}));
   expectReadsBack();
-  ASSERT_TRUE(doc->undo());
+  ASSERT_TRUE(context->undo());
   EXPECT_EQ(page().blocks.front().lines.size(), 2u);
 }
 
@@ -236,7 +238,7 @@ TEST_F(RubyEdit, DeletingTheLineTheCaretStandsInMovesTheCaretToTheBase) {
   rubyOver(1, 3, u"じを");
   select(0, 1, 0, 6);
   caret.caret = posAt(0, 0, 1);  // the caret in the ruby line, the selection over the base
-  deleteSideLines(*doc, caret);
+  edit([](EditScope& s) { deleteSideLines(s); });
   EXPECT_EQ(lineCount(), 1u);
   EXPECT_EQ(caret.caret.line, &base());
   EXPECT_EQ(caret.caret.index(), 1);
@@ -298,8 +300,8 @@ TEST_F(RubyModify, RangeButtonsMoveTheRangeAndCancelMovesItBack) {
   EXPECT_EQ(d->baseText(), u"字");
   EXPECT_FALSE(d->dropLast());  // one character stays
   EXPECT_FALSE(d->dropFirst());
-  StructureRedraw r = d->cancel(caret);
-  EXPECT_TRUE(r.caret);
+  const document::ChangeSet r = edit([&](EditScope& s) { d->cancel(s); });
+  EXPECT_TRUE(r.has(document::Change::Caret));
   EXPECT_EQ(line(0).rcs, 1);
   EXPECT_EQ(line(0).rce, 2);
   EXPECT_EQ(caret.caret, posAt(0, 1, 0));
@@ -314,7 +316,7 @@ TEST_F(RubyModify, RangeStopsAtTheNeighbouringRuby) {
   ASSERT_EQ(prompter.shown.size(), 1u);
   EXPECT_EQ(prompter.shown[0].text, "次の文字は他のルビの被ルビ文字となっているため追加できません");
   EXPECT_EQ(d->rce(), 2);
-  d->cancel(caret);
+  edit([&](EditScope& s) { d->cancel(s); });
 
   caretAt(0, 2, 2);  // on を
   auto second = openDialog();
@@ -334,9 +336,9 @@ TEST_F(RubyModify, NewTextKeepsTheKeyAndUndoRestoresTheOldRange) {
   EXPECT_FALSE(d->enabled(RubyModifyDialog::IdOk));
   d->setRubyText(u"よみ");
   ASSERT_TRUE(d->addNext(prompter));
-  StructureRedraw r = d->accept(*doc, caret);
-  EXPECT_TRUE(r.rebuildPage);
-  EXPECT_EQ(doc->undoKind(), document::UndoRuby);
+  const document::ChangeSet r = edit([&](EditScope& s) { d->accept(s); });
+  EXPECT_TRUE(r.has(document::Change::Layout));
+  EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoRuby);
   EXPECT_EQ(caret.caret, posAt(0, 1, 0));  // back where the caret was
   LineData& ruby = line(0);
   EXPECT_EQ(textOf(ruby), u"よみ");
@@ -350,7 +352,7 @@ TEST_F(RubyModify, NewTextKeepsTheKeyAndUndoRestoresTheOldRange) {
   EXPECT_EQ(baseKeys(), (std::vector<int32_t>{-1, -1, -1, 0, 0, 0}));
   expectReadsBack();
 
-  ASSERT_TRUE(doc->undo());
+  ASSERT_TRUE(context->undo());
   EXPECT_EQ(line(0).rce, 2);
   EXPECT_EQ(textOf(line(0)), u"かんじ");
 }
@@ -373,7 +375,7 @@ TEST_F(RubyModify, SplitMakesTwoRubiesWithTheirOwnKeys) {
   EXPECT_TRUE(d->enabled(RubyModifyDialog::IdOk));
   EXPECT_FALSE(d->enabled(RubyModifyDialog::AddNext));
 
-  d->accept(*doc, caret);
+  edit([&](EditScope& s) { d->accept(s); });
   ASSERT_EQ(lineCount(), 3u);
   LineData& first = line(0);
   LineData& second = line(1);
@@ -394,12 +396,12 @@ TEST_F(RubyModify, SplitMakesTwoRubiesWithTheirOwnKeys) {
   EXPECT_EQ(first.chars.front().modRubyEmp, 2);
   EXPECT_EQ(second.chars.front().modRubyEmp, 1);
   EXPECT_EQ(baseKeys(), (std::vector<int32_t>{-2, -1, 0, 0, 0, 0}));
-  EXPECT_EQ(doc->undoKind(), document::UndoRuby);
+  EXPECT_EQ(doc->history().nextUndo()->kind, document::UndoRuby);
   expectReadsBack();
 
   // Deleting one of the two leaves the other whole.
   caretAt(0, 2, 0);
-  deleteSideLines(*doc, caret);
+  edit([](EditScope& s) { deleteSideLines(s); });
   ASSERT_EQ(lineCount(), 2u);
   EXPECT_EQ(textOf(line(0)), u"じ");
   EXPECT_EQ(baseKeys(), (std::vector<int32_t>{0, -1, 0, 0, 0, 0}));

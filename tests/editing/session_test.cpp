@@ -78,7 +78,10 @@ TEST_P(Session, ARandomSessionKeepsTheRecordsWhole) {
     } else if (what < 88) {
       ed->paste(pieces[rng() % 5]);
     } else if (what < 90) {
-      ed->undo();
+      if (rng() % 3 == 0)
+        context->redo();
+      else
+        context->undo();
     } else if (what < 97) {
       // A click: any line of the page, side lines and table cells included.
       std::vector<LineRef> lines = pageLines(page());

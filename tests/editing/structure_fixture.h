@@ -9,6 +9,7 @@
 
 #include "document/document.h"
 #include "editing/caret.h"
+#include "editing/editing_context.h"
 #include "model/paper.h"
 #include "recompose/pages.h"
 #include "rovorirud/reader.h"
@@ -29,14 +30,34 @@ using recompose::testing::textOf;
 
 class StructureTest : public ::testing::Test {
  protected:
-  StructureTest() {
+  StructureTest()
+      : doc(makeDocument()),
+        context(std::make_unique<EditingContext>(*doc, prompter)),
+        caret(context->state()) {
+    doc->addObserver(&views);
+  }
+
+  std::unique_ptr<document::CScrivlaDoc> makeDocument() {
     setup.prompter = &prompter;
-    setup.views = &views;
     setup.app = &app;
     setup.settings = &store;
     setup.clock = &clock;
     setup.backupPath = dir / "_$backup.xml";
-    doc = std::make_unique<document::CScrivlaDoc>(setup);
+    return std::make_unique<document::CScrivlaDoc>(setup);
+  }
+
+  // Runs one structure edit in its own edit scope; what the views were told.
+  template <class Edit>
+  document::ChangeSet edit(Edit&& e) {
+    views.clear();
+    {
+      EditScope scope(*context);
+      e(scope);
+    }
+    document::ChangeSet all;
+    for (const document::ChangeSet& c : views.sets) all.merge(c);
+    views.clear();
+    return all;
   }
 
   // A one-page paper whose page the test fills before open().
@@ -59,6 +80,8 @@ class StructureTest : public ::testing::Test {
     ASSERT_EQ(rovorirud::writeDocumentFile(*paper, path), rovorirud::WriteOk);
     ASSERT_TRUE(doc->load(path, false));
     ASSERT_EQ(doc->currentPage(), 0);
+    // Tests place the caret themselves.
+    caret.clear();
   }
 
   PageData& page() { return *doc->page(0); }
@@ -115,18 +138,19 @@ class StructureTest : public ::testing::Test {
     EXPECT_EQ(sideLinesOf(r.paper->pages.front()), sideLinesOf(page()));
   }
 
-  bool pageMarked() const { return !views.marks.empty() && views.marks[0]; }
+  bool pageMarked() const { return doc->pageMarked(0); }
 
   vellary::testing::TempDir dir;
   vellary::testing::RecordingPrompter prompter;
-  vellary::testing::FakeViews views;
+  vellary::testing::RecordingObserver views;
   appcore::AppSettings app;
   appcore::MemorySettingsStore store;
   vellary::testing::FakeClock clock;
   document::DocumentSetup setup;
   std::unique_ptr<document::CScrivlaDoc> doc;
+  std::unique_ptr<EditingContext> context;
+  CaretState& caret;
   std::unique_ptr<PaperData> paper;
-  CaretState caret;
 };
 
 }  // namespace vellary::editing::testing

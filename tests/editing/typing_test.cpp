@@ -46,7 +46,8 @@ TEST_F(Typing, ATypedCharacterHasNoPlaceOnTheImage) {
   open(*paper);
   caretTo(0, 1, 2);
   const int32_t blockCount = block(0).charCount;
-  Redraw r = ed->typeChar(u'ア');
+  ed->typeChar(u'ア');
+  const document::ChangeSet r = told();
   EXPECT_EQ(text(0, 1), u"どこアで生れたか");
   const CharData& c = charAt(line(0, 1), 2);
   EXPECT_EQ(c.x, -1);
@@ -61,12 +62,16 @@ TEST_F(Typing, ATypedCharacterHasNoPlaceOnTheImage) {
   EXPECT_EQ(caret().index(), 3);  // still before で
   ASSERT_EQ(r.lines.size(), 1u);
   EXPECT_EQ(r.lines[0], &line(0, 1));
-  EXPECT_FALSE(r.page);
+  EXPECT_FALSE(r.has(document::Change::Layout));
   EXPECT_EQ(doc->docModified(), 1);
-  EXPECT_TRUE(views.marks.at(0));
+  EXPECT_TRUE(doc->pageMarked(0));
+  // The undo item can take the typing back at once.
+  EXPECT_TRUE(doc->undoEnabled());
+  EXPECT_TRUE(r.has(document::Change::History));
   // Control codes below 20 and a lone Backspace change nothing.
-  EXPECT_FALSE(ed->typeChar(7).any());
-  EXPECT_FALSE(ed->typeChar(8).any());
+  ed->typeChar(7);
+  ed->typeChar(8);
+  EXPECT_TRUE(told().empty());
   EXPECT_EQ(line(0, 1).charCount, 8);
 }
 
@@ -74,11 +79,11 @@ TEST_F(Typing, AnInputMethodResultIsDrawnOnceAfterItsLastUnit) {
   auto paper = bookPages();
   open(*paper);
   caretTo(0, 2, 9);
-  Redraw r = ed->commitText(u"である");
+  ed->commitText(u"である");
+  const document::ChangeSet r = told();
   EXPECT_EQ(text(0, 2), u"とんと見当がつかぬである");
   EXPECT_TRUE(caret().atLineEnd());
   ASSERT_EQ(r.lines.size(), 1u);
-  EXPECT_EQ(ed->pendingInput(), 0);
   // Typed at the end of a line, the characters take the size of its last one.
   EXPECT_EQ(charAt(line(0, 2), 11).width, 30);
 }
@@ -88,8 +93,9 @@ TEST_F(Typing, ASurrogatePairIsOneCharacterAndOneBackspaceRemovesIt) {
   open(*paper);
   caretTo(0, 1, 3);
   const int32_t count = line(0, 1).charCount;
-  Redraw r = ed->commitText(u"\U00020BB7");  // 𠮷, beyond the Basic Multilingual Plane
-  EXPECT_TRUE(r.caret);
+  ed->commitText(u"\U00020BB7");
+  const document::ChangeSet r = told();  // 𠮷, beyond the Basic Multilingual Plane
+  EXPECT_TRUE(r.has(document::Change::Caret));
   ASSERT_EQ(line(0, 1).chars.size(), 8u);
   const CharData& c = charAt(line(0, 1), 3);
   EXPECT_EQ(charTextLength(c.text), 2);
@@ -102,7 +108,7 @@ TEST_F(Typing, ASurrogatePairIsOneCharacterAndOneBackspaceRemovesIt) {
   EXPECT_EQ(line(0, 1).charCount, count);
   EXPECT_EQ(caret().index(), 3);
   // A stray low unit does not break the character before the caret.
-  EXPECT_TRUE(ed->typeChar(0xDC00).refused);
+  EXPECT_FALSE(ed->typeChar(0xDC00));
   EXPECT_EQ(text(0, 1), u"どこで生れたか");
 }
 
@@ -135,9 +141,9 @@ TEST_F(Typing, NothingIsTypedOverASelectionOfTwoLines) {
   open(*paper);
   caretTo(0, 1, 3);
   selectTo(0, 2, 2);
-  Redraw r = ed->typeChar(u'Ｘ');
-  EXPECT_TRUE(r.refused);
-  EXPECT_FALSE(r.any());
+  views.clear();
+  EXPECT_FALSE(ed->typeChar(u'Ｘ'));
+  EXPECT_TRUE(told().empty());
   EXPECT_EQ(text(0, 1), u"どこで生れたか");
   EXPECT_EQ(text(0, 2), u"とんと見当がつかぬ");
   EXPECT_FALSE(ed->state().selection.empty());
@@ -148,8 +154,9 @@ TEST_F(Typing, EnterSplitsTheLineInProportionToItsCharacters) {
   open(*paper);
   ASSERT_EQ(line(0, 0).width, 200);
   caretTo(0, 0, 4);
-  Redraw r = ed->typeChar(13);
-  EXPECT_TRUE(r.page);
+  ed->typeChar(13);
+  const document::ChangeSet r = told();
+  EXPECT_TRUE(r.has(document::Change::Layout));
   ASSERT_EQ(lineCount(0), 2);
   EXPECT_EQ(text(0, 0), u"一二三四\r");
   EXPECT_EQ(line(0, 0).width, 90);  // 5 × 200 / 11
@@ -194,8 +201,7 @@ TEST_F(Typing, EnterIsRefusedInTablesAndInsideARubyBase) {
   open(*table);
   ASSERT_NE(caret().cell, nullptr);
   caret() = caretAt({&block(0), caret().cell, caret().line}, 2);
-  Redraw r = ed->typeChar(13);
-  EXPECT_TRUE(r.refused);
+  EXPECT_FALSE(ed->typeChar(13));
   EXPECT_EQ(textOf(block(0).cells.front().lines.front()), u"表の文字");
   EXPECT_TRUE(prompter.shown.empty());
 
@@ -240,8 +246,9 @@ TEST_F(Typing, RubyRangesFollowTypedCharacters) {
   open(*paper);
   LineData& ruby = line(1, 0);
   caretTo(1, 1, 0);
-  Redraw r = ed->typeChar(u'我');  // before the range
-  EXPECT_TRUE(r.page);             // the ruby moves with its base
+  ed->typeChar(u'我');
+  const document::ChangeSet r = told();  // before the range
+  EXPECT_TRUE(r.has(document::Change::Layout));             // the ruby moves with its base
   EXPECT_EQ(ruby.rcs, 5);
   EXPECT_EQ(ruby.rce, 5);
   caretTo(1, 1, 5);  // right after the base character

@@ -23,7 +23,6 @@ class OfficeDocument : public ::testing::Test {
  protected:
   OfficeDocument() {
     setup.prompter = &prompter;
-    setup.views = &views;
     setup.app = &app;
     setup.settings = &store;
     setup.clock = &clock;
@@ -55,7 +54,7 @@ class OfficeDocument : public ::testing::Test {
 
   testing::TempDir dir;
   testing::RecordingPrompter prompter;
-  testing::FakeViews views;
+
   appcore::AppSettings app;
   appcore::MemorySettingsStore store;
   testing::FakeClock clock;

@@ -273,3 +273,68 @@ TEST(CharacterAt, CountsOverTheNonTableBlocks) {
 
 }  // namespace
 }  // namespace vellary::model
+
+namespace vellary::model {
+namespace {
+
+PageData twoLinePageWithTable() {
+  PageData page;
+  BlockData& b = page.blocks.emplace_back();
+  LineData& base = b.lines.emplace_back();
+  base.chars.emplace_back().text = makeCharText(u'猫');
+  LineData& ruby = b.lines.emplace_back();
+  ruby.attr = AttrRuby;
+  ruby.baseLine = &base;
+  ruby.chars.emplace_back().text = makeCharText(u'ね');
+  BlockData& table = page.blocks.emplace_back();
+  table.type = BlockTable;
+  table.cells.emplace_back().lines.emplace_back().chars.emplace_back().text = makeCharText(u'1');
+  return page;
+}
+
+TEST(LinesThatDiffer, OnlyLinesWithOtherCharactersWhileTheStructureStays) {
+  const PageData before = twoLinePageWithTable();
+  PageData after = copyPage(before);
+  EXPECT_EQ(linesThatDiffer(before, after)->size(), 0u);
+
+  // A changed character in the ruby line and in the table cell: those two lines only.
+  std::next(after.blocks.front().lines.begin())->chars.front().text = makeCharText(u'こ');
+  LineData& cellLine = after.blocks.back().cells.front().lines.front();
+  cellLine.chars.emplace_back().text = makeCharText(u'2');
+  auto lines = linesThatDiffer(before, after);
+  ASSERT_TRUE(lines);
+  ASSERT_EQ(lines->size(), 2u);
+  EXPECT_EQ((*lines)[0], &*std::next(after.blocks.front().lines.begin()));
+  EXPECT_EQ((*lines)[1], &cellLine);
+
+  // A mark change counts as a character change.
+  PageData marked = copyPage(before);
+  marked.blocks.front().lines.front().chars.front().modRubyEmp = 1;
+  EXPECT_EQ(linesThatDiffer(before, marked)->size(), 1u);
+}
+
+TEST(LinesThatDiffer, StructureChangesAskForTheWholePage) {
+  const PageData before = twoLinePageWithTable();
+  PageData moreLines = copyPage(before);
+  moreLines.blocks.front().lines.emplace_back();
+  EXPECT_FALSE(linesThatDiffer(before, moreLines));
+
+  PageData moved = copyPage(before);
+  moved.blocks.front().lines.front().x += 10;
+  EXPECT_FALSE(linesThatDiffer(before, moved));
+
+  PageData unattached = copyPage(before);
+  std::next(unattached.blocks.front().lines.begin())->baseLine = nullptr;
+  EXPECT_FALSE(linesThatDiffer(before, unattached));
+
+  PageData retyped = copyPage(before);
+  retyped.blocks.back().type = BlockText;
+  EXPECT_FALSE(linesThatDiffer(before, retyped));
+
+  PageData fewerBlocks = copyPage(before);
+  fewerBlocks.blocks.pop_back();
+  EXPECT_FALSE(linesThatDiffer(before, fewerBlocks));
+}
+
+}  // namespace
+}  // namespace vellary::model

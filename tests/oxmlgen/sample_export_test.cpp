@@ -47,7 +47,7 @@ class SampleExport : public ::testing::Test {
 // footnote), away from ruby bases, which python-docx leaves out of a paragraph's text.
 const char* const kPageTexts[] = {"夜明け前の港は、まだ深い眠りの底にある。",
                                   "この町の水産業は、古くから沿岸漁業を中心に発展してきた。",
-                                  "港町の一日は、こうして静かに始まり"};
+                                  "こうして静かに始まり"};
 
 TEST_F(SampleExport, WordDocumentHoldsTheTextOfEveryPageAndEveryTableCell) {
   if (run("/usr/bin/python3 -c 'import docx'").exit != 0) GTEST_SKIP() << "python3-docx missing";
@@ -55,7 +55,8 @@ TEST_F(SampleExport, WordDocumentHoldsTheTextOfEveryPageAndEveryTableCell) {
   const Output r = run("/usr/bin/python3 " + kProbe + " docx " + path);
   ASSERT_EQ(r.exit, 0) << r.out;
   for (const char* text : kPageTexts) EXPECT_NE(r.out.find(text), std::string::npos) << text;
-  for (const char* cell : {"cell:魚種", "cell:いわし", "cell:1,240", "cell:あじ", "cell:611"})
+  for (const char* cell :
+       {"cell:魚種", "cell:いわし", "cell:1,240", "cell:あじ", "cell:611", "cell:かつお"})
     EXPECT_NE(r.out.find(cell), std::string::npos) << cell << "\n" << r.out;
   EXPECT_NE(r.out.find("sections:3"), std::string::npos);
   // The readings over 岸壁 are real rubies with their bases and readings.
@@ -96,7 +97,8 @@ TEST_F(SampleExport, XpsConvertsToPdfWithTheText) {
   EXPECT_EQ(std::stoi(info.substr(pages + 6)), 3);
   // The horizontal page reads back line by line; vertical pages come out in columns.
   const std::string text = run("pdftotext -f 2 -l 2 " + pdf + " -").out;
-  EXPECT_NE(text.find("この町の水産業は、古くから沿岸漁業を中心に発展してきた。"), std::string::npos)
+  EXPECT_NE(text.find("この町の水産業は、古くから沿岸漁業を中心に発展してきた。"),
+            std::string::npos)
       << text;
   EXPECT_NE(text.find("いわし"), std::string::npos);
 }

@@ -1,4 +1,4 @@
-// Views, clock and progress for document tests: they record what the document asked of them.
+// Observers, clock and progress for document tests: they record what the document told them.
 #pragma once
 
 #include <string>
@@ -6,34 +6,37 @@
 #include <utility>
 #include <vector>
 
+#include "document/changes.h"
 #include "document/seams.h"
 #include "model/progress.h"
 
 namespace vellary::testing {
 
-class FakeViews : public document::DocumentViews {
+// Records every change set and every reset notice, as a view would receive them.
+class RecordingObserver : public document::DocumentObserver {
  public:
-  void updateAllViews(int hint) override { hints.push_back(hint); }
-  void setPageMark(int page, bool changed) override {
-    if (page >= static_cast<int>(marks.size())) marks.resize(page + 1);
-    marks[page] = changed;
-  }
-  void resetTextView() override { ++resets; }
-  double viewScale() const override { return scale; }
-  void setViewScale(double s) override { scale = s; }
-  void setZoomSelection(int index) override { zoomSelection = index; }
-  document::CaretState caretState() const override { return caret; }
-  void restoreCaret(const document::CaretState& c) override { restoredCaret = c; }
-  std::pair<int, int> selectionPositions() const override { return selection; }
-  void setSelectionPositions(int a, int b) override { restoredSelection = {a, b}; }
+  void aboutToReset() override { ++resets; }
+  void documentChanged(const document::ChangeSet& changes) override { sets.push_back(changes); }
 
-  std::vector<int> hints;
-  std::vector<bool> marks;
+  // Whether any change set since the last clear() had the kind.
+  bool saw(document::Change c) const {
+    for (const auto& s : sets)
+      if (s.has(c)) return true;
+    return false;
+  }
+  // Every line any change set asked to draw again.
+  std::vector<const model::LineData*> lines() const {
+    std::vector<const model::LineData*> all;
+    for (const auto& s : sets) all.insert(all.end(), s.lines.begin(), s.lines.end());
+    return all;
+  }
+  void clear() {
+    sets.clear();
+    resets = 0;
+  }
+
+  std::vector<document::ChangeSet> sets;
   int resets = 0;
-  double scale = 0.5;
-  int zoomSelection = -1;
-  document::CaretState caret{1, 2, 3}, restoredCaret{};
-  std::pair<int, int> selection{-1, -1}, restoredSelection{-9, -9};
 };
 
 class FakeClock : public document::Clock {

@@ -1,5 +1,6 @@
-// What the editor's window tests share: the frame on in-memory settings with a scripted prompter,
-// and copies of the bundled sample document in a private folder.
+// What the editor's window tests share: the frame on in-memory settings with a scripted prompter
+// and the real progress dialog, which lets window events through while files are read and pages
+// re-composed, as in the editor; and copies of the bundled sample document in a private folder.
 #pragma once
 
 #include <QTest>
@@ -8,6 +9,8 @@
 #include <string>
 
 #include "app/main_frame.h"
+#include "app/prog_show.h"
+#include "editing/editing_context.h"
 #include "recording_prompter.h"
 #include "temp_dir.h"
 
@@ -43,18 +46,27 @@ struct FrameHarness {
   appcore::AppSettings app;
   appcore::FrameSettings frame;
   FixedClock clock;
+  app::DialogProgress progress{nullptr};
   std::unique_ptr<app::CMainFrame> window;
 
   app::CMainFrame& make(int width = 1000, int height = 700) {
     window = std::make_unique<app::CMainFrame>(
-        app::FrameContext{app, frame, store, prompter, nullptr, clock, dir / "_$backup.xml",
+        app::FrameContext{app, frame, store, prompter, &progress, clock, dir / "_$backup.xml",
                           views::PreviewCache(dir / "previews")});
+    progress.dialog().setMainWindow(window.get());
     window->resize(width, height);
     window->show();
     (void)QTest::qWaitForWindowExposed(window.get());
     window->applyStoredArrangement();
     return *window;
   }
+
+  // Puts the caret and selection where a command would, and tells the views.
+  void setCaret(const editing::CaretState& state) {
+    window->editingContext().state() = state;
+    window->doc().notify(document::ChangeSet::of(document::Change::Caret));
+  }
+  ~FrameHarness() { window.reset(); }
 };
 
 }  // namespace vellary::testing

@@ -66,6 +66,7 @@ struct CorrectionHarness {
   FixedClock clock;
   appcore::CharTable registered{appcore::CharTable::Kind::Registered};
   appcore::CharTable explanations{appcore::CharTable::Kind::Explanation};
+  app::DialogProgress progress{nullptr};
   std::unique_ptr<app::CMainFrame> window;
   // Every menu shown, and the text of the item to choose in the next one (empty: none).
   std::vector<std::vector<Item>> menus;
@@ -75,8 +76,9 @@ struct CorrectionHarness {
   // The frame with `pages` opened as one document, in character editing.
   app::CMainFrame& open(std::vector<model::PageData> pages) {
     window = std::make_unique<app::CMainFrame>(
-        app::FrameContext{app, frame, store, prompter, nullptr, clock, dir / "_$backup.xml",
+        app::FrameContext{app, frame, store, prompter, &progress, clock, dir / "_$backup.xml",
                           views::PreviewCache(dir / "previews"), &registered, &explanations});
+    progress.dialog().setMainWindow(window.get());
     window->resize(1000, 700);
     window->show();
     (void)QTest::qWaitForWindowExposed(window.get());
@@ -138,7 +140,8 @@ struct CorrectionHarness {
     s.caret = pos(b, l, c);
     s.selection.collapseTo(s.caret);
     if (selectTo >= 0) s.selection.active = pos(b, selectLine, selectTo);
-    view().setCaretState(s);
+    window->editingContext().state() = s;
+    window->doc().notify(document::ChangeSet::of(document::Change::Caret));
   }
   const editing::CaretState& caret() { return view().caretState(); }
   // The selected text of the view's caret within one line (empty when none).

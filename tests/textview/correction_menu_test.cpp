@@ -243,8 +243,9 @@ class CorrectionMenuTest : public QObject {
     QCOMPARE(h.registered.pairs.size(), size_t{1});
     QCOMPARE(h.registered.pairs[0].first, std::u16string(u"大"));
     QCOMPARE(h.registered.pairs[0].second, std::u16string(u"猫"));
-    // This command takes no undo step.
-    QVERIFY(!h.commands().isEnabled(app::IdUndo));
+    // Like every correction it is a step of the history, which the undo item names.
+    QVERIFY(h.commands().isEnabled(app::IdUndo));
+    QCOMPARE(h.commands().caption(app::IdUndo), QStringLiteral("元に戻す - 置換(&U)\tCtrl+Z"));
 
     // The same correction again: the pair is not added a second time.
     h.ch(0, 0, 1).text = model::makeCharText(u'大');

@@ -23,22 +23,12 @@ using testing::makePage;
 
 namespace {
 
-// The text view on a page built in memory, with an editor the document's caret requests reach.
+// The text view on a page built in memory, shown, with the editing context's editor.
 class EditingHarness : public testing::TextViewHarness {
  public:
-  EditingHarness() {
-    editor = std::make_unique<editing::Editor>(*doc, prompter);
-    view->setContext({this, &frame, &app, &registered, imageView.get(), nullptr, editor.get()});
+  EditingHarness() : editor(&editContext->editor()) {
     view->show();
     (void)QTest::qWaitForWindowExposed(view.get());
-  }
-
-  void placeCaretOnPage() override { editor->placeCaretOnPage(); }
-  document::CaretState caretState() const override { return editor->reportCaret(); }
-  void restoreCaret(const document::CaretState& s) override { editor->restoreCaret(s); }
-  std::pair<int, int> selectionPositions() const override { return editor->selectionPositions(); }
-  void setSelectionPositions(int first, int last) override {
-    editor->setSelectionPositions(first, last);
   }
 
   const editing::CaretPos& caret() const { return editor->state().caret; }
@@ -74,7 +64,7 @@ class EditingHarness : public testing::TextViewHarness {
     QApplication::sendEvent(view->viewport(), &e);
   }
 
-  std::unique_ptr<editing::Editor> editor;
+  editing::Editor* editor;
 };
 
 model::PageData horizontalPage() {
@@ -326,7 +316,7 @@ class EditingInputTest : public QObject {
     QApplication::sendEvent(vp, &menu);
     QVERIFY(!menu.isAccepted());
     // In block editing presses belong to block editing: the caret stays.
-    h.edit = 1;
+    h.edit = appcore::EditMode::Block;
     QTest::mouseClick(vp, Qt::LeftButton, Qt::NoModifier, h.along(0, 0, 0, 0.2));
     QCOMPARE(h.caret().line, &h.line(0, 1));
   }
@@ -340,7 +330,7 @@ class EditingInputTest : public QObject {
     QCOMPARE(h.view->viewport()->cursor().shape(), Qt::IBeamCursor);
     h.hover(QPoint(660, 10) - h.view->scrollPosition());  // beside the page
     QCOMPARE(h.view->viewport()->cursor().shape(), Qt::ArrowCursor);
-    h.edit = 1;
+    h.edit = appcore::EditMode::Block;
     h.hover(h.along(1, 0, 1, 0.5));
     QCOMPARE(h.view->viewport()->cursor().shape(), Qt::CrossCursor);
   }
@@ -366,21 +356,21 @@ class EditingInputTest : public QObject {
     }();
     QTest::keyClick(&tv, Qt::Key_Down);
     QTest::keyClick(&tv, Qt::Key_Down);
-    const document::CaretState at = ed.reportCaret();
+    const document::CaretState at = f.editingContext().caretMemo().caret;
     QTest::keyClicks(&tv, QStringLiteral("xyz"));
     tv.setFocus();
     QCOMPARE(ed.state().caret.index(), at[2] + 3);
     QVERIFY(f.commands().isEnabled(app::IdUndo));
     QVERIFY(f.commands().dispatch(app::IdUndo));
-    QCOMPARE(ed.reportCaret(), at);
+    QCOMPARE(f.editingContext().caretMemo().caret, at);
     model::LineData* restored = ed.state().caret.line;
     std::u16string after;
     for (const auto& c : restored->chars)
       after +=
           std::u16string_view(c.text.data(), static_cast<size_t>(model::charTextLength(c.text)));
     QCOMPARE(after, before);
-    // A second undo brings the typing back.
-    QVERIFY(f.commands().dispatch(app::IdUndo));
+    // Redo brings the typing back.
+    QVERIFY(f.commands().dispatch(app::IdRedo));
     QCOMPARE(ed.state().caret.line->chars.size(), before.size() + 3);
 
     // Past the page's last line the caret goes on to the next page.
@@ -390,7 +380,7 @@ class EditingInputTest : public QObject {
     editing::CaretState s = ed.state();
     s.caret = editing::caretAt(*last, static_cast<int>(last->line->chars.size()));
     s.selection.collapseTo(s.caret);
-    tv.setCaretState(s);
+    fh.setCaret(s);
     const bool vertical = last->block->direction == model::Vertical;
     QTest::keyClick(&tv, vertical ? Qt::Key_Down : Qt::Key_Right);
     QCOMPARE(f.doc().currentPage(), 1);

@@ -22,16 +22,16 @@ class FrameTextViewTest : public QObject {
     QVERIFY(f.commands().isChecked(app::IdColourNormal));
     QVERIFY(f.commands().dispatch(app::IdColourClass));
     QCOMPARE(h.frame.textColourMode, 2);
-    QCOMPARE(f.textView().renderSettings().colourMode, 2);
+    QCOMPARE(f.textView().renderSettings().colourMode, appcore::ColourMode::CharacterClass);
     for (int id = app::IdColourNormal; id <= app::IdColourRegistered; ++id)
       QCOMPARE(f.commands().isChecked(id), id == app::IdColourClass);
     QCOMPARE(f.commands().caption(app::IdColourRegistered), QStringLiteral("登録文字強調(&R)"));
-    // An update whose hint has the value-2 bit leaves the view as it was.
+    // A change that names no display kind leaves the view's colours as they were.
     h.frame.textColourMode = 0;
-    f.textView().onUpdate(6);
-    QCOMPARE(f.textView().renderSettings().colourMode, 2);
-    f.textView().onUpdate(5);
-    QCOMPARE(f.textView().renderSettings().colourMode, 0);
+    f.doc().notify(document::ChangeSet::of(document::Change::Marks));
+    QCOMPARE(f.textView().renderSettings().colourMode, appcore::ColourMode::CharacterClass);
+    f.doc().notify(document::ChangeSet::of(document::Change::Display));
+    QCOMPARE(f.textView().renderSettings().colourMode, appcore::ColourMode::Normal);
   }
 
   void blockNumberCommandToggles() {
@@ -101,7 +101,7 @@ class FrameTextViewTest : public QObject {
     const auto& title = *tv.layout().find(caret.caret.line);
     tv.horizontalScrollBar()->setValue(std::max(0, title.originX - 200));
     tv.verticalScrollBar()->setValue(std::max(0, title.originY - 50));
-    tv.setCaretState(caret);
+    h.setCaret(caret);
     views::CImgWindow* window = tv.oneLineWindow();
     QVERIFY(window != nullptr);
     QVERIFY(window->isVisible());
@@ -114,7 +114,7 @@ class FrameTextViewTest : public QObject {
     const auto& ch = *caret.caret.ch;
     QCOMPARE(f.imageView().highlight(),
              (views::PageRect{ch.x, ch.y, ch.x + ch.width, ch.y + ch.height}));
-    tv.resetCaret();
+    h.setCaret(editing::CaretState{});
     QVERIFY(!window->isVisible());
   }
 };

@@ -53,6 +53,14 @@ struct StructureHarness : TextViewHarness {
     controller = new textview::BlockEditController(context);
   }
 
+  // Opens the page with no block entry current, as block editing finds a page no caret has
+  // visited yet.
+  bool open(model::PageData page, double zoom = 1.0) {
+    if (!TextViewHarness::open(std::move(page), zoom)) return false;
+    editContext->resetCaret();
+    return true;
+  }
+
   // The menu as text: one line per action, indented by sub-menu, with "*" for a check mark and
   // "-" for a disabled item.
   static QString describe(const QMenu& menu, const QString& indent = {}) {
@@ -196,7 +204,7 @@ class StructureGuiTest : public QObject {
  private slots:
   void rubberBandFromTheMouseMergesTwoBlocks() {
     StructureHarness h;
-    h.edit = 1;
+    h.edit = appcore::EditMode::Block;
     // At half size on a page taller than the window, scrolled: the band's corners must be turned
     // into page pixels with both the scroll and the zoom.
     QVERIFY(h.open(stackedBlocks(3, 2400, 1000), 0.5));
@@ -240,14 +248,15 @@ class StructureGuiTest : public QObject {
   void clicksAreLeftAloneOutsideBlockEditing() {
     StructureHarness h;
     QVERIFY(h.open(stackedBlocks(2)));
-    h.edit = 3;
+    h.edit = appcore::EditMode::Character;
     h.leftClick(h.toViewport(100, 50));
-    QCOMPARE(h.view->caretState().entry, -1);
     QCOMPARE(h.entries().entries[0].selected, 0);
     QTest::keyRelease(h.view.get(), Qt::Key_Delete);
     QCOMPARE(h.page().blocks.size(), size_t{2});
 
-    h.edit = 1;
+    // Block editing on a block that is not current yet.
+    h.editContext->resetCaret();
+    h.edit = appcore::EditMode::Block;
     h.leftClick(h.toViewport(100, 50));
     QCOMPARE(h.view->caretState().entry, 0);
     QCOMPARE(h.view->caretState().caret.block, &blockAt(h.page(), 0));
@@ -260,7 +269,7 @@ class StructureGuiTest : public QObject {
 
   void roleAndOrderFromTheBlockMenu() {
     StructureHarness h;
-    h.edit = 1;
+    h.edit = appcore::EditMode::Block;
     QVERIFY(h.open(stackedBlocks(12)));
     h.leftClick(h.toViewport(100, 50));
     QCOMPARE(h.view->caretState().entry, 0);
@@ -315,7 +324,7 @@ class StructureGuiTest : public QObject {
 
   void deleteKeyRemovesTheSelectedBlockOnRelease() {
     StructureHarness h;
-    h.edit = 1;
+    h.edit = appcore::EditMode::Block;
     QVERIFY(h.open(stackedBlocks(3)));
     h.leftClick(h.toViewport(100, 110));
     QTest::keyPress(h.view.get(), Qt::Key_Delete);
@@ -325,9 +334,8 @@ class StructureGuiTest : public QObject {
     QCOMPARE(textOf(blockAt(h.page(), 1)), std::u16string(u"Cbc"));
     QCOMPARE(h.view->caretState().entry, -1);
     QVERIFY(h.view->caretState().caret.block == nullptr);
-    QCOMPARE(h.doc->undoKind(), int(document::UndoBlockDelete));
-    QVERIFY(h.doc->undo());
-    h.updateAllViews(0);
+    QCOMPARE(h.doc->history().nextUndo()->kind, int(document::UndoBlockDelete));
+    QVERIFY(h.editContext->undo());
     QCOMPARE(h.page().blocks.size(), size_t{3});
   }
 
@@ -338,7 +346,7 @@ class StructureGuiTest : public QObject {
     s.caret = posAt(h.page(), 0, 0, 0);
     s.selection.anchor = posAt(h.page(), 0, 0, 0);
     s.selection.active = posAt(h.page(), 0, 0, 2);
-    h.view->setCaretState(s);
+    h.setCaret(s);
 
     QMenu menu;
     QVERIFY(textview::addSelectionItems(menu, h.context) > 0);
@@ -377,17 +385,17 @@ class StructureGuiTest : public QObject {
     QCOMPARE(lineAt(block, 1).chars.front().modRubyEmp, -key);
     QCOMPARE(std::next(lineAt(block, 1).chars.begin())->modRubyEmp, -key);
     QCOMPARE(std::next(lineAt(block, 1).chars.begin(), 2)->modRubyEmp, 0);
-    QCOMPARE(h.doc->undoKind(), int(document::UndoRuby));
+    QCOMPARE(h.doc->history().nextUndo()->kind, int(document::UndoRuby));
     // The view holds the caret the edit left, on the base line.
     QCOMPARE(h.view->caretState().caret.line, &lineAt(block, 1));
     QCOMPARE(sideLines(h.reread()), sideLines(h.page()));
 
     // Cancelling the dialog adds nothing.
-    h.view->setCaretState(editing::CaretState{});
+    h.setCaret(editing::CaretState{});
     s.caret = posAt(h.page(), 0, 1, 3);
     s.selection.anchor = posAt(h.page(), 0, 1, 2);
     s.selection.active = posAt(h.page(), 0, 1, 4);
-    h.view->setCaretState(s);
+    h.setCaret(s);
     h.driveDialog = [](QDialog& d) {
       typeText(control<QLineEdit>(d, 1047), "です");
       control<QPushButton>(d, 2)->click();
@@ -404,15 +412,16 @@ class StructureGuiTest : public QObject {
       editing::CaretState s;
       s.selection.anchor = s.caret = posAt(h.page(), 0, 0, 0);
       s.selection.active = posAt(h.page(), 0, 0, 2);
-      QVERIFY(editing::addRuby(*h.doc, s, u"かんじ").rebuildPage);
+      h.setCaret(s);
+      editing::EditScope scope(*h.editContext);
+      editing::addRuby(scope, u"かんじ");
     }
-    h.updateAllViews(0);
     model::BlockData& block = blockAt(h.page(), 0);
     model::LineData& base = lineAt(block, 1);
     const editing::CaretPos onKan = posAt(h.page(), 0, 1, 0);
     editing::CaretState s;
     s.caret = onKan;
-    h.view->setCaretState(s);
+    h.setCaret(s);
 
     // The caret character's own items: a ruby base offers modifying and deleting its ruby.
     QMenu menu;
@@ -492,7 +501,7 @@ class StructureGuiTest : public QObject {
     editing::CaretState s;
     s.selection.anchor = s.caret = posAt(h.page(), 0, 0, 1);
     s.selection.active = posAt(h.page(), 0, 0, 4);
-    h.view->setCaretState(s);
+    h.setCaret(s);
     QMenu menu;
     textview::addSelectionItems(menu, h.context);
     QAction* set = StructureHarness::find(menu, "圏点設定(&K)");
@@ -513,7 +522,7 @@ class StructureGuiTest : public QObject {
     QCOMPARE(keys[1], keys[0] + 1);
     QCOMPARE(keys[2], keys[0] + 2);
     QCOMPARE(lineAt(block, 3).chars.front().modRubyEmp, 0);
-    QCOMPARE(h.doc->undoKind(), int(document::UndoEmphasis));
+    QCOMPARE(h.doc->history().nextUndo()->kind, int(document::UndoEmphasis));
     QCOMPARE(sideLines(h.reread()), sideLines(h.page()));
 
     // The same selection now carries marks: they can be deleted from the menu.
@@ -536,7 +545,7 @@ class StructureGuiTest : public QObject {
     editing::CaretState s;
     s.selection.anchor = s.caret = posAt(h.page(), 0, 0, 1);
     s.selection.active = posAt(h.page(), 0, 0, 4);
-    h.view->setCaretState(s);
+    h.setCaret(s);
     QMenu menu;
     textview::addSelectionItems(menu, h.context);
     QAction* upright = StructureHarness::find(menu, "縦中横(&T)");
@@ -547,7 +556,7 @@ class StructureGuiTest : public QObject {
     for (const auto& c : line.chars) codes.push_back(c.modRotTcy);
     QCOMPARE(codes, (std::vector<int32_t>{0, model::kTateChuYoko, model::kTateChuYoko,
                                           model::kTateChuYoko}));
-    QCOMPARE(h.doc->undoKind(), int(document::UndoOrientation));
+    QCOMPARE(h.doc->history().nextUndo()->kind, int(document::UndoOrientation));
     std::vector<int32_t> written;
     const model::PageData back = h.reread();
     QVERIFY(!back.blocks.empty());
@@ -557,7 +566,7 @@ class StructureGuiTest : public QObject {
     // The caret on one character of the group offers its reset, which takes the whole group.
     editing::CaretState onTwo;
     onTwo.caret = posAt(h.page(), 0, 0, 2);
-    h.view->setCaretState(onTwo);
+    h.setCaret(onTwo);
     QMenu caretMenu;
     textview::addSelectionItems(caretMenu, h.context);
     QCOMPARE(StructureHarness::describe(caretMenu), QString("通常文字(&N)\n"));

@@ -8,6 +8,7 @@
 
 #include "../editing/layout_pages.h"
 #include "appcore/char_tables.h"
+#include "editing/editing_context.h"
 #include "rovorirud/writer.h"
 #include "support/gui_harness.h"
 #include "textview/image_view.h"
@@ -15,13 +16,12 @@
 
 namespace vellary::testing {
 
-class TextViewHarness : public views::ViewHost, public document::DocumentViews {
+class TextViewHarness : public views::ViewHost {
  public:
   TextViewHarness() {
     appcore::applyFontDefaults(app);
     document::DocumentSetup s;
     s.prompter = &prompter;
-    s.views = this;
     s.app = &app;
     s.settings = &store;
     s.frame = &frame;
@@ -30,10 +30,26 @@ class TextViewHarness : public views::ViewHost, public document::DocumentViews {
     doc = std::make_unique<document::CScrivlaDoc>(s);
     // Re-composition would attach and move side lines; these pages are laid out as built.
     doc->reComposeAfterLoad = nullptr;
+    editContext = std::make_unique<editing::EditingContext>(*doc, prompter);
     imageView = std::make_unique<views::CDrawView>(*this);
     view = std::make_unique<textview::CImageView>();
-    view->setContext({this, &frame, &app, &registered, imageView.get(), nullptr});
+    view->setContext({this, &frame, &app, &registered, editContext.get()});
     view->resize(700, 500);
+    doc->addObserver(imageView.get());
+    doc->addObserver(view.get());
+  }
+  ~TextViewHarness() override {
+    doc->removeObserver(view.get());
+    doc->removeObserver(imageView.get());
+  }
+  // The views draw everything again, as after a change of the display settings.
+  void redrawAll() { doc->notify(document::ChangeSet::everything()); }
+  // A display mode or colour setting changed.
+  void redisplay() { doc->notify(document::ChangeSet::of(document::Change::Display)); }
+  // Puts the caret and selection where a command would, and tells the views.
+  void setCaret(const editing::CaretState& state) {
+    editContext->state() = state;
+    doc->notify(document::ChangeSet::of(document::Change::Caret));
   }
 
   // Writes the page as the document's only page and opens it at the zoom.
@@ -45,8 +61,8 @@ class TextViewHarness : public views::ViewHost, public document::DocumentViews {
     const std::string path = dir / "page.xml";
     if (rovorirud::writeDocumentFile(paper, path) != 0) return false;
     if (!doc->open(path, false)) return false;
-    doc->zoomCommand(document::CmdZoom10 + static_cast<int>(zoom * 10 + 0.1) - 1);
-    updateAllViews(0);
+    doc->zoomCommand(appcore::IdZoom10 + static_cast<int>(zoom * 10 + 0.1) - 1);
+    redrawAll();
     return true;
   }
 
@@ -65,28 +81,14 @@ class TextViewHarness : public views::ViewHost, public document::DocumentViews {
 
   // views::ViewHost
   document::CScrivlaDoc* document() override { return doc.get(); }
-  int editMode() const override { return edit; }
-  int textDisplayMode() const override { return display; }
-  int imageSubMode() const override { return subMode; }
-  void updateViews(int hint) override { updateAllViews(hint); }
-  void resetTextView() override { view->resetCaret(); }
-  void reestablishCaret() override {}
+  editing::EditingContext* editing() override { return editContext.get(); }
+  appcore::EditMode editMode() const override { return edit; }
+  appcore::TextDisplay textDisplay() const override { return display; }
+  appcore::ImagePane imagePane() const override { return pane; }
   void focusTextView() override {}
-  void showPageCounter(const QString&) override {}
+  const views::PackedPicture* pagePicture() const override { return imageView->fullPicture(); }
   void syncScroll(int which, int x, int y) override {
     if (which == 1) imageView->scrollTo(x, y);
-  }
-  void redrawLineRect() override {}
-
-  // document::DocumentViews
-  void updateAllViews(int hint) override {
-    if (imageView) imageView->onUpdate(hint);
-    if (view && !(hint & 2)) view->onUpdate(hint);
-  }
-  void setPageMark(int, bool) override {}
-  double viewScale() const override { return view ? view->scale() : 0.5; }
-  void setViewScale(double s) override {
-    if (view) view->setScale(s);
   }
 
   TempDir dir;
@@ -97,9 +99,12 @@ class TextViewHarness : public views::ViewHost, public document::DocumentViews {
   appcore::CharTable registered{appcore::CharTable::Kind::Registered};
   FixedClock clock;
   std::unique_ptr<document::CScrivlaDoc> doc;
+  std::unique_ptr<editing::EditingContext> editContext;
   std::unique_ptr<views::CDrawView> imageView;
   std::unique_ptr<textview::CImageView> view;
-  int edit = 3, display = 2, subMode = 0;
+  appcore::EditMode edit = appcore::EditMode::Character;
+  appcore::TextDisplay display = appcore::TextDisplay::Layout;
+  appcore::ImagePane pane = appcore::ImagePane::TextOnly;
 };
 
 // Pixels of a region that are clearly coloured (not white, grey or black).

@@ -68,18 +68,18 @@ class TextViewTest : public QObject {
 
     // Without "〓" the character itself shows, still red; without recolouring it is black.
     h.frame.rejectShowChar = 0;
-    h.view->onUpdate(5);
+    h.redisplay();
     QVERIFY(testing::inkMask(h.view->pageImage(), cell) != geta);
     QVERIFY(inkIn(h.view->pageImage(), cell).red > 20);
     h.frame.rejectRecolour = 0;
-    h.view->onUpdate(5);
+    h.redisplay();
     QCOMPARE(inkIn(h.view->pageImage(), cell).red, 0);
 
     // A confidence at the level is no reject; 0xFFFF always is.
     h.frame.rejectRecolour = 1;
     charAt(h.line(0, 0), 1).cc = 2;
     charAt(h.line(0, 0), 2).cc = 0xFFFF;
-    h.view->onUpdate(5);
+    h.redisplay();
     QCOMPARE(inkIn(h.view->pageImage(), cell).red, 0);
     QVERIFY(inkIn(h.view->pageImage(), h.cellOf(0, 0, 2)).red > 20);
   }
@@ -102,7 +102,7 @@ class TextViewTest : public QObject {
     // In the class colour mode side lines count as rejects like any other.
     h.frame.textColourMode = 2;
     h.frame.classColours.fill(0);
-    h.view->onUpdate(5);
+    h.redisplay();
     const Ink classMode = inkIn(h.view->pageImage(), glyphs.adjusted(2, 2, -2, -2));
     QVERIFY(classMode.total > 0);
   }
@@ -115,7 +115,7 @@ class TextViewTest : public QObject {
     QVERIFY(inkIn(h.view->pageImage(), h.cellOf(0, 0, 2)).blue > 20);  // 0xFF0000 is blue
     QCOMPARE(inkIn(h.view->pageImage(), h.cellOf(0, 0, 0)).blue, 0);
     h.frame.showChanged = 0;
-    h.view->onUpdate(5);
+    h.redisplay();
     QCOMPARE(inkIn(h.view->pageImage(), h.cellOf(0, 0, 2)).blue, 0);
   }
 
@@ -137,7 +137,7 @@ class TextViewTest : public QObject {
     charAt(page.blocks.front().lines.front(), 0).cc = 1;  // a reject outside the word
     QVERIFY(h.open(page));
     h.frame.textColourMode = 3;
-    h.view->onUpdate(5);
+    h.redisplay();
     const QImage& img = h.view->pageImage();
     QVERIFY(inkIn(img, h.cellOf(0, 0, 3)).red > 20);
     QVERIFY(inkIn(img, h.cellOf(0, 1, 0)).red > 20);
@@ -199,7 +199,7 @@ class TextViewTest : public QObject {
     // The neighbouring column is untouched.
     const QRect other = textview::toQRect(h.place(0, 1).box);
     QCOMPARE(redrawn.copy(other), before.copy(other));
-    h.view->onUpdate(0);
+    h.redrawAll();
     QCOMPARE(redrawn, h.view->pageImage());
   }
 
@@ -208,19 +208,19 @@ class TextViewTest : public QObject {
     QVERIFY(h.open(horizontalPage(u"あいう", u"かきく")));
     h.frame.textColourMode = 1;
     h.frame.editLineColour = 0x0000FF;  // red
-    h.view->onUpdate(5);
+    h.redisplay();
     editing::CaretState caret;
     caret.entry = 0;
     caret.caret.block = &h.page().blocks.front();
     caret.caret.line = &h.line(0, 1);
     caret.caret.ch = h.line(0, 1).chars.begin();
-    h.view->setCaretState(caret);
+    h.setCaret(caret);
     const QImage& img = h.view->pageImage();
     QVERIFY(inkIn(img, h.cellOf(0, 1, 0)).red > 20);
     QCOMPARE(inkIn(img, h.cellOf(0, 0, 0)).red, 0);
     caret.caret.line = &h.line(0, 0);
     caret.caret.ch = h.line(0, 0).chars.begin();
-    h.view->setCaretState(caret);
+    h.setCaret(caret);
     QVERIFY(inkIn(h.view->pageImage(), h.cellOf(0, 0, 0)).red > 20);
     QCOMPARE(inkIn(h.view->pageImage(), h.cellOf(0, 1, 0)).red, 0);
   }
@@ -235,9 +235,9 @@ class TextViewTest : public QObject {
     QVERIFY(h.open(page));
     h.view->show();
     QVERIFY(QTest::qWaitForWindowExposed(h.view.get()));
-    h.edit = 1;
+    h.edit = appcore::EditMode::Block;
     h.frame.showBlockNumbers = 1;
-    h.view->onUpdate(5);
+    h.redisplay();
     QImage shot = h.view->viewport()->grab().toImage();
     // The text block's frame in green, its number "1" in 0x00BE00 at its top-left.
     QVERIFY(inkIn(shot, QRect(38, 60, 4, 60)).green > 10);
@@ -253,8 +253,8 @@ class TextViewTest : public QObject {
     QVERIFY(titleFrame > 40);
 
     // Character editing shows the frames but no numbers.
-    h.edit = 3;
-    h.view->onUpdate(5);
+    h.edit = appcore::EditMode::Character;
+    h.redisplay();
     shot = h.view->viewport()->grab().toImage();
     QVERIFY(inkIn(shot, QRect(38, 60, 4, 60)).green > 10);
     numberPixels = 0;
@@ -276,7 +276,7 @@ class TextViewTest : public QObject {
     state.caret = {&block, nullptr, &line, std::next(line.chars.begin(), 2)};
     state.selection.anchor = {&block, nullptr, &line, line.chars.begin()};
     state.selection.active = state.caret;
-    h.view->setCaretState(state);
+    h.setCaret(state);
     const QImage shot = h.view->viewport()->grab().toImage();
     // Selected cells turn dark where the page is white; the third character is not selected.
     const QRect first = h.cellOf(0, 0, 0), third = h.cellOf(0, 0, 2);
@@ -298,13 +298,13 @@ class TextViewTest : public QObject {
     QApplication::sendEvent(h.view->viewport(), &small);
     QCOMPARE(h.doc->zoom(), 0.6);
     // At 10 % the canvas is a tenth of the page.
-    h.doc->zoomCommand(document::CmdZoom10);
+    h.doc->zoomCommand(appcore::IdZoom10);
     QCOMPARE(h.view->pageImage().size(), QSize(60, 40));
   }
 
   void textFlowCanvasFillsTheWindow() {
     TextViewHarness h;
-    h.display = 1;
+    h.display = appcore::TextDisplay::FlowVertical;
     QVERIFY(h.open(verticalPage(u"あいう")));
     const QImage& img = h.view->pageImage();
     QVERIFY(img.width() >= h.view->viewport()->width());

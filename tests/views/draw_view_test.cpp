@@ -39,7 +39,7 @@ class ImageViewTest : public QObject {
     QVERIFY(view.scaledPicture() != nullptr);
     QCOMPARE(view.imageSize(), QSize(3307, 4677));
     QVERIFY(std::abs(view.scaledPicture()->width() - 1653) <= 1);
-    h.doc->zoomCommand(document::CmdZoom100);
+    h.doc->zoomCommand(appcore::IdZoom100);
     QCOMPARE(view.scale(), 1.0);
     QVERIFY(view.scaledPicture() == nullptr);
     QVERIFY(view.fullPicture() != nullptr);
@@ -84,7 +84,7 @@ class ImageViewTest : public QObject {
     view.scrollTo(0, 30);
     QVERIFY(h.scrolls.empty());
     // In the forced display modes the wheel does nothing here.
-    h.display = 0;
+    h.display = appcore::TextDisplay::FlowHorizontal;
     sendWheel(view.viewport(), -120);
     QCOMPARE(view.verticalScrollBar()->value(), 30);
   }
@@ -101,6 +101,31 @@ class ImageViewTest : public QObject {
     QFocusEvent focus(QEvent::FocusIn, Qt::MouseFocusReason);
     QApplication::sendEvent(&view, &focus);
     QCOMPARE(h.focusRequests, before + 1);
+  }
+
+  void decodesOnlyWhenThePageOrItsImageChangesAndFramesTheCaretCharacter() {
+    ViewHarness h;
+    QVERIFY(h.open(testing::copySample(h.dir)));
+    auto& view = *h.imageView;
+    const long opened = views::CDrawView::decodeCount();
+    // A mode or colour change, the caret moving, a line typed: the picture stays.
+    document::ChangeSet display;
+    display.kinds = document::Change::Display | document::Change::Caret | document::Change::Layout;
+    h.doc->notify(display);
+    QCOMPARE(views::CDrawView::decodeCount(), opened);
+    // In character editing the caret character is framed; block editing frames none.
+    const model::CharData* c = h.editContext->state().caret.character();
+    QVERIFY(c != nullptr);
+    QCOMPARE(view.highlight().left, c->x);
+    h.edit = appcore::EditMode::Block;
+    h.doc->notify(document::ChangeSet::of(document::Change::Display));
+    QVERIFY(view.highlight().left < 0);
+    // Another page, another scale: decoded again.
+    h.doc->nextPage();
+    QVERIFY(views::CDrawView::decodeCount() > opened);
+    const long paged = views::CDrawView::decodeCount();
+    h.doc->zoomCommand(appcore::IdZoom10 + 2);
+    QVERIFY(views::CDrawView::decodeCount() > paged);
   }
 };
 
