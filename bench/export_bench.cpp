@@ -17,6 +17,7 @@
 
 #include "docgen.h"
 #include "export/export.h"
+#include "export/page_image.h"
 #include "export/pdf/pdf_export.h"
 #include "export/text_export.h"
 #include "imaging/dib.h"
@@ -93,6 +94,32 @@ model::PaperData& sample() {
   return *s;
 }
 
+// Eight generated colour pages for the comparison of one job with one per core: enough pages
+// that two workers share them evenly.
+model::PaperData& jobPages() {
+  static std::unique_ptr<model::PaperData> d;
+  if (!d) {
+    pagegen::PageSpec spec;
+    spec.colour = true;
+    const std::string folder = scratch().path + "/jobs";
+    std::filesystem::create_directories(folder);
+    d = pagegen::generateDocument(spec, 8, folder);
+  }
+  return *d;
+}
+
+// The bytes of the scans themselves, per page, for comparing the files with them.
+double scanBytesPerPage(model::PaperData& paper, const std::string& documentPath) {
+  double total = 0;
+  for (model::PageData& page : paper.pages) {
+    std::error_code ec;
+    const auto size =
+        std::filesystem::file_size(exporting::resolvePageImage(page, documentPath), ec);
+    if (!ec) total += static_cast<double>(size);
+  }
+  return paper.pages.empty() ? 0 : total / static_cast<double>(paper.pages.size());
+}
+
 void report(benchmark::State& state, const std::string& path, int pagesPerRun) {
   const double bytes = static_cast<double>(std::filesystem::file_size(path));
   state.counters["bytes_per_page"] = bytes / pagesPerRun;
@@ -102,17 +129,19 @@ void report(benchmark::State& state, const std::string& path, int pagesPerRun) {
 }
 
 void exportRun(benchmark::State& state, model::PaperData& paper, int kind, int quality,
-               const std::string& name, const std::string& documentPath = {}) {
+               const std::string& name, const std::string& documentPath = {}, int jobs = 1) {
   const std::string out = scratch().path + "/" + name;
   exporting::ExportOptions options;
   options.imageQuality = quality;
   options.documentPath = documentPath;
+  options.jobs = jobs;
   const int n = static_cast<int>(paper.pages.size());
   for (auto _ : state) {
     auto r = exporting::ExportDocument(paper, {out, kind, 0, n - 1}, options);
     if (!r.written) state.SkipWithError(r.error.c_str());
   }
   report(state, out, n);
+  state.counters["scan_bytes_per_page"] = scanBytesPerPage(paper, documentPath);
 }
 
 void BM_TextExportBook(benchmark::State& state) {
@@ -134,6 +163,15 @@ void BM_ImagePdfSample(benchmark::State& state) {
 void BM_HighCompressionSample(benchmark::State& state) {
   exportRun(state, sample(), exporting::KindPdfCompressed, static_cast<int>(state.range(0)),
             "sample-mrc.pdf", kSamplePath);
+}
+// Arguments: quality, jobs (0: one per core).
+void BM_ImagePdfJobs(benchmark::State& state) {
+  exportRun(state, jobPages(), exporting::KindPdfImage, static_cast<int>(state.range(0)),
+            "jobs-image.pdf", {}, static_cast<int>(state.range(1)));
+}
+void BM_HighCompressionJobs(benchmark::State& state) {
+  exportRun(state, jobPages(), exporting::KindPdfCompressed, static_cast<int>(state.range(0)),
+            "jobs-mrc.pdf", {}, static_cast<int>(state.range(1)));
 }
 void BM_TextPdfGenerated(benchmark::State& state) {
   exportRun(state, pages(true), exporting::KindPdfText, 0, "generated-text.pdf");
@@ -160,6 +198,16 @@ BENCHMARK(BM_HighCompressionSample)
     ->Arg(0)
     ->Arg(1)
     ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_ImagePdfJobs)
+    ->Args({1, 1})
+    ->Args({1, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_HighCompressionJobs)
+    ->Args({1, 1})
+    ->Args({1, 0})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_TextPdfGenerated)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -93,6 +93,9 @@ const FrameInt kFrameInts[] = {
     {kSettings, "リジェクト色換え", &FrameSettings::rejectRecolour, true},
     {kSettings, "PDFImageQuality", &FrameSettings::pdfImageQuality, true},
     {kSettings, "PDFAuthorCheck", &FrameSettings::pdfAuthorCheck, true},
+    {kSettings, "PDFEmbedFonts", &FrameSettings::pdfEmbedFonts, true},
+    {kSettings, "PDFArchive", &FrameSettings::pdfArchive, true},
+    {kSettings, "TextRubyNotation", &FrameSettings::textRubyNotation, true},
 };
 
 const FrameText kFrameTexts[] = {
@@ -234,6 +237,9 @@ const ExportKey kExportKeys[] = {
     {"ルビ挿入", &FrameSettings::rubyInsert},
     {"PDFImageQuality", &FrameSettings::pdfImageQuality},
     {"PDFAuthorCheck", &FrameSettings::pdfAuthorCheck},
+    {"PDFEmbedFonts", &FrameSettings::pdfEmbedFonts},
+    {"PDFArchive", &FrameSettings::pdfArchive},
+    {"TextRubyNotation", &FrameSettings::textRubyNotation},
     {"日本語フォント", nullptr, nullptr, &AppSettings::japaneseFont},
     {"日本語縦フォント", nullptr, nullptr, &AppSettings::japaneseVerticalFont},
     {"欧文フォント", nullptr, nullptr, &AppSettings::latinFont},

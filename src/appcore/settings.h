@@ -70,6 +70,10 @@ struct FrameSettings {
   int horizontalLineImagePos = 0, verticalLineImagePos = 0, lineImageOffset = 0;
   int rejectLevel = 2, rejectShowChar = 1, rejectRecolour = 1;
   int pdfImageQuality = 0, pdfAuthorCheck = 0;
+  int pdfEmbedFonts = 1;     // PDFEmbedFonts: 1 subsets of the fonts drawn, 0 fonts only named
+  int pdfArchive = 0;        // PDFArchive: 1 PDF/A-2u
+  int textRubyNotation = 0;  // TextRubyNotation: 0 no ruby in text export, 1 ｜漢字《かんじ》
+  int exportJobs = 0;        // not stored: pages the PDF exports compose at once, 0 every core
   std::string pdfAuthor, pdfKeywords, pdfFileTitle, pdfFileSubtitle;
   std::string pdfCreator = kCreatorName, pdfProducer = kCreatorName;
 

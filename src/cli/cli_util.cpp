@@ -1,6 +1,7 @@
 // Argument parsing for vellary-cli.
 #include "cli_util.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -25,10 +26,15 @@ std::optional<long> parseInteger(std::string_view text) {
 }
 
 std::string Options::parse(const std::vector<std::string>& args,
-                           const std::vector<std::string>& known) {
+                           const std::vector<std::string>& known,
+                           const std::vector<std::string>& flags) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+      if (std::find(flags.begin(), flags.end(), a) != flags.end()) {
+        named_.emplace_back(a, std::string());
+        continue;
+      }
       bool isKnown = false;
       for (const std::string& k : known) isKnown |= k == a;
       if (!isKnown) return "unknown option " + a;

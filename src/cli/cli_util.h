@@ -23,9 +23,11 @@ std::optional<long> parseInteger(std::string_view text);
 // Options of the form "--name value" after the positional arguments.
 class Options {
  public:
-  // Splits args into positionals and the named options in `known` (each takes one value).
-  // Returns an error text, or an empty string.
-  std::string parse(const std::vector<std::string>& args, const std::vector<std::string>& known);
+  // Splits args into positionals, the named options in `known` (each takes one value) and the
+  // `flags` (which take none). Returns an error text, or an empty string.
+  std::string parse(const std::vector<std::string>& args, const std::vector<std::string>& known,
+                    const std::vector<std::string>& flags = {});
+  bool flag(const std::string& name) const { return has(name); }
   const std::vector<std::string>& positional() const { return positional_; }
   std::optional<std::string> value(const std::string& name) const;
   bool has(const std::string& name) const { return value(name).has_value(); }

@@ -22,7 +22,8 @@ namespace {
 constexpr char kUsage[] =
     "usage: vellary-cli export IN OUT --kind txt|pdf|pdf-image|pdf-mrc|docx|pptx|xps "
     "[--pages A-B] [--quality 0|1|2] [--title T] [--subject S] [--author A] [--keywords K] "
-    "[--word-columns 1|2] [--ruby-inline 0|1] [--office-library PATH]";
+    "[--word-columns 1|2] [--ruby-inline 0|1] [--ruby none|aozora] [--fonts embed|named] "
+    "[--pdfa] [--jobs N] [--office-library PATH]";
 
 struct KindName {
   const char* name;
@@ -101,7 +102,9 @@ int runExport(const std::vector<std::string>& args) {
   Options opts;
   if (std::string err =
           opts.parse(args, {"--kind", "--pages", "--quality", "--title", "--subject", "--author",
-                            "--keywords", "--word-columns", "--ruby-inline", "--office-library"});
+                            "--keywords", "--word-columns", "--ruby-inline", "--ruby", "--fonts",
+                            "--jobs", "--office-library"},
+                     {"--pdfa"});
       !err.empty())
     return fail(err);
   if (opts.positional().size() != 2 || !opts.has("--kind")) return fail(kUsage);
@@ -133,6 +136,21 @@ int runExport(const std::vector<std::string>& args) {
     auto n = parseInteger(*v);
     if (!n || *n < 0 || *n > 1) return fail("--ruby-inline takes 0 or 1");
     frame.rubyInsert = static_cast<int>(*n);
+  }
+
+  if (auto v = opts.value("--ruby")) {
+    if (*v != "none" && *v != "aozora") return fail("--ruby takes none or aozora");
+    frame.textRubyNotation = *v == "aozora" ? 1 : 0;
+  }
+  if (auto v = opts.value("--fonts")) {
+    if (*v != "embed" && *v != "named") return fail("--fonts takes embed or named");
+    frame.pdfEmbedFonts = *v == "embed" ? 1 : 0;
+  }
+  if (opts.flag("--pdfa")) frame.pdfArchive = 1;
+  if (auto v = opts.value("--jobs")) {
+    auto n = parseInteger(*v);
+    if (!n || *n < 0 || *n > 1024) return fail("--jobs takes a number of pages at once (0: every core)");
+    frame.exportJobs = static_cast<int>(*n);
   }
 
   const std::string& in = opts.positional()[0];

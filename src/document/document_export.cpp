@@ -3,6 +3,7 @@
 #include "document_export.h"
 
 #include "export/document_info.h"
+#include "model/text.h"
 
 namespace vellary::document {
 
@@ -13,6 +14,11 @@ exporting::ExportOptions exportOptionsFrom(const appcore::FrameSettings& frame,
                                        frame.pdfKeywords, frame.pdfAuthorCheck == 1,
                                        frame.pdfCreator, frame.pdfProducer, userName);
   o.imageQuality = frame.pdfImageQuality;
+  o.embedFonts = frame.pdfEmbedFonts != 0;
+  o.archive = frame.pdfArchive != 0;
+  o.jobs = frame.exportJobs;
+  o.text.ruby = frame.textRubyNotation == 1 ? exporting::RubyNotation::Aozora
+                                            : exporting::RubyNotation::None;
   o.office.wordColumns = frame.wordColumns;
   o.office.rubyInline = frame.rubyInsert == 1;
   o.office.rubyTarget = frame.rubyTarget;
@@ -29,6 +35,9 @@ int exportDocument(CScrivlaDoc& doc, const exporting::ExportRequest& request,
       frame, frame.pdfAuthor.empty() && frame.pdfAuthorCheck == 1 ? exporting::currentUserName()
                                                                   : std::string());
   options.documentPath = doc.pathName();
+  // A document without a title of its own is called by its file's name.
+  if (options.info.title.empty())
+    options.info.title = model::fromUtf8(exporting::documentTitleFromPath(doc.pathName()));
   options.progress = progress;
   options.office.libraryPath = officeLibrary;
   const exporting::ExportOutcome out = exporting::ExportDocument(*doc.paper(), request, options);

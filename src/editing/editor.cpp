@@ -400,7 +400,8 @@ void Editor::rightButtonDown(const PageBoxes& boxes, int32_t x, int32_t y) {
   st.lastMouseY = y;
   PageData* p = page();
   if (p == nullptr) return;
-  auto hit = hitTest(boxes, x, y, HitRule::Place);
+  // The menu is for the character under the pointer, whichever half of it was clicked.
+  auto hit = hitTest(boxes, x, y, HitRule::Under);
   if (!hit) return;
   st.entry = blockIndex(*p, hit->block);
   scope.caretMoved();

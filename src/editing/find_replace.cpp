@@ -232,7 +232,12 @@ void handleFindMessage(const CorrectionContext& ctx, FindReplaceState& state,
                        const FindBuffers& buffers, const FindMessage& message) {
   if (message.action == Action::Close) {
     state.open = FindDialogKind::None;
-    ctx.caret.selection.clear();
+    // The last hit stays selected, so that typing replaces it; a selection left on lines that
+    // are no longer shown goes.
+    const model::PageData* page = currentPage(ctx);
+    if (page == nullptr || !lineOnPage(*page, ctx.caret.selection.anchor.line) ||
+        !lineOnPage(*page, ctx.caret.selection.active.line))
+      ctx.caret.selection.clear();
     ctx.scope.caretMoved();
     state.matchCase = message.matchCase;
     return;

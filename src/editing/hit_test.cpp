@@ -28,9 +28,12 @@ int caretIndexAlong(const LineBoxes& line, int32_t along, bool vertical, HitRule
       case HitRule::TextFlow:
         if (s + e / 2 >= along) return c.first;
         break;
+      case HitRule::Under:
+        if (s + e > along) return c.first;
+        break;
     }
   }
-  if (rule != HitRule::Place) return n;
+  if (rule != HitRule::Place && rule != HitRule::Under) return n;
   // A click beyond the text lands on the last character (a final carriage return included), so
   // that a click never leaves the caret behind a paragraph break.
   return line.cells.empty() ? n - 1 : line.cells.back().first;

@@ -48,7 +48,7 @@ struct EmptyCell {
 struct BlockBoxes {
   model::BlockData* block = nullptr;
   Box box;
-  std::vector<LineBoxes> lines;  // normal lines only, in list order
+  std::vector<LineBoxes> lines;       // normal lines only, in list order
   std::vector<EmptyCell> emptyCells;  // tables only
 };
 
@@ -69,6 +69,8 @@ enum class HitRule {
              // last cell, before the line's last character
   Extend,    // a drag: the boundary at two thirds of each cell; beyond the last, the end position
   TextFlow,  // the text-flow display: midpoint at or beyond the point; beyond, the end position
+  Under,     // a right click: before the cell that holds the point, whichever half; beyond the
+             // last cell, before the line's last character
 };
 
 // A line, or an empty table cell (line null, cell set): the caret goes into a line the editor

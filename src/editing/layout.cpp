@@ -2,8 +2,13 @@
 // one-line image window's place.
 #include "editing/layout.h"
 
+#include <unicode/uchar.h>
+#include <unicode/utf16.h>
+
 #include <algorithm>
 #include <cstdlib>
+
+#include "editing/caret.h"
 
 namespace vellary::editing {
 
@@ -68,7 +73,7 @@ Size textFlowCanvasSize(Size textWindow, Size client) {
 namespace {
 
 struct NormalSpan {
-  int n = 0;  // normal lines
+  int n = 0;    // normal lines
   int sum = 0;  // their thickness across the writing direction
   const model::LineData* first = nullptr;
   const model::LineData* last = nullptr;
@@ -152,6 +157,40 @@ int charPitch(const model::LineData& line, bool vertical) {
   return static_cast<int>((along + (vertical ? 0.4 : 0.2) * across) * 0.5);
 }
 
+namespace {
+
+bool isNarrow(const model::CharText& text) {
+  UChar32 c = text[0];
+  if (U16_IS_LEAD(text[0]) && U16_IS_TRAIL(text[1])) c = U16_GET_SUPPLEMENTARY(text[0], text[1]);
+  switch (u_getIntPropertyValue(c, UCHAR_EAST_ASIAN_WIDTH)) {
+    case U_EA_NARROW:
+    case U_EA_HALFWIDTH:
+    case U_EA_NEUTRAL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+int fittingFontSize(const model::LineData& line, int fontPx, int pitchPx) {
+  bool allNarrow = true;
+  auto it = line.chars.begin();
+  int i = 0;
+  for (const CellRun& run : lineCells(line)) {
+    std::advance(it, run.index - i);
+    i = run.index;
+    if (run.count > 1 || isCarriageReturn(*it)) continue;  // tate-chu-yoko fits its cell
+    if (!isNarrow(it->text)) {
+      allNarrow = false;
+      break;
+    }
+  }
+  const int room = allNarrow ? 2 * pitchPx : pitchPx;
+  return std::max(2, std::min(fontPx, room));
+}
+
 int lineFontSize(const model::BlockData& block, const model::LineData& line, double zoom,
                  appcore::ImagePane pane) {
   const bool vertical = block.direction == model::Vertical;
@@ -224,12 +263,18 @@ std::optional<CanvasRect> oneLineWindowRect(const OneLineWindowParams& p) {
 
 int oneLineImageOffset(int storedIndex) {
   switch (storedIndex) {
-    case 0: return 0;
-    case 1: return 5;
-    case 3: return 15;
-    case 4: return 20;
-    case 5: return 30;
-    default: return 10;
+    case 0:
+      return 0;
+    case 1:
+      return 5;
+    case 3:
+      return 15;
+    case 4:
+      return 20;
+    case 5:
+      return 30;
+    default:
+      return 10;
   }
 }
 

@@ -71,6 +71,10 @@ std::vector<CellRun> lineCells(const model::LineData& line);
 int cellsBefore(const model::LineData& line, int index);
 // Advance between character cells (page pixels); 0 for a line without characters.
 int charPitch(const model::LineData& line, bool vertical);
+// `fontPx` made small enough that glyphs drawn `pitchPx` apart do not overlap: a full-width glyph
+// takes its font size along the line, a narrow one (Latin letters, digits, half-width kana) half
+// of it. At least 2.
+int fittingFontSize(const model::LineData& line, int fontPx, int pitchPx);
 
 // The pixel size of a line's glyphs at the zoom (at least 2). `base` is the line's base line (for
 // an emphasis line), or null.
@@ -126,8 +130,8 @@ struct LayoutParams {
 struct PageLayout {
   LayoutParams params;
   BaseSizes sizes;
-  Size canvas;      // before widening to the window in the text-flow display
-  Size textWindow;  // text-flow display only
+  Size canvas;                   // before widening to the window in the text-flow display
+  Size textWindow;               // text-flow display only
   std::vector<LinePlace> lines;  // in drawing order: blocks, then cells, then lines
   std::vector<ImageBlockPlace> images;
   // Text blocks filled with the text background in image sub-mode 2 (canvas pixels).
@@ -156,18 +160,17 @@ std::optional<CanvasRect> charBoxInLineImage(const LinePlace& line, const model:
 // original box one pixel larger on every side, starting at its first character when it is a later
 // line starting where the block's first line starts.
 // `group` holds the line: its block's lines, or its cell's lines.
-CanvasRect oneLineImageRect(const model::List<model::LineData>& group,
-                            const model::LineData& line);
+CanvasRect oneLineImageRect(const model::List<model::LineData>& group, const model::LineData& line);
 
 struct OneLineWindowParams {
-  CanvasRect rect;      // oneLineImageRect
+  CanvasRect rect;  // oneLineImageRect
   double zoom = 1.0;
-  int offset = 10;      // O
+  int offset = 10;  // O
   bool vertical = false;
   bool table = false;
-  int position = 0;     // 横書き画像表示位置 / 縦書き画像表示位置
+  int position = 0;  // 横書き画像表示位置 / 縦書き画像表示位置
   int scrollX = 0, scrollY = 0;
-  Size client;          // the text view's client area
+  Size client;  // the text view's client area
   int frameWidth = 1, frameHeight = 1;
 };
 // Where the one-line image window goes, in the text view's client coordinates; nothing when it

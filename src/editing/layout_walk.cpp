@@ -2,7 +2,10 @@
 // page rectangles, base lines at the block's pitch, side lines beside their base) and the
 // text-flow display (every line of every text block in one row or column of its own).
 #include <algorithm>
+#include <cstdint>
+#include <tuple>
 #include <unordered_map>
+#include <utility>
 
 #include "editing/layout.h"
 
@@ -27,13 +30,17 @@ bool endsWithReturn(const model::LineData& line) {
 class Walker {
  public:
   Walker(const model::PageData& page, PageLayout& out)
-      : page_(page), out_(out), z_(out.params.zoom), beside_(out.params.pane == appcore::ImagePane::ImageBeside) {}
+      : page_(page),
+        out_(out),
+        z_(out.params.zoom),
+        beside_(out.params.pane == appcore::ImagePane::ImageBeside) {}
 
   void layoutDisplay() {
     out_.canvas = layoutCanvasSize(page_, z_);
     for (const auto& block : page_.blocks) {
       if (block.type == model::BlockImage) {
-        out_.images.push_back({&block, scaled(block.x, block.y, block.width, block.height),
+        out_.images.push_back({&block,
+                               scaled(block.x, block.y, block.width, block.height),
                                {block.x, block.y, block.x + block.width, block.y + block.height}});
       } else if (block.type == model::BlockTable) {
         table(block);
@@ -117,17 +124,35 @@ class Walker {
   void textBlock(const model::BlockData& block) {
     const bool vertical = block.direction == model::Vertical;
     const int P = blockLinePitch(block);
-    int curX = vertical ? block.x + block.width : block.x;
+    const int startX = vertical ? block.x + block.width : block.x;
+    int curX = startX;
     int curY = block.y;
     if (beside_) out_.textBlockFills.push_back(scaled(block.x, block.y, block.width, block.height));
-    int normals = 0;
-    for (const auto& line : block.lines) normals += isNormalLine(line) ? 1 : 0;
+    // Where each base line goes, so that a side line stands beside its base wherever the list
+    // holds it (recognisers put ruby before or after the line it belongs to).
+    std::unordered_map<const model::LineData*, std::pair<int, int>> baseAt;
+    for (const auto& line : block.lines) {
+      if (!isNormalLine(line)) continue;
+      baseAt.emplace(&line, std::pair{curX, curY});
+      if (vertical)
+        curX -= P;
+      else
+        curY += P;
+    }
+    curX = startX;
+    curY = block.y;
+    const int normals = static_cast<int>(baseAt.size());
     for (const auto& line : block.lines) {
       if (!isNormalLine(line)) {
+        const model::LineData* base = line.baseLine;
+        // Without a known base the line goes beside the next base line, as the list has it.
+        int bx = curX, by = curY;
+        if (auto it = baseAt.find(base); it != baseAt.end()) std::tie(bx, by) = it->second;
+        const bool far = onFarSide(line, base, vertical);
         if (vertical)
-          place(block, nullptr, line, curX + line.width + 2, curY);
+          place(block, nullptr, line, far ? bx - base->width - 2 : bx + line.width + 2, by, far);
         else
-          place(block, nullptr, line, curX, curY - line.height - 2);
+          place(block, nullptr, line, bx, far ? by + base->height + 2 : by - line.height - 2, far);
         continue;
       }
       LinePlace& lp = place(block, nullptr, line, curX, curY);
@@ -161,30 +186,46 @@ class Walker {
           continue;
         }
         const model::LineData* base = line.baseLine;
+        const bool far = onFarSide(line, base, vertical);
         if (vertical)
-          place(block, &cell, line, base ? base->x + base->width + 2 : baseX + line.width + 2,
-                baseY);
+          place(block, &cell, line,
+                far    ? base->x - 2
+                : base ? base->x + base->width + 2
+                       : baseX + line.width + 2,
+                baseY, far);
         else
           place(block, &cell, line, baseX,
-                (base ? base->y : baseY) - line.height - 2);
+                far ? base->y + base->height + 2 : (base ? base->y : baseY) - line.height - 2, far);
       }
     }
   }
 
-  // Places one line whose origin (page pixels) the walk hands down.
+  // A side line whose box stands left of its vertical base or under its horizontal one: the
+  // side that is not the usual one for ruby and emphasis.
+  static bool onFarSide(const model::LineData& line, const model::LineData* base, bool vertical) {
+    if (base == nullptr) return false;
+    if (vertical) return 2 * int64_t{line.x} + line.width < 2 * int64_t{base->x} + base->width;
+    return 2 * int64_t{line.y} + line.height > 2 * int64_t{base->y} + base->height;
+  }
+
+  // Places one line whose origin (page pixels) the walk hands down; `far` for a side line on the
+  // far side of its base (see onFarSide).
   LinePlace& place(const model::BlockData& block, const model::CellData* cell,
-                   const model::LineData& line, int handX, int handY) {
+                   const model::LineData& line, int handX, int handY, bool far = false) {
     LinePlace lp;
     lp.block = &block;
     lp.cell = cell;
     lp.line = &line;
     lp.vertical = block.direction == model::Vertical;
-    lp.fontPx = lineFontSize(block, line, z_, out_.params.pane);
-    const int s = lp.fontPx;
     const model::LineData* base = line.baseLine;
     const bool side = !isNormalLine(line) && base != nullptr && line.rcs > 0;
     const bool emphasis = line.attr == model::AttrEmph;
     const int pitch = charPitch(line, lp.vertical);
+    lp.fontPx = lineFontSize(block, line, z_, out_.params.pane);
+    // More characters than the line's box was recognised with (typing into a full line) are
+    // drawn smaller rather than over each other. Emphasis marks keep their base's pitch.
+    if (!emphasis) lp.fontPx = fittingFontSize(line, lp.fontPx, std::max(1, tr(pitch * z_)));
+    const int s = lp.fontPx;
     double ox = handX, oy = handY;
     if (lp.vertical) {
       oy = line.y;
@@ -194,7 +235,7 @@ class Walker {
         if (emphasis) {
           const bool comma = firstMarkIsComma(line);
           oy += (comma ? 0.4 : 0.2) * base->width;
-          if (!comma) ox += 0.3 * base->width;
+          if (!comma) ox += (far ? -0.3 : 0.3) * base->width;
         }
       }
       if (block.langId == 134 || block.langId == 136)
@@ -204,7 +245,10 @@ class Walker {
     } else {
       ox = line.x;
       if (side) ox = base->x + (line.rcs - 1) * charPitch(*base, false);
-      if (emphasis) oy -= (firstMarkIsComma(line) && base ? base->height : line.height) / 2.0;
+      if (emphasis) {
+        const double half = (firstMarkIsComma(line) && base ? base->height : line.height) / 2.0;
+        oy += far ? half : -half;
+      }
     }
     lp.originX = tr(ox * z_);
     lp.originY = tr(oy * z_);

@@ -187,12 +187,19 @@ LineData& splitLine(const LineGroup& group, LineData& line, int b) {
     nl.width = static_cast<int32_t>(static_cast<int64_t>(units) * line.width / oldCount);
     line.width -= nl.width;
   }
+  // The new line takes the start of the box, the line keeps the rest; each then takes the box
+  // of its own placed characters, so that the second half does not start where the first does.
   nl.x = line.x;
   nl.y = line.y;
-  if (group.block->direction == model::Vertical)
+  if (group.block->direction == model::Vertical) {
     nl.width = line.width;
-  else
+    line.y += nl.height;
+  } else {
     nl.height = line.height;
+    line.x += nl.width;
+  }
+  recomputeLineBox(nl);
+  recomputeLineBox(line);
   // Both halves come from one recognised line: the one-line image shows that line for either.
   nl.widthOrg = line.widthOrg;
   nl.heightOrg = line.heightOrg;

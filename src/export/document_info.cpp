@@ -25,6 +25,13 @@ DocumentInfo makeDocumentInfo(const std::string& title, const std::string& subti
   return info;
 }
 
+std::string documentTitleFromPath(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (const size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.resize(dot);
+  return name;
+}
+
 std::string currentUserName() {
   constexpr size_t kMaxUserName = 256;
   std::string name;

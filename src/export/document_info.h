@@ -17,6 +17,10 @@ DocumentInfo makeDocumentInfo(const std::string& title, const std::string& subti
                               bool authorFromUserName, const std::string& creator,
                               const std::string& producer, const std::string& userName);
 
+// The title of a document that has none of its own: its file name without the folder and the
+// extension (UTF-8); empty for an empty path.
+std::string documentTitleFromPath(const std::string& path);
+
 // The name of the user running the program (the password database, else $USER); at most 256
 // characters; empty when neither says.
 std::string currentUserName();

@@ -14,7 +14,8 @@ ExportOutcome ExportDocument(model::PaperData& paper, const ExportRequest& reque
     case KindText:
       // A text file that could not be written is told too: a silent failure would pass for
       // success.
-      out.result = ExportText(paper, request.path, request.first, request.last, &out.error);
+      out.result =
+          ExportText(paper, request.path, request.first, request.last, options.text, &out.error);
       out.written = out.result == 0;
       break;
     case KindPdfText:

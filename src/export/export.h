@@ -5,6 +5,7 @@
 #include <string>
 
 #include "export/document_info.h"
+#include "export/text_export.h"
 #include "model/progress.h"
 #include "model/records.h"
 
@@ -44,9 +45,19 @@ struct OfficeOptions {
 };
 
 struct ExportOptions {
-  DocumentInfo info;  // PDF document information
+  DocumentInfo info;  // document information of the PDF files and the Office core properties
   OfficeOptions office;
+  TextOptions text;
   int imageQuality = 0;  // 0, 1 or 2: resolution and JPEG quality of image PDF pages
+  // PDF: subsets of the fonts drawn are embedded (text PDF: the glyphs; image PDF: an empty glyph
+  // under the page picture), with the Unicode text of every code. Off: the fonts are only named
+  // and the reader supplies them, which makes the smallest files.
+  bool embedFonts = true;
+  // PDF: written as PDF/A-2u (metadata, an sRGB output intent; fonts are then always embedded).
+  bool archive = false;
+  // Pages composed at once by the PDF writers; 0: one per core. The file is the same whatever
+  // the number.
+  int jobs = 0;
   // The document's own file (UTF-8): pages whose image is missing are looked for in the folder
   // named like it. Empty: no such folder.
   std::string documentPath;

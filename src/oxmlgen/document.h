@@ -95,6 +95,11 @@ struct Rule {
   bool horizontal = true;
 };
 
+// The core properties of the file (UTF-8); empty ones are left out.
+struct DocumentInfo {
+  std::string title, subject, author, keywords;
+};
+
 struct Page {
   std::optional<PageSetup> setup;  // none for a page of pictures and rules only
   std::vector<TextArea> texts;
@@ -112,6 +117,7 @@ struct Document {
   Page current;
   int pictureNumber = 0;                // running number of addImageArea calls
   std::map<int, std::string> xpsFonts;  // character set (128 or 0) → subset font file
+  DocumentInfo info;
 };
 
 // Each page's setup: its own, else the nearest earlier page's, else the nearest later page's,

@@ -137,17 +137,20 @@ void DocxBuilder::textArea(const PlacedText& t, const Fonts& f) {
   const TextArea& area = *t.area;
   std::vector<Paragraph> empty(1);
   const std::vector<Paragraph>& paragraphs = area.paragraphs.empty() ? empty : area.paragraphs;
-  // The frame grows by one line pitch across the lines and a character along them, so that a
-  // font a little wider than the scan does not push the last characters out of sight.
+  // The frame grows by half a line pitch across the lines and along them by a character (two in
+  // a column, where punctuation may hang at its end), so that a font a little wider than the
+  // scan does not push the last characters out of sight.
   double w = t.box.w + (area.vertical ? t.pitchPt / 2 : t.fontPt);
-  double h = t.box.h + (area.vertical ? t.fontPt : t.pitchPt / 2);
+  double h = t.box.h + (area.vertical ? 2 * t.fontPt : t.pitchPt / 2);
   for (const Paragraph& p : paragraphs) {
     x_.open("w:p").open("w:pPr");
     if (!flowing_) {
       x_.open("w:framePr")
           .attr("w:w", twips(w))
           .attr("w:h", twips(h))
-          .attr("w:hRule", "exact")
+          // At least: a column or line that comes out longer than on the scan makes the frame
+          // longer instead of being cut off.
+          .attr("w:hRule", "atLeast")
           .attr("w:wrap", "around")
           .attr("w:vAnchor", "page")
           .attr("w:hAnchor", "page")
@@ -576,7 +579,7 @@ int writeDocx(const Document& doc, const std::string& path, bool flowing) {
             "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties",
             "docProps/core.xml"},
            {"rId3", "extended-properties", "docProps/app.xml"}}));
-  pkg.add("docProps/core.xml", corePropertiesXml());
+  pkg.add("docProps/core.xml", corePropertiesXml(doc.info));
   pkg.add("docProps/app.xml", appPropertiesXml("Vellary"));
   pkg.add("word/document.xml", std::move(document));
   std::vector<Relationship> rels = {{"rId1", "styles", "styles.xml"},

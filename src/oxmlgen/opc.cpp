@@ -3,6 +3,7 @@
 
 #include <ctime>
 
+#include "oxmlgen/document.h"
 #include "oxmlgen/xml_writer.h"
 
 namespace oxmlgen {
@@ -33,7 +34,7 @@ std::string contentTypesXml(const std::vector<std::pair<std::string, std::string
   return x.finish();
 }
 
-std::string corePropertiesXml() {
+std::string corePropertiesXml(const DocumentInfo& info) {
   char stamp[32] = "1970-01-01T00:00:00Z";
   std::time_t now = std::time(nullptr);
   std::tm utc{};
@@ -45,6 +46,13 @@ std::string corePropertiesXml() {
       .attr("xmlns:dc", "http://purl.org/dc/elements/1.1/")
       .attr("xmlns:dcterms", "http://purl.org/dc/terms/")
       .attr("xmlns:xsi", "http://www.w3.org/2001/XMLSchema-instance");
+  const auto element = [&](const char* name, const std::string& value) {
+    if (!value.empty()) x.open(name).text(value).close();
+  };
+  element("dc:title", info.title);
+  element("dc:subject", info.subject);
+  element("dc:creator", info.author);
+  element("cp:keywords", info.keywords);
   x.open("dcterms:created").attr("xsi:type", "dcterms:W3CDTF").text(stamp).close();
   x.open("dcterms:modified").attr("xsi:type", "dcterms:W3CDTF").text(stamp).close();
   return x.finish();

@@ -19,7 +19,9 @@ struct Relationship {
 std::string relationshipsXml(const std::vector<Relationship>& rels);
 // `overrides` are (part name, content type); jpg, png, rels and xml get their defaults.
 std::string contentTypesXml(const std::vector<std::pair<std::string, std::string>>& overrides);
-std::string corePropertiesXml();
+struct DocumentInfo;
+// The core properties: the creation time and the document's information.
+std::string corePropertiesXml(const DocumentInfo& info);
 std::string appPropertiesXml(const std::string& application);
 
 // Points to the units of the formats, rounded.

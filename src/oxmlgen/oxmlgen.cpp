@@ -143,6 +143,15 @@ extern "C" {
 
 void initDocxData(void) { doc() = Document(); }
 
+void setDocumentInfo(const char* title, const char* subject, const char* author,
+                     const char* keywords) {
+  DocumentInfo& info = doc().info;
+  info.title = boundedString(title, -1, kMaxPath);
+  info.subject = boundedString(subject, -1, kMaxPath);
+  info.author = boundedString(author, -1, kMaxPath);
+  info.keywords = boundedString(keywords, -1, kMaxPath);
+}
+
 void addPage(uint16_t width, uint16_t height, uint16_t dpi, OxmlRect margins, int32_t offsetX,
              int32_t offsetY, const char* eastAsianFont, const char* latinFont, int32_t charset) {
   if (width == 0 || height == 0 || dpi == 0) return;

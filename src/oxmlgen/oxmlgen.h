@@ -99,6 +99,12 @@ typedef int32_t (*OxmlCreateXPS)(const char* fileName, int32_t fileNameLength,
 typedef void (*OxmlAddXPSFontSubset)(int32_t charset, const char* fileName,
                                      int32_t fileNameLength);
 
+/* The document's information for the file's core properties (title, subject, creator, keywords),
+ * each a UTF-8 string or null; given before the create call. Optional: a library without it
+ * writes files without them. */
+typedef void (*OxmlSetDocumentInfo)(const char* title, const char* subject, const char* author,
+                                    const char* keywords);
+
 #ifdef OXMLGEN_BUILDING_LIBRARY
 #define OXMLGEN_API __attribute__((visibility("default")))
 OXMLGEN_API void initDocxData(void);
@@ -123,6 +129,8 @@ OXMLGEN_API int32_t createPPTX(const char* fileName, int32_t fileNameLength, int
 OXMLGEN_API int32_t createXPS(const char* fileName, int32_t fileNameLength, int32_t columnOption,
                               int32_t moreThanFivePages, int32_t, int32_t);
 OXMLGEN_API void addXPSFontSubset(int32_t charset, const char* fileName, int32_t fileNameLength);
+OXMLGEN_API void setDocumentInfo(const char* title, const char* subject, const char* author,
+                                 const char* keywords);
 #endif
 
 #ifdef __cplusplus

@@ -92,6 +92,25 @@ class SlideBuilder {
     x_.close();
   }
   void paragraph(const Paragraph& p, const TextArea& t, double pt, double pitch);
+  // A text box without fill or insets at `box` (page points), written up to its open bodyPr.
+  void textBoxStart(const char* name, const Box& box, const char* wrap, bool vertical) {
+    x_.open("p:sp").open("p:nvSpPr");
+    nvProps(name);
+    x_.open("p:cNvSpPr").attr("txBox", 1).close();
+    x_.open("p:nvPr").close();
+    x_.close();
+    x_.open("p:spPr");
+    xfrm("a:xfrm", f_.map(box));
+    x_.open("a:prstGeom").attr("prst", "rect").open("a:avLst").close().close();
+    x_.open("a:noFill").close();
+    x_.close();
+    x_.open("p:txBody").open("a:bodyPr").attr("wrap", wrap);
+    for (const char* inset : {"lIns", "tIns", "rIns", "bIns"}) x_.attr(inset, 0);
+    if (vertical) x_.attr("vert", "eaVert");
+  }
+  // The readings of a line's ruby groups, each in a small text box over (or, in a vertical
+  // line, to the right of) its base characters.
+  void rubyBoxes(const Paragraph& p, const TextArea& t, const Box& line, double pt);
   void nvProps(const char* name) {
     int id = ++id_;
     x_.open("p:cNvPr")
@@ -123,12 +142,9 @@ void SlideBuilder::paragraph(const Paragraph& p, const TextArea& t, double pt, d
       s += item.code;
       continue;
     }
-    // Slides have no ruby: the base stays in the text, the reading follows it in parentheses.
-    const RubyGroup& g = t.rubies[item.ruby];
-    s += g.base;
-    run(s, pt);
-    s.clear();
-    if (!g.ruby.empty()) run(U"（" + g.ruby + U"）", pt / 2);
+    // Slides have no ruby: the base stays in the text and the reading gets a small text box of
+    // its own beside it (rubyBoxes).
+    s += t.rubies[item.ruby].base;
   }
   run(s, pt);
   x_.open("a:endParaRPr")
@@ -136,6 +152,41 @@ void SlideBuilder::paragraph(const Paragraph& p, const TextArea& t, double pt, d
       .attr("sz", std::clamp<long long>(static_cast<long long>(pt * f_.scale * 100), 100, 400000))
       .close();
   x_.close();
+}
+
+// How far a character advances along a line, in ems: Latin and half-width forms half an em.
+double advanceEm(char32_t c) {
+  return c < 0x2E80 || (c >= 0xFF61 && c <= 0xFFDC) ? 0.5 : 1.0;
+}
+
+void SlideBuilder::rubyBoxes(const Paragraph& p, const TextArea& t, const Box& line, double pt) {
+  const double small = std::max(1.0, pt / 2);
+  double along = 0;
+  for (const TextItem& item : p) {
+    if (item.ruby < 0) {
+      along += advanceEm(item.code) * pt;
+      continue;
+    }
+    const RubyGroup& g = t.rubies[item.ruby];
+    double extent = 0;
+    for (char32_t c : g.base) extent += advanceEm(c) * pt;
+    if (!g.ruby.empty()) {
+      const double length = std::max(extent, small * static_cast<double>(g.ruby.size()));
+      const double centre = along + extent / 2;
+      Box b = t.vertical ? Box{line.right(), line.y + centre - length / 2, small * 1.3, length}
+                         : Box{line.x + centre - length / 2, line.y - small * 1.3, length, small * 1.3};
+      textBoxStart("Ruby", b, "none", t.vertical);
+      x_.attr("anchor", "ctr");
+      x_.open("a:noAutofit").close();
+      x_.close();
+      x_.open("a:lstStyle").close();
+      x_.open("a:p").open("a:pPr").attr("algn", "ctr").close();
+      run(g.ruby, small);
+      x_.close();
+      x_.close().close();
+    }
+    along += extent;
+  }
 }
 
 void SlideBuilder::text(const PlacedText& t) {
@@ -146,21 +197,10 @@ void SlideBuilder::text(const PlacedText& t) {
     b.w += t.pitchPt / 2, b.h += t.fontPt;
   else
     b.w += t.fontPt, b.h += t.pitchPt / 2;
-  x_.open("p:sp").open("p:nvSpPr");
-  nvProps("Text");
-  x_.open("p:cNvSpPr").attr("txBox", 1).close();
-  x_.open("p:nvPr").close();
-  x_.close();
-  x_.open("p:spPr");
-  xfrm("a:xfrm", f_.map(b));
-  x_.open("a:prstGeom").attr("prst", "rect").open("a:avLst").close().close();
-  x_.open("a:noFill").close();
-  x_.close();
-  x_.open("p:txBody").open("a:bodyPr").attr("wrap", "square");
-  for (const char* inset : {"lIns", "tIns", "rIns", "bIns"}) x_.attr(inset, 0);
-  if (area.vertical) x_.attr("vert", "eaVert");
+  textBoxStart("Text", b, "square", area.vertical);
   x_.attr("rtlCol", 0).attr("anchor", "t");
-  x_.open("a:noAutofit").close();
+  // A font a little wider than the scan's shrinks to the box instead of running out of it.
+  x_.open("a:normAutofit").close();
   x_.close();
   x_.open("a:lstStyle").close();
   if (area.paragraphs.empty()) {
@@ -168,6 +208,13 @@ void SlideBuilder::text(const PlacedText& t) {
   }
   for (const Paragraph& p : area.paragraphs) paragraph(p, area, t.fontPt, t.pitchPt);
   x_.close().close();
+  // One paragraph per normal line: each line's readings go beside it.
+  std::vector<size_t> normal;
+  for (size_t i = 0; i < area.lines.size(); ++i)
+    if (area.lines[i].normal) normal.push_back(i);
+  if (normal.size() != area.paragraphs.size()) return;
+  for (size_t k = 0; k < normal.size(); ++k)
+    rubyBoxes(area.paragraphs[k], area, t.lines[normal[k]], t.fontPt);
 }
 
 void SlideBuilder::table(const PlacedTable& p) {
@@ -421,7 +468,7 @@ int writePptx(const Document& doc, const std::string& path) {
             "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties",
             "docProps/core.xml"},
            {"rId3", "extended-properties", "docProps/app.xml"}}));
-  pkg.add("docProps/core.xml", corePropertiesXml());
+  pkg.add("docProps/core.xml", corePropertiesXml(doc.info));
   pkg.add("docProps/app.xml", appPropertiesXml("Vellary"));
 
   XmlWriter pres;
@@ -468,8 +515,15 @@ int writePptx(const Document& doc, const std::string& path) {
       slide.picture(p, rid);
     }
     for (const PlacedRule& r : page.rules) slide.rule(r);
-    for (const PlacedTable& t : page.tables) slide.table(t);
-    for (const PlacedText& t : page.texts) slide.text(t);
+    // Text and tables in the order the program passed them, which is the reading order.
+    size_t ti = 0, xi = 0;
+    while (ti < page.tables.size() || xi < page.texts.size()) {
+      if (xi >= page.texts.size() ||
+          (ti < page.tables.size() && page.tables[ti].table->order < page.texts[xi].area->order))
+        slide.table(page.tables[ti++]);
+      else
+        slide.text(page.texts[xi++]);
+    }
     std::string name = "slide" + std::to_string(i + 1) + ".xml";
     pkg.add("ppt/slides/" + name, slide.finish());
     pkg.add("ppt/slides/_rels/" + name + ".rels", relationshipsXml(rels));

@@ -10,6 +10,7 @@
 #include <memory>
 #include <set>
 
+#include "oxmlgen/opc.h"
 #include "oxmlgen/package.h"
 #include "oxmlgen/placement.h"
 #include "oxmlgen/text_codec.h"
@@ -447,7 +448,12 @@ int writeXps(const Document& doc, const std::string& path) {
       {"png", "image/png"}};
   for (auto& [ext, type] : defaults)
     types.open("Default").attr("Extension", ext).attr("ContentType", type).close();
+  types.open("Override")
+      .attr("PartName", "/docProps/core.xml")
+      .attr("ContentType", "application/vnd.openxmlformats-package.core-properties+xml")
+      .close();
   pkg.add("[Content_Types].xml", types.finish());
+  pkg.add("docProps/core.xml", corePropertiesXml(doc.info));
 
   XmlWriter rootRels;
   rootRels.open("Relationships")
@@ -456,6 +462,12 @@ int writeXps(const Document& doc, const std::string& path) {
       .attr("Id", "R0")
       .attr("Type", "http://schemas.microsoft.com/xps/2005/06/fixedrepresentation")
       .attr("Target", "/FixedDocSeq.fdseq")
+      .close();
+  rootRels.open("Relationship")
+      .attr("Id", "R1")
+      .attr("Type",
+            "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties")
+      .attr("Target", "/docProps/core.xml")
       .close();
   pkg.add("_rels/.rels", rootRels.finish());
 
@@ -486,8 +498,15 @@ int writeXps(const Document& doc, const std::string& path) {
     }
     for (const PlacedRule& r : page.rules)
       b.rule(r.box.x, r.box.y, r.box.right(), r.box.bottom(), 1);
-    for (const PlacedTable& t : page.tables) b.table(t);
-    for (const PlacedText& t : page.texts) b.text(t);
+    // Text and tables in the order the program passed them, which is the reading order.
+    size_t ti = 0, xi = 0;
+    while (ti < page.tables.size() || xi < page.texts.size()) {
+      if (xi >= page.texts.size() ||
+          (ti < page.tables.size() && page.tables[ti].table->order < page.texts[xi].area->order))
+        b.table(page.tables[ti++]);
+      else
+        b.text(page.texts[xi++]);
+    }
     pkg.add("Documents/1/Pages/" + name, b.finish());
     XmlWriter rels;
     rels.open("Relationships")

@@ -185,6 +185,9 @@ class CPropOutput : public SheetPage {
   QSlider* quality_;
   QCheckBox* authorCheck_;
   QCheckBox* rubyInline_;
+  QCheckBox* embedFonts_;
+  QCheckBox* archive_;
+  QCheckBox* textRuby_;
 };
 
 // "フォント": the six display fonts of the application.

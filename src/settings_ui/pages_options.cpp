@@ -149,6 +149,8 @@ CPropOutput::CPropOutput(SheetHost& host, QWidget* parent) : SheetPage(host, par
   qualityLabel->setBuddy(quality_);
   authorCheck_ = checkBox("書類情報の作成者欄が空白のときユーザ名を設定する(&U)", f.pdfAuthorCheck,
                           pdf, "authorCheck");
+  embedFonts_ = checkBox("使用したフォントを埋め込む(&F)", f.pdfEmbedFonts, pdf, "embedFonts");
+  archive_ = checkBox("PDF/A-2u で保存する(&A)", f.pdfArchive, pdf, "archive");
   auto* infoButton = new QPushButton(QStringLiteral("書類情報(&J)..."), pdf);
   infoButton->setObjectName("documentInfo");
   auto* pdfLayout = new QGridLayout(pdf);
@@ -157,12 +159,21 @@ CPropOutput::CPropOutput(SheetHost& host, QWidget* parent) : SheetPage(host, par
   pdfLayout->addWidget(quality_, 1, 1);
   pdfLayout->addWidget(new QLabel(QStringLiteral("きれい"), pdf), 1, 2);
   pdfLayout->addWidget(authorCheck_, 2, 0, 1, 3);
-  pdfLayout->addWidget(infoButton, 3, 0, 1, 1);
+  pdfLayout->addWidget(embedFonts_, 3, 0, 1, 3);
+  pdfLayout->addWidget(archive_, 4, 0, 1, 3);
+  pdfLayout->addWidget(infoButton, 5, 0, 1, 1);
   pdfLayout->setColumnStretch(3, 1);
+
+  auto* text = new QGroupBox(QStringLiteral("テキスト出力"), this);
+  textRuby_ = checkBox("ルビを｜漢字《かんじ》の形で出力する(&T)", f.textRubyNotation, text,
+                       "textRuby");
+  auto* textLayout = new QVBoxLayout(text);
+  textLayout->addWidget(textRuby_);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(word);
   layout->addWidget(pdf);
+  layout->addWidget(text);
   layout->addStretch();
   connect(infoButton, &QPushButton::clicked, this, &CPropOutput::editDocumentInfo);
   connect(rubyButton, &QPushButton::clicked, this, &CPropOutput::editRubyStrings);
@@ -185,6 +196,9 @@ void CPropOutput::apply() {
   f.pdfImageQuality = quality_->value();
   f.pdfAuthorCheck = valueOf(authorCheck_);
   f.rubyInsert = valueOf(rubyInline_);
+  f.pdfEmbedFonts = valueOf(embedFonts_);
+  f.pdfArchive = valueOf(archive_);
+  f.textRubyNotation = valueOf(textRuby_);
   f.pdfFileTitle = info_.title;
   f.pdfFileSubtitle = info_.subtitle;
   f.pdfAuthor = info_.author;

@@ -192,6 +192,14 @@ void CCorrectionView::openFindDialog(editing::FindDialogKind kind) {
   dialog->show();
   dialog->raise();
   dialog->activateWindow();
+  keepFindDialogClearOfSelection();
+}
+
+void CCorrectionView::keepFindDialogClearOfSelection() {
+  CImageView* view = setup_.view;
+  if (findDialog_ == nullptr || view == nullptr || view->caretState().selection.empty()) return;
+  const QRect hit = view->selectionRect().translated(-view->scrollPosition());
+  findDialog_->keepClearOf(QRect(view->viewport()->mapToGlobal(hit.topLeft()), hit.size()));
 }
 
 void CCorrectionView::findMessage(const editing::FindMessage& message) {
@@ -201,6 +209,8 @@ void CCorrectionView::findMessage(const editing::FindMessage& message) {
     editing::handleFindMessage(ctx, find_, editing::programFindBuffers(), message);
     findPage_ = ctx.doc.page(ctx.doc.currentPage());
   });
+  // A hit the dialog covers is out of the reader's sight: the dialog makes way.
+  if (message.action != editing::FindMessage::Action::Close) keepFindDialogClearOfSelection();
   if (message.action == editing::FindMessage::Action::Close) {
     // Also when the document went away while the dialog was open.
     find_.open = editing::FindDialogKind::None;

@@ -11,10 +11,10 @@
 #include <functional>
 
 #include "editing/candidates.h"
-#include "editing/find_replace.h"
 #include "editing/editing_context.h"
-#include "views/view_host.h"
+#include "editing/find_replace.h"
 #include "textview/find_dialogs.h"
+#include "views/view_host.h"
 
 class QMenu;
 class QContextMenuEvent;
@@ -89,6 +89,8 @@ class CCorrectionView : public QObject {
   bool characterMenuAppliesAt(const editing::CaretState& caret, const QPoint& viewportPos,
                               bool fromKeyboard) const;
   void findMessage(const editing::FindMessage& message);
+  // Moves an open find or replace dialog off the selected hit.
+  void keepFindDialogClearOfSelection();
   void runMenuItem(int id);
 
   CorrectionSetup setup_;

@@ -9,7 +9,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vellary::textview {
 
@@ -109,6 +111,35 @@ void CFindReplaceDlg::send(Action action) {
   message.down = down_->isChecked();
   message.matchCase = matchCase_->isChecked();
   if (onMessage) onMessage(message);
+}
+
+void CFindReplaceDlg::keepClearOf(const QRect& hit) {
+  if (hit.isEmpty() || !isVisible()) return;
+  const QScreen* on = screen();
+  if (on == nullptr) return;
+  const QRect frame = frameGeometry();
+  const QPoint to = positionClearOf(frame, hit, on->availableGeometry());
+  // move() places the frame's top left corner.
+  if (to != frame.topLeft()) move(to);
+}
+
+QPoint positionClearOf(const QRect& frame, const QRect& hit, const QRect& screen) {
+  if (!frame.intersects(hit)) return frame.topLeft();
+  constexpr int kGap = 8;
+  auto clamped = [](int value, int low, int high) { return std::max(low, std::min(value, high)); };
+  const int x = clamped(frame.x(), screen.left(), screen.right() + 1 - frame.width());
+  const int y = clamped(frame.y(), screen.top(), screen.bottom() + 1 - frame.height());
+  const QPoint choices[] = {
+      {x, hit.bottom() + 1 + kGap},            // below
+      {x, hit.top() - kGap - frame.height()},  // above
+      {hit.right() + 1 + kGap, y},             // right
+      {hit.left() - kGap - frame.width(), y},  // left
+  };
+  for (const QPoint& at : choices) {
+    const QRect moved(at, frame.size());
+    if (screen.contains(moved) && !moved.intersects(hit)) return at;
+  }
+  return frame.topLeft();
 }
 
 void CFindReplaceDlg::done(int result) {

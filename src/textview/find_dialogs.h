@@ -40,6 +40,9 @@ class CFindReplaceDlg : public QDialog {
   QPushButton* cancelButton() const { return cancel_; }
 
   void done(int result) override;
+  // Moves the dialog off `hit` (global pixels), onto whichever side of it has room on the
+  // dialog's screen; a dialog clear of the hit stays where it is.
+  void keepClearOf(const QRect& hit);
 
  private:
   void send(editing::FindMessage::Action action);
@@ -58,5 +61,11 @@ class CFindReplaceDlg : public QDialog {
   QPushButton* replaceAll_ = nullptr;
   QPushButton* cancel_ = nullptr;
 };
+
+// Where a window of frame `frame` goes so that it does not cover `hit`, inside `screen` (all
+// global pixels): below, above, right or left of the hit, the first that fits, keeping the other
+// coordinate as near to where it was as the screen allows. `frame`'s own place when it is clear
+// of the hit or nothing fits.
+QPoint positionClearOf(const QRect& frame, const QRect& hit, const QRect& screen);
 
 }  // namespace vellary::textview

@@ -100,6 +100,10 @@ class CImageView : public QAbstractScrollArea, public document::DocumentObserver
   views::CImgWindow* oneLineWindow() const { return lineWindow_; }
   // The offscreen page image.
   const QImage& pageImage() const { return canvas_; }
+  // Canvas pixels: where the composition is drawn, and the part of the caret line from the caret
+  // on, which is drawn moved on past the composition meanwhile. Empty without a composition.
+  QRect preeditArea() const;
+  QRect restOfCaretLine() const;
   // How often the whole page was laid out and rendered again: what a test or benchmark counts
   // to know that an edit redrew only its line.
   int fullUpdates() const { return fullUpdates_; }

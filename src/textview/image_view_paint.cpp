@@ -55,9 +55,10 @@ void CImageView::paintEvent(QPaintEvent* event) {
   p.drawImage(dirty.topLeft(), canvas_, dirty.translated(scroll));
   p.translate(-scroll);
   if (laidOut()) paintTableBorders(p);
+  // The composition moves part of the page image: frames and highlights go over it.
+  paintPreedit(p);
   paintOverlays(p);
   paintSelection(p);
-  paintPreedit(p);
 }
 
 void CImageView::paintTableBorders(QPainter& p) {
@@ -185,14 +186,18 @@ void CImageView::paintPreedit(QPainter& p) {
   const editing::LinePlace* lp = layout_.find(caret_->caret.line);
   const QRect cell = caretCell();
   if (lp == nullptr || cell.isNull()) return;
+  const QRect area = preeditArea();
   const bool vertical = lp->vertical;
-  const int size = std::max(std::min(vertical ? cell.width() : cell.height(), 64), 12);
+  // The characters after the caret make way: the rest of the line, as drawn, moves on by the
+  // composition's length, so that nothing is drawn over them while the user composes.
+  const QRect rest = restOfCaretLine();
+  if (!rest.isEmpty()) {
+    const QPoint by = vertical ? QPoint(0, area.height()) : QPoint(area.width(), 0);
+    p.drawImage(rest.topLeft() + by, canvas_, rest);
+  }
+  const int size = vertical ? area.width() : area.height();
   const QFont font = storedFont(settings_.japaneseFont, size);
   const QString text = preedit_;
-  // One cell per UTF-16 unit is enough room: a pair is drawn as one glyph in its two cells.
-  const int n = static_cast<int>(text.size());
-  const QRect area = vertical ? QRect(cell.right() + 1 - size, cell.top(), size, n * size)
-                              : QRect(cell.left(), cell.top(), n * size, size);
   p.fillRect(area, Qt::white);
   p.setPen(Qt::black);
   if (vertical) {
@@ -209,6 +214,38 @@ void CImageView::paintPreedit(QPainter& p) {
     p.drawLine(area.left(), area.bottom() + 1, area.left() + textWidth(font, text),
                area.bottom() + 1);
   }
+}
+
+QRect CImageView::preeditArea() const {
+  const editing::LinePlace* lp = caret_->caret.valid() ? layout_.find(caret_->caret.line) : nullptr;
+  const QRect cell = caretCell();
+  if (preedit_.isEmpty() || lp == nullptr || cell.isNull()) return {};
+  const bool vertical = lp->vertical;
+  const int size = std::max(std::min(vertical ? cell.width() : cell.height(), 64), 12);
+  // One cell per UTF-16 unit is enough room: a pair is drawn as one glyph in its two cells.
+  const int n = static_cast<int>(preedit_.size());
+  return vertical ? QRect(cell.right() + 1 - size, cell.top(), size, n * size)
+                  : QRect(cell.left(), cell.top(), n * size, size);
+}
+
+QRect CImageView::restOfCaretLine() const {
+  const editing::LinePlace* lp = caret_->caret.valid() ? layout_.find(caret_->caret.line) : nullptr;
+  if (preedit_.isEmpty() || lp == nullptr) return {};
+  const int from = caret_->caret.index();
+  QRect rest;
+  for (const editing::GlyphPlace& g : lp->glyphs)
+    if (g.index >= from) rest = rest.united(toQRect(g.box));
+  if (rest.isEmpty()) return {};
+  // Across the line: its whole drawn thickness, so that no part of a glyph stays behind.
+  const QRect line = toQRect(lp->box).intersected(QRect(QPoint(0, 0), canvas_.size()));
+  if (lp->vertical) {
+    rest.setLeft(std::min(rest.left(), line.left()));
+    rest.setRight(std::max(rest.right(), line.right()));
+  } else {
+    rest.setTop(std::min(rest.top(), line.top()));
+    rest.setBottom(std::max(rest.bottom(), line.bottom()));
+  }
+  return rest.intersected(QRect(QPoint(0, 0), canvas_.size()));
 }
 
 }  // namespace vellary::textview

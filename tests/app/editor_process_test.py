@@ -99,8 +99,18 @@ class Editor:
         found = wait_for(self._find_window, timeout=20)
         if not found:
             raise AssertionError("no editor window; stderr: " + self.stderr())
+        # A file named on the command line is open once the title names it; until then the
+        # progress dialog has the keyboard.
+        files = [os.path.basename(a) for a in args if a.endswith(".xml")]
+        if files and not wait_for(lambda: self.title().startswith(files[0]), timeout=30):
+            raise AssertionError("the editor did not open %s; title %r" % (files[0], self.title()))
         self.desktop.run("xdotool", "windowactivate", "--sync", self.window, check=False)
+        wait_for(self._active, timeout=10)
         time.sleep(0.5)
+
+    def _active(self):
+        r = self.desktop.run("xdotool", "getactivewindow", check=False)
+        return r.stdout.strip() == self.window
 
     def _find_window(self):
         r = self.desktop.run("xdotool", "search", "--onlyvisible", "--name", TITLE, check=False)
@@ -293,16 +303,26 @@ class EditorProcessTest(unittest.TestCase):
         e = self.start(table)
         # At 10 % the whole page fits; full size gives the text view the window.
         e.key("ctrl+1", "ctrl+w", pause=0.5)
-        time.sleep(1)
-        width, height, rgb = e.screenshot()
-        left, top = width, height
-        for y in range(height):
-            row = rgb[y * width * 3:(y + 1) * width * 3]
-            for x in range(0, width):
-                if tuple(row[3 * x:3 * x + 3]) == TEXT_VIEW_BACKGROUND:
-                    left, top = min(left, x), min(top, y)
-                    break
-        self.assertLess(left, width, "the text view was not found on the screen")
+        found = {}
+
+        def text_view_shown():
+            # The view's background around the page; on a loaded machine the new scale may take
+            # a while to be painted.
+            width, height, rgb = e.screenshot()
+            left, top = width, height
+            background = bytes(TEXT_VIEW_BACKGROUND)
+            for y in range(height):
+                x = rgb.find(background, y * width * 3, (y + 1) * width * 3)
+                while x >= 0 and x % 3 != 0:
+                    x = rgb.find(background, x + 1, (y + 1) * width * 3)
+                if x >= 0:
+                    left, top = min(left, (x - y * width * 3) // 3), min(top, y)
+            found.update(left=left, top=top, width=width)
+            return left < width
+
+        self.assertTrue(wait_for(text_view_shown, timeout=20, step=0.5),
+                        "the text view was not found on the screen")
+        left, top = found["left"], found["top"]
         dump = json.loads(subprocess.run([os.path.join(BIN, "vellary-cli"), "dump", table],
                                          capture_output=True, text=True, check=True).stdout)
         cells = [c for b in dump["pages"][0]["blocks"] for c in b.get("cells", [])]

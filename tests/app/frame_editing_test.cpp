@@ -303,6 +303,59 @@ class FrameEditingTest : public QObject {
     e.shortcut(Qt::Key_Z);
     QVERIFY(e.view().fullUpdates() > split);
   }
+
+  // Enter and Backspace change the page's lines: the views lay the page out again, and the
+  // proofreader's place must stay where the eye is, on vertical and horizontal pages alike.
+  void enterAndBackspaceKeepTheViewWhereItWas() {
+    Editor e;
+    QVERIFY(e.open());
+    QVERIFY(e.f->commands().dispatch(app::IdZoom100));
+    e.paintAll();
+    int tried = 0;
+    for (int page = 0; page < static_cast<int>(e.doc().paper()->pages.size()); ++page) {
+      e.doc().setCurrentPage(page);
+      e.paintAll();
+      QScrollBar* h = e.view().horizontalScrollBar();
+      QScrollBar* v = e.view().verticalScrollBar();
+      if (h->maximum() == 0 && v->maximum() == 0) continue;  // the whole page is in sight
+      // Somewhere in the middle of the page, away from its start.
+      h->setValue(h->maximum() / 2);
+      v->setValue(v->maximum() / 2);
+      e.paintAll();
+      const QSize vp = e.view().viewport()->size();
+      const QPoint middle(vp.width() / 2, vp.height() / 2);
+      QTest::mouseClick(e.view().viewport(), Qt::LeftButton, {}, middle);
+      const model::LineData* line = e.caret().caret.line;
+      if (line == nullptr || e.caret().caret.index() == 0) continue;
+      const QPoint before(h->value(), v->value());
+      ++tried;
+      QTest::keyClick(&e.view(), Qt::Key_Return);
+      e.paintAll();
+      const QPoint afterEnter(h->value(), v->value());
+      QVERIFY2((afterEnter - before).manhattanLength() < vp.height() / 4,
+               qPrintable(QStringLiteral("page %1: Enter moved the view from %2,%3 to %4,%5")
+                              .arg(page + 1)
+                              .arg(before.x())
+                              .arg(before.y())
+                              .arg(afterEnter.x())
+                              .arg(afterEnter.y())));
+      QTest::keyClick(&e.view(), Qt::Key_Backspace);
+      e.paintAll();
+      const QPoint afterBackspace(h->value(), v->value());
+      QVERIFY2((afterBackspace - before).manhattanLength() < vp.height() / 4,
+               qPrintable(QStringLiteral("page %1: Backspace moved the view from %2,%3 to %4,%5")
+                              .arg(page + 1)
+                              .arg(before.x())
+                              .arg(before.y())
+                              .arg(afterBackspace.x())
+                              .arg(afterBackspace.y())));
+      // The image beside scrolls with the text.
+      QCOMPARE(e.f->imageView().horizontalScrollBar()->value() != 0 ||
+                   e.f->imageView().verticalScrollBar()->value() != 0,
+               true);
+    }
+    QVERIFY(tried >= 2);
+  }
 };
 
 QTEST_MAIN(FrameEditingTest)

@@ -133,7 +133,9 @@ TEST_F(FindReplace, SelectionWithinOneLineBecomesTheFindText) {
   const document::ChangeSet r = send(Action::Close);
   EXPECT_EQ(state.open, FindDialogKind::None);
   EXPECT_TRUE(r.has(document::Change::Caret));
-  EXPECT_TRUE(caret.selection.empty());
+  // Closing keeps what is selected, so that typing replaces it.
+  EXPECT_EQ(caret.selection.anchor, at(0, 0, 3));
+  EXPECT_EQ(caret.selection.active, at(0, 0, 1));
   // A selection across lines leaves the find text as it was.
   caret.selection = Selection{at(0, 0, 1), at(0, 1, 2)};
   ASSERT_TRUE(openFindDialog(ctx(), state, buffers, FindDialogKind::Find));

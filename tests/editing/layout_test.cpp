@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "layout_pages.h"
+#include "model/paper.h"
 
 namespace vellary::editing {
 namespace {
@@ -47,7 +48,8 @@ TEST(LinePitch, TextBlocksCountOnlyNormalLines) {
 
   // Vertical blocks measure widths across their columns.
   auto vertical = makeBlock(0, 0, 100, 400, true);
-  for (int i = 0; i < 3; ++i) vertical.lines.push_back(makeLine(70 - i * 30, 0, 20, 300, u"あ", true));
+  for (int i = 0; i < 3; ++i)
+    vertical.lines.push_back(makeLine(70 - i * 30, 0, 20, 300, u"あ", true));
   EXPECT_EQ(blockLinePitch(vertical), 37);
 
   auto empty = makeBlock(0, 0, 100, 55, false);
@@ -191,6 +193,60 @@ TEST(LayoutDisplay, VerticalColumnsFromTheRightEdgeAtTheBlockPitch) {
   EXPECT_GE(first.box.left, second.glyphs[0].box.right);
 }
 
+// The same ruby listed after its base, or after both columns, stands where it stood before its
+// base; a ruby whose box lies left of its column goes left of it.
+TEST(LayoutDisplay, SideLinesStandBesideTheirBaseWhereverTheListHoldsThem) {
+  const model::PageData before = rubyPage();
+  const PageLayout reference = layoutPage(before, {.zoom = 0.5});
+  const LinePlace& refRuby = reference.lines[0];
+  for (int position : {1, 2}) {
+    model::PageData page = model::copyPage(before);
+    auto& lines = page.blocks.front().lines;
+    lines.splice(std::next(lines.begin(), position + 1), lines, lines.begin());
+    const PageLayout layout = layoutPage(page, {.zoom = 0.5});
+    const LinePlace* ruby = nullptr;
+    for (const LinePlace& lp : layout.lines)
+      if (lp.line->attr == model::AttrRuby) ruby = &lp;
+    ASSERT_NE(ruby, nullptr);
+    EXPECT_EQ(ruby->originX, refRuby.originX) << "listed at " << position;
+    EXPECT_EQ(ruby->glyphs[0].box, refRuby.glyphs[0].box);
+    EXPECT_EQ(ruby->baseFrame, refRuby.baseFrame);
+  }
+
+  // Left of its column: its glyphs end left of the column's glyphs.
+  model::PageData left = model::copyPage(before);
+  left.blocks.front().lines.front().x = 580;
+  const PageLayout l = layoutPage(left, {.zoom = 0.5});
+  EXPECT_LE(l.lines[0].glyphs[0].box.right, l.lines[1].glyphs[1].box.left);
+  EXPECT_GT(l.lines[0].glyphs[0].box.left, l.lines[2].glyphs[0].box.right);
+}
+
+TEST(LayoutDisplay, HorizontalSideLinesAboveOrUnderTheirBase) {
+  auto page = makePage(1000, 1000);
+  auto block = makeBlock(100, 100, 600, 200, false);
+  block.lines.push_back(makeLine(100, 110, 200, 30, u"新聞記事", false));
+  block.lines.push_back(makeLine(150, 95, 100, 12, u"しんぶん", false, model::AttrRuby));
+  block.lines.push_back(makeLine(100, 180, 200, 30, u"を読む", false));
+  block.lines.push_back(makeLine(100, 211, 60, 12, u"よ", false, model::AttrRuby));
+  auto first = block.lines.begin();
+  auto ruby = std::next(first);
+  ruby->baseLine = &*first;
+  ruby->rcs = 2;
+  ruby->rce = 3;
+  auto second = std::next(first, 2);
+  auto under = std::next(first, 3);
+  under->baseLine = &*second;
+  under->rcs = under->rce = 2;
+  page.blocks.push_back(std::move(block));
+  const PageLayout layout = layoutPage(page, {.zoom = 1.0});
+  ASSERT_EQ(layout.lines.size(), 4u);
+  const LinePlace& base1 = *layout.find(&*first);
+  const LinePlace& base2 = *layout.find(&*second);
+  EXPECT_LE(layout.find(&*ruby)->glyphs[0].box.bottom, base1.glyphs[0].box.top);
+  EXPECT_GE(layout.find(&*under)->glyphs[0].box.top, base2.glyphs[0].box.bottom);
+  EXPECT_LT(layout.find(&*under)->glyphs[0].box.top, base2.glyphs[0].box.bottom + 20);
+}
+
 TEST(LayoutDisplay, HorizontalLinesStepDownAndCharactersAlong) {
   auto page = makePage(1000, 1000);
   auto block = makeBlock(100, 100, 600, 100, false);
@@ -223,7 +279,8 @@ TEST(LayoutDisplay, TateChuYokoGroupIsOneGlyphAndImageBlocksAreFramed) {
   auto block = makeBlock(100, 100, 60, 400, true);
   block.lines.push_back(makeLine(110, 100, 40, 300, u"第12頁", true));
   int i = 0;
-  for (auto& ch : block.lines.front().chars) ch.modRotTcy = (i == 1 || i == 2) ? model::kTateChuYoko : 0, ++i;
+  for (auto& ch : block.lines.front().chars)
+    ch.modRotTcy = (i == 1 || i == 2) ? model::kTateChuYoko : 0, ++i;
   page.blocks.push_back(std::move(block));
   page.blocks.push_back(makeBlock(300, 300, 200, 100, false, model::BlockImage));
   const PageLayout layout = layoutPage(page, {.zoom = 1.0});
@@ -252,7 +309,8 @@ TEST(LayoutDisplay, LineImagesBesideTheText) {
   EXPECT_EQ(a.imageDest, (CanvasRect{50, 68, 50 + 160, 68 + 14}));
   // The text's redraw box stays off the image.
   EXPECT_LE(a.box.bottom, a.imageDest.top);
-  const auto caret = charBoxInLineImage(a, *std::next(page.blocks.front().lines.front().chars.begin()));
+  const auto caret =
+      charBoxInLineImage(a, *std::next(page.blocks.front().lines.front().chars.begin()));
   ASSERT_TRUE(caret.has_value());
   EXPECT_EQ(caret->left, 50 + 100 * 160 / 320);
 }
@@ -331,6 +389,48 @@ TEST(OneLineWindow, PlacedBesideTheCaretLineAndHiddenOutsideTheView) {
   EXPECT_EQ(oneLineImageOffset(2), 10);
   EXPECT_EQ(oneLineImageOffset(5), 30);
   EXPECT_EQ(oneLineImageOffset(7), 10);
+}
+
+// Characters typed into a line already full draw smaller instead of over each other; narrow
+// characters may stand closer than full-width ones.
+TEST(LayoutDisplay, MoreCharactersThanTheBoxHeldNeverOverlap) {
+  for (const bool vertical : {true, false}) {
+    auto page = makePage(1000, 1000);
+    auto block =
+        vertical ? makeBlock(400, 100, 100, 500, true) : makeBlock(100, 400, 500, 100, false);
+    block.lines.push_back(vertical ? makeLine(420, 100, 60, 300, u"一二三四五", true)
+                                   : makeLine(100, 420, 300, 60, u"一二三四五", false));
+    model::computeBlockAverages(block);
+    page.blocks.push_back(std::move(block));
+    const int before = layoutPage(page, {.zoom = 1.0}).lines[0].fontPx;
+    auto& line = page.blocks.front().lines.front();
+    for (char16_t c : std::u16string_view(u"六七八九十")) {
+      model::CharData typed;
+      typed.text = model::makeCharText(c);
+      typed.x = typed.y = -1;
+      line.chars.push_back(typed);
+      ++line.charCount;
+    }
+    const PageLayout layout = layoutPage(page, {.zoom = 1.0});
+    const LinePlace& lp = layout.lines[0];
+    ASSERT_EQ(lp.glyphs.size(), 10u);
+    EXPECT_LT(lp.fontPx, before) << "vertical " << vertical;
+    // Each glyph ends before the next begins.
+    for (size_t i = 1; i < lp.glyphs.size(); ++i) {
+      const CanvasRect& a = lp.glyphs[i - 1].box;
+      const CanvasRect& b = lp.glyphs[i].box;
+      if (vertical)
+        EXPECT_LE(a.top + lp.fontPx, b.top) << i;
+      else
+        EXPECT_LE(a.left + lp.fontPx, b.left) << i;
+    }
+  }
+  // Latin letters are half as wide as they are tall: a full line of them keeps its size.
+  model::LineData latin = makeLine(100, 420, 300, 60, u"abcdefghij", false);
+  EXPECT_EQ(fittingFontSize(latin, 40, 30), 40);
+  EXPECT_EQ(fittingFontSize(latin, 40, 15), 30);
+  model::LineData kana = makeLine(100, 420, 300, 60, u"abcあ", false);
+  EXPECT_EQ(fittingFontSize(kana, 40, 30), 30);
 }
 
 }  // namespace

@@ -159,12 +159,21 @@ TEST_F(Typing, EnterSplitsTheLineInProportionToItsCharacters) {
   EXPECT_TRUE(r.has(document::Change::Layout));
   ASSERT_EQ(lineCount(0), 2);
   EXPECT_EQ(text(0, 0), u"一二三四\r");
-  EXPECT_EQ(line(0, 0).width, 90);  // 5 × 200 / 11
   EXPECT_EQ(line(0, 0).charCount, 5);
   EXPECT_EQ(text(0, 1), u"五六七八九十");
-  EXPECT_EQ(line(0, 1).width, 110);
   EXPECT_EQ(line(0, 1).charCount, 6);
-  EXPECT_EQ(line(0, 0).x, line(0, 1).x);  // both keep the row's origin
+  // Each half has the box of its own characters: the second starts where its first character
+  // does, on the same row.
+  const CharData& first = charAt(line(0, 0), 0);
+  const CharData& fourth = charAt(line(0, 0), 3);
+  const CharData& fifth = charAt(line(0, 1), 0);
+  const CharData& last = charAt(line(0, 1), 5);
+  EXPECT_EQ(line(0, 0).x, first.x);
+  EXPECT_EQ(line(0, 0).width, fourth.x + fourth.width - first.x);
+  EXPECT_EQ(line(0, 1).x, fifth.x);
+  EXPECT_EQ(line(0, 1).width, last.x + last.width - fifth.x);
+  EXPECT_EQ(line(0, 0).y, line(0, 1).y);
+  EXPECT_EQ(line(0, 0).height, line(0, 1).height);
   EXPECT_EQ(charAt(line(0, 0), 0).changed, 1);
   EXPECT_EQ(caret().line, &line(0, 1));
   EXPECT_EQ(caret().index(), 0);
@@ -247,8 +256,8 @@ TEST_F(Typing, RubyRangesFollowTypedCharacters) {
   LineData& ruby = line(1, 0);
   caretTo(1, 1, 0);
   ed->typeChar(u'我');
-  const document::ChangeSet r = told();  // before the range
-  EXPECT_TRUE(r.has(document::Change::Layout));             // the ruby moves with its base
+  const document::ChangeSet r = told();          // before the range
+  EXPECT_TRUE(r.has(document::Change::Layout));  // the ruby moves with its base
   EXPECT_EQ(ruby.rcs, 5);
   EXPECT_EQ(ruby.rce, 5);
   caretTo(1, 1, 5);  // right after the base character

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "export/pdf/pdf_file.h"
 #include "office_log.h"
 #include "pdf_helpers.h"
 #include "support/cli_runner.h"
@@ -31,8 +32,20 @@ TEST_F(ExportCli, WritesPdfWithTheDocumentInformation) {
   auto r = run("export " + sample_ + " " + (dir_ / "a.pdf") + " --kind pdf --title テスト");
   ASSERT_EQ(r.exit, 0) << r.err;
   const std::string pdf = vt::TempDir::read(dir_ / "a.pdf");
-  EXPECT_NE(pdf.find("/Title <FEFF001B6A61001B30C630B930C8>"), std::string::npos);
+  EXPECT_NE(pdf.find("/Title <FEFF30C630B930C8>"), std::string::npos);
   EXPECT_NE(pdf.find("/Count 2\r\n"), std::string::npos);
+  // Without a title of its own, the document is called by its file's name.
+  r = run("export " + sample_ + " " + (dir_ / "c.pdf") + " --kind pdf --fonts named --jobs 1");
+  ASSERT_EQ(r.exit, 0) << r.err;
+  const std::string named = vt::TempDir::read(dir_ / "c.pdf");
+  EXPECT_NE(named.find("/Title <FEFF" + vellary::exporting::pdf::hexUtf16(u"sample") + ">"),
+            std::string::npos);
+  EXPECT_NE(named.find("/BaseFont /MS-Mincho"), std::string::npos);
+  EXPECT_EQ(named.find("/FontFile2"), std::string::npos);
+  r = run("export " + sample_ + " " + (dir_ / "d.pdf") + " --kind pdf --pdfa");
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_NE(vt::TempDir::read(dir_ / "d.pdf").find("<pdfaid:part>2</pdfaid:part>"),
+            std::string::npos);
   r = run("export " + sample_ + " " + (dir_ / "b.pdf") + " --kind pdf-mrc --pages 1 --quality 2");
   ASSERT_EQ(r.exit, 0) << r.err;
   EXPECT_NE(vt::TempDir::read(dir_ / "b.pdf").find("/Count 1\r\n"), std::string::npos);
@@ -65,6 +78,9 @@ TEST_F(ExportCli, RefusesWhatItCannotDo) {
   EXPECT_EQ(run("export " + sample_ + " " + (dir_ / "a.txt") + " --kind rtf").exit, 1);
   EXPECT_EQ(
       run("export " + sample_ + " " + (dir_ / "a.pdf") + " --kind pdf-image --quality 3").exit, 1);
+  EXPECT_EQ(run("export " + sample_ + " " + (dir_ / "a.pdf") + " --kind pdf --jobs -1").exit, 1);
+  EXPECT_EQ(run("export " + sample_ + " " + (dir_ / "a.pdf") + " --kind pdf --fonts none").exit, 1);
+  EXPECT_EQ(run("export " + sample_ + " " + (dir_ / "a.txt") + " --kind txt --ruby kana").exit, 1);
   EXPECT_EQ(run("export " + sample_ + " " + (dir_ / "no/a.pdf") + " --kind pdf").exit, 1);
   EXPECT_EQ(run("export " + (dir_ / "none.xml") + " " + (dir_ / "a.pdf") + " --kind pdf").exit, 1);
   const std::string bad = dir_.write("bad.xml", "<paper><page");

@@ -1,5 +1,5 @@
 // Font subsets for the XPS output, checked by reading the subset back with HarfBuzz.
-#include "export/word/font_subset.h"
+#include "export/font_subset.h"
 
 #include <gtest/gtest.h>
 

@@ -276,7 +276,7 @@ TEST_F(OfficeRuby, WordInlineRubyWithTheDefaultStringsKeepsEmphasisMarksAsGroups
   EXPECT_EQ(entryText(entries(custom)), u"｜認識《にんしき》«A0»る");
 }
 
-TEST_F(OfficeRuby, WordPassesRubyGroupsAndSlidesKeepTheBaseText) {
+TEST_F(OfficeRuby, EveryKindPassesTheRubyGroups) {
   model::PaperData paper = rubyPage();
   const OfficeCall word = only(run(paper, KindDocx), "addTextArea").at(0);
   EXPECT_EQ(entryText(entries(word)), u"«A0»«A1»る");
@@ -286,14 +286,16 @@ TEST_F(OfficeRuby, WordPassesRubyGroupsAndSlidesKeepTheBaseText) {
     EXPECT_EQ(word.u16("groups", i * 2), expected[i]) << i;
   EXPECT_EQ(word.units("ruby"), u"にんしき認識、す");
 
-  const OfficeCall slides = only(run(paper, KindPptx), "addTextArea").at(0);
-  EXPECT_EQ(entryText(entries(slides)), u"認識する«E»");
-  EXPECT_EQ(slides.num("groupCount"), 0);
-  EXPECT_FALSE(slides.passed("groups"));
-  EXPECT_FALSE(slides.passed("ruby"));
+  // Slides and XPS pages draw the readings beside their bases too; their lines end with marks.
+  for (int kind : {KindPptx, KindXps}) {
+    const OfficeCall slides = only(run(paper, kind), "addTextArea").at(0);
+    EXPECT_EQ(entryText(entries(slides)), u"«A0»«A1»る«E»");
+    EXPECT_EQ(slides.num("groupCount"), 2);
+    EXPECT_EQ(slides.units("ruby"), u"にんしき認識、す");
+  }
 }
 
-TEST_F(Office, LatinGoesFullWidthAndTateChuYokoHalfWidth) {
+TEST_F(Office, CharactersGoAsTheUserCorrectedThemWithTheirRotations) {
   model::PaperData paper;
   model::PageData page = testing::officePage();
   model::LineData line = testing::vline(2000, 500, 40, u"A1b１２x\r\"１");
@@ -306,13 +308,15 @@ TEST_F(Office, LatinGoesFullWidthAndTateChuYokoHalfWidth) {
   paper.pages.push_back(std::move(page));
 
   const auto word = entries(only(run(paper, KindDocx), "addTextArea").at(0));
-  EXPECT_EQ(entryText(word), u"Ａ１ｂ12ｘ«E»\r”１");
+  // Half-width letters and digits stay half width, full-width ones full width, inside a
+  // tate-chu-yoko group too: the text is the document's.
+  EXPECT_EQ(entryText(word), u"A1b１２x«E»\r\"１");
   std::vector<uint16_t> rotations;
   for (const auto& e : word) rotations.push_back(e.rotation);
   EXPECT_EQ(rotations, (std::vector<uint16_t>{0, 0, 0, 100, 100, 90, 0, 0, 0, 0}));
 
   const auto slides = entries(only(run(paper, KindPptx), "addTextArea").at(0));
-  EXPECT_EQ(entryText(slides), u"Ａ１ｂ12ｘ”１«E»");
+  EXPECT_EQ(entryText(slides), u"A1b１２x\"１«E»");
 }
 
 TEST_F(Office, VerticalBlocksMeasureColumnsRightToLeft) {
@@ -538,9 +542,9 @@ TEST_F(Office, XpsPassesPixelsAndSubsetsTheFontsOfTheCharactersPassed) {
   EXPECT_EQ(other.num("charset"), 0);
   EXPECT_EQ(fs::path(japanese.bytes("name")).filename(), "SubFont0.ttf");
   EXPECT_EQ(japanese.num("length"), static_cast<long>(japanese.bytes("name").size()));
-  // The subsets hold the characters as passed: the Latin letters full-width.
-  EXPECT_TRUE(testing::fontCovers(log_ + ".font128", U"漢字かなＡ"));
-  EXPECT_TRUE(testing::fontCovers(log_ + ".font0", U"Ｏｋ"));
+  // The subsets hold the characters as passed.
+  EXPECT_TRUE(testing::fontCovers(log_ + ".font128", U"漢字かなA"));
+  EXPECT_TRUE(testing::fontCovers(log_ + ".font0", U"Ok"));
   EXPECT_FALSE(fs::exists(fs::path(japanese.bytes("name")).parent_path()));
 }
 

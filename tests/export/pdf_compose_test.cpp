@@ -1,5 +1,5 @@
-// Page composition for the text PDF: text runs with their line joining, fonts, sizes and places,
-// the single-line follow-up, tables with cells and rules; and the TIFF strip locator.
+// Page composition of the text: lines with the boxes of their characters, fonts and languages,
+// structure roles, tables with their cells, spans and rules; and the TIFF strip locator.
 #include <gtest/gtest.h>
 
 #include "export/pdf/pdf_content.h"
@@ -24,42 +24,43 @@ model::PageData page400(std::vector<model::BlockData> blocks) {
   return p;
 }
 
-std::vector<PdfText> runsOf(const model::PageData& page) {
-  CPDFdata data(page.width, page.height, page.dpi);
-  data.composeTextRuns(page);
-  return data.page().texts;
+const PdfPage& composed(CPDFdata& data, const model::PageData& page, int mode = RenderVisible) {
+  data.composeText(page, mode);
+  return data.page();
 }
 
-TEST(TextRuns, LinesOfOneSizeFormOneRunWithLineFeeds) {
-  auto page = page400({textBlock(
-      {hline(100, 100, 40, u"あい"), hline(100, 200, 40, u"うえ"), hline(100, 300, 40, u"おか")})});
-  const auto runs = runsOf(page);
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].text, u"あい\nうえ\nおか");
-  EXPECT_EQ(runs[0].lineAdvance, 18);  // (340 - 140) / 2 pixels
-  EXPECT_EQ(runs[0].x, 18);
-  EXPECT_EQ(runs[0].y, 842 - 25);  // bottom of the first character, 140 pixels
-  EXPECT_EQ(runs[0].fontType, FontMincho);
-  EXPECT_EQ(runs[0].fontSize, 7);  // (200 + 40 × 72) / 400
-  EXPECT_EQ(runs[0].renderMode, RenderVisible);
-  EXPECT_EQ(runs[0].colours.size(), runs[0].text.size());
-}
-
-TEST(TextRuns, ARubyLineBetweenLinesSplitsTheBlockIntoThreeRuns) {
+TEST(PageText, EveryLineKeepsTheBoxOfEachCharacterInPoints) {
   model::LineData ruby = hline(100, 175, 20, u"るび");
   ruby.attr = model::AttrRuby;
-  auto page = page400({textBlock({hline(100, 100, 40, u"あい"), hline(100, 200, 40, u"うえ"), ruby,
-                                  hline(100, 300, 40, u"おか")})});
-  const auto runs = runsOf(page);
-  ASSERT_EQ(runs.size(), 3u);
-  EXPECT_EQ(runs[0].text, u"あい\nうえ\n");
-  EXPECT_EQ(runs[1].text, u"るび\n");
-  EXPECT_EQ(runs[2].text, u"おか");
-  // A one-line run advances by its own height.
-  EXPECT_EQ(runs[2].lineAdvance, 7);
+  model::LineData body = hline(100, 200, 40, u"あい");
+  body.chars.insert(std::next(body.chars.begin()), vellary::testing::typed(u'\r'));
+  body.chars.push_back(vellary::testing::typed(u'う'));
+  auto page = page400({textBlock({hline(100, 100, 40, u"一\t二"), ruby, body})});
+  CPDFdata data(page.width, page.height, page.dpi);
+  const PdfPage& p = composed(data, page);
+  ASSERT_EQ(p.blocks.size(), 1u);
+  const PdfTextBlock& b = p.blocks[0];
+  EXPECT_EQ(b.role, PdfRole::Paragraph);
+  EXPECT_EQ(b.renderMode, RenderVisible);
+  ASSERT_EQ(b.lines.size(), 3u);  // a ruby line is a line of its own, drawn where it stands
+  ASSERT_EQ(b.lines[0].chars.size(), 2u);  // the tab is not drawn
+  const PdfChar& first = b.lines[0].chars[0];
+  EXPECT_EQ(first.code, U'一');
+  EXPECT_TRUE(first.placed);
+  EXPECT_DOUBLE_EQ(first.box.left, 18.0);             // 100 × 72 / 400
+  EXPECT_DOUBLE_EQ(first.box.top, (4677 - 100) * 0.18);
+  EXPECT_DOUBLE_EQ(first.box.bottom, (4677 - 140) * 0.18);
+  EXPECT_EQ(b.lines[1].chars[0].code, U'る');
+  // The paragraph break is not drawn; the typed character has no place.
+  ASSERT_EQ(b.lines[2].chars.size(), 3u);
+  EXPECT_FALSE(b.lines[2].chars[2].placed);
+  EXPECT_TRUE(b.lines[2].hasBox);
+
+  CPDFdata invisible(page.width, page.height, page.dpi);
+  EXPECT_EQ(composed(invisible, page, RenderInvisible).blocks[0].renderMode, RenderInvisible);
 }
 
-TEST(TextRuns, FontFollowsDirectionAndLanguage) {
+TEST(PageText, FontFollowsDirectionAndLanguage) {
   EXPECT_EQ(fontTypeFor(model::Horizontal, 0), FontTimes);
   EXPECT_EQ(fontTypeFor(model::Vertical, 0), FontMinchoV);
   EXPECT_EQ(fontTypeFor(model::Horizontal, 128), FontMincho);
@@ -67,63 +68,38 @@ TEST(TextRuns, FontFollowsDirectionAndLanguage) {
   EXPECT_EQ(fontTypeFor(model::Vertical, 136), FontMingLiUV);
   EXPECT_EQ(fontTypeFor(model::Vertical, 129), FontGulimV);
   EXPECT_EQ(fontTypeFor(model::Horizontal, 161), FontMincho);
+  EXPECT_EQ(languageOf(0), "en");
+  EXPECT_EQ(languageOf(134), "zh-CN");
+  EXPECT_EQ(languageOf(128), "");
 
-  auto latin = page400({textBlock({hline(100, 100, 40, u"Ab")}, model::Horizontal, 0)});
-  const auto runs = runsOf(latin);
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].fontType, FontTimes);
-  EXPECT_NE(textOps(runs[0], 0).find("rg<4162>"), std::string::npos);
+  auto page = page400({textBlock({vline(2000, 500, 60, u"縦書き")}, model::Vertical),
+                       textBlock({hline(100, 100, 40, u"Ab")}, model::Horizontal, 0)});
+  CPDFdata data(page.width, page.height, page.dpi);
+  const PdfPage& p = composed(data, page);
+  ASSERT_EQ(p.blocks.size(), 2u);
+  EXPECT_EQ(p.blocks[0].lines[0].fontType, FontMinchoV);
+  EXPECT_EQ(p.blocks[1].lines[0].fontType, FontTimes);
+  EXPECT_EQ(p.blocks[1].lang, "en");
+  EXPECT_EQ(p.blocks[1].order, 1);
 }
 
-TEST(TextRuns, VerticalRunStandsAtTheCentreOfItsFirstCharacter) {
-  auto page = page400({textBlock({vline(2000, 500, 60, u"縦書き"), vline(1900, 500, 60, u"二行")},
-                                 model::Vertical)});
-  const auto runs = runsOf(page);
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].fontType, FontMinchoV);
-  EXPECT_EQ(runs[0].x, 365);           // (2000 + 30) × 72 / 400
-  EXPECT_EQ(runs[0].y, 842 - 90);      // top 500
-  EXPECT_EQ(runs[0].lineAdvance, 18);  // columns 100 pixels apart
-  EXPECT_NE(textOps(runs[0], 0).find("> Tj\r-18 0 TD\r<"), std::string::npos);
-}
-
-TEST(TextRuns, SizeDependsOnWhetherTheLastCharacterIsHalfWidth) {
-  // Characters 40 high and 20 wide: s(A) = 7, s(B) = 4.
-  model::LineData full = hline(100, 100, 40, u"あい", 20);
-  for (auto& c : full.chars) c.width = 20;
-  model::LineData half = full;
-  half.chars.back().text = model::makeCharText(u'a');
-  EXPECT_EQ(runsOf(page400({textBlock({full})}))[0].fontSize, 5);
-  EXPECT_EQ(runsOf(page400({textBlock({half})}))[0].fontSize, 7);
-}
-
-TEST(TextRuns, TypedCharactersGiveNoPlace) {
-  model::LineData l = hline(1000, 1000, 40, u"あい");
-  l.chars.push_front(vellary::testing::typed(u'挿'));
-  const auto runs = runsOf(page400({textBlock({l})}));
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].text, u"挿あい");
-  EXPECT_EQ(runs[0].x, 180);  // the left edge of あ, not of the typed character
-}
-
-TEST(TextRuns, ASingleLineBeforeABlockThatStartsLeftAndAboveGetsABlankLine) {
-  auto right = textBlock({hline(2000, 1000, 40, u"右")});
-  auto left = textBlock({hline(100, 500, 40, u"左"), hline(100, 1100, 40, u"下")});
-  auto runs = runsOf(page400({right, left}));
-  ASSERT_GE(runs.size(), 2u);
-  EXPECT_EQ(runs[0].text, u"右\n \n");
-  EXPECT_EQ(runs[0].colours.size(), runs[0].text.size());
-  // A block that starts below the single line leaves it alone.
-  auto below = textBlock({hline(100, 1500, 40, u"下")});
-  EXPECT_EQ(runsOf(page400({right, below}))[0].text, u"右");
-}
-
-TEST(TextRuns, TabsAndParagraphBreaksAreNotDrawnAndRepeatedSpacesGoInGreek) {
-  model::LineData l = hline(100, 100, 40, u"a\t\rb  c");
-  const auto runs = runsOf(page400({textBlock({l})}));
-  EXPECT_EQ(runs[0].text, u"ab  c");
-  const auto greek = runsOf(page400({textBlock({l}, model::Horizontal, 161)}));
-  EXPECT_EQ(greek[0].text, u"ab c");
+TEST(PageText, TitlesAreHeadingsAndRunningHeadsAndFoliosArtifacts) {
+  auto title = textBlock({hline(100, 100, 80, u"題")});
+  title.sec = model::SecTitle;
+  auto folio = textBlock({hline(100, 4000, 40, u"1")});
+  folio.sec = model::SecLowerPageNum;
+  auto head = textBlock({hline(100, 50, 40, u"柱")});
+  head.sec = model::SecHeader;
+  auto author = textBlock({hline(100, 300, 40, u"著者")});
+  author.sec = model::SecAuthor;
+  auto page = page400({title, folio, head, author});
+  CPDFdata data(page.width, page.height, page.dpi);
+  const PdfPage& p = composed(data, page);
+  ASSERT_EQ(p.blocks.size(), 4u);
+  EXPECT_EQ(p.blocks[0].role, PdfRole::Heading);
+  EXPECT_EQ(p.blocks[1].role, PdfRole::Artifact);
+  EXPECT_EQ(p.blocks[2].role, PdfRole::Artifact);
+  EXPECT_EQ(p.blocks[3].role, PdfRole::Paragraph);
 }
 
 model::CellData cell(int row, int col, int x, int y, std::vector<model::LineData> lines) {
@@ -153,13 +129,13 @@ model::BlockData table(std::vector<model::CellData> cells) {
   return b;
 }
 
-std::vector<PdfTable> tablesOf(const model::PageData& page) {
+std::vector<PdfTable> tablesOf(const model::PageData& page, int mode = RenderVisible) {
   CPDFdata data(page.width, page.height, page.dpi);
-  data.composeTables(page);
+  data.composeText(page, mode);
   return data.page().tables;
 }
 
-TEST(Tables, CellsFillTheGridRowByRowAndRulesFollowTheBorders) {
+TEST(Tables, CellsComeRowByRowAndRulesFollowTheBorders) {
   auto page = page400(
       {table({cell(1, 1, 100, 100, {hline(120, 120, 40, u"一")}),
               cell(1, 2, 500, 100, {hline(520, 120, 40, u"二")}),
@@ -169,16 +145,12 @@ TEST(Tables, CellsFillTheGridRowByRowAndRulesFollowTheBorders) {
   const PdfTable& t = tables[0];
   EXPECT_EQ(t.rows, 2);
   EXPECT_EQ(t.columns, 2);
-  ASSERT_EQ(t.cells.size(), 4u);
-  EXPECT_EQ(t.cells[0].text, u"一");
-  EXPECT_EQ(t.cells[1].text, u"二");
-  EXPECT_EQ(t.cells[2].text, u"");  // no cell at row 2, column 1
-  EXPECT_EQ(t.cells[3].text, u"三\n四");
-  EXPECT_EQ(t.cells[3].lineAdvance, 1800);  // 100 pixels in hundredths of a point
-  EXPECT_EQ(t.cells[0].lineAdvance, 0);
-  EXPECT_EQ(t.cells[0].x, 22);        // 120 × 72 / 400 rounded
-  EXPECT_EQ(t.cells[0].y, 842 - 29);  // bottom 160 → 28.8 points
-  EXPECT_EQ(t.cells[0].fontSize, 7);  // 40 × 72 / 400 = 7.2
+  ASSERT_EQ(t.cells.size(), 3u);  // no cell at row 2, column 1
+  EXPECT_EQ(t.cells[0].lines[0].chars[0].code, U'一');
+  EXPECT_EQ(t.cells[2].row, 1);
+  EXPECT_EQ(t.cells[2].column, 1);
+  ASSERT_EQ(t.cells[2].lines.size(), 2u);
+  EXPECT_EQ(t.cells[2].lines[1].chars[0].code, U'四');
   // Three lines of two segments across, three lines of two segments down.
   ASSERT_EQ(t.horizontalRules.size(), 6u);
   ASSERT_EQ(t.verticalRules.size(), 6u);
@@ -191,6 +163,24 @@ TEST(Tables, CellsFillTheGridRowByRowAndRulesFollowTheBorders) {
   EXPECT_EQ(t.verticalRules[0].style, model::BorderSolid);   // left of (1,1)
   EXPECT_EQ(t.verticalRules[5].style, model::BorderDouble);  // right of (2,2)
   EXPECT_EQ(t.verticalRules[5].x1, 16200);
+  // Under a page picture the rules are in the picture already.
+  const auto invisible = tablesOf(page, RenderInvisible);
+  EXPECT_TRUE(invisible[0].horizontalRules.empty());
+  EXPECT_EQ(invisible[0].renderMode, RenderInvisible);
+}
+
+TEST(Tables, JoinedCellsSpanTheirGroup) {
+  auto head = cell(1, 1, 100, 100, {hline(120, 120, 40, u"魚")});
+  head.connectGroup = 1;
+  auto below = cell(2, 1, 100, 300, {});
+  below.connectGroup = 1;
+  auto page = page400({table({head, cell(1, 2, 500, 100, {}), below, cell(2, 2, 500, 300, {})})});
+  const auto t = tablesOf(page);
+  ASSERT_EQ(t[0].cells.size(), 3u);
+  EXPECT_EQ(t[0].cells[0].rowSpan, 2);
+  EXPECT_EQ(t[0].cells[0].columnSpan, 1);
+  EXPECT_EQ(t[0].cells[2].row, 1);
+  EXPECT_EQ(t[0].cells[2].column, 1);
 }
 
 TEST(Tables, NumbersFromZeroAndDamagedNumbersAreSafe) {
@@ -200,7 +190,7 @@ TEST(Tables, NumbersFromZeroAndDamagedNumbersAreSafe) {
   ASSERT_EQ(t.size(), 1u);
   EXPECT_EQ(t[0].rows, 1);
   EXPECT_EQ(t[0].columns, 2);
-  EXPECT_EQ(t[0].cells[0].text, u"零");
+  EXPECT_EQ(t[0].cells[0].lines[0].chars[0].code, U'零');
 
   auto damaged = page400({table({cell(-3, 1, 100, 100, {}), cell(1, 2000000000, 500, 100, {})})});
   EXPECT_TRUE(tablesOf(damaged).empty());

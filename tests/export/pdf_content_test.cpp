@@ -1,143 +1,156 @@
-// Content stream operators: visible runs with their colour switches and line moves, the pieces
-// of invisible runs, tables with rules, and figures.
+// Content stream operators: a line's glyphs placed on their characters' boxes, characters
+// without a place following their neighbours, colours, vertical lines, tables with their rules as
+// artifacts, and figures placed exactly.
 #include "export/pdf/pdf_content.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
 
 namespace {
 
 using namespace vellary::exporting::pdf;
 
-constexpr Rgb kRed{255, 0, 0}, kBlack{0, 0, 0};
+constexpr Rgb kRed{255, 0, 0};
 
-PdfText visible(std::u16string text, int font = FontMincho, std::vector<Rgb> colours = {}) {
-  PdfText t;
-  t.text = std::move(text);
-  t.x = 72;
-  t.y = 700;
-  t.fontType = font;
-  t.fontSize = 12;
-  t.lineAdvance = 20;
-  colours.resize(t.text.size(), kBlack);
-  t.colours = colours;
-  return t;
+PdfChar at(char32_t code, double left, double bottom, double size = 10) {
+  return {code, {left, bottom, left + size * 0.9, bottom + size * 0.9}, true, {}};
+}
+PdfChar typed(char32_t code) { return {code, {}, false, {}}; }
+
+PdfLine lineOf(std::vector<PdfChar> chars, int font = FontMincho) {
+  PdfLine l;
+  l.chars = std::move(chars);
+  l.fontType = font;
+  return l;
 }
 
-PdfText invisible(std::u16string text, std::vector<int> lengths, std::vector<int> xs,
-                  std::vector<int> ys, int font = FontMincho) {
-  PdfText t;
-  t.text = std::move(text);
-  t.fontType = font;
-  t.fontSize = 10;
-  t.renderMode = RenderInvisible;
-  t.runLengths = std::move(lengths);
-  t.xOffsets = std::move(xs);
-  t.yOffsets = std::move(ys);
-  return t;
+std::string ops(PdfFontSet& fonts, PdfLine line, int mode = RenderVisible) {
+  ContentWriter writer(fonts);
+  PdfTextBlock block{{std::move(line)}, mode, PdfRole::Paragraph, {}, 0};
+  return writer.textBlock(block, 7);
 }
 
-std::string body(const std::string& ops) {
-  const std::string start = "Tf\r";
-  const size_t a = ops.find(start) + start.size();
-  return ops.substr(a, ops.rfind("ET\rEMC\r") - a);
+// The numbers of the TJ array between two strings, in order.
+std::vector<long> adjustments(const std::string& text) {
+  std::vector<long> out;
+  const std::regex number(R"(> (-?\d+) <)");
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), number); it != std::sregex_iterator();
+       ++it)
+    out.push_back(std::stol((*it)[1]));
+  return out;
 }
 
-TEST(PdfContent, VisibleRunSwitchesColourOnlyWhereItChanges) {
-  const PdfText t = visible(u"赤赤黒\n黒", FontMincho, {kRed, kRed, kBlack, kRed, kBlack});
-  EXPECT_EQ(visibleTextOps(t, 3),
-            "/P << /MCID 3 >>\rBDC\rBT\r0 0 0 rg \r0 Tc 0 Tw 100 Tz 0 Tr\r72 700 TD\r/F0 12 Tf\r"
-            "<> Tj 1.000000 0.000000 0.000000 rg<8D648D64> Tj 0.000000 0.000000 0.000000 rg"
-            "<9ED2> Tj\r0 -20 TD\r<9ED2> Tj\rET\rEMC\r");
+TEST(PdfContent, ALineIsOneTextObjectPlacedByItsBoxes) {
+  PdfFontSet named(false);
+  // Three characters an em apart and one far to the right: only the gap moves a glyph.
+  const std::string text =
+      ops(named, lineOf({at(U'港', 100, 700), at(U'町', 110, 700), at(U'の', 120, 700),
+                         at(U'朝', 200, 700)}));
+  EXPECT_EQ(text.rfind("/P << /MCID 7 >>\rBDC\rBT\r/F0 ", 0), 0u) << text;
+  EXPECT_NE(text.find(" Tf\r0 Tr\r0.000 0.000 0.000 rg\r1 0 0 1 "), std::string::npos);
+  EXPECT_NE(text.find("Tm\r[<6E2F>"), std::string::npos) << text;
+  // Glyphs an em apart move a little, to put their ink on the boxes; the last one moves about
+  // 70 points (at a size of about 10) to its place.
+  const auto moves = adjustments(text);
+  ASSERT_EQ(moves.size(), 3u) << text;
+  EXPECT_LT(std::abs(moves[0]), 200);
+  EXPECT_LT(std::abs(moves[1]), 200);
+  EXPECT_LT(moves[2], -6000);
+  EXPECT_TRUE(text.ends_with("<671D>] TJ\rET\rEMC\r"));
 }
 
-TEST(PdfContent, LineFeedsMoveAndCarriageReturnsAreSkippedInHorizontalRuns) {
-  const std::string h = visibleTextOps(visible(u"上\r\n下\r\n"), 0);
-  EXPECT_NE(h.find("<4E0A> Tj\r0 -20 TD\r<4E0B> Tj\r0 -20 TD\r<> Tj\r"), std::string::npos) << h;
-  EXPECT_EQ(h.find("000D"), std::string::npos);
-  // Vertical fonts move one line advance to the left.
-  const std::string v = visibleTextOps(visible(u"上\n下", FontMinchoV), 0);
-  EXPECT_NE(v.find("/F4 12 Tf\r<> Tj 0.000000 0.000000 0.000000 rg<4E0A> Tj\r-20 0 TD\r<4E0B>"),
-            std::string::npos)
-      << v;
+TEST(PdfContent, CharactersWithoutAPlaceFollowTheirNeighboursAndLeadUpToTheFirstPlacedOne) {
+  PdfFontSet named(false);
+  const std::string text = ops(named, lineOf({typed(U'「'), at(U'港', 100, 700), typed(U'町')}));
+  // No move between the strings: each typed character takes its natural advance.
+  EXPECT_TRUE(adjustments(text).empty()) << text;
+  EXPECT_NE(text.find("[<300C6E2F753A>] TJ"), std::string::npos) << text;
+  // The leading one starts an em before the placed character's origin.
+  EXPECT_NE(text.find("Tm\r"), std::string::npos);
 }
 
-TEST(PdfContent, TimesNewRomanWritesOneByteACharacter) {
-  EXPECT_NE(visibleTextOps(visible(u"Ab1", FontTimes), 0)
-                .find("/F2 12 Tf\r<> Tj "
-                      "0.000000 0.000000 0.000000 rg"
-                      "<416231> Tj"),
-            std::string::npos);
-  EXPECT_EQ(body(invisibleTextOps(invisible(u"Ab", {2, 0}, {5, 0}, {-3, 0}, FontTimes), 0)),
-            "5 3 TD\r<4162> Tj\r");
+TEST(PdfContent, NamedFontsWriteUtf16AndHalfWidthDigitsAdvanceHalfAnEm) {
+  PdfFontSet named(false);
+  // Digits half an em apart need no move at all in a font that makes them half an em wide.
+  const std::string text = ops(named, lineOf({at(U'1', 100, 700), typed(U'0'), at(U'𠮟', 200, 700)}));
+  EXPECT_NE(text.find("[<00310030> "), std::string::npos) << text;
+  EXPECT_NE(text.find("<D842DF9F>] TJ"), std::string::npos) << text;
 }
 
-TEST(PdfContent, InvisiblePiecesContinueTheStringUnlessTheyMove) {
-  // Pieces a (placed), b (continues), c d (placed after a move).
-  const PdfText t = invisible(u"abcd", {1, 1, 2}, {100, 0, 30}, {-700, 0, 0});
-  EXPECT_EQ(invisibleTextOps(t, 1),
-            "/P << /MCID 1 >>\rBDC\rBT\r0 0 0 rg \r0 Tc 0 Tw 100 Tz 3 Tr\r/F0 10 Tf\r"
-            "100 700 TD\r<00610062> Tj\r30 0 TD\r<00630064> Tj\rET\rEMC\r");
+TEST(PdfContent, ColoursSwitchWhereTheyChangeAndInvisibleTextHasNone) {
+  PdfFontSet named(false);
+  PdfChar red = at(U'赤', 110, 700);
+  red.colour = kRed;
+  const std::string visible = ops(named, lineOf({at(U'黒', 100, 700), red}));
+  EXPECT_NE(visible.find("] TJ\r1.000 0.000 0.000 rg\r[<8D64>] TJ"), std::string::npos) << visible;
+  const std::string invisible = ops(named, lineOf({at(U'黒', 100, 700), red}), RenderInvisible);
+  EXPECT_NE(invisible.find(" Tf\r3 Tr\r1 0 0 1 "), std::string::npos) << invisible;
+  EXPECT_EQ(invisible.find(" rg\r"), std::string::npos);
 }
 
-TEST(PdfContent, InvisibleVerticalPiecesEachGetTheirOwnPlace) {
-  const PdfText t = invisible(u"縦書", {1, 1}, {300, 0}, {-100, 12}, FontMinchoV);
-  EXPECT_EQ(body(invisibleTextOps(t, 0)), "300 100 TD\r<7E26> Tj\r0 -12 TD\r<66F8> Tj\r");
+TEST(PdfContent, EmbeddedFontsWriteTheirCidsAndInvisibleTextTakesTheGlyphlessFont) {
+  PdfFontSet embedded(true);
+  const std::string visible = ops(embedded, lineOf({at(U'港', 100, 700), at(U'港', 110, 700)}));
+  EXPECT_NE(visible.find("/F0 "), std::string::npos);
+  EXPECT_NE(visible.find("[<0001>"), std::string::npos) << visible;
+  const std::string invisible = ops(embedded, lineOf({at(U'港', 100, 700)}), RenderInvisible);
+  EXPECT_NE(invisible.find("BT\r/T0 "), std::string::npos) << invisible;
+  EXPECT_EQ(embedded.resource(FontMinchoV, true), "T4");
 }
 
-TEST(PdfContent, InvisiblePiecesCountASurrogatePairAsOneCharacter) {
-  const PdfText t = invisible(u"\U00020B9F字", {1, 1}, {10, 5}, {-10, 0});
-  EXPECT_EQ(body(invisibleTextOps(t, 0)), "10 10 TD\r<D842DF9F> Tj\r5 0 TD\r<5B57> Tj\r");
+TEST(PdfContent, AVerticalLineStandsAtItsColumnAndMovesDown) {
+  PdfFontSet named(false);
+  // A column at x 300 to 309, characters an em apart downwards, then one further down.
+  const std::string text =
+      ops(named, lineOf({at(U'縦', 300, 700), at(U'書', 300, 690), at(U'き', 300, 600)}, FontMinchoV));
+  EXPECT_NE(text.find("BT\r/F4 "), std::string::npos);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(text, m, std::regex(R"(1 0 0 1 ([\d.]+) ([\d.]+) Tm)")));
+  const double x = std::stod(m[1]), y = std::stod(m[2]);
+  EXPECT_NEAR(x, 304.5, 1.5);  // the column's middle
+  EXPECT_GT(y, 708);           // the top of the first character's em, above its ink
+  const auto moves = adjustments(text);
+  ASSERT_FALSE(moves.empty());
+  EXPECT_GT(moves.back(), 7000);  // a downward move in vertical writing is a positive number
 }
 
-TEST(PdfContent, InvisibleRunStopsWhereTextOrPiecesEnd) {
-  // A piece reserved for a character that never came writes nothing.
-  const PdfText reserved = invisible(u"ab", {2, 1}, {10, -595}, {-20, -842});
-  EXPECT_EQ(body(invisibleTextOps(reserved, 0)), "10 20 TD\r<00610062> Tj\r");
-  // The same piece with its character appended places it outside the page.
-  const PdfText filled = invisible(u"ab ", {2, 1}, {10, -595}, {-20, -842});
-  EXPECT_EQ(body(invisibleTextOps(filled, 0)), "10 20 TD\r<00610062> Tj\r-595 842 TD\r<0020> Tj\r");
-  // Characters beyond the pieces are not written; a zero length ends the pieces.
-  const PdfText cut = invisible(u"abc", {1, 0, 2}, {1, 0, 0}, {0, 0, 0});
-  EXPECT_EQ(body(invisibleTextOps(cut, 0)), "1 0 TD\r<0061> Tj\r");
+TEST(PdfContent, TableRulesAreArtifactsAndEveryCellIsASequence) {
+  PdfFontSet named(false);
+  ContentWriter writer(named);
+  PdfTable t;
+  t.rows = 1;
+  t.columns = 2;
+  t.horizontalRules = {{0, 100, 1000, 100, 1}, {0, 0, 1000, 0, 0}};
+  t.verticalRules = {{0, 0, 0, 100, 2}, {1000, 0, 1000, 100, 3}};
+  t.cells = {{0, 0, 1, 1, {lineOf({at(U'一', 1, 1)})}}, {0, 1, 1, 1, {}}};
+  const std::string text = writer.table(t, {3, 4});
+  EXPECT_EQ(text.rfind("/Artifact BMC\r0 w\r[] 0 d\r0.00 1.00 m\r10.00 1.00 l\rS\r"
+                       "0 w\r[2] 1 d\r0.00 0.00 m\r0.00 1.00 l\rS\r"
+                       "2 w\r[] 0 d\r10.00 0.00 m\r10.00 1.00 l\rS\rEMC\r/TD << /MCID 3 >>\rBDC\rBT",
+                       0),
+            0u)
+      << text;
+  EXPECT_TRUE(text.ends_with("EMC\r/TD << /MCID 4 >>\rBDC\rEMC\r"));
 }
 
-TEST(PdfContent, TableDrawsItsRulesThenItsCells) {
-  PdfTable table;
-  table.rows = 1;
-  table.columns = 2;
-  table.horizontalRules = {{100, 200, 300, 200, 1},
-                           {300, 200, 500, 200, 2},
-                           {100, 100, 300, 100, 3},
-                           {300, 100, 500, 100, 0}};
-  table.verticalRules = {{100, 200, 100, 100, 1}, {300, 200, 300, 100, 0}, {500, 200, 500, 100, 1}};
-  PdfText cell = visible(u"表\n下");
-  cell.lineAdvance = 1450;  // hundredths of a point
-  table.cells = {cell, PdfText{}};
-  EXPECT_EQ(tableOps(table, 2),
-            "/P << /MCID 2 >>\rBDC\r"
-            "0 w\r[] 0 d\r1.00 2.00 m\r3.00 2.00 l\rS\r"
-            "0 w\r[2] 1 d\r3.00 2.00 m\r5.00 2.00 l\rS\r"
-            "2 w\r[] 0 d\r1.00 1.00 m\r3.00 1.00 l\rS\r"
-            "0 w\r[] 0 d\r1.00 2.00 m\r1.00 1.00 l\rS\r"
-            "0 w\r[] 0 d\r5.00 2.00 m\r5.00 1.00 l\rS\r"
-            "BT\r0 0 0 rg 0 Tc 0 Tw\r72 700 TD\r/F0 12 Tf <> Tj 0.000000 0.000000 0.000000 rg"
-            "<8868> Tj\r0 -14.50 TD\r<4E0B> Tj\rET\r"
-            "EMC\r");
-}
-
-TEST(PdfContent, FigurePlacesItsImageAndAMaskIsPaintedInItsColour) {
+TEST(PdfContent, FiguresArePlacedExactlyAndMasksPaintedInTheirColour) {
+  PdfFontSet named(false);
+  ContentWriter writer(named);
   PdfImage im;
-  im.x = 10.9;
-  im.y = 20.1;
-  im.width = 300.7;
-  im.height = 400.2;
-  EXPECT_EQ(figureOps(im, 4, 0),
-            "/Figure << /MCID 0 >>\rBDC\rq\r300 0 0 400 10 20 cm\r/im4 Do\rQ\rEMC\r");
+  im.x = 10.25;
+  im.y = 20.5;
+  im.width = 100.125;
+  im.height = 50.0625;
+  EXPECT_EQ(writer.figure(im, 3, 2),
+            "/Figure << /MCID 2 >>\rBDC\rq\r100.1250 0 0 50.0625 10.2500 20.5000 cm\r/im3 Do\rQ\r"
+            "EMC\r");
   im.imageMask = true;
-  im.colour = Rgb{255, 0, 51};
-  EXPECT_EQ(figureOps(im, 5, 1),
-            "/Figure << /MCID 1 >>\rBDC\rq\r1.000000 0.000000 0.200000 rg\r"
-            "300 0 0 400 10 20 cm\r/im5 Do\rQ\rEMC\r");
+  im.colour = kRed;
+  EXPECT_EQ(writer.figure(im, 4, -1),
+            "/Artifact BMC\rq\r1.000000 0.000000 0.000000 rg\r100.1250 0 0 50.0625 10.2500 20.5000 "
+            "cm\r/im4 Do\rQ\rEMC\r");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "pdf_helpers.h"
@@ -39,12 +40,11 @@ PdfImage jpeg(int bits, std::string bytes = "JPEGDATA") {
 
 TEST(PdfFile, OnePageWithoutImagesHasTheFixedLayout) {
   const std::string pdf = onePage();
-  EXPECT_EQ(pdf.rfind("%PDF-1.4\r\n", 0), 0u);
+  // The second line marks the file as binary for programs that guess.
+  EXPECT_EQ(pdf.rfind("%PDF-1.4\r\n%\xE2\xE3\xCF\xD3\r\n", 0), 0u);
+  // Empty information strings are left out.
   EXPECT_EQ(objectText(pdf, 1),
-            "1 0 obj\r\n<<\n/Creator <FEFF001B6A61001B>\r\n/CreationDate (D:20240102030405+09'00')"
-            "\r\n/Producer <FEFF001B6A61001B>\r\n/Title <FEFF001B6A61001B>\r\n/Subject "
-            "<FEFF001B6A61001B>\r\n/Author <FEFF001B6A61001B>\r\n/Keywords <FEFF001B6A61001B>\r\n"
-            ">>\nendobj\r\n");
+            "1 0 obj\r\n<<\n/CreationDate (D:20240102030405+09'00')\r\n>>\nendobj\r\n");
   EXPECT_EQ(objectText(pdf, 2), "2 0 obj\r\n[ /PDF /Text ]\r\nendobj\r\n");
   EXPECT_EQ(objectText(pdf, 4),
             "4 0 obj\r\n<<\r\n/Type /Pages\r\n/Kids [ 34 0 R ]\r\n/Count 1\r\n>>\r\nendobj\r\n");
@@ -64,13 +64,16 @@ TEST(PdfFile, OnePageWithoutImagesHasTheFixedLayout) {
   EXPECT_NE(objectText(pdf, 37).find("/S /Document"), std::string::npos);
   EXPECT_EQ(objectText(pdf, 38), "");
   EXPECT_TRUE(pdf.ends_with("%%EOF\r\n"));
+  // The file's identifier is made from its bytes: the same file has the same one.
+  EXPECT_NE(pdf.find("/ID [ <"), std::string::npos);
+  EXPECT_EQ(pdf, onePage());
 }
 
 TEST(PdfFile, CatalogNamesTheStructureTreeAndTheCalibratedSpaces) {
   const std::string catalog = objectText(onePage(), 3);
   const std::string head =
       "3 0 obj\r\n<<\r\n/Type /Catalog\r\n/Pages 4 0 R\r\n/StructTreeRoot 36 0 R\r\n"
-      "/MarkInfo << /Marked true >>\r\n/OpenAction [ 34 0 R /Fit ]\r\n";
+      "/MarkInfo << /Marked true >>\r\n/OpenAction [ 34 0 R /Fit ]\r\n/Lang (ja-JP)\r\n";
   ASSERT_EQ(catalog.rfind(head, 0), 0u);
   const std::string tail = catalog.substr(head.size());
   EXPECT_EQ(tail.size(), 260u);
@@ -79,24 +82,27 @@ TEST(PdfFile, CatalogNamesTheStructureTreeAndTheCalibratedSpaces) {
   EXPECT_TRUE(tail.ends_with("0.129 0.055 0.6812 ]\r\n>>\r\n]\r\n>>\r\nendobj\r\n"));
 }
 
-TEST(PdfFile, FontsAreTheElevenNamedFontsAndEmbedNothing) {
+TEST(PdfFile, NamedFontsAreTheElevenFontsWithRealWidthsAndEmbedNothing) {
   const std::string pdf = onePage();
   EXPECT_EQ(objectText(pdf, 5),
             "5 0 obj\r\n<<\r\n/Type /Font\r\n/Subtype /Type0\r\n/Name /F0\r\n"
-            "/BaseFont /#82l#82r#96#BE#92#A9\r\n/DescendantFonts [ 6 0 R ]\r\n"
+            "/BaseFont /MS-Mincho\r\n/DescendantFonts [ 6 0 R ]\r\n"
             "/Encoding /UniJIS-UTF16-H\r\n>>\r\nendobj\r\n");
+  // The Latin characters of the Unicode maps (CIDs 1 to 95) are half width like the half-width
+  // forms: digits are not set an em apart.
   EXPECT_EQ(objectText(pdf, 6),
             "6 0 obj\r\n<<\r\n/Type /Font\r\n/Subtype /CIDFontType2\r\n"
-            "/BaseFont /#82l#82r#96#BE#92#A9\r\n/WinCharSet 128 /FontDescriptor 7 0 R\r\n"
+            "/BaseFont /MS-Mincho\r\n/WinCharSet 128 /FontDescriptor 7 0 R\r\n"
             "/CIDSystemInfo << /Registry(Adobe) /Ordering(Japan1) /Supplement 2 >>\r\n"
-            "/DW 1000\r\n/W [\r\n231 389 500\r\n631 631 500\r\n]\r\n>>\r\nendobj\r\n");
+            "/DW 1000\r\n/W [\r\n1 95 500\r\n231 389 500\r\n631 631 500\r\n]\r\n>>\r\n"
+            "endobj\r\n");
   EXPECT_EQ(objectText(pdf, 7),
-            "7 0 obj\r\n<<\r\n/Type /FontDescriptor\r\n/FontName /#82l#82r#96#BE#92#A9\r\n"
+            "7 0 obj\r\n<<\r\n/Type /FontDescriptor\r\n/FontName /MS-Mincho\r\n"
             "/Flags 7\r\n/FontBBox [ -250 -140 600 860 ]\r\n/MissingWidth 500\r\n/StemV 91\r\n"
             "/StemH 91\r\n/ItalicAngle 0\r\n/CapHeight 860\r\n/XHeight 602\r\n/Ascent 860\r\n"
             "/Descent -140\r\n/Leading 0\r\n/MaxWidth 1000\r\n/AvgWidth 500\r\n"
             "/Style << /Panose <010502020609000000000000> >>\r\n>>\r\nendobj\r\n");
-  EXPECT_NE(objectText(pdf, 8).find("/BaseFont /@#82l#82r#96#BE#92#A9\r\n"), std::string::npos);
+  EXPECT_NE(objectText(pdf, 8).find("/BaseFont /MS-Mincho\r\n"), std::string::npos);
   EXPECT_NE(objectText(pdf, 8).find("/Encoding /UniJIS-UTF16-V"), std::string::npos);
   EXPECT_NE(objectText(pdf, 10).find("/FontBBox [ -250 -136 600 864 ]"), std::string::npos);
   EXPECT_NE(objectText(pdf, 13).find("<0805020B0609000000000000>"), std::string::npos);
@@ -162,7 +168,9 @@ TEST(PdfFile, ImagesAreNumberedAfterTheirPageAndNamedAcrossTheFile) {
   EXPECT_NE(objectText(pdf, 38).find("/StructParents 1\r\n"), std::string::npos);
   EXPECT_EQ(objectText(pdf, 2), "2 0 obj\r\n[ /PDF /Text /ImageB /ImageC ]\r\nendobj\r\n");
   // Figures get the first marked-content identifiers, in the order added.
-  EXPECT_NE(objectText(pdf, 35).find("/Figure << /MCID 1 >>\rBDC\rq\r72 0 0 36 10 20 cm\r/im1 Do"),
+  // Placed exactly, not in whole points.
+  EXPECT_NE(objectText(pdf, 35).find(
+                "/Figure << /MCID 1 >>\rBDC\rq\r72.9000 0 0 36.5000 10.7000 20.2000 cm\r/im1 Do"),
             std::string::npos);
 }
 
@@ -212,8 +220,9 @@ TEST(PdfFile, MediaBoxIsRoundedAndClamped) {
             std::string::npos);
 }
 
-TEST(PdfFile, InformationStringsCarryTheJapaneseLanguagePrefix) {
-  EXPECT_EQ(infoString(u"テスト"), "FEFF001B6A61001B30C630B930C8");
+TEST(PdfFile, InformationStringsAreUtf16WithoutALanguageEscape) {
+  // An escape sequence before the text is shown by readers as a character of its own.
+  EXPECT_EQ(infoString(u"テスト"), "FEFF30C630B930C8");
   EXPECT_EQ(hexUtf16(u"A\U00020B9F"), "0041D842DF9F");
   CPDFfile f;
   f.setCreationDate(kDate);
@@ -221,8 +230,9 @@ TEST(PdfFile, InformationStringsCarryTheJapaneseLanguagePrefix) {
   f.setAuthor(u"著者");
   f.AddPage({});
   const std::string info = objectText(f.render(), 1);
-  EXPECT_NE(info.find("/Title <FEFF001B6A61001B30C630B930C8>\r\n"), std::string::npos);
-  EXPECT_NE(info.find("/Author <FEFF001B6A61001B84578005>\r\n"), std::string::npos);
+  EXPECT_NE(info.find("/Title <FEFF30C630B930C8>\r\n"), std::string::npos);
+  EXPECT_NE(info.find("/Author <FEFF84578005>\r\n"), std::string::npos);
+  EXPECT_EQ(info.find("/Subject"), std::string::npos);
 }
 
 TEST(PdfFile, CreationDateCarriesTheTimeZoneOffsetInWholeHours) {
@@ -241,31 +251,122 @@ TEST(PdfFile, CreationDateCarriesTheTimeZoneOffsetInWholeHours) {
   EXPECT_EQ(formatCreationDate(t, 0).size(), 21u);
 }
 
-TEST(PdfFile, StructureTreeHasOneElementPerMarkedSequence) {
+PdfLine lineOf(std::u32string_view text, double x, double y, int font = FontMincho) {
+  PdfLine l;
+  l.fontType = font;
+  for (char32_t c : text) {
+    l.chars.push_back({c, {x, y, x + 9, y + 9}, true, {}});
+    x += 10;
+  }
+  return l;
+}
+
+TEST(PdfFile, StructureTreeTagsHeadingsParagraphsTablesAndFiguresInReadingOrder) {
   PdfPage page;
-  page.images = {jpeg(24)};
-  PdfText run;
-  run.text = u"本";
-  run.colours.resize(1);
-  page.texts = {run, run};
+  PdfImage figure = jpeg(24);
+  figure.alt = u"図１";
+  figure.order = 3;
+  PdfImage background = jpeg(24);
+  background.artifact = true;
+  page.images = {background, figure};
+  PdfTextBlock heading{{lineOf(U"題", 10, 700)}, RenderVisible, PdfRole::Heading, {}, 0};
+  PdfTextBlock folio{{lineOf(U"1", 300, 20)}, RenderVisible, PdfRole::Artifact, {}, 1};
+  PdfTextBlock english{{lineOf(U"Hi", 10, 600, FontTimes)}, RenderVisible, PdfRole::Paragraph, "en", 4};
+  page.blocks = {heading, folio, english};
+  PdfTable table;
+  table.rows = 2;
+  table.columns = 2;
+  table.order = 2;
+  table.cells = {{0, 0, 2, 1, {lineOf(U"魚", 10, 500)}}, {0, 1, 1, 1, {}}, {1, 1, 1, 1, {}}};
+  page.tables = {table};
   CPDFfile f;
   f.setCreationDate(kDate);
   f.AddPage(page);
+  const std::string pdf = f.render();
+  // The background, the page number and the rules are artifacts, outside the structure.
+  const std::string stream = objectText(pdf, 35);
+  EXPECT_NE(stream.find("/Artifact BMC\rq\r"), std::string::npos);
+  EXPECT_NE(stream.find("/Artifact BMC\rBT\r"), std::string::npos);
+  // Sequences: figure 0, heading 1, cells 2-4, paragraph 5. Elements in reading order: H1,
+  // Table (TR, TD …), Figure, P.
+  std::vector<std::string> types;
+  std::string figureElement, englishElement, root;
+  for (int n = 1; n < readXref(pdf).size; ++n) {
+    const std::string o = objectText(pdf, n);
+    if (o.find("/Type /StructTreeRoot") != std::string::npos) root = o;
+    const std::string head = "/Type /StructElem\r\n/S /";
+    const size_t at = o.find(head);
+    if (at == std::string::npos) continue;
+    const size_t from = at + head.size();
+    types.push_back(o.substr(from, o.find('\r', from) - from));
+    if (types.back() == "Figure") figureElement = o;
+    if (types.back() == "P") englishElement = o;
+  }
+  EXPECT_EQ(types, (std::vector<std::string>{"Document", "H1", "Table", "TR", "TD", "TD", "TR",
+                                             "TD", "Figure", "P"}));
+  EXPECT_NE(figureElement.find("/Pg 34 0 R\r\n/Alt <FEFF56F3FF11>\r\n"), std::string::npos)
+      << figureElement;
+  EXPECT_NE(pdf.find("/A << /O /Table /RowSpan 2 /ColSpan 1 >>\r\n/K [ 2 ]"), std::string::npos);
+  EXPECT_NE(englishElement.find("/Lang (en)\r\n/K [ 5 ]"), std::string::npos) << englishElement;
+  // The parent tree leads from each of the page's six sequences to its element.
+  EXPECT_NE(root.find("/ParentTree << /Nums [\r\n0 [ "), std::string::npos) << root;
+  size_t references = 0;
+  for (size_t at = root.find(" 0 R"); at != std::string::npos; at = root.find(" 0 R", at + 1))
+    ++references;
+  EXPECT_EQ(references, 1u + 6u) << root;
+}
+
+TEST(PdfFile, EmbeddedFontsCarryTheirGlyphsWidthsAndTheCharactersOfTheirCodes) {
+  PdfPage page;
+  PdfLine vertical = lineOf(U"港、1", 100, 700, FontMinchoV);
+  page.blocks = {{{lineOf(U"港1", 10, 700), vertical}, RenderVisible, PdfRole::Paragraph, {}, 0},
+                 {{lineOf(U"港", 10, 600)}, RenderInvisible, PdfRole::Paragraph, {}, 1}};
+  CPDFfile f({true, false});
+  f.setCreationDate(kDate);
   f.AddPage(page);
   const std::string pdf = f.render();
-  // Page 1: 34, 35, image 36; page 2: 37, 38, image 39; root 40, Document 41, elements 42-47.
-  EXPECT_NE(objectText(pdf, 3).find("/StructTreeRoot 40 0 R"), std::string::npos);
-  EXPECT_NE(objectText(pdf, 40).find("/ParentTree << /Nums [\r\n0 [ 42 0 R 43 0 R 44 0 R ]\r\n"
-                                     "1 [ 45 0 R 46 0 R 47 0 R ] ] >>\r\n/ParentTreeNextKey 2"),
+  // No named font: the page uses the two encodings of the Mincho subset and its glyphless twin.
+  EXPECT_EQ(pdf.find("MS-Mincho"), std::string::npos);
+  const std::string pageObject = objectText(pdf, 5);
+  EXPECT_NE(pageObject.find("/F0 "), std::string::npos);
+  EXPECT_NE(pageObject.find("/F4 "), std::string::npos);
+  EXPECT_NE(pageObject.find("/T0 "), std::string::npos);
+  EXPECT_EQ(pageObject.find("/F1 "), std::string::npos);
+  EXPECT_NE(pdf.find("/Encoding /Identity-V"), std::string::npos);
+  EXPECT_NE(pdf.find("/FontFile2 "), std::string::npos);
+  EXPECT_NE(pdf.find("/CIDToGIDMap "), std::string::npos);
+  // CIDs are handed out as drawn: 港 1, 1 2, the vertical form of 、 3; the half-width digit is
+  // half an em wide.
+  EXPECT_NE(pdf.find("/W [\r\n1 [ 1000 500 1000 ] ]"), std::string::npos);
+  EXPECT_NE(objectText(pdf, 6).find("[<0001>"), std::string::npos) << objectText(pdf, 6);
+}
+
+TEST(PdfFile, ArchiveFilesCarryMetadataAndAnSrgbOutputIntent) {
+  CPDFfile f({false, true});
+  f.setCreationDate(kDate);
+  f.setTitle(u"港 & 町");
+  f.setAuthor(u"水島");
+  PdfPage page;
+  page.blocks = {{{lineOf(U"港", 10, 700)}, RenderVisible, PdfRole::Paragraph, {}, 0}};
+  f.AddPage(page);
+  const std::string pdf = f.render();
+  EXPECT_NE(pdf.find("/FontFile2 "), std::string::npos);  // fonts are embedded for archives
+  EXPECT_NE(objectText(pdf, 1).find("/ModDate (D:20240102030405+09'00')"), std::string::npos);
+  const std::string catalog = objectText(pdf, 3);
+  EXPECT_NE(catalog.find("/Metadata "), std::string::npos);
+  EXPECT_NE(catalog.find("/OutputIntents [ "), std::string::npos);
+  EXPECT_NE(pdf.find("<pdfaid:part>2</pdfaid:part>\n<pdfaid:conformance>U</pdfaid:conformance>"),
             std::string::npos);
-  EXPECT_NE(objectText(pdf, 41).find("/K [ 42 0 R 43 0 R 44 0 R 45 0 R 46 0 R 47 0 R ]"),
+  EXPECT_NE(pdf.find("<rdf:li xml:lang=\"x-default\">港 &amp; 町</rdf:li>"), std::string::npos);
+  EXPECT_NE(pdf.find("<xmp:CreateDate>2024-01-02T03:04:05+09:00</xmp:CreateDate>"),
             std::string::npos);
-  EXPECT_EQ(objectText(pdf, 42),
-            "42 0 obj\r\n<<\r\n/Type /StructElem\r\n/S /Figure\r\n/P 41 0 R\r\n/Pg 34 0 R\r\n"
-            "/K 0\r\n>>\r\nendobj\r\n");
-  EXPECT_NE(objectText(pdf, 47).find("/S /P\r\n/P 41 0 R\r\n/Pg 37 0 R\r\n/K 2\r\n"),
-            std::string::npos);
-  EXPECT_EQ(readXref(pdf).size, 48);
+  EXPECT_NE(pdf.find("/S /GTS_PDFA1"), std::string::npos);
+  const std::string icc = srgbProfile();
+  EXPECT_EQ(icc.size(), (static_cast<size_t>(static_cast<unsigned char>(icc[2])) << 8) +
+                            static_cast<unsigned char>(icc[3]));
+  EXPECT_EQ(icc.substr(12, 12), "mntrRGB XYZ ");
+  EXPECT_EQ(icc.substr(36, 4), "acsp");
+  EXPECT_EQ(xmpDate("20241209070503-05'00'"), "2024-12-09T07:05:03-05:00");
 }
 
 TEST(PdfFile, WritingReplacesTheFileOrReportsWhy) {

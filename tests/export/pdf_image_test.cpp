@@ -1,4 +1,4 @@
-// Image PDF: the invisible text layer's pieces, the figure pipeline, the high-compression page,
+// Image PDF: the invisible text layer, the figure pipeline (pass-through JPEG), the high-compression page,
 // and the drivers' progress, cancel and failure behaviour.
 #include <gtest/gtest.h>
 
@@ -33,112 +33,38 @@ model::PageData page72(std::vector<model::BlockData> blocks) {
   return p;
 }
 
-std::vector<PdfText> layerOf(const model::PageData& page) {
-  CPDFdata data(page.width, page.height, page.dpi);
-  data.composeInvisibleText(page);
-  return data.page().texts;
+const PdfPage& layerOf(CPDFdata& data, const model::PageData& page) {
+  data.composeText(page, RenderInvisible);
+  return data.page();
 }
 
-std::string pieces(const PdfText& run) {
-  const std::string ops = invisibleTextOps(run, 0);
-  const size_t a = ops.find("Tf\r") + 3;
-  return ops.substr(a, ops.rfind("ET\r") - a);
-}
-
-TEST(InvisibleText, AHorizontalLineIsPlacedAtItsStartAndAfterSpaces) {
-  const auto layer = layerOf(page72({textBlock({hline(100, 500, 20, u"ab cd")})}));
-  ASSERT_EQ(layer.size(), 1u);
-  EXPECT_EQ(layer[0].renderMode, RenderInvisible);
-  EXPECT_EQ(layer[0].text, u"ab cd");
-  EXPECT_EQ(layer[0].fontSize, 21);  // (72 + 20 × 72) / 72
-  EXPECT_EQ(pieces(layer[0]), "100 480 TD\r<006100620020> Tj\r60 0 TD\r<00630064> Tj\r");
-}
-
-TEST(InvisibleText, EachCharacterOfAVerticalBlockHasItsOwnPlace) {
-  const auto layer = layerOf(page72(
-      {textBlock({vline(500, 100, 20, u"縦書"), vline(470, 100, 20, u"次")}, model::Vertical)}));
-  ASSERT_EQ(layer.size(), 1u);
-  EXPECT_EQ(layer[0].fontType, FontMinchoV);
-  // Centre 510, top 100; next below; the next column 30 points to the left, back at the top.
-  EXPECT_EQ(pieces(layer[0]), "510 900 TD\r<7E26> Tj\r0 -20 TD\r<66F8> Tj\r-30 20 TD\r<6B21> Tj\r");
-}
-
-TEST(InvisibleText, TypedCharactersFollowTheirNeighbours) {
-  // After a placed character the typed one joins its piece.
-  model::LineData after = hline(100, 500, 20, u"ab");
-  after.chars.insert(std::next(after.chars.begin()), vt::typed(u'X'));
-  auto layer = layerOf(page72({textBlock({after})}));
-  ASSERT_EQ(layer.size(), 1u);
-  EXPECT_EQ(layer[0].text, u"aXb");
-  EXPECT_EQ(layer[0].runLengths, (std::vector<int>{2, 1, 1}));  // with the reserved piece
-  EXPECT_EQ(pieces(layer[0]), "100 480 TD\r<006100580062> Tj\r");
-
-  // At the start of a line it is put just before the first placed character.
-  model::LineData before = hline(100, 500, 20, u"ab");
-  before.chars.push_front(vt::typed(u'X'));
-  layer = layerOf(page72({textBlock({before})}));
-  EXPECT_EQ(pieces(layer[0]), "80 480 TD\r<0058> Tj\r20 0 TD\r<00610062> Tj\r");
-
-  // A block of typed characters only still gives its text.
-  model::LineData typedOnly;
-  typedOnly.chars.push_back(vt::typed(u'Y'));
-  typedOnly.charCount = 1;
-  layer = layerOf(page72({textBlock({hline(100, 500, 20, u"a")}), textBlock({typedOnly})}));
-  ASSERT_EQ(layer.size(), 2u);
-  EXPECT_EQ(layer[1].text, u"Y");
-  EXPECT_EQ(layer[1].fontSize, layer[0].fontSize);
-}
-
-TEST(InvisibleText, LinesOfAnotherSizeStartANewRecord) {
-  const auto layer = layerOf(page72({textBlock(
-      {hline(100, 100, 20, u"ab"), hline(100, 130, 20, u"cd"), hline(100, 160, 40, u"EF")})}));
-  ASSERT_EQ(layer.size(), 2u);
-  EXPECT_EQ(layer[0].text, u"abcd");  // no line feed between lines
-  EXPECT_EQ(layer[1].text, u"EF");
-  // The second line begins a line of its own: its move goes back to the left edge.
-  EXPECT_EQ(pieces(layer[0]), "100 880 TD\r<00610062> Tj\r0 -30 TD\r<00630064> Tj\r");
-}
-
-TEST(InvisibleText, AHorizontalBlockBeforeAVerticalOneToItsLeftEndsWithASpaceOffThePage) {
-  auto horizontal = textBlock({hline(300, 200, 20, u"横")});
-  auto vertical = textBlock({vline(100, 100, 20, u"縦")}, model::Vertical);
-  auto layer = layerOf(page72({horizontal, vertical}));
-  ASSERT_EQ(layer.size(), 2u);
-  EXPECT_EQ(layer[0].text, u"横 ");
-  EXPECT_EQ(pieces(layer[0]), "300 780 TD\r<6A2A> Tj\r-600 1000 TD\r<0020> Tj\r");
-  // A vertical block to the right leaves the reserved piece empty.
-  auto right = textBlock({vline(500, 100, 20, u"縦")}, model::Vertical);
-  layer = layerOf(page72({horizontal, right}));
-  EXPECT_EQ(layer[0].text, u"横");
-  EXPECT_EQ(pieces(layer[0]), "300 780 TD\r<6A2A> Tj\r");
-}
-
-TEST(InvisibleText, TablesRunOnAcrossCellsAndPlaceEveryFullWidthCharacter) {
+TEST(InvisibleText, EveryBlockAndCellLiesUnderThePictureWithoutRules) {
+  model::LineData l = hline(100, 100, 20, u"ab c");
+  l.chars.push_back(vt::typed(u'd'));
   model::BlockData table;
   table.type = model::BlockTable;
-  table.langId = model::kLangJapanese;
-  for (int i = 0; i < 2; ++i) {
-    model::CellData cell;
-    cell.row = 1;
-    cell.col = i + 1;
-    cell.lines.push_back(hline(100 + 200 * i, 500, 20, i == 0 ? u"表" : u"セル"));
-    cell.charCount = static_cast<int>(cell.lines.front().chars.size());
-    table.charCount += cell.charCount;
-    table.cells.push_back(std::move(cell));
-  }
-  const auto layer = layerOf(page72({table}));
-  ASSERT_EQ(layer.size(), 1u);
-  EXPECT_EQ(layer[0].text, u"表セル");
-  EXPECT_EQ(pieces(layer[0]), "100 480 TD\r<8868> Tj\r200 0 TD\r<30BB> Tj\r20 0 TD\r<30EB> Tj\r");
-}
-
-TEST(InvisibleText, EmptyPagesAndOtherBlocksGiveNothing) {
+  model::CellData& cell = table.cells.emplace_back();
+  cell.row = cell.col = 1;
+  cell.lines.push_back(hline(100, 300, 20, u"表"));
+  cell.border = {1, 1, 1, 1};
   model::BlockData figure;
   figure.type = model::BlockImage;
   figure.lines.push_back(hline(1, 1, 20, u"x"));
-  figure.charCount = 1;
-  EXPECT_TRUE(layerOf(page72({figure})).empty());
-  EXPECT_TRUE(layerOf(page72({})).empty());
+  const auto page = page72({textBlock({l}), figure, textBlock({vline(500, 100, 20, u"縦")}, 1), table});
+  CPDFdata data(page.width, page.height, page.dpi);
+  const PdfPage& p = layerOf(data, page);
+  ASSERT_EQ(p.blocks.size(), 2u);  // the figure gives no text
+  for (const PdfTextBlock& b : p.blocks) EXPECT_EQ(b.renderMode, RenderInvisible);
+  EXPECT_EQ(p.blocks[0].lines[0].chars.size(), 5u);  // the space and the typed character stay
+  EXPECT_FALSE(p.blocks[0].lines[0].chars[4].placed);
+  EXPECT_EQ(p.blocks[1].lines[0].fontType, FontMinchoV);
+  EXPECT_EQ(p.blocks[1].order, 2);
+  ASSERT_EQ(p.tables.size(), 1u);
+  EXPECT_TRUE(p.tables[0].horizontalRules.empty());
+  EXPECT_EQ(p.tables[0].order, 3);
+
+  CPDFdata empty(600, 1000, 72);
+  EXPECT_TRUE(layerOf(empty, page72({})).blocks.empty());
 }
 
 // --- Pictures ------------------------------------------------------------------------------
@@ -225,7 +151,10 @@ TEST_F(HighCompression, BackgroundComesFirstThenOneMaskPerColourGroupInItsColour
   EXPECT_EQ(images[2].colour, (Rgb{255, 0, 0}));
   EXPECT_EQ(images[3].colour, (Rgb{0, 0, 255}));
   // The masks are painted in their colours.
-  EXPECT_NE(figureOps(images[2], 2, 0).find("1.000000 0.000000 0.000000 rg\r"), std::string::npos);
+  EXPECT_TRUE(images[2].artifact);
+  PdfFontSet fonts(false);
+  EXPECT_NE(ContentWriter(fonts).figure(images[2], 2, -1).find("1.000000 0.000000 0.000000 rg\r"),
+            std::string::npos);
 }
 
 TEST_F(HighCompression, TheTextIsPaintedOutOfTheBackground) {
@@ -293,11 +222,17 @@ TEST_F(HighCompression, DamagedGeometryComposesWithoutHarm) {
   page_.blocks.push_back(vertical);
   CPDFdata data(page_.width, page_.height, page_.dpi);
   data.composeHighCompression(path_, page_, 192, 30);
-  data.composeTextRuns(page_);
-  data.composeInvisibleText(page_);
+  data.composeText(page_, RenderVisible);
+  data.composeText(page_, RenderInvisible);
   EXPECT_FALSE(data.page().images.empty());
-  EXPECT_FALSE(data.page().texts.empty());
-  for (const PdfText& t : data.page().texts) EXPECT_FALSE(textOps(t, 0).empty());
+  EXPECT_FALSE(data.page().blocks.empty());
+  PdfFontSet fonts(true);
+  ContentWriter writer(fonts);
+  for (const PdfTextBlock& b : data.page().blocks) {
+    const std::string ops = writer.textBlock(b, 0);
+    EXPECT_EQ(ops.find("nan"), std::string::npos) << ops;
+    EXPECT_EQ(ops.find("inf"), std::string::npos) << ops;
+  }
 }
 
 TEST(Figures, GreyColourPagesBecomeGreyJpegsAndFineResolutionsStay) {
@@ -305,9 +240,10 @@ TEST(Figures, GreyColourPagesBecomeGreyJpegsAndFineResolutionsStay) {
   const std::string grey =
       picture(dir, "grey.png", 400, 300, 24, 800, {{10, 10, 50, 50, 0x404040}});
   CPDFdata data(400, 300, 800);
-  data.addFigures(grey, {{0, 0, 200, 100}, {0, 0, 400, 300}}, 72, 75);
+  data.addFigures(grey, {{{0, 0, 200, 100}, u"図", 0, false}, {{0, 0, 400, 300}, {}, 1, false}}, 72, 75);
   ASSERT_EQ(data.page().images.size(), 2u);
   EXPECT_EQ(data.page().images[0].bitsPerPixel, 8);
+  EXPECT_EQ(data.page().images[0].alt, u"図");
   // 72 / 800 is below a tenth: the figure keeps its pixels.
   EXPECT_EQ(data.page().images[0].pixelWidth, 200);
   EXPECT_DOUBLE_EQ(data.page().images[0].y, (300 - 100) * 72.0 / 800);
@@ -319,14 +255,47 @@ TEST(Figures, GreyColourPagesBecomeGreyJpegsAndFineResolutionsStay) {
   const std::string colour =
       picture(dir, "colour.png", 400, 300, 24, 400, {{10, 10, 50, 50, 0xFF}});
   CPDFdata reduced(400, 300, 400);
-  reduced.addFigures(colour, {{0, 0, 200, 100}}, 192, 30);
+  reduced.addFigures(colour, {{{0, 0, 200, 100}, {}, 0, false}}, 192, 30);
   ASSERT_EQ(reduced.page().images.size(), 1u);
   EXPECT_EQ(reduced.page().images[0].bitsPerPixel, 24);
   EXPECT_EQ(reduced.page().images[0].pixelWidth, 96);
 
   CPDFdata none(400, 300, 400);
-  none.addFigures(dir / "missing.png", {{0, 0, 10, 10}}, 72, 75);
+  none.addFigures(dir / "missing.png", {{{0, 0, 10, 10}, {}, 0, false}}, 72, 75);
   EXPECT_TRUE(none.page().images.empty());
+}
+
+TEST(Figures, AWholePageJpegAtTheResolutionAskedIsEmbeddedAsItIs) {
+  vt::TempDir dir;
+  imaging::CPictInfo p;
+  imaging::CreateNewImageToCPictInfo(p, 300, 200, 24, 300, 300);
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 300; ++x) imaging::SetPictPixel(p, x, y, x < 150 ? 0x3060C0 : 0xFFFFFF);
+  p.fileName = dir / "scan.jpg";
+  p.saveFormat = imaging::kFormatJpeg;
+  p.quality = 90;
+  ASSERT_EQ(imaging::SaveImageFileProc(p), imaging::kImageOk);
+  const std::string bytes = vt::TempDir::read(p.fileName);
+  const FigureSpec whole{{0, 0, 300, 200}, {}, 0, true};
+
+  CPDFdata kept(300, 200, 300);
+  kept.addFigures(p.fileName, {whole}, 600, 75);
+  ASSERT_EQ(kept.page().images.size(), 1u);
+  const PdfImage& im = kept.page().images[0];
+  EXPECT_EQ(std::string(im.bytes.begin(), im.bytes.end()), bytes);
+  EXPECT_EQ(im.bitsPerPixel, 24);
+  EXPECT_TRUE(im.artifact);
+  EXPECT_DOUBLE_EQ(im.width, 72);
+
+  // Reduced to a lower resolution, or a part of the page: encoded anew.
+  CPDFdata reduced(300, 200, 300);
+  reduced.addFigures(p.fileName, {whole}, 192, 30);
+  ASSERT_EQ(reduced.page().images.size(), 1u);
+  EXPECT_EQ(reduced.page().images[0].pixelWidth, 192);
+  CPDFdata part(300, 200, 300);
+  part.addFigures(p.fileName, {{{0, 0, 100, 100}, {}, 0, false}}, 600, 75);
+  ASSERT_EQ(part.page().images.size(), 1u);
+  EXPECT_NE(part.page().images[0].bytes.size(), bytes.size());
 }
 
 // --- Drivers --------------------------------------------------------------------------------
@@ -376,12 +345,12 @@ TEST(PdfDrivers, ImagePdfReportsItsProgressAndStopsWhenCancelled) {
   cancelling.cancelAfter = 1;
   options.progress = &cancelling;
   EXPECT_EQ(exporting::ExportPdfImage(*paper, dir / "b.pdf", 0, 2, true, options, error), 1);
-  EXPECT_EQ(cancelling.pumps, 1);
+  EXPECT_GE(cancelling.pumps, 1);
   EXPECT_EQ(cancelling.hidden, 1);
   EXPECT_FALSE(std::filesystem::exists(dir / "b.pdf"));
 }
 
-TEST(PdfDrivers, TextPdfShowsNoProgressAndReportsAFileThatCannotBeWritten) {
+TEST(PdfDrivers, TextPdfShowsItsProgressAndReportsAFileThatCannotBeWritten) {
   vt::TempDir dir;
   auto paper = threePages();
   CountingProgress progress;
@@ -389,7 +358,8 @@ TEST(PdfDrivers, TextPdfShowsNoProgressAndReportsAFileThatCannotBeWritten) {
   options.progress = &progress;
   std::string error;
   EXPECT_EQ(exporting::ExportPdfText(*paper, dir / "t.pdf", 1, 1, options, error), 1);
-  EXPECT_EQ(progress.shown, 0);
+  EXPECT_EQ(progress.shown, 1);
+  EXPECT_EQ(progress.hidden, 1);
   const std::string pdf = vt::TempDir::read(dir / "t.pdf");
   EXPECT_NE(pdf.find("/Count 1\r\n"), std::string::npos);
 
@@ -400,6 +370,28 @@ TEST(PdfDrivers, TextPdfShowsNoProgressAndReportsAFileThatCannotBeWritten) {
   EXPECT_EQ(exporting::ExportPdfText(*paper, dir / "empty.pdf", 5, 9, options, error), 0);
   EXPECT_TRUE(error.empty());
   EXPECT_FALSE(std::filesystem::exists(dir / "empty.pdf"));
+}
+
+TEST(PdfDrivers, TheFileIsTheSameWhateverTheNumberOfJobs) {
+  vt::TempDir dir;
+  auto paper = threePages();
+  exporting::ExportOptions options;
+  std::string error;
+  std::string files[3];
+  for (int jobs : {1, 2, 3}) {
+    options.jobs = jobs;
+    const std::string path = dir / ("j" + std::to_string(jobs) + ".pdf");
+    ASSERT_EQ(exporting::ExportPdfImage(*paper, path, 0, 2, false, options, error), 1) << error;
+    files[jobs - 1] = vt::TempDir::read(path);
+    // Only the creation date (the moment of writing) may differ.
+    const size_t date = files[jobs - 1].find("/CreationDate (D:");
+    ASSERT_NE(date, std::string::npos);
+    files[jobs - 1].erase(date, 40);
+    const size_t id = files[jobs - 1].find("/ID [");
+    files[jobs - 1].erase(id, 75);
+  }
+  EXPECT_EQ(files[0], files[1]);
+  EXPECT_EQ(files[0], files[2]);
 }
 
 TEST(PdfDrivers, QualityTable) {

@@ -95,7 +95,7 @@ class PdfTools : public ::testing::Test {
     for (const model::PageData& p : paper.pages) {
       const std::string text = shell("pdftotext -raw -f " + std::to_string(page) + " -l " +
                                      std::to_string(page) + " '" + pdf + "' -");
-      const std::u16string found = verticalFormsUndone(vt::withoutSpace(model::fromUtf8(text)));
+      const std::u16string found = vt::withoutSpace(model::fromUtf8(text));
       const std::u16string expected = pagegen::pageText(p);
       size_t at = 0;
       while (at < found.size() && at < expected.size() && found[at] == expected[at]) ++at;
@@ -108,17 +108,6 @@ class PdfTools : public ::testing::Test {
     }
   }
 
-  // Readers report the glyphs of vertical writing as the vertical presentation forms.
-  static std::u16string verticalFormsUndone(std::u16string text) {
-    static const std::pair<char16_t, char16_t> forms[] = {
-        {0xFE10, 0xFF0C}, {0xFE11, 0x3001}, {0xFE12, 0x3002}, {0xFE13, 0xFF1A}, {0xFE14, 0xFF1B},
-        {0xFE15, 0xFF01}, {0xFE16, 0xFF1F}, {0xFE19, 0x2026}, {0xFE31, 0x30FC}, {0xFE35, 0xFF08},
-        {0xFE36, 0xFF09}, {0xFE41, 0x300C}, {0xFE42, 0x300D}};
-    for (char16_t& u : text)
-      for (const auto& [vertical, plain] : forms)
-        if (u == vertical) u = plain;
-    return text;
-  }
 
   vt::TempDir dir_;
 };

@@ -53,46 +53,84 @@ model::BlockData tableOf(std::vector<std::tuple<int, int, std::u16string>> cells
   return b;
 }
 
-TEST(TextExport, LinesRunTogetherWithBreaksOnlyWhereTheTextHasThem) {
-  auto paper =
-      paperOf({{vt::textBlock({vt::hline(0, 0, 10, u"吾輩は"), vt::hline(0, 20, 10, u"猫")})}});
-  EXPECT_EQ(textExportBytes(paper, 0, 0), kBom + le(u"吾輩は猫"));
-  paper.pages.front().blocks.front().lines.front().chars.push_back(vt::glyph(0, 0, 1, 1, u'\r'));
-  EXPECT_EQ(textExportBytes(paper, 0, 0), kBom + le(u"吾輩は\r\n猫"));
+// A ruby line over characters from..to (1-based) of `base`.
+model::LineData rubyOver(model::LineData& base, int from, int to, std::u16string_view text,
+                         int16_t attr = model::AttrRuby) {
+  model::LineData r = vt::hline(0, 0, 5, text);
+  r.attr = attr;
+  r.baseLine = &base;
+  r.rcs = from;
+  r.rce = to;
+  return r;
+}
+
+TEST(TextExport, LinesRunTogetherAndEveryBlockAndPageEndsWithALineBreak) {
+  auto paper = paperOf({{vt::textBlock({vt::hline(0, 0, 10, u"吾輩は"), vt::hline(0, 20, 10, u"猫")}),
+                         vt::textBlock({vt::hline(0, 40, 10, u"夏目")})},
+                        {vt::textBlock({vt::hline(0, 0, 10, u"名前")})}});
+  EXPECT_EQ(textExportBytes(paper, 0, 1),
+            kBom + le(u"吾輩は猫\r\n夏目\r\n\r\n名前\r\n\r\n"));
+  // A block that already ends with a paragraph break gets no second one; one inside stays.
+  model::BlockData& first = paper.pages.front().blocks.front();
+  first.lines.front().chars.push_back(vt::glyph(0, 0, 1, 1, u'\r'));
+  first.lines.back().chars.push_back(vt::glyph(0, 0, 1, 1, u'\r'));
+  EXPECT_EQ(textExportBytes(paper, 0, 0), kBom + le(u"吾輩は\r\n猫\r\n夏目\r\n\r\n"));
+  // A page without text adds nothing.
+  auto empty = paperOf({{}, {vt::textBlock({vt::hline(0, 0, 10, u"一")})}});
+  EXPECT_EQ(textExportBytes(empty, 0, 1), kBom + le(u"一\r\n\r\n"));
 }
 
 TEST(TextExport, SurrogatePairsAreWrittenWhole) {
   model::LineData l;
   l.chars.push_back(vt::glyph(0, 0, 1, 1, 0xD842, 0xDF9F));
   auto paper = paperOf({{vt::textBlock({l})}});
-  EXPECT_EQ(textExportBytes(paper, 0, 0), kBom + le(u"\U00020B9F"));
+  EXPECT_EQ(textExportBytes(paper, 0, 0), kBom + le(u"\U00020B9F\r\n\r\n"));
 }
 
 TEST(TextExport, TableCellsAreSeparatedByTabsAndRowsByLineBreaks) {
   auto ordered = paperOf({{tableOf({{1, 1, u"a"}, {1, 2, u"b"}, {2, 1, u"c"}, {2, 2, u"d"}})}});
-  EXPECT_EQ(textExportBytes(ordered, 0, 0), kBom + le(u"a\tb\r\nc\td\r\n"));
+  EXPECT_EQ(textExportBytes(ordered, 0, 0), kBom + le(u"a\tb\r\nc\td\r\n\r\n"));
   // Out of row order: a break only where the next cell's row grows.
   auto shuffled = paperOf({{tableOf({{2, 1, u"c"}, {1, 1, u"a"}, {1, 2, u"b"}, {2, 2, u"d"}})}});
-  EXPECT_EQ(textExportBytes(shuffled, 0, 0), kBom + le(u"c\ta\tb\r\nd\r\n"));
+  EXPECT_EQ(textExportBytes(shuffled, 0, 0), kBom + le(u"c\ta\tb\r\nd\r\n\r\n"));
 }
 
-TEST(TextExport, FiguresGiveNothingAndRubyLinesFollowTheirLine) {
+TEST(TextExport, SideLinesStayOutOfTheBodyAndRubyIsWrittenInItsNotationWhenAsked) {
   model::BlockData figure;
   figure.type = model::BlockImage;
   figure.lines.push_back(vt::hline(0, 0, 10, u"図"));
-  model::LineData ruby = vt::hline(0, 0, 5, u"ねこ");
-  ruby.attr = model::AttrRuby;
+  auto paper = paperOf({{figure, vt::textBlock({vt::hline(0, 10, 10, u"岸壁に見えた"),
+                                                vt::hline(0, 30, 10, u"子ども")})}});
+  // Side lines point at lines of their own block, so they are added where the block now is.
+  model::BlockData& block = paper.pages.front().blocks.back();
+  model::LineData& first = block.lines.front();
+  model::LineData& second = block.lines.back();
+  block.lines.push_back(rubyOver(first, 1, 2, u"がんぺき"));
+  block.lines.push_back(rubyOver(first, 4, 5, u"、、", model::AttrEmph));
+  block.lines.push_back(rubyOver(second, 1, 1, u"5", model::AttrFootnote));
+  EXPECT_EQ(textExportBytes(paper, 0, 0), kBom + le(u"岸壁に見えた子ども\r\n\r\n"));
+  EXPECT_EQ(textExportBytes(paper, 0, 0, {RubyNotation::Aozora}),
+            kBom + le(u"｜岸壁《がんぺき》に見えた子ども\r\n\r\n"));
+}
+
+TEST(TextExport, AVerticalPageWithTitleAuthorAndRubyReadsAsAnEText) {
   auto paper = paperOf(
-      {{figure, vt::textBlock({vt::hline(0, 10, 10, u"猫"), ruby, vt::hline(0, 30, 10, u"だ")})}});
-  EXPECT_EQ(textExportBytes(paper, 0, 0), kBom + le(u"猫ねこだ"));
+      {{vt::textBlock({vt::vline(900, 0, 40, u"港町の朝")}, model::Vertical),
+        vt::textBlock({vt::vline(800, 200, 20, u"水島遥")}, model::Vertical),
+        vt::textBlock({vt::vline(700, 0, 20, u"外套の襟"), vt::vline(670, 0, 20, u"を立てた")},
+                      model::Vertical)}});
+  model::BlockData& body = paper.pages.front().blocks.back();
+  body.lines.push_back(rubyOver(body.lines.front(), 1, 2, u"がいとう"));
+  EXPECT_EQ(textExportBytes(paper, 0, 0, {RubyNotation::Aozora}),
+            kBom + le(u"港町の朝\r\n水島遥\r\n｜外套《がいとう》の襟を立てた\r\n\r\n"));
 }
 
 TEST(TextExport, OnlyThePagesOfTheRangeAreWritten) {
   auto paper = paperOf({{vt::textBlock({vt::hline(0, 0, 10, u"一")})},
                         {vt::textBlock({vt::hline(0, 0, 10, u"二")})},
                         {vt::textBlock({vt::hline(0, 0, 10, u"三")})}});
-  EXPECT_EQ(textExportBytes(paper, 1, 2), kBom + le(u"二三"));
-  EXPECT_EQ(textExportBytes(paper, 0, 0), kBom + le(u"一"));
+  EXPECT_EQ(textExportBytes(paper, 1, 2), kBom + le(u"二\r\n\r\n三\r\n\r\n"));
+  EXPECT_EQ(textExportBytes(paper, 0, 0), kBom + le(u"一\r\n\r\n"));
 }
 
 TEST(TextExport, WritesTheFileOrFailsWithoutOne) {
@@ -100,9 +138,9 @@ TEST(TextExport, WritesTheFileOrFailsWithoutOne) {
   auto paper = paperOf({{vt::textBlock({vt::hline(0, 0, 10, u"字")})}});
   const std::string path = dir.write("out.txt", "an older, longer file");
   EXPECT_EQ(ExportText(paper, path, 0, 0), 0);
-  EXPECT_EQ(vt::TempDir::read(path), kBom + le(u"字"));
+  EXPECT_EQ(vt::TempDir::read(path), kBom + le(u"字\r\n\r\n"));
   std::string error;
-  EXPECT_EQ(ExportText(paper, dir / "missing/out.txt", 0, 0, &error), -1);
+  EXPECT_EQ(ExportText(paper, dir / "missing/out.txt", 0, 0, {}, &error), -1);
   EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
   EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
 }
@@ -182,6 +220,13 @@ TEST(DocumentInformation, TheUserNameStandsInForAnEmptyAuthorWhenAsked) {
   EXPECT_EQ(makeDocumentInfo("", "", "", "", false, "", "", "yamada").author, u"");
   EXPECT_EQ(makeDocumentInfo("", "", "著者", "", true, "", "", "yamada").author, u"著者");
   EXPECT_LE(currentUserName().size(), 256u);
+}
+
+TEST(DocumentInformation, ADocumentWithoutATitleIsCalledByItsFileName) {
+  EXPECT_EQ(documentTitleFromPath("/data/港町の朝.xml"), "港町の朝");
+  EXPECT_EQ(documentTitleFromPath("book.v2.xml"), "book.v2");
+  EXPECT_EQ(documentTitleFromPath("/data/.hidden"), ".hidden");
+  EXPECT_EQ(documentTitleFromPath(""), "");
 }
 
 TEST(ExportDocument, DispatchesByKind) {

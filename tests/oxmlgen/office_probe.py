@@ -5,6 +5,9 @@
   office_probe.py pptx FILE    checks the package structure; prints "slide N: text" per slide
   office_probe.py part FILE NAME   prints one part of a zip package
   office_probe.py wellformed FILE  parses every XML part of a zip package
+  office_probe.py pages PDF DUMP   the characters of each page of the document (vellary-cli dump,
+                                   every line, side lines too) that pdftotext does not find on
+                                   the same page of PDF, one "page N: ..." line per page
 Structural faults are printed as "error: ..." lines and make the exit status 1.
 """
 import posixpath
@@ -121,6 +124,36 @@ def wellformed(path):
     print("parts:%d" % count)
 
 
+def pages(pdf, dump):
+    import collections
+    import json
+    import subprocess
+    with open(dump, encoding="utf-8") as f:
+        document = json.load(f)
+    blank = " \r\n\t\u3000\f"
+
+    def lines(ls, out):
+        for line in ls:
+            for c in line["chars"]:
+                out.update(ch for ch in c["text"] if ch not in blank)
+
+    for n, page in enumerate(document["pages"], 1):
+        wanted = collections.Counter()
+        for b in page["blocks"]:
+            if b.get("type") == "text":
+                lines(b["lines"], wanted)
+            elif b.get("type") == "table":
+                for cell in b["cells"]:
+                    lines(cell["lines"], wanted)
+        text = subprocess.run(["pdftotext", "-f", str(n), "-l", str(n), pdf, "-"],
+                              capture_output=True, text=True).stdout
+        found = collections.Counter(ch for ch in text if ch not in blank)
+        missing = "".join((wanted - found).elements())
+        print("page %d: %s" % (n, missing))
+        if missing:
+            errors.append("page %d lacks %s" % (n, missing))
+
+
 def part(path, name):
     sys.stdout.write(zipfile.ZipFile(path).read(name).decode("utf-8"))
 
@@ -135,6 +168,8 @@ if __name__ == "__main__":
         wellformed(path)
     elif cmd == "part":
         part(path, sys.argv[3])
+    elif cmd == "pages":
+        pages(path, sys.argv[3])
     for e in errors:
         print("error: " + e)
     sys.exit(1 if errors else 0)

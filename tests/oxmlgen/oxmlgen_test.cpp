@@ -105,7 +105,8 @@ TEST_F(OfficeWriter, ExportsOnlyTheEntryPointsOfTheInterface) {
   ASSERT_EQ(nm.exit, 0);
   EXPECT_EQ(nm.out,
             "addImageArea\naddLineArea\naddPage\naddPageBreak\naddTableArea\naddTextArea\n"
-            "addXPSFontSubset\ncreateDocX\ncreatePPTX\ncreateXPS\ninitDocxData\n");
+            "addXPSFontSubset\ncreateDocX\ncreatePPTX\ncreateXPS\ninitDocxData\n"
+            "setDocumentInfo\n");
 }
 
 // The files replace what was there as every other file of the program does: the mode of a

@@ -266,11 +266,20 @@ class SheetTest : public QObject {
     child<QSlider>(page, "imageQuality").setValue(2);
     child<QCheckBox>(page, "authorCheck").setChecked(true);
     child<QCheckBox>(page, "rubyInline").setChecked(true);
+    // Fonts are embedded unless the user asks for the smallest files.
+    QVERIFY(child<QCheckBox>(page, "embedFonts").isChecked());
+    QVERIFY(!child<QCheckBox>(page, "archive").isChecked());
+    child<QCheckBox>(page, "embedFonts").setChecked(false);
+    child<QCheckBox>(page, "archive").setChecked(true);
+    child<QCheckBox>(page, "textRuby").setChecked(true);
     s.accept();
     QCOMPARE(h.frame.wordColumns, 2);
     QCOMPARE(h.frame.pdfImageQuality, 2);
     QCOMPARE(h.frame.pdfAuthorCheck, 1);
     QCOMPARE(h.frame.rubyInsert, 1);
+    QCOMPARE(h.frame.pdfEmbedFonts, 0);
+    QCOMPARE(h.frame.pdfArchive, 1);
+    QCOMPARE(h.frame.textRubyNotation, 1);
     h.make();
     child<QCheckBox>(h.sheet->output(), "columns").setChecked(false);
     h.sheet->accept();

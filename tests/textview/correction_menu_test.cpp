@@ -100,6 +100,23 @@ class CorrectionMenuTest : public QObject {
     QCOMPARE(h.lastMenu().front().id, 34001);
     QCOMPARE(h.lineText(0, 0), std::u16string(u"大大太"));
     QCOMPARE(h.lineText(0, 1), std::u16string(u"次行"));
+
+    // The trailing half of a character is still that character: the menu offers its
+    // candidates, not those of the one after it.
+    QVERIFY(h.commands().dispatch(app::IdUndo));
+    QCOMPARE(h.lineText(0, 0), std::u16string(u"犬大太"));
+    h.caretAt(0, 1, 1);
+    const QRect first =
+        textview::toQRect(editing::charBox(*h.view().layout().find(&h.line(0, 0)), 0));
+    const QPoint trailing =
+        QPoint(first.right() - 2, first.center().y()) - h.view().scrollPosition();
+    QTest::mousePress(h.view().viewport(), Qt::RightButton, {}, trailing);
+    QTest::mouseRelease(h.view().viewport(), Qt::RightButton, {}, trailing);
+    h.choose = QStringLiteral("A");
+    h.rightClick(trailing);
+    QCOMPARE(h.menus.size(), size_t{2});
+    QCOMPARE(h.lastMenu().front().text, QStringLiteral("大"));
+    QCOMPARE(h.lineText(0, 0), std::u16string(u"A大太"));
   }
 
   void selectionsDecideTheReplacementItemAndWhetherAMenuIsShown() {

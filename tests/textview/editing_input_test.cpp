@@ -155,6 +155,48 @@ class EditingInputTest : public QObject {
     QCOMPARE(h.text(0, 1), std::u16string(u"いうえお"));
   }
 
+  // While the input method composes in a vertical line, the characters after the caret move
+  // on down the column by the composition's length instead of being drawn over; once it is
+  // committed (or abandoned) the line is drawn as the text now stands.
+  void aCompositionPushesTheFollowingCharactersOn() {
+    EditingHarness v;
+    QVERIFY(v.open(verticalPage()));
+    QTest::keyClick(v.view.get(), Qt::Key_Down);
+    QCOMPARE(v.caret().index(), 1);
+    const QPoint scroll = v.view->scrollPosition();
+    const QImage before = v.view->viewport()->grab().toImage();
+    QInputMethodEvent composing(QStringLiteral("かんじ"), {});
+    QApplication::sendEvent(v.view.get(), &composing);
+    const QRect area = v.view->preeditArea();
+    const QRect rest = v.view->restOfCaretLine();
+    QVERIFY(!area.isEmpty());
+    QVERIFY(!rest.isEmpty());
+    QCOMPARE(area.height(), 3 * area.width());
+    QVERIFY(rest.top() <= area.top() + 1);
+    const QImage during = v.view->viewport()->grab().toImage();
+    // The rest of the line stands one composition further down, pixel for pixel.
+    const QRect was = rest.translated(-scroll);
+    const QRect now = was.translated(0, area.height());
+    QRect shown = now.intersected(during.rect());
+    shown.setTop(std::max(shown.top(), area.translated(-scroll).bottom() + 1));
+    // The column of glyphs only: the block's frame is drawn over everything at its own place.
+    const QRect glyphs = v.cellOf(0, 0, 1).translated(-scroll);
+    shown.setLeft(glyphs.left());
+    shown.setRight(glyphs.right());
+    QVERIFY(shown.height() > area.width());
+    const QImage page = v.view->pageImage().convertToFormat(during.format());
+    QCOMPARE(during.copy(shown), page.copy(shown.translated(scroll).translated(0, -area.height())));
+    // The composition itself is drawn where the following characters stood.
+    QVERIFY(testing::inkMask(during, area.translated(-scroll)) !=
+            testing::inkMask(before, area.translated(-scroll)));
+    // Abandoned: the line stands as before.
+    QInputMethodEvent cancelled(QString(), {});
+    QApplication::sendEvent(v.view.get(), &cancelled);
+    QVERIFY(v.view->preeditArea().isEmpty());
+    QCOMPARE(v.view->viewport()->grab().toImage(), before);
+    QCOMPARE(v.text(0, 0), std::u16string(u"あいうえお"));
+  }
+
   void arrowsFollowTheWritingDirection() {
     EditingHarness v;
     QVERIFY(v.open(verticalPage()));

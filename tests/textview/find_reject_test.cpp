@@ -95,11 +95,11 @@ class FindRejectTest : public QObject {
     QCOMPARE(h.prompter.shown[0].buttons, appcore::Buttons::YesNo);
     QCOMPARE(h.prompter.shown[1].buttons, appcore::Buttons::Ok);
 
-    // Closing forgets the dialog and the selection, and remembers match case.
+    // Closing forgets the dialog, keeps the hit selected and remembers match case.
     d->matchCaseBox()->setChecked(false);
     click(d->cancelButton());
     QVERIFY(h.correction().findDialog() == nullptr);
-    QVERIFY(h.caret().selection.empty());
+    QCOMPARE(h.selected(), std::u16string(u"AB"));
     QVERIFY(!h.correction().findState().matchCase);
     QVERIFY(h.commands().dispatch(app::IdFind));
     QVERIFY(h.correction().findDialog() != nullptr);
@@ -198,6 +198,85 @@ class FindRejectTest : public QObject {
     QVERIFY(h.commands().dispatch(app::IdUndo));
     QCOMPARE(h.pageText(), std::u16string(u"aZAB"));
     d->close();
+  }
+
+  // The hit a search selected is what the proofreader looks at: the dialog moves off it, and it
+  // stays selected once the dialog closes, so that typing replaces it.
+  void aFindHitStaysInSightAndSelectedAfterTheDialogCloses() {
+    CorrectionHarness h;
+    h.open({textPage({{u"ABCABC"}})});
+    h.caretAt(0, 0, 0);
+    QVERIFY(h.commands().dispatch(app::IdFind));
+    textview::CFindReplaceDlg* d = h.correction().findDialog();
+    d->findEdit()->setText(QStringLiteral("CA"));
+    auto hitOnScreen = [&h] {
+      QWidget* vp = h.view().viewport();
+      const QRect hit = h.view().selectionRect().translated(-h.view().scrollPosition());
+      return QRect(vp->mapToGlobal(hit.topLeft()), hit.size());
+    };
+    // The dialog stands where the hit will be.
+    const QPoint hitPoint = h.view().viewport()->mapToGlobal(h.pointOf(0, 0, 2));
+    d->move(hitPoint - QPoint(d->frameGeometry().width() / 2, d->frameGeometry().height() / 2));
+    QVERIFY(d->frameGeometry().contains(hitPoint));
+    click(d->findNextButton());
+    QCOMPARE(h.selected(), std::u16string(u"CA"));
+    QVERIFY(!d->frameGeometry().intersects(hitOnScreen()));
+    click(d->cancelButton());
+    QVERIFY(h.correction().findDialog() == nullptr);
+    QCOMPARE(h.selected(), std::u16string(u"CA"));
+    QTest::keyClicks(&h.view(), QStringLiteral("x"));
+    QCOMPARE(h.pageText(), std::u16string(u"ABxBC"));
+  }
+
+  // A match selected before 置換して次に is pressed is replaced by that first press, however it
+  // came to be selected: by the mouse, or by a search in the dialog closed since.
+  void replaceNextReplacesTheSelectedMatchOnItsFirstPress() {
+    CorrectionHarness h;
+    h.open({textPage({{u"abXab"}}), textPage({{u"ab"}})});
+    // Selected with the keyboard before the dialog opens.
+    h.caretAt(0, 0, 3);
+    QTest::keyClick(&h.view(), Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&h.view(), Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(h.selected(), std::u16string(u"ab"));
+    QVERIFY(h.commands().dispatch(app::IdReplace));
+    textview::CFindReplaceDlg* d = h.correction().findDialog();
+    QCOMPARE(d->findEdit()->text(), QStringLiteral("ab"));
+    d->replaceEdit()->setText(QStringLiteral("Z"));
+    h.prompter.answers = {Answer::No};
+    click(d->replaceButton());
+    QCOMPARE(h.pageText(), std::u16string(u"abXZ"));
+    d->close();
+    // Found by an earlier search, kept selected when that dialog closed.
+    h.caretAt(0, 0, 0);
+    QVERIFY(h.commands().dispatch(app::IdFind));
+    d = h.correction().findDialog();
+    d->findEdit()->setText(QStringLiteral("ab"));
+    click(d->findNextButton());
+    click(d->cancelButton());
+    QCOMPARE(h.selected(), std::u16string(u"ab"));
+    QVERIFY(h.commands().dispatch(app::IdReplace));
+    d = h.correction().findDialog();
+    h.prompter.answers = {Answer::No};
+    click(d->replaceButton());
+    QCOMPARE(h.pageText(), std::u16string(u"ZXZ"));
+    d->close();
+  }
+
+  void aDialogMovesToTheSideOfTheHitThatHasRoom() {
+    const QRect screen(0, 0, 1600, 1000);
+    const QRect frame(500, 400, 300, 200);
+    // Clear of the hit: stays.
+    QCOMPARE(textview::positionClearOf(frame, QRect(100, 100, 40, 20), screen), frame.topLeft());
+    // Covering it: below when there is room, else above, else beside.
+    QCOMPARE(textview::positionClearOf(frame, QRect(600, 450, 40, 20), screen), QPoint(500, 478));
+    QCOMPARE(textview::positionClearOf(frame.translated(0, 400), QRect(600, 850, 40, 20), screen),
+             QPoint(500, 642));
+    const QRect tall(600, 100, 40, 850);  // a vertical hit down the whole screen
+    QCOMPARE(textview::positionClearOf(frame, tall, screen), QPoint(648, 400));
+    QCOMPARE(textview::positionClearOf(frame.translated(600, 0), QRect(1280, 100, 40, 850), screen),
+             QPoint(972, 400));
+    // Nowhere to go: stays.
+    QCOMPARE(textview::positionClearOf(frame, screen, screen), frame.topLeft());
   }
 
   void rejectCommandsStepFromRejectToRejectAcrossPages() {

@@ -2,10 +2,10 @@
 //
 // Renders the bundled sample document: three A4 pages at 400 dpi with Japanese text in the
 // installed IPA fonts, and the RovOrirUD file that recognition would have produced for them.
-//   page 1  vertical essay: title, author, body with ruby, emphasis marks and a note mark,
-//           page number; bilevel, TIFF with CCITT Group 4
+//   page 1  vertical essay: title, author, body with ruby, emphasis marks, a note mark and
+//           half-width digits, page number; bilevel, TIFF with CCITT Group 4
 //   page 2  horizontal report: heading, rule, body, a ruled table with joined cells, a drawn
-//           figure with caption; colour, JPEG
+//           figure with caption, a closing paragraph with ruby and half-width digits; colour, JPEG
 //   page 3  vertical continuation with ruby, a rule and a horizontal note, running head; bilevel
 // Every character box is the ink box of the glyph as drawn. Side lines (ruby, emphasis, note
 // marks) stand beside their base as recognition delivers them, not yet attached. The output is
@@ -100,7 +100,7 @@ constexpr char16_t kEssay1[] =
     u"／この町に移り住んで三年になるが、私はいまだに｛この朝の光景｝に見飽きることがない。"
     u"潮の香りと、遠くで鳴る汽笛＾と、人々の営《いとな》みとが溶け合って、一日の始まりを告げるので"
     u"ある。"
-    u"／坂の途中にある古い喫茶店は、六時になると決まって扉を開ける。店主の老人は無口だが、"
+    u"／坂の途中にある古い喫茶店は、6時になると決まって扉を開ける。店主の老人は無口だが、"
     u"私の顔を見ると黙って珈琲《コーヒー》を淹れてくれる。窓際の席からは、港の全景が見渡せた。";
 
 constexpr char16_t kEssay2[] =
@@ -255,7 +255,8 @@ void pageTwo(model::PaperData& paper, Fonts& f, Recogniser& rec, int& bid, const
   w.plainBlock(model::BlockImage, 400, 2560, 2907, 3820);
   w.textBlock(u"図１　早朝の漁港（イメージ）", style(f.gothic.get(), 60, 90, 30, false, body), 400,
               3880, model::SecText);
-  w.textBlock(u"／早朝の市場見学は観光客にも人気があり、地域の新たな魅力として注目を集めている。",
+  w.textBlock(u"／早朝《そうちょう》の市場見学は観光客にも人気があり、地域の新たな魅力として注目を集めてい"
+              u"る。2023年の見学者は前年比103.2%であった。",
               style(f.mincho.get(), 64, 112, 42, false, body), 300, 4080, model::SecText);
   w.textBlock(u"―　２　―", style(f.mincho.get(), 56, 80, 10, false, body), 1500, 4400,
               model::SecLowerPageNum);

@@ -314,6 +314,7 @@ void HighCompression::addMask(const Group& group) {
   im.y = (data_.height() - u.bottom) * 72.0 / dpi;
   im.width = w * 72.0 / dpi;
   im.height = h * 72.0 / dpi;
+  im.artifact = true;
   data_.page().images.push_back(std::move(im));
 }
 
@@ -412,7 +413,7 @@ void CPDFdata::composeHighCompression(const std::string& imagePath, const model:
   CPictInfo image;
   if (loadPageImage(imagePath, image) != imaging::kImageOk) return;
   if (image.bitsPerPixel() == 1) {
-    addFigures(image, {whole}, targetDpi, jpegQuality);
+    addFigures(image, {FigureSpec{whole, {}, 0, true}}, targetDpi, jpegQuality);
     return;
   }
   if (image.bitsPerPixel() == 8 && !image.colorTable().empty())
@@ -432,8 +433,10 @@ void CPDFdata::composeHighCompression(const std::string& imagePath, const model:
   const int quality = keep || jpegQuality == 100 ? 75 : jpegQuality;
   const double factor = static_cast<double>(target) / page_.dpi;
   PdfImage background;
-  if (makeFigure(image, whole, factor, target, quality, page_.height, page_.dpi, background))
+  if (makeFigure(image, whole, factor, target, quality, page_.height, page_.dpi, background)) {
+    background.artifact = true;
     page_.images[backgroundSlot] = std::move(background);
+  }
 }
 
 }  // namespace vellary::exporting::pdf

@@ -1,184 +1,204 @@
 // Content stream operators.
 #include "export/pdf/pdf_content.h"
 
-#include "export/pdf/append_format.h"
-
 #include <algorithm>
-#include <cstdarg>
+#include <cmath>
 #include <cstdio>
+
+#include "export/pdf/append_format.h"
 
 namespace vellary::exporting::pdf {
 
 namespace {
 
-void appendColour(std::string& out, Rgb c) {
-  appendf(out, "> Tj %f %f %f rg<", c.r / 255.0, c.g / 255.0, c.b / 255.0);
+// Font sizes beyond these are damaged boxes, not print.
+constexpr double kSmallestSize = 0.5, kLargestSize = 2000;
+// Ink this small across the line says nothing about the font size (a long vowel mark, a dot).
+constexpr double kMeasurableInk = 0.3;
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
 }
 
-void appendUnit(std::string& out, char16_t unit, int fontType) {
-  if (fontType == FontTimes)
-    appendf(out, "%2.2X", static_cast<unsigned>(unit & 0xFF));
-  else
-    appendf(out, "%4.4X", static_cast<unsigned>(unit));
-}
-
-bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-
-// The string operand of a visible run or a table cell, from "<" to ">": the first character's
-// colour before it, a colour switch before each later character (not a line feed) whose colour
-// differs from the colour in effect, and a line move for each U+000A.
-std::string visibleOperand(const PdfText& run, bool tableCell) {
-  const bool vertical = isVerticalFont(run.fontType);
-  auto colourAt = [&](size_t i) { return i < run.colours.size() ? run.colours[i] : Rgb{}; };
-  std::string out = "<";
-  Rgb current;
-  for (size_t i = 0; i < run.text.size(); ++i) {
-    const char16_t u = run.text[i];
-    if (i == 0 || (u != u'\n' && !(colourAt(i) == current))) {
-      current = colourAt(i);
-      appendColour(out, current);
-    }
-    if (u == u'\n') {
-      if (tableCell)
-        appendf(out, vertical ? "> Tj\r-%.2f 0 TD\r<" : "> Tj\r0 -%.2f TD\r<",
-                run.lineAdvance / 100.0);
-      else
-        appendf(out, vertical ? "> Tj\r-%d 0 TD\r<" : "> Tj\r0 -%d TD\r<", run.lineAdvance);
-      continue;
-    }
-    if (u == u'\r' && !tableCell && !vertical) continue;
-    appendUnit(out, u, run.fontType);
-  }
-  out += ">";
-  return out;
-}
+const char* tagOf(PdfRole role) { return role == PdfRole::Heading ? "H1" : "P"; }
 
 }  // namespace
 
-std::string visibleTextOps(const PdfText& run, int mcid) {
-  std::string out;
-  appendf(out,
-          "/P << /MCID %d >>\rBDC\rBT\r0 0 0 rg \r0 Tc 0 Tw 100 Tz %d Tr\r%d %d TD\r/F%d %d Tf\r",
-          mcid, run.renderMode, run.x, run.y, run.fontType, run.fontSize);
-  out += visibleOperand(run, false);
-  out += " Tj\rET\rEMC\r";
-  return out;
-}
+void ContentWriter::line(std::string& out, const PdfLine& l, int renderMode) {
+  const size_t n = l.chars.size();
+  if (n == 0) return;
+  const bool invisible = renderMode == RenderInvisible;
+  const int type = l.fontType;
+  const bool vertical = isVerticalFont(type);
+  std::vector<ShownChar> shown;
+  shown.reserve(n);
+  for (const PdfChar& c : l.chars) shown.push_back(fonts_.show(type, invisible, c.code));
 
-std::string invisibleTextOps(const PdfText& run, int mcid) {
-  std::string out;
-  appendf(out, "/P << /MCID %d >>\rBDC\rBT\r0 0 0 rg \r0 Tc 0 Tw 100 Tz %d Tr\r/F%d %d Tf\r", mcid,
-          run.renderMode, run.fontType, run.fontSize);
-  const std::u16string& text = run.text;
-  const bool vertical = isVerticalFont(run.fontType);
-  const size_t pieces = std::min({run.runLengths.size(), run.xOffsets.size(), run.yOffsets.size()});
-  auto runLength = [&](size_t k) { return k < pieces ? run.runLengths[k] : 0; };
-  auto moves = [&](size_t k) {
-    return k < pieces && (run.xOffsets[k] != 0 || run.yOffsets[k] != 0);
-  };
-  // Writes up to n characters (a surrogate pair is one) from position i.
-  auto putChars = [&](size_t& i, int n) {
-    for (int c = 0; c < n && i < text.size(); ++c) {
-      appendUnit(out, text[i], run.fontType);
-      if (isHighSurrogate(text[i]) && i + 1 < text.size()) appendUnit(out, text[++i], run.fontType);
-      ++i;
-    }
-  };
-  auto skipChars = [&](size_t& i, int n) {
-    for (int c = 0; c < n && i < text.size(); ++c) {
-      if (isHighSurrogate(text[i]) && i + 1 < text.size()) ++i;
-      ++i;
-    }
-  };
+  // The size that makes the glyphs' ink as large as the characters' boxes.
+  std::vector<double> sizes;
+  double largest = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const PdfChar& c = l.chars[i];
+    if (!c.placed) continue;
+    const double across = vertical ? c.box.width() : c.box.height();
+    largest = std::max(largest, across);
+    const double ink =
+        vertical ? shown[i].ink.right - shown[i].ink.left : shown[i].ink.top - shown[i].ink.bottom;
+    if (!shown[i].ink.empty() && ink >= kMeasurableInk && across > 0) sizes.push_back(across / ink);
+  }
+  double s = lastSize_;
+  if (!sizes.empty())
+    s = median(sizes);
+  else if (largest > 0)
+    s = largest / 0.9;
+  else if (l.hasBox)
+    s = vertical ? l.box.width() : l.box.height();
+  s = std::clamp(std::isfinite(s) ? s : lastSize_, kSmallestSize, kLargestSize);
+  lastSize_ = s;
 
-  size_t i = 0;
-  bool open = false;  // a string operand is open
-  for (size_t k = 0; runLength(k) > 0 && i < text.size(); ++k) {
-    const int n = runLength(k);
-    if (vertical) {
-      if (text[i] == u'\n') {
-        skipChars(i, n);
-        continue;
+  // Where each glyph's origin goes along the line, and where the line stands across it.
+  const double origin = vertical ? fonts_.verticalOrigin(type) : 0;
+  std::vector<double> at(n, NAN);
+  std::vector<double> cross;
+  for (size_t i = 0; i < n; ++i) {
+    const PdfChar& c = l.chars[i];
+    if (!c.placed) continue;
+    const FontFace::Box& ink = shown[i].ink;
+    if (!vertical) {
+      at[i] = ink.empty() ? c.box.left : c.box.left - ink.left * s;
+      if (!ink.empty()) cross.push_back(c.box.bottom - ink.bottom * s);
+    } else {
+      at[i] = ink.empty() ? c.box.top : c.box.top + (origin - ink.top) * s;
+      if (!ink.empty()) cross.push_back(c.box.left + (shown[i].width / 2 - ink.left) * s);
+    }
+  }
+  double across = 0;
+  if (!cross.empty()) {
+    across = median(cross);
+  } else {
+    double lo = INFINITY, hi = -INFINITY;
+    for (const PdfChar& c : l.chars)
+      if (c.placed) {
+        lo = std::min(lo, vertical ? c.box.left : c.box.bottom);
+        hi = std::max(hi, vertical ? c.box.right : c.box.top);
       }
-      appendf(out, "%d %d TD\r<", run.xOffsets[k], -run.yOffsets[k]);
-      putChars(i, n);
-      out += "> Tj\r";
-      continue;
+    if (!std::isfinite(lo) && l.hasBox) {
+      lo = vertical ? l.box.left : l.box.bottom;
+      hi = vertical ? l.box.right : l.box.top;
     }
-    if (!open && (text[i] == u'\n' || text[i] == u'\r')) {
-      skipChars(i, n);
-      continue;
-    }
-    if (k == 0 || moves(k)) {
-      if (open) out += "> Tj\r";
-      appendf(out, "%d %d TD\r<", run.xOffsets[k], -run.yOffsets[k]);
-      open = true;
-    } else if (!open) {
-      out += "<";
-      open = true;
-    }
-    putChars(i, n);
-    if (runLength(k + 1) == 0 || i >= text.size() || moves(k + 1)) {
-      out += "> Tj\r";
-      open = false;
-    }
+    if (!std::isfinite(lo)) lo = hi = 0;
+    across = vertical ? (lo + hi) / 2 : lo + 0.12 * s;
   }
-  if (open) out += "> Tj\r";
-  out += "ET\rEMC\r";
-  return out;
-}
+  // Characters without a place follow the one before; those before the first placed one lead
+  // up to it.
+  auto step = [&](size_t i) { return vertical ? -s : shown[i].width * s; };
+  size_t first = n;
+  for (size_t i = 0; i < n && first == n; ++i)
+    if (!std::isnan(at[i])) first = i;
+  if (first == n) {
+    first = 0;
+    at[0] = l.hasBox ? (vertical ? l.box.top : l.box.left) : 0;
+  }
+  for (size_t i = first; i-- > 0;) at[i] = at[i + 1] - step(i);
+  for (size_t i = first + 1; i < n; ++i)
+    if (std::isnan(at[i])) at[i] = at[i - 1] + step(i - 1);
 
-std::string textOps(const PdfText& run, int mcid) {
-  return run.renderMode == RenderInvisible ? invisibleTextOps(run, mcid)
-                                           : visibleTextOps(run, mcid);
-}
-
-std::string tableOps(const PdfTable& table, int mcid) {
-  std::string out;
-  appendf(out, "/P << /MCID %d >>\rBDC\r", mcid);
-  // Every segment of both rule lists in order; each list holds its lines of segments one after
-  // the other, so walking it whole draws the same lines whichever way the table is written.
-  for (const auto* rules : {&table.horizontalRules, &table.verticalRules}) {
-    for (const PdfRule& r : *rules) {
-      switch (r.style) {
-        case 0:
-          continue;
-        case 1:
-          out += "0 w\r[] 0 d\r";
-          break;
-        case 2:
-          out += "0 w\r[2] 1 d\r";
-          break;
-        case 3:
-          out += "2 w\r[] 0 d\r";
-          break;
-        default:
-          break;
+  const std::string font = fonts_.resource(type, invisible);
+  used_.insert(font);
+  appendf(out, "BT\r/%s %.2f Tf\r%d Tr\r", font.c_str(), s, renderMode);
+  Rgb colour = l.chars[0].colour;
+  if (!invisible)
+    appendf(out, "%.3f %.3f %.3f rg\r", colour.r / 255.0, colour.g / 255.0, colour.b / 255.0);
+  if (vertical)
+    appendf(out, "1 0 0 1 %.2f %.2f Tm\r[<", across, at[0]);
+  else
+    appendf(out, "1 0 0 1 %.2f %.2f Tm\r[<", at[0], across);
+  for (size_t i = 0; i < n; ++i) {
+    if (i > 0) {
+      const double distance = vertical ? at[i - 1] - at[i] : at[i] - at[i - 1];
+      const double natural = vertical ? s : shown[i - 1].width * s;
+      const long adjust = std::lround(1000 * (vertical ? distance - natural : natural - distance) / s);
+      const Rgb next = l.chars[i].colour;
+      if (!invisible && !(next == colour)) {
+        colour = next;
+        out += ">";
+        if (adjust != 0) appendf(out, " %ld", adjust);
+        appendf(out, "] TJ\r%.3f %.3f %.3f rg\r[<", colour.r / 255.0, colour.g / 255.0,
+                colour.b / 255.0);
+      } else if (adjust != 0) {
+        appendf(out, "> %ld <", adjust);
       }
-      appendf(out, "%.2f %.2f m\r%.2f %.2f l\rS\r", r.x1 / 100.0, r.y1 / 100.0, r.x2 / 100.0,
-              r.y2 / 100.0);
     }
+    out += shown[i].hex;
   }
-  for (const PdfText& cell : table.cells) {
-    if (cell.text.empty()) continue;
-    appendf(out, "BT\r0 0 0 rg 0 Tc 0 Tw\r%d %d TD\r/F%d %d Tf ", cell.x, cell.y, cell.fontType,
-            cell.fontSize);
-    out += visibleOperand(cell, true);
-    out += " Tj\rET\r";
-  }
+  out += ">] TJ\rET\r";
+}
+
+std::string ContentWriter::textBlock(const PdfTextBlock& block, int mcid) {
+  std::string out;
+  if (block.role == PdfRole::Artifact || mcid < 0)
+    out += "/Artifact BMC\r";
+  else
+    appendf(out, "/%s << /MCID %d >>\rBDC\r", tagOf(block.role), mcid);
+  for (const PdfLine& l : block.lines) line(out, l, block.renderMode);
   out += "EMC\r";
   return out;
 }
 
-std::string figureOps(const PdfImage& image, int imageIndex, int mcid) {
+std::string ContentWriter::table(const PdfTable& t, const std::vector<int>& mcids) {
   std::string out;
-  appendf(out, "/Figure << /MCID %d >>\rBDC\rq\r", mcid);
+  bool rules = false;
+  for (const auto* list : {&t.horizontalRules, &t.verticalRules})
+    for (const PdfRule& r : *list) rules = rules || r.style != 0;
+  if (rules) {
+    out += "/Artifact BMC\r";
+    for (const auto* list : {&t.horizontalRules, &t.verticalRules}) {
+      for (const PdfRule& r : *list) {
+        switch (r.style) {
+          case 1:
+            out += "0 w\r[] 0 d\r";
+            break;
+          case 2:
+            out += "0 w\r[2] 1 d\r";
+            break;
+          case 3:
+            out += "2 w\r[] 0 d\r";
+            break;
+          default:
+            continue;
+        }
+        appendf(out, "%.2f %.2f m\r%.2f %.2f l\rS\r", r.x1 / 100.0, r.y1 / 100.0, r.x2 / 100.0,
+                r.y2 / 100.0);
+      }
+    }
+    out += "EMC\r";
+  }
+  for (size_t i = 0; i < t.cells.size(); ++i) {
+    const int mcid = i < mcids.size() ? mcids[i] : -1;
+    if (mcid < 0)
+      out += "/Artifact BMC\r";
+    else
+      appendf(out, "/TD << /MCID %d >>\rBDC\r", mcid);
+    for (const PdfLine& l : t.cells[i].lines) line(out, l, t.renderMode);
+    out += "EMC\r";
+  }
+  return out;
+}
+
+std::string ContentWriter::figure(const PdfImage& image, int imageIndex, int mcid) {
+  std::string out;
+  if (mcid < 0)
+    out += "/Artifact BMC\rq\r";
+  else
+    appendf(out, "/Figure << /MCID %d >>\rBDC\rq\r", mcid);
   if (image.imageMask)
     appendf(out, "%f %f %f rg\r", image.colour.r / 255.0, image.colour.g / 255.0,
             image.colour.b / 255.0);
-  appendf(out, "%d 0 0 %d %d %d cm\r/im%d Do\rQ\rEMC\r", static_cast<int>(image.width),
-          static_cast<int>(image.height), static_cast<int>(image.x), static_cast<int>(image.y),
-          imageIndex);
+  // Exact placement: a picture drawn in whole points would be stretched or shifted by up to a
+  // point.
+  appendf(out, "%.4f 0 0 %.4f %.4f %.4f cm\r/im%d Do\rQ\rEMC\r", image.width, image.height,
+          image.x, image.y, imageIndex);
   return out;
 }
 

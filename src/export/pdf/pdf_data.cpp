@@ -3,8 +3,10 @@
 #include "export/pdf/pdf_data.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "imaging/picture_file.h"
+#include "model/file_access.h"
 
 namespace vellary::exporting::pdf {
 
@@ -158,31 +160,89 @@ bool makeFigure(const CPictInfo& image, PictRect rect, double factor, int target
   return true;
 }
 
-void CPDFdata::addFigures(const std::string& imagePath, const std::vector<PictRect>& rects,
-                          int targetDpi, int jpegQuality) {
-  if (rects.empty()) return;
-  CPictInfo image;
-  if (loadPageImage(imagePath, image) != imaging::kImageOk) return;
-  addFigures(image, rects, targetDpi, jpegQuality);
+namespace {
+
+// The JPEG file's bytes as the figure of the whole page, when the file is a colour or grey JPEG
+// of the page's size and the figure would not be shrunk.
+bool passThroughJpeg(const std::string& path, const FigureSpec& figure, int width, int height,
+                     int dpi, int targetDpi, PdfImage& out) {
+  const PictRect& r = figure.rect;
+  if (r.left != 0 || r.top != 0 || r.right < width || r.bottom < height) return false;
+  if (static_cast<double>(targetDpi) / dpi < 1) return false;
+  CPictInfo header;
+  header.fileName = path;
+  if (imaging::LookImageInfo(header) <= 0 || header.width() != width || header.height() != height)
+    return false;
+  if (header.bitsPerPixel() != 24 && header.bitsPerPixel() != 8) return false;
+  std::vector<uint8_t> bytes;
+  if (model::readInputFile(path, bytes) != 0) return false;
+  if (bytes.size() < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return false;
+  // The frame header's component count: 3 colour, 1 grey; anything else (CMYK) is encoded anew.
+  int components = 0;
+  for (size_t at = 2; at + 9 < bytes.size();) {
+    if (bytes[at] != 0xFF) return false;
+    const uint8_t marker = bytes[at + 1];
+    const size_t length = (size_t{bytes[at + 2]} << 8) | bytes[at + 3];
+    if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+      components = bytes[at + 9];
+      break;
+    }
+    at += 2 + length;
+  }
+  if (components != 3 && components != 1) return false;
+  out = PdfImage{};
+  out.bytes = std::move(bytes);
+  out.bitsPerPixel = components == 3 ? 24 : 8;
+  out.pixelWidth = width;
+  out.pixelHeight = height;
+  out.width = width * 72.0 / dpi;
+  out.height = height * 72.0 / dpi;
+  out.artifact = figure.artifact;
+  out.alt = figure.alt;
+  out.order = figure.order;
+  return true;
 }
 
-void CPDFdata::addFigures(const CPictInfo& image, const std::vector<PictRect>& rects, int targetDpi,
-                          int jpegQuality) {
+}  // namespace
+
+void CPDFdata::addFigures(const std::string& imagePath, const std::vector<FigureSpec>& figures,
+                          int targetDpi, int jpegQuality) {
+  if (figures.empty()) return;
+  if (figures.size() == 1) {
+    PdfImage whole;
+    if (passThroughJpeg(imagePath, figures.front(), page_.width, page_.height, page_.dpi,
+                        targetDpi, whole)) {
+      page_.images.push_back(std::move(whole));
+      return;
+    }
+  }
+  CPictInfo image;
+  if (loadPageImage(imagePath, image) != imaging::kImageOk) return;
+  addFigures(image, figures, targetDpi, jpegQuality);
+}
+
+void CPDFdata::addFigures(const CPictInfo& image, const std::vector<FigureSpec>& figures,
+                          int targetDpi, int jpegQuality) {
   int target = targetDpi;
   if (image.bitsPerPixel() == 1) {
     const double scale = jpegQuality == 30 ? 0.4 : jpegQuality == 75 ? 0.7 : 1.0;
     target = static_cast<int>(image.xResolution() * scale);
   }
   const double factor = static_cast<double>(target) / page_.dpi;
-  for (PictRect r : rects) {
+  for (const FigureSpec& spec : figures) {
+    PictRect r = spec.rect;
     // A rectangle as wide (high) as the picture or more takes the picture's whole width
     // (height), up to and including its last column (row).
     if (r.right - r.left >= image.width()) r.right = image.width();
     if (r.bottom - r.top >= image.height()) r.bottom = image.height();
     PdfImage figure;
     // A figure that cannot be made is left out of the page altogether.
-    if (makeFigure(image, r, factor, target, jpegQuality, page_.height, page_.dpi, figure))
+    if (makeFigure(image, r, factor, target, jpegQuality, page_.height, page_.dpi, figure)) {
+      figure.artifact = spec.artifact;
+      figure.alt = spec.alt;
+      figure.order = spec.order;
       page_.images.push_back(std::move(figure));
+    }
   }
 }
 

@@ -1,9 +1,9 @@
 // CPDFdata: one page in composition. It turns a document page into the page content records of
-// the object writer: figures cut from the page image, visible text runs and tables (text PDF),
-// the invisible text layer and the high-compression page (image PDF).
+// the object writer: figures cut from the page image, the text of the text blocks and tables
+// (visible in a text PDF, invisible under the page picture of an image PDF) and the
+// high-compression page.
 //
-// Geometry: pixels become points by × 72 / dpi. H is the page height in points, rounded; a pixel
-// y becomes H − y × 72 / dpi, so that the origin lies at the lower left.
+// Geometry: pixels become points by × 72 / dpi, with the origin at the lower left.
 #pragma once
 
 #include <algorithm>
@@ -28,6 +28,19 @@ bool isPositioned(const model::CharData& c);
 
 // Half-width characters: codes 0 to 240 and the half-width katakana U+FF60 to U+FF9D.
 bool isHalfWidth(char16_t code);
+
+// The language tag of a block's language (a Windows character set) when it is not Japanese, the
+// document's language; empty for Japanese.
+std::string languageOf(int langId);
+
+// A picture to cut from the page image: its rectangle (pixels, right and bottom exclusive), and
+// what it is in the document.
+struct FigureSpec {
+  imaging::PictRect rect;
+  std::u16string alt;     // the figure's description
+  int order = 0;          // its place in the reading order
+  bool artifact = false;  // a page picture, not a figure of the document
+};
 
 // The image data of the first strip of a little-endian TIFF: the offset of StripOffsets (273),
 // the length the sum of StripByteCounts (279). Empty when the bytes are not such a TIFF, the
@@ -54,18 +67,17 @@ class CPDFdata {
   // and the page resolution; colour and grey as JPEG of jpegQuality (30, 75 or 100), bilevel as
   // CCITT Group 4 at the image's own resolution × 0.4 (quality 30) or × 0.7 (quality 75). A page
   // image that cannot be loaded adds nothing; a figure that cannot be made is left out.
-  void addFigures(const std::string& imagePath, const std::vector<imaging::PictRect>& rects,
+  // A whole-page picture that is already a colour or grey JPEG file at no more than the
+  // resolution asked is embedded as it is, byte for byte.
+  void addFigures(const std::string& imagePath, const std::vector<FigureSpec>& figures,
                   int targetDpi, int jpegQuality);
   // The same with a page image already loaded (grey 24-bit pictures already made 8-bit).
-  void addFigures(const imaging::CPictInfo& image, const std::vector<imaging::PictRect>& rects,
+  void addFigures(const imaging::CPictInfo& image, const std::vector<FigureSpec>& figures,
                   int targetDpi, int jpegQuality);
 
-  // Text PDF: visible runs of the page's text blocks, and its tables.
-  void composeTextRuns(const model::PageData& page);
-  void composeTables(const model::PageData& page);
-
-  // Image PDF: the invisible text layer of the page's text and table blocks.
-  void composeInvisibleText(const model::PageData& page);
+  // The text of the page's text and table blocks in reading order: visible with the tables'
+  // rules (text PDF), or invisible (RenderInvisible, the layer under an image PDF's picture).
+  void composeText(const model::PageData& page, int renderMode);
 
   // High-compression page: a reduced JPEG background without the text as image 0 and one
   // Group 4 image mask per colour group of each block. A bilevel page image is added as one

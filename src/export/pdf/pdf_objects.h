@@ -40,12 +40,14 @@ class CPDFobj {
   int number_;
 };
 
-// The information dictionary. Strings are kept as UTF-16 hexadecimal text.
+// The information dictionary. Strings are kept as UTF-16 hexadecimal text with the byte order
+// mark; an empty one is left out.
 class CPDFinfo : public CPDFobj {
  public:
   using CPDFobj::CPDFobj;
   std::string creator, producer, title, subject, author, keywords;
   std::string creationDate;  // 21 characters: YYYYMMDDHHmmSS+HH'00'
+  bool modDate = false;      // the modification date is written too (the creation date)
 
  protected:
   void build() override;
@@ -66,6 +68,9 @@ class CPDFcatalog : public CPDFobj {
   int pagesNumber = 4;
   int structTreeRoot = 0;
   int firstPage = 0;
+  std::string lang = "ja-JP";
+  int metadata = 0;      // the XMP metadata stream, 0: none
+  int outputIntent = 0;  // the output intent dictionary, 0: none
 
  protected:
   void build() override;
@@ -96,7 +101,7 @@ class CPDFpage : public CPDFobj {
 class CPDFcontents : public CPDFobj {
  public:
   using CPDFobj::CPDFobj;
-  std::vector<std::string> texts, tables, figures;
+  std::vector<std::string> items;  // figures first, then text and tables in reading order
   // The marked-content identifier of the next item added to the page.
   int nextMcid() { return mcidCounter_++; }
   int mcidCount() const { return mcidCounter_; }
@@ -129,6 +134,7 @@ struct FontSpec;
 class CPDFfontType0 : public CPDFobj {
  public:
   CPDFfontType0(int number, const FontSpec& spec) : CPDFobj(number), spec_(spec) {}
+  int toUnicode = 0;  // the font's ToUnicode map, 0: none
 
  protected:
   void build() override;
@@ -171,9 +177,26 @@ class CPDFfontSimple : public CPDFobj {
   const FontSpec& spec_;
 };
 
-// The logical structure that makes the file a tagged PDF: a root whose kid is a Document
-// element whose kids are one element per marked-content sequence, and a parent tree that leads
-// from each page's sequences back to their elements.
+// A dictionary, or a stream, written as it is given: `dictionary` holds the entries between
+// "<<" and ">>" (without /Length, which is added for a stream); the stream's bytes follow,
+// compressed with FlateDecode when `deflate` is set.
+class CPDFraw : public CPDFobj {
+ public:
+  CPDFraw(int number, std::string dictionary) : CPDFobj(number), dictionary_(std::move(dictionary)) {}
+  CPDFraw(int number, std::string dictionary, std::string stream, bool deflate);
+
+ protected:
+  void build() override;
+
+ private:
+  std::string dictionary_;
+  std::string stream_;
+  bool isStream_ = false;
+};
+
+// The logical structure of a tagged file: a root whose kid is the Document element, elements in
+// reading order beneath it, and a parent tree that leads from each page's marked sequences back
+// to their elements.
 class CPDFstructRoot : public CPDFobj {
  public:
   using CPDFobj::CPDFobj;
@@ -188,11 +211,16 @@ class CPDFstructRoot : public CPDFobj {
 class CPDFstructElem : public CPDFobj {
  public:
   using CPDFobj::CPDFobj;
-  std::string type;  // "Document", "P" or "Figure"
+  std::string type;  // "Document", "P", "H1", "Figure", "Table", "TR", "TD"
   int parent = 0;
-  int page = 0;           // element of a marked-content sequence: its page object
-  int mcid = -1;          // and its MCID; -1 for the Document element
-  std::vector<int> kids;  // the Document element's kids
+  int page = 0;               // the page object of its marked sequences
+  std::vector<int> mcids;     // its marked sequences on that page
+  std::vector<int> kids;      // its element kids
+  std::string lang;           // BCP 47, or empty
+  std::u16string alt;         // alternative description, or empty
+  int rowSpan = 1, colSpan = 1;
+  double bbox[4] = {0, 0, 0, 0};  // figures: where they are drawn
+  bool hasBox = false;
 
  protected:
   void build() override;

@@ -1,9 +1,7 @@
 // The page content records that page composition fills and the object writer turns into PDF:
-// text runs, tables and images, in PDF points with the origin at the lower left unless said
-// otherwise.
+// blocks of text lines, tables and images, in PDF points with the origin at the lower left.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,7 +12,7 @@ namespace vellary::exporting::pdf {
 enum FontType : int {
   FontMincho = 0,
   FontGothic = 1,
-  FontTimes = 2,  // a simple font: each character is written as its low byte
+  FontTimes = 2,  // named fonts: a simple font, each character written as its low byte
   FontArial = 3,
   FontMinchoV = 4,
   FontSimSun = 6,
@@ -33,21 +31,41 @@ struct Rgb {
 
 enum RenderMode : int { RenderVisible = 0, RenderInvisible = 3 };
 
-// One text run. Visible runs (and table cells) are placed at (x, y) and U+000A moves to the next
-// line by `lineAdvance`; invisible runs are placed piece by piece.
-struct PdfText {
-  std::u16string text;
-  int x = 0, y = 0;
+// A box in points, y growing upwards.
+struct PdfBox {
+  double left = 0, bottom = 0, right = 0, top = 0;
+  double width() const { return right - left; }
+  double height() const { return top - bottom; }
+};
+
+// One character as the page shows it: its box on the page, or none for a character the user
+// typed, which then follows the character before it.
+struct PdfChar {
+  char32_t code = 0;
+  PdfBox box;
+  bool placed = false;
+  Rgb colour;
+};
+
+// One line of text, drawn in one font. `box` places a line none of whose characters has a place.
+struct PdfLine {
+  std::vector<PdfChar> chars;
   int fontType = FontMincho;
-  int fontSize = 0;     // points
-  int lineAdvance = 0;  // points; hundredths of a point for table cells
+  PdfBox box;
+  bool hasBox = false;
+};
+
+// What a block is in the document's structure.
+enum class PdfRole { Paragraph, Heading, Artifact };
+
+// A text block: its lines in the block's order, visible (text PDF) or invisible (under a page
+// picture).
+struct PdfTextBlock {
+  std::vector<PdfLine> lines;
   int renderMode = RenderVisible;
-  // Invisible runs: piece k holds runLengths[k] characters (a surrogate pair is one) and starts
-  // xOffsets[k], yOffsets[k] points from the start of the piece before it (the first from the
-  // origin); y grows downwards here and is negated when written.
-  std::vector<int> runLengths, xOffsets, yOffsets;
-  // Visible runs: the colour of each UTF-16 unit of text.
-  std::vector<Rgb> colours;
+  PdfRole role = PdfRole::Paragraph;
+  std::string lang;  // BCP 47 of a block that is not in the document's language; else empty
+  int order = 0;     // its place in the page's reading order (the block's index)
 };
 
 // One segment of a table rule, in hundredths of a point.
@@ -56,10 +74,19 @@ struct PdfRule {
   int style = 0;  // BorderStyle: 0 none, 1 solid, 2 dotted, 3 double
 };
 
+struct PdfCell {
+  int row = 0, column = 0;  // from 0
+  int rowSpan = 1, columnSpan = 1;
+  std::vector<PdfLine> lines;
+};
+
 struct PdfTable {
   int rows = 0, columns = 0;
-  std::vector<PdfText> cells;  // row by row; empty text for a grid position without a cell
+  std::vector<PdfCell> cells;  // row by row
   std::vector<PdfRule> horizontalRules, verticalRules;
+  int renderMode = RenderVisible;
+  std::string lang;
+  int order = 0;
 };
 
 // One image XObject and where it is drawn.
@@ -70,6 +97,11 @@ struct PdfImage {
   int bitsPerPixel = 0;  // 24 colour JPEG, 8 grey JPEG, 1 bilevel CCITT
   bool imageMask = false;
   Rgb colour;  // the paint of an image mask
+  // A figure of the document has its description and its place in the reading order; the page
+  // picture under an image PDF's text and the parts of a high-compression page are artifacts.
+  bool artifact = false;
+  std::u16string alt;
+  int order = 0;
 };
 
 }  // namespace vellary::exporting::pdf

@@ -7,10 +7,11 @@
 #include <filesystem>
 #include <new>
 
-#include "export/word/font_subset.h"
+#include "export/font_subset.h"
 #include "export/word/office_areas.h"
 #include "imaging/picture_file.h"
 #include "imaging/picture_ops.h"
+#include "model/text.h"
 
 namespace vellary::exporting::word {
 
@@ -123,6 +124,13 @@ bool CDocxOutput::initDocxData() {
 }
 
 void CDocxOutput::addPageBreak() { library_.addPageBreak(); }
+
+void CDocxOutput::setDocumentInfo(const DocumentInfo& info) {
+  if (library_.setDocumentInfo == nullptr) return;
+  const std::string title = model::toUtf8(info.title), subject = model::toUtf8(info.subject),
+                    author = model::toUtf8(info.author), keywords = model::toUtf8(info.keywords);
+  library_.setDocumentInfo(title.c_str(), subject.c_str(), author.c_str(), keywords.c_str());
+}
 
 const imaging::PrivateTempDir* CDocxOutput::tempDir() {
   if (!temp_ && !tempFailed_) {

@@ -42,6 +42,9 @@ class CDocxOutput {
   // page image (UTF-8). False when the page's work could not be allocated.
   bool outputPage(const model::PageData& page, const std::string& imagePath);
   void addPageBreak();
+  // The title, subject, author and keywords of the file's core properties, when the library takes
+  // them.
+  void setDocumentInfo(const DocumentInfo& info);
   // The create call of the kind (XPS: the font subsets first). The library's result, 0 when the
   // file was written. The temporary pictures and fonts are removed afterwards.
   int create(const std::string& path, bool moreThanFivePages);

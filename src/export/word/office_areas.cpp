@@ -21,30 +21,6 @@ uint16_t rotationOf(const model::CharData& c) {
   return 0;
 }
 
-// The full-width form of a printable ASCII character as the Japanese code page gives it: the
-// quotation marks and the backslash have no full-width ASCII variant there.
-char16_t fullWidth(char16_t u) {
-  switch (u) {
-    case u'"':
-      return u'\u201D';
-    case u'\'':
-      return u'\u2019';
-    case u'\\':
-      return u'\uFFE5';
-    default:
-      return static_cast<char16_t>(u + 0xFEE0);
-  }
-}
-
-// Inside a tate-chu-yoko group the characters stand upright side by side, which only half-width
-// forms do; everywhere else Latin letters and digits are set full-width like the Japanese text.
-char16_t converted(const model::CharData& c) {
-  const char16_t u = c.text[0];
-  if (c.text[1] != 0) return u;
-  if (c.modRotTcy == model::kTateChuYoko) return u >= 0xFF01 && u <= 0xFF5A ? u - 0xFEE0 : u;
-  return u >= 0x21 && u <= 0x7A ? fullWidth(u) : u;
-}
-
 OxmlChar entry(char16_t code, uint16_t value, uint16_t rotation) {
   OxmlChar e{};
   e.code = code;
@@ -156,7 +132,6 @@ void TextAreaBuilder::findGroups() {
     g.inlined = inlineRuby && !emphasisMark;
     groups_.push_back(g);
   }
-  if (!word_) return;  // PowerPoint and XPS keep the base characters and pass no ruby
   for (size_t i = 0; i < groups_.size(); ++i) {
     RubyGroup& g = groups_[i];
     if (!g.inlined) {
@@ -217,7 +192,9 @@ void TextAreaBuilder::putCharacters() {
 void TextAreaBuilder::putText(const model::CharData& c) {
   if (c.text[0] == 0) return;
   const uint16_t rotation = rotationOf(c);
-  const char16_t code = converted(c);
+  // The characters go as the user corrected them: half-width digits and letters stay half width
+  // (the writer sets tate-chu-yoko groups across the column whatever their width).
+  const char16_t code = c.text[0];
   out_.chars.push_back(entry(code, 0, rotation));
   if (c.text[1] != 0) out_.chars.push_back(entry(c.text[1], 0, rotation));
   if (context_.used) context_.used->add(block_, code, c.text[1]);

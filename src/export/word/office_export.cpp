@@ -70,6 +70,7 @@ int ExportOffice(model::PaperData& paper, const std::string& path, int kind, int
     }
   }
   if (progress) progress->hide();
+  output.setDocumentInfo(options.info);
   const int result = output.create(path, written > 5);
   if (result != 0) {
     // The library answers with the errno value of the failure (a full disk, no permission).

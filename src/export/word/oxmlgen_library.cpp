@@ -39,6 +39,7 @@ void OxmlLibrary::unload() {
   createPPTX = nullptr;
   createXPS = nullptr;
   addXPSFontSubset = nullptr;
+  setDocumentInfo = nullptr;
   if (handle_ != nullptr) dlclose(handle_);
   handle_ = nullptr;
 }
@@ -70,6 +71,7 @@ bool OxmlLibrary::load(const std::string& path) {
       resolve(handle_, "createXPS", createXPS);
   if (!complete) return false;
   resolve(handle_, "addXPSFontSubset", addXPSFontSubset);
+  resolve(handle_, "setDocumentInfo", setDocumentInfo);
   return true;
 }
 

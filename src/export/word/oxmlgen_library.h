@@ -33,6 +33,7 @@ class OxmlLibrary {
   OxmlCreatePPTX createPPTX = nullptr;
   OxmlCreateXPS createXPS = nullptr;
   OxmlAddXPSFontSubset addXPSFontSubset = nullptr;  // optional
+  OxmlSetDocumentInfo setDocumentInfo = nullptr;    // optional
 
  private:
   void unload();
