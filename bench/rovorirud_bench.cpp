@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench_memory.h"
 #include "docgen.h"
 #include "model/paper.h"
 #include "rovorirud/reader.h"
@@ -49,23 +50,16 @@ const Book& book() {
   return b;
 }
 
-long residentBytes() {
-  long pages = 0, resident = 0;
-  std::ifstream statm("/proc/self/statm");
-  statm >> pages >> resident;
-  return resident * sysconf(_SC_PAGESIZE);
-}
-
 // Runs first, while the heap is still small, so that resident memory measures the model alone.
 void BM_ModelMemory(benchmark::State& state) {
   const Book& b = book();
   for (auto _ : state) {
     malloc_trim(0);
-    long rss0 = residentBytes();
+    long rss0 = bench::residentBytes();
     size_t heap0 = mallinfo2().uordblks;
     rovorirud::ReadResult r = rovorirud::readDocumentFile(b.path);
     if (!r.paper) state.SkipWithError("read failed");
-    long rss1 = residentBytes();
+    long rss1 = bench::residentBytes();
     size_t heap1 = mallinfo2().uordblks;
     state.counters["rss_bytes_per_char"] = double(rss1 - rss0) / double(b.chars);
     state.counters["heap_bytes_per_char"] = double(heap1 - heap0) / double(b.chars);

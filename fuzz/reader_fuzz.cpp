@@ -4,50 +4,12 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "model/records.h"
+#include "model_checks.h"
 #include "rovorirud/reader.h"
 
 using namespace vellary;
-
-namespace {
-
-void require(bool ok) {
-  if (!ok) std::abort();
-}
-
-void checkGroup(const model::List<model::LineData>& lines) {
-  for (const model::LineData& line : lines) {
-    int32_t units = 0;
-    for (const model::CharData& c : line.chars) {
-      units += model::charTextLength(c.text);
-      require(c.numCand() >= 0);
-    }
-    require(units == line.charCount);
-    require(line.lid == 0 && line.rlid == 0);
-    if (line.baseLine != nullptr) {
-      bool inGroup = false;
-      for (const model::LineData& other : lines) inGroup |= &other == line.baseLine;
-      require(inGroup);
-    }
-  }
-}
-
-void checkPaper(const model::PaperData& paper) {
-  for (const model::PageData& page : paper.pages) {
-    require(page.file.has_value());
-    require(page.width <= paper.maxPageWidth && page.height <= paper.maxPageHeight);
-    for (const model::BlockData& block : page.blocks) {
-      if (block.type == model::BlockTable)
-        require(block.lines.empty());
-      else
-        require(block.cells.empty());
-      checkGroup(block.lines);
-      for (const model::CellData& cell : block.cells) checkGroup(cell.lines);
-    }
-  }
-}
-
-}  // namespace
+using fuzzing::checkPaper;
+using fuzzing::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -8,6 +8,7 @@ namespace vellary::cli {
 
 int runDump(const std::vector<std::string>& args);
 int runSave(const std::vector<std::string>& args);
+int runImport(const std::vector<std::string>& args);
 int runExport(const std::vector<std::string>& args);
 int runRecompose(const std::vector<std::string>& args);
 int runSettings(const std::vector<std::string>& args);

@@ -1,13 +1,14 @@
-// dump and save: reading a document and printing or writing it back.
+// dump, save and import: reading a document of any format and printing it, or writing it as
+// RovOrirUD.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "cli_util.h"
 #include "commands.h"
+#include "formats/format.h"
 #include "model/file_access.h"
 #include "model/json_dump.h"
-#include "rovorirud/reader.h"
 #include "rovorirud/writer.h"
 
 namespace vellary::cli {
@@ -15,28 +16,50 @@ namespace vellary::cli {
 namespace {
 
 struct Loaded {
-  rovorirud::ReadResult result;
+  formats::ReadOutcome result;
   int exit = ExitOk;
 };
 
-// Reads the document at path. A file that cannot be opened (a folder, a pipe or a device
-// included) is not a reader error: it fails with a message; a reader error leaves the code and
-// line in result.
-Loaded load(const std::string& path) {
+// Reads the document at path, as `format` or as its content says. A file that cannot be opened
+// (a folder, a pipe or a device included) is not a reader error: it fails with a message; a
+// reader error leaves the error in result.
+Loaded load(const std::string& path, const formats::Format* format = nullptr) {
   Loaded l;
-  l.result = rovorirud::readDocumentFile(path);
-  if (l.result.openError != 0) {
-    l.exit = fail("cannot open " + path + ": " + model::inputErrorText(l.result.openError));
+  model::UniqueFd probe;
+  if (const int error = model::openInputFile(path, probe); error != 0) {
+    l.exit = fail("cannot open " + path + ": " + model::inputErrorText(error));
     return l;
   }
+  probe.reset();
+  formats::ReadOptions options;
+  options.format = format;
+  l.result = formats::readDocument(path, options);
   if (!l.result.paper) l.exit = ExitReadError;
   return l;
 }
 
-std::string errorJson(const rovorirud::ReadResult& r) {
-  return "{\"error\": " + std::to_string(r.code) + ", \"line\": " + std::to_string(r.line) +
-         ", \"message\": " + model::jsonString(rovorirud::readErrorMessage(r.code, r.line)) +
-         "}\n";
+// The error as dump prints it; the element's path only for the formats that have elements.
+std::string errorJson(const formats::Error& e) {
+  std::string json = "{\"error\": " + std::to_string(e.code) +
+                     ", \"line\": " + std::to_string(e.line) +
+                     ", \"message\": " + model::jsonString(e.message);
+  if (!e.elementPath.empty()) json += ", \"element\": " + model::jsonString(e.elementPath);
+  return json + "}\n";
+}
+
+// --format NAME: a registered format that reads; an error text otherwise.
+std::string formatOption(const Options& opts, const formats::Format*& format) {
+  format = nullptr;
+  auto name = opts.value("--format");
+  if (!name) return {};
+  format = formats::formatNamed(*name);
+  if (format == nullptr || !format->readable()) {
+    std::string names;
+    for (const formats::Format* f : formats::allFormats())
+      if (f->readable()) names += (names.empty() ? "" : "|") + std::string(f->name);
+    return "--format takes " + names;
+  }
+  return {};
 }
 
 bool writeAll(const std::string& text) {
@@ -55,12 +78,15 @@ int runDump(const std::vector<std::string>& args) {
     else
       rest.push_back(a);
   }
-  if (std::string err = opts.parse(rest, {}); !err.empty()) return fail(err);
-  if (opts.positional().size() != 1) return fail("usage: vellary-cli dump [--summary] FILE");
-  Loaded l = load(opts.positional()[0]);
+  if (std::string err = opts.parse(rest, {"--format"}); !err.empty()) return fail(err);
+  if (opts.positional().size() != 1)
+    return fail("usage: vellary-cli dump [--summary] [--format F] FILE");
+  const formats::Format* format = nullptr;
+  if (std::string err = formatOption(opts, format); !err.empty()) return fail(err);
+  Loaded l = load(opts.positional()[0], format);
   if (l.exit == ExitFailure) return l.exit;
   if (l.exit == ExitReadError) {
-    writeAll(errorJson(l.result));
+    writeAll(errorJson(l.result.error));
     return ExitReadError;
   }
   const model::PaperData& paper = *l.result.paper;
@@ -99,15 +125,36 @@ int runSave(const std::vector<std::string>& args) {
 
   const std::string& in = opts.positional()[0];
   const std::string& out = opts.positional()[1];
-  Loaded l = load(in);
+  Loaded l = load(in, &formats::nativeFormat());
   if (l.exit == ExitFailure) return l.exit;
   if (l.exit == ExitReadError) {
-    fail(in + ": " + rovorirud::readErrorMessage(l.result.code, l.result.line));
+    fail(in + ": " + l.result.error.message);
     return ExitReadError;
   }
   model::PaperData& paper = *l.result.paper;
   std::string error;
   if (rovorirud::writeDocumentFile(paper, out, w, &error) != rovorirud::WriteOk) return fail(error);
+  return ExitOk;
+}
+
+int runImport(const std::vector<std::string>& args) {
+  Options opts;
+  if (std::string err = opts.parse(args, {"--format"}); !err.empty()) return fail(err);
+  if (opts.positional().size() != 2)
+    return fail("usage: vellary-cli import IN OUT.xml [--format hocr|page|alto|ndl|tsv]");
+  const formats::Format* format = nullptr;
+  if (std::string err = formatOption(opts, format); !err.empty()) return fail(err);
+  const std::string& in = opts.positional()[0];
+  const std::string& out = opts.positional()[1];
+  Loaded l = load(in, format);
+  if (l.exit == ExitFailure) return l.exit;
+  if (l.exit == ExitReadError) {
+    writeAll(errorJson(l.result.error));
+    return ExitReadError;
+  }
+  std::string error;
+  if (rovorirud::writeDocumentFile(*l.result.paper, out, {}, &error) != rovorirud::WriteOk)
+    return fail(error);
   return ExitOk;
 }
 

@@ -20,7 +20,8 @@ namespace vellary::cli {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: vellary-cli export IN OUT --kind txt|pdf|pdf-image|pdf-mrc|docx|pptx|xps "
+    "usage: vellary-cli export IN OUT --kind "
+    "txt|pdf|pdf-image|pdf-mrc|docx|pptx|xps|page|alto|hocr "
     "[--pages A-B] [--quality 0|1|2] [--title T] [--subject S] [--author A] [--keywords K] "
     "[--word-columns 1|2] [--ruby-inline 0|1] [--ruby none|aozora] [--fonts embed|named] "
     "[--pdfa] [--jobs N] [--office-library PATH]";
@@ -37,6 +38,9 @@ constexpr KindName kKinds[] = {
     {"docx", exporting::KindDocx},
     {"pptx", exporting::KindPptx},
     {"xps", exporting::KindXps},
+    {"page", exporting::KindPageXml},
+    {"alto", exporting::KindAlto},
+    {"hocr", exporting::KindHocr},
 };
 
 // A bar on standard error while a writer shows its progress, when standard error is a terminal.

@@ -16,7 +16,8 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"dump", vellary::cli::runDump, "dump [--summary] FILE"},
+    {"dump", vellary::cli::runDump, "dump [--summary] [--format F] FILE"},
+    {"import", vellary::cli::runImport, "import IN OUT.xml [--format hocr|page|alto|ndl|tsv]"},
     {"save", vellary::cli::runSave,
      "save IN OUT [--encoding 0|1|2] [--first I] [--last J] [--docpath P]"},
     {"recompose", vellary::cli::runRecompose,
@@ -24,7 +25,7 @@ constexpr Command kCommands[] = {
      "                      [--leading-space 0|1] [--space-type 0|1] [--natural-breaks 0|1]\n"
      "                      [--no-block-end-break 0|1]"},
     {"export", vellary::cli::runExport,
-     "export IN OUT --kind txt|pdf|pdf-image|pdf-mrc|docx|pptx|xps [--pages A-B]\n"
+     "export IN OUT --kind txt|pdf|pdf-image|pdf-mrc|docx|pptx|xps|page|alto|hocr [--pages A-B]\n"
      "                      [--quality 0|1|2] [--title T] [--subject S] [--author A] [--keywords K]\n"
      "                      [--word-columns 1|2] [--ruby-inline 0|1] [--office-library PATH]"},
     {"settings", vellary::cli::runSettings, "settings show | export FILE.sew | import FILE.sew"},

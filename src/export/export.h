@@ -22,6 +22,9 @@ enum ExportKind : int {
   KindXlsx = 102,  // typed by the user; nothing is written
   KindPptx = 103,
   KindXps = 104,
+  KindPageXml = 201,  // PAGE XML, one file per page (a folder for more than one)
+  KindAlto = 202,     // ALTO 4.4
+  KindHocr = 203,     // hOCR 1.2
 };
 
 // first and last are 0-based page indexes, inclusive; see exportRange() for the dialog's values.

@@ -31,6 +31,12 @@ int exportKindFor(std::string_view path, int filterEntry) {
     if (filterEntry == 5) return KindPdfCompressed;
     return KindPdfText;
   }
+  if (hasExtension(path, "hocr") || hasExtension(path, "html")) return KindHocr;
+  if (hasExtension(path, "xml")) {
+    // RovOrirUD is .xml too: only the two XML entries make it an export.
+    if (filterEntry == kFilterPageXml) return KindPageXml;
+    if (filterEntry == kFilterAlto) return KindAlto;
+  }
   return KindNone;
 }
 
@@ -44,6 +50,12 @@ int initialFilterEntry(int lastKind) {
       return 4;
     case KindPdfCompressed:
       return 5;
+    case KindPageXml:
+      return kFilterPageXml;
+    case KindAlto:
+      return kFilterAlto;
+    case KindHocr:
+      return kFilterHocr;
     default:
       return 1;
   }

@@ -10,17 +10,23 @@
 
 namespace vellary::exporting {
 
-// The dialog's file-type list, entries 1 to 5.
+// The dialog's file-type list, entries 1 to 8.
 inline constexpr char kExportFilter[] =
     "Unicodeテキスト (*.txt)|*.txt|Word2007以降(*.docx)|*.docx|PDF (*.pdf)|*.pdf|"
-    "PDF画像 (透明テキスト付き) (*.pdf)|*.pdf|高圧縮PDF画像 (透明テキスト付き) (*.pdf)|*.pdf||";
+    "PDF画像 (透明テキスト付き) (*.pdf)|*.pdf|高圧縮PDF画像 (透明テキスト付き) (*.pdf)|*.pdf|"
+    "PAGE XML (*.xml)|*.xml|ALTO (*.xml)|*.xml|hOCR (*.hocr)|*.hocr||";
+// The entries of the open OCR formats.
+inline constexpr int kFilterPageXml = 6;
+inline constexpr int kFilterAlto = 7;
+inline constexpr int kFilterHocr = 8;
 inline constexpr char kRangeRefusal[] =
     "保存範囲が指定されていない、あるいは保存範囲のページが正しくありません";
 // Ranges of this many pages or more are confirmed first.
 inline constexpr int kConfirmPageCount = 100;
 
-// The kind of a chosen file: by its extension (docx, pptx, xlsx, xps, txt, pdf, in that order,
-// without regard to case) and, for pdf, the file-type entry (1-based) chosen in the dialog.
+// The kind of a chosen file: by its extension (docx, pptx, xlsx, xps, txt, pdf, hocr, html, xml,
+// in that order, without regard to case) and, for pdf and xml, the file-type entry (1-based)
+// chosen in the dialog: xml is PAGE XML or ALTO with their entries, nothing with the others.
 int exportKindFor(std::string_view path, int filterEntry);
 // The file-type entry the dialog starts with for the kind used last.
 int initialFilterEntry(int lastKind);

@@ -212,29 +212,11 @@ class UnitForms {
   std::vector<std::string> references_;
 };
 
-// The box written for a character. A typed character has no place on the image (x or y is
-// negative); it gets a box spread evenly along its line, inset by a tenth of the line's
-// thickness. 64-bit arithmetic and clamping keep absurd line boxes from overflowing.
-struct Box {
-  int64_t x, y, width, height;
-};
+using Box = CharBox;
 
 int64_t clampTo32(int64_t v) {
   return std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
                              std::numeric_limits<int32_t>::max());
-}
-
-Box estimatedBox(const LineData& line, int64_t position, int64_t count, bool vertical) {
-  const int64_t lx = line.x, ly = line.y, lw = line.width, lh = line.height;
-  // Integer division truncates toward zero, as the products of the estimate are truncated.
-  if (vertical) {
-    const int64_t step = lh / count;
-    return {clampTo32(lx + lw / 10), clampTo32(ly + position * step), clampTo32(lw * 8 / 10),
-            clampTo32(step * 8 / 10)};
-  }
-  const int64_t step = lw / count;
-  return {clampTo32(lx + position * step), clampTo32(ly + lh / 10), clampTo32(step * 8 / 10),
-          clampTo32(lh * 8 / 10)};
 }
 
 // --- Image path repair -----------------------------------------------------------------------
@@ -560,7 +542,7 @@ void DocumentWriter::writeLine(const LineData& l, int level, const BlockData& bl
   int64_t position = 0;
   for (const CharData& c : l.chars) {
     const bool typed = c.x < 0 || c.y < 0;
-    const Box box = estimate && typed ? estimatedBox(l, position, count, vertical)
+    const Box box = estimate && typed ? estimatedCharBox(l, position, count, vertical)
                                       : Box{c.x, c.y, c.width, c.height};
     writeChar(c, box, level + 1, japanese);
     ++position;
@@ -702,6 +684,20 @@ std::string writeDocumentToString(PaperData& paper, const WriteOptions& options,
     out.clear();
   }
   return out;
+}
+
+CharBox estimatedCharBox(const LineData& line, int64_t position, int64_t count, bool vertical) {
+  const int64_t lx = line.x, ly = line.y, lw = line.width, lh = line.height;
+  if (count < 1) count = 1;
+  // Integer division truncates toward zero, as the products of the estimate are truncated.
+  if (vertical) {
+    const int64_t step = lh / count;
+    return {clampTo32(lx + lw / 10), clampTo32(ly + position * step), clampTo32(lw * 8 / 10),
+            clampTo32(step * 8 / 10)};
+  }
+  const int64_t step = lw / count;
+  return {clampTo32(lx + position * step), clampTo32(ly + lh / 10), clampTo32(step * 8 / 10),
+          clampTo32(lh * 8 / 10)};
 }
 
 }  // namespace vellary::rovorirud

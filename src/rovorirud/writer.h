@@ -42,6 +42,16 @@ int writeDocument(model::PaperData& paper, std::FILE* file, const WriteOptions& 
 // The file is replaced as model::replaceFile does. `error` (optional) says why a save failed.
 int writeDocumentFile(model::PaperData& paper, const std::string& path,
                       const WriteOptions& options = {}, std::string* error = nullptr);
+// The box a file gets for a character the user typed (x or y negative: it has no place on the
+// image): position `position` of `count` equal steps along its line, inset by a tenth of the
+// line's thickness. 64-bit arithmetic, clamped to 32 bits, so that absurd line boxes cannot
+// overflow. Other writers of character boxes use it too.
+struct CharBox {
+  int64_t x, y, width, height;
+};
+CharBox estimatedCharBox(const model::LineData& line, int64_t position, int64_t count,
+                         bool vertical);
+
 // The bytes the writer would produce, for tests and for callers that write elsewhere; empty with
 // `refusal` set when the document cannot be written.
 std::string writeDocumentToString(model::PaperData& paper, const WriteOptions& options = {},
