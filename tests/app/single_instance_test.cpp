@@ -142,26 +142,28 @@ class SingleInstanceTest : public QObject {
     QVERIFY(::chmod(dir.path().toLocal8Bit().constData(), 01777) == 0);
     int ready[2];
     QVERIFY(::pipe(ready) == 0);
-    const QString silent = dir.filePath(QStringLiteral("silent"));
-    pid_t mute = foreignListener(silent, ::getuid(), "", ready[1]);
-    QVERIFY(mute > 0);
-    QVERIFY(childReady(ready[0]));
-    SingleInstance first(silent);
-    QCOMPARE(first.claim([] {}), SingleInstance::Claim::Unguarded);
-    QVERIFY(first.why().contains(QStringLiteral("does not answer")));
-    ::kill(mute, SIGKILL);
-    ::waitpid(mute, nullptr, 0);
-
+    // A listener of `uid` answering `answer` at `name`; what a claim there gives, and why.
+    auto claimAgainst = [&](const char* name, uid_t uid, const char* answer) {
+      const QString path = dir.filePath(QString::fromLatin1(name));
+      const pid_t listener = foreignListener(path, uid, answer, ready[1]);
+      std::pair<SingleInstance::Claim, QString> outcome{SingleInstance::Claim::First, "no listener"};
+      if (listener <= 0) return outcome;
+      if (childReady(ready[0])) {
+        SingleInstance claimant(path);
+        outcome.first = claimant.claim([] {});
+        outcome.second = claimant.why();
+      }
+      ::kill(listener, SIGKILL);
+      ::waitpid(listener, nullptr, 0);
+      return outcome;
+    };
+    const auto [silentClaim, silentWhy] = claimAgainst("silent", ::getuid(), "");
+    QCOMPARE(silentClaim, SingleInstance::Claim::Unguarded);
+    QVERIFY2(silentWhy.contains(QStringLiteral("does not answer")), qPrintable(silentWhy));
     if (::geteuid() == 0) {
-      const QString theirs = dir.filePath(QStringLiteral("theirs"));
-      pid_t other = foreignListener(theirs, 54321, "vellary\n", ready[1]);
-      QVERIFY(other > 0);
-      QVERIFY(childReady(ready[0]));
-      SingleInstance claimant(theirs);
-      QCOMPARE(claimant.claim([] {}), SingleInstance::Claim::Unguarded);
-      QVERIFY(claimant.why().contains(QStringLiteral("another user")));
-      ::kill(other, SIGKILL);
-      ::waitpid(other, nullptr, 0);
+      const auto [theirClaim, theirWhy] = claimAgainst("theirs", 54321, "vellary\n");
+      QCOMPARE(theirClaim, SingleInstance::Claim::Unguarded);
+      QVERIFY2(theirWhy.contains(QStringLiteral("another user")), qPrintable(theirWhy));
     }
     ::close(ready[0]);
     ::close(ready[1]);
