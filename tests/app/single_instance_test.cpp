@@ -146,7 +146,8 @@ class SingleInstanceTest : public QObject {
     auto claimAgainst = [&](const char* name, uid_t uid, const char* answer) {
       const QString path = dir.filePath(QString::fromLatin1(name));
       const pid_t listener = foreignListener(path, uid, answer, ready[1]);
-      std::pair<SingleInstance::Claim, QString> outcome{SingleInstance::Claim::First, "no listener"};
+      std::pair<SingleInstance::Claim, QString> outcome{SingleInstance::Claim::First,
+                                                        QStringLiteral("no listener")};
       if (listener <= 0) return outcome;
       if (childReady(ready[0])) {
         SingleInstance claimant(path);
