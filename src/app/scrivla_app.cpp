@@ -52,20 +52,51 @@ CScrivlaApp::CScrivlaApp() : instance_(instanceName()), store_(appcore::openUser
 
 CScrivlaApp::~CScrivlaApp() = default;
 
-std::optional<int> CScrivlaApp::start(const QStringList& arguments) {
-  // Before the first message box, so that even the one below has Japanese buttons.
-  installQtTranslations();
+std::optional<int> CScrivlaApp::claimInstance(const std::vector<std::string>& arguments) {
   // A later start hands its file over by its whole path: the running editor has a folder of its
   // own.
-  if (arguments.size() > 1) instance_.setRequest({wholePath(arguments.at(1).toStdString())});
+  if (arguments.size() > 1) instance_.setRequest({wholePath(arguments.at(1))});
   instance_.onOpen([this](const std::string& path) { handOver(path); });
-  if (!instance_.claim([this] { raiseFrame(); })) {
+  const SingleInstance::Claim claim = instance_.claim([this] { raiseFrame(); });
+  if (claim == SingleInstance::Claim::AnotherEditor) {
     // With a file the running editor takes it over; without one the user is told that it runs.
     if (arguments.size() <= 1)
       prompter_.message(std::string(appcore::kAppTitle) + " は既に起動しています。",
                         appcore::kAppTitle, appcore::Icon::Information);
     return 0;
   }
+  if (claim == SingleInstance::Claim::Unguarded)
+    prompter_.message("ほかに起動している" + std::string(appcore::kAppTitle) +
+                          " を確かめられないまま起動します。\n" + instance_.why().toStdString(),
+                      appcore::kAppTitle, appcore::Icon::Warning);
+  return std::nullopt;
+}
+
+std::string CScrivlaApp::claimBackup() {
+  std::string error;
+  std::string backup = appcore::backupFilePath(error);
+  if (backup.empty()) {
+    prompter_.message("バックアップファイルを置くフォルダが使えないため、バックアップを取りません。\n" +
+                          error,
+                      appcore::kAppTitle, appcore::Icon::Warning);
+    return {};
+  }
+  int lockError = 0;
+  backupLock_ = model::FileLock::tryAcquire(appcore::backupLockPath(backup), lockError);
+  if (!backupLock_) {
+    // Another editor of this user runs (its guard could not tell): its backup is left alone.
+    prompter_.message("バックアップファイルはほかの" + std::string(appcore::kAppTitle) +
+                          " が使っているため、バックアップを取りません。",
+                      appcore::kAppTitle, appcore::Icon::Warning);
+    return {};
+  }
+  return backup;
+}
+
+std::optional<int> CScrivlaApp::start(const std::vector<std::string>& arguments) {
+  // Before the first message box, so that even the ones about the instance have Japanese buttons.
+  installQtTranslations();
+  if (auto status = claimInstance(arguments)) return status;
   // Before any window makes a font from a stored name.
   installFontSubstitutions();
   // Text is UTF-8 throughout; the codecs convert at the file's edge, so the C locale only needs
@@ -81,11 +112,9 @@ std::optional<int> CScrivlaApp::start(const QStringList& arguments) {
   frameSettings_.reAnalyze = 0;
 
   progress_ = std::make_unique<DialogProgress>(nullptr);
-  const std::string dataFolder = app_.dataFolder.empty() ? "/tmp" : app_.dataFolder;
   frame_ = std::make_unique<CMainFrame>(FrameContext{
-      app_.settings, frameSettings_, store_, prompter_, progress_.get(), clock_,
-      document::backupFilePath(dataFolder), views::PreviewCache(views::defaultPreviewFolder()),
-      &app_.registered, &app_.explanations});
+      app_.settings, frameSettings_, store_, prompter_, progress_.get(), clock_, claimBackup(),
+      views::PreviewCache(views::defaultPreviewFolder()), &app_.registered, &app_.explanations});
   prompter_.setParent(frame_.get());
   progress_->dialog().setMainWindow(frame_.get());
 
@@ -96,7 +125,7 @@ std::optional<int> CScrivlaApp::start(const QStringList& arguments) {
   // backup holds.
   const bool recovered = frame_->doc().offerRecovery();
   if (arguments.size() > 1) {
-    const std::string path = arguments.at(1).toStdString();
+    const std::string& path = arguments.at(1);
     // The recovered document stands for the file it was taken from: opening that file again
     // would only ask whether to save the recovery over it.
     if (!recovered || !samePath(path, frame_->doc().pathName())) frame_->openFile(path);

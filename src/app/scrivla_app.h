@@ -1,10 +1,11 @@
 // CScrivlaApp: the editor's start-up and exit around the main frame.
 #pragma once
 
-#include <QStringList>
 #include <deque>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/prog_show.h"
 #include "app/qt_prompter.h"
@@ -12,6 +13,7 @@
 #include "appcore/application.h"
 #include "appcore/settings_store.h"
 #include "document/seams.h"
+#include "model/file_access.h"
 
 namespace vellary::app {
 
@@ -27,9 +29,10 @@ class CScrivlaApp {
   CScrivlaApp();
   ~CScrivlaApp();
 
-  // Start-up up to the shown window. An exit status when the program must end now (a second
-  // instance, a bad parameter), nothing when the event loop should run.
-  std::optional<int> start(const QStringList& arguments);
+  // Start-up up to the shown window. `arguments` are the command line's own bytes (a file name
+  // need not be UTF-8). An exit status when the program must end now (a second instance, a bad
+  // parameter), nothing when the event loop should run.
+  std::optional<int> start(const std::vector<std::string>& arguments);
   // Exit's steps after the window closed.
   void exit();
   CMainFrame* frame() { return frame_.get(); }
@@ -41,8 +44,13 @@ class CScrivlaApp {
   // start-up, a long operation, a question or a menu.
   void openHandedOver();
   void raiseFrame();
+  // Claims the single instance; the exit status when this process must end.
+  std::optional<int> claimInstance(const std::vector<std::string>& arguments);
+  // The backup file when this editor may use it: it keeps the backup's lock for its whole run.
+  std::string claimBackup();
 
   SingleInstance instance_;
+  std::optional<model::FileLock> backupLock_;
   appcore::IniSettingsStore store_;
   MessageBoxPrompter prompter_;
   document::SteadyClock clock_;

@@ -3,6 +3,7 @@
 // mark and CR LF line ends, one pair per line.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,10 +23,16 @@ class CharTable {
 
   // Reads the pairs of a file; the number of pairs, or −1. The registered table keeps its pairs
   // when the file cannot be opened or read; the explanation table is emptied in any case.
-  // Lines that hold no field are passed over: they carry no pair.
+  // Lines that hold no field are passed over: they carry no pair. A file whose text could not come
+  // back equal once saved (a NUL, bytes of no character) is refused with the message.
   int load(const std::string& path, Prompter& prompter);
-  // Writes every pair; 0, or −1 after telling the user. The file is replaced atomically.
+  // Writes every pair; 0, or −1 after telling the user. The file is replaced as
+  // model::replaceFile does.
   int save(const std::string& path, Prompter& prompter) const;
+  // The pairs of a table file's bytes, or nothing when the bytes cannot be a table (see load).
+  static std::optional<std::vector<TextPair>> parse(const std::string& bytes, Kind kind);
+  // The bytes save writes: UTF-16 LE with a byte-order mark, CR LF line ends.
+  static std::string serialize(const std::vector<TextPair>& pairs, Kind kind);
   // Saves to fileName when modified (what exit does); true when nothing had to be done or the
   // save succeeded.
   bool saveIfModified(Prompter& prompter);

@@ -2,6 +2,7 @@
 #include "ini.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "model/text.h"
 #include "rovorirud/codec.h"
@@ -23,22 +24,63 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
-bool validUtf8(std::string_view s) {
-  return model::fromUtf8(s).find(u'\uFFFD') == std::u16string::npos;
+// One line of the text as UTF-8, and whether some of its bytes decoded to no character.
+struct Line {
+  std::string text;
+  bool undecodable = false;
+};
+
+// Splits at line feeds. A line feed byte is never part of a longer character in UTF-8 or code
+// page 932 (trail bytes are 0x40 and above), so the raw bytes can be split before decoding.
+template <class Unit, class Decode>
+std::vector<Line> splitLines(std::basic_string_view<Unit> text, Unit lineFeed, Decode decode) {
+  std::vector<Line> lines;
+  size_t pos = 0;
+  while (pos <= text.size()) {
+    size_t end = text.find(lineFeed, pos);
+    if (end == std::basic_string_view<Unit>::npos) end = text.size();
+    lines.push_back(decode(text.substr(pos, end - pos)));
+    pos = end + 1;
+  }
+  return lines;
 }
 
-std::string decodeText(std::string_view bytes) {
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-      static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    std::u16string u;
+Line utf8Line(std::string_view bytes) {
+  if (model::isValidUtf8(bytes)) return {std::string(bytes), false};
+  return {model::toUtf8(model::fromUtf8(bytes)), true};
+}
+
+std::vector<Line> decodeLines(std::string_view bytes, IniDocument::Decoding decoding) {
+  auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+  if (decoding == IniDocument::Decoding::Any && bytes.size() >= 2 && byte(0) == 0xFF &&
+      byte(1) == 0xFE) {
+    std::u16string units;
     for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-      u += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                 (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    return model::toUtf8(u);
+      units += static_cast<char16_t>(byte(i) | (byte(i + 1) << 8));
+    std::vector<Line> lines =
+        splitLines<char16_t>(units, u'\n', [](std::u16string_view line) {
+          bool lone = false;
+          for (size_t i = 0; i < line.size(); ++i) {
+            const char16_t u = line[i];
+            if (u >= 0xD800 && u <= 0xDBFF && i + 1 < line.size() && line[i + 1] >= 0xDC00 &&
+                line[i + 1] <= 0xDFFF)
+              ++i;
+            else if (u >= 0xD800 && u <= 0xDFFF)
+              lone = true;
+          }
+          return Line{model::toUtf8(line), lone};
+        });
+    if (bytes.size() % 2 != 0 && !lines.empty()) lines.back().undecodable = true;
+    return lines;
   }
-  if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") return std::string(bytes.substr(3));
-  if (validUtf8(bytes)) return std::string(bytes);
-  return model::toUtf8(rovorirud::Codec::cp932().decode(bytes));
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  if (decoding == IniDocument::Decoding::Utf8 || model::isValidUtf8(bytes))
+    return splitLines<char>(bytes, '\n', utf8Line);
+  return splitLines<char>(bytes, '\n', [](std::string_view line) {
+    const std::u16string text = rovorirud::Codec::cp932().decode(line);
+    // Code page 932 maps no byte sequence to U+FFFD: every one here stands for bytes it lacks.
+    return Line{model::toUtf8(text), text.find(u'\uFFFD') != std::u16string::npos};
+  });
 }
 
 std::string escapeValue(std::string_view v) {
@@ -50,6 +92,15 @@ std::string escapeValue(std::string_view v) {
     else out += c;
   }
   return out;
+}
+
+// A value that begins or ends with a blank, or stands in double quotes, would lose them when read:
+// reading trims blanks and strips one pair of quotes. Such a value is written in quotes.
+std::string protectedValue(std::string value) {
+  const bool blankEnd = !value.empty() && (value.front() == ' ' || value.front() == '\t' ||
+                                           value.back() == ' ' || value.back() == '\t');
+  const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+  return blankEnd || quoted ? '"' + value + '"' : value;
 }
 
 std::string unescapeValue(std::string_view v) {
@@ -67,16 +118,11 @@ std::string unescapeValue(std::string_view v) {
 
 }  // namespace
 
-IniDocument IniDocument::parse(std::string_view bytes, bool unescape) {
+IniDocument IniDocument::parse(std::string_view bytes, bool unescape, Decoding decoding) {
   IniDocument doc;
-  std::string text = decodeText(bytes);
   Section* current = nullptr;
-  size_t pos = 0;
-  while (pos <= text.size()) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string::npos) end = text.size();
-    std::string_view line = trim(std::string_view(text).substr(pos, end - pos));
-    pos = end + 1;
+  for (const Line& raw : decodeLines(bytes, decoding)) {
+    std::string_view line = trim(raw.text);
     if (line.empty() || line[0] == ';') continue;
     if (line.front() == '[') {
       size_t close = line.find(']');
@@ -95,9 +141,9 @@ IniDocument IniDocument::parse(std::string_view bytes, bool unescape) {
       value = value.substr(1, value.size() - 2);
     std::string v = unescape ? unescapeValue(value) : std::string(value);
     auto it = std::find_if(current->entries.begin(), current->entries.end(),
-                           [&](const auto& e) { return equalsNoCase(e.first, key); });
+                           [&](const Entry& e) { return equalsNoCase(e.key, key); });
     if (it == current->entries.end())  // the first of repeated keys wins, as on the platform
-      current->entries.emplace_back(std::string(key), std::move(v));
+      current->entries.push_back(Entry{std::string(key), std::move(v), raw.undecodable});
   }
   return doc;
 }
@@ -106,7 +152,8 @@ std::string IniDocument::serialize(TextEncoding encoding, bool escape, TextEncod
   std::string text;
   for (const Section& s : sections_) {
     text += "[" + s.name + "]\r\n";
-    for (const auto& [k, v] : s.entries) text += k + "=" + (escape ? escapeValue(v) : v) + "\r\n";
+    for (const Entry& e : s.entries)
+      text += e.key + "=" + protectedValue(escape ? escapeValue(e.value) : e.value) + "\r\n";
   }
   if (encoding == TextEncoding::Cp932) {
     std::string bytes;
@@ -126,13 +173,24 @@ std::string IniDocument::serialize(TextEncoding encoding, bool escape, TextEncod
   return bytes;
 }
 
-std::optional<std::string> IniDocument::get(std::string_view section, std::string_view key) const {
+const IniDocument::Entry* IniDocument::find(std::string_view section, std::string_view key) const {
   for (const Section& s : sections_) {
     if (!equalsNoCase(s.name, section)) continue;
-    for (const auto& [k, v] : s.entries)
-      if (equalsNoCase(k, key)) return v;
+    for (const Entry& e : s.entries)
+      if (equalsNoCase(e.key, key)) return &e;
   }
-  return std::nullopt;
+  return nullptr;
+}
+
+std::optional<std::string> IniDocument::get(std::string_view section, std::string_view key) const {
+  const Entry* e = find(section, key);
+  if (e == nullptr) return std::nullopt;
+  return e->value;
+}
+
+bool IniDocument::undecodable(std::string_view section, std::string_view key) const {
+  const Entry* e = find(section, key);
+  return e != nullptr && e->undecodable;
 }
 
 void IniDocument::set(std::string_view section, std::string_view key, std::string_view value) {
@@ -140,11 +198,11 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
                           [&](const Section& s) { return equalsNoCase(s.name, section); });
   Section& s = sit != sections_.end() ? *sit : sections_.emplace_back(Section{std::string(section), {}});
   auto it = std::find_if(s.entries.begin(), s.entries.end(),
-                         [&](const auto& e) { return equalsNoCase(e.first, key); });
+                         [&](const Entry& e) { return equalsNoCase(e.key, key); });
   if (it != s.entries.end())
-    it->second = value;
+    *it = Entry{it->key, std::string(value), false};
   else
-    s.entries.emplace_back(std::string(key), std::string(value));
+    s.entries.push_back(Entry{std::string(key), std::string(value), false});
 }
 
 }  // namespace vellary::appcore

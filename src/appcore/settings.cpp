@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "model/file_access.h"
+
 namespace vellary::appcore {
 
 namespace {
@@ -377,6 +379,38 @@ void importSettings(const SettingsStore& file, AppSettings& app, FrameSettings& 
     else
       app.*k.appText = file.getString(kSettings, k.key, appDefaults.*k.appText);
   }
+}
+
+std::optional<std::string> undecodableImportedKey(const IniSettingsStore& file) {
+  // The keys importSettings reads: a value that lost bytes in decoding would replace a setting
+  // with text the user never wrote, and every later save would keep it.
+  for (int i = 0; i < kCharClassCount; ++i) {
+    if (file.undecodable(kSettings, classColourKey(i))) return classColourKey(i);
+    if (file.undecodable(kSettings, classFontKey(i))) return classFontKey(i);
+  }
+  for (const ExportKey& k : kExportKeys)
+    if (file.undecodable(kSettings, k.key)) return std::string(k.key);
+  return std::nullopt;
+}
+
+ImportOutcome importSettingsFile(const std::string& path, AppSettings& app, FrameSettings& frame,
+                                 std::string& error) {
+  // A missing file would load as an empty store; an import needs the file itself.
+  model::UniqueFd probe;
+  if (int err = model::openInputFile(path, probe)) {
+    error = "cannot read " + path + ": " + model::inputErrorText(err);
+    return ImportOutcome::CannotRead;
+  }
+  probe.reset();
+  IniSettingsStore file = openSettingsFile(path);
+  if (!file.load(error)) return ImportOutcome::CannotRead;
+  if (std::optional<std::string> key = undecodableImportedKey(file)) {
+    error = "設定ファイル " + path + " の " + *key +
+            " の値に読めない文字があるため、設定をインポートしませんでした。";
+    return ImportOutcome::Undecodable;
+  }
+  importSettings(file, app, frame);
+  return ImportOutcome::Imported;
 }
 
 std::vector<std::string> describeSettings(const SettingsStore& store) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,15 @@ void writeAllSettings(SettingsStore& store, const AppSettings& app, const FrameS
 void exportSettings(SettingsStore& file, const AppSettings& app, const FrameSettings& frame);
 // Keys the file lacks take the import defaults, which differ from the store's in a few places.
 void importSettings(const SettingsStore& file, AppSettings& app, FrameSettings& frame);
+// Reads a settings file (.sew: code page 932, UTF-8 or UTF-16) and imports it. Nothing in memory
+// changes when the file cannot be read (a folder, a pipe and a device are not read), or when a
+// value of an imported key holds bytes that decode to no character: `error` then names the file
+// or the key (UTF-8).
+enum class ImportOutcome { Imported, CannotRead, Undecodable };
+// The first key importSettings reads whose value held bytes that decode to no character.
+std::optional<std::string> undecodableImportedKey(const IniSettingsStore& file);
+ImportOutcome importSettingsFile(const std::string& path, AppSettings& app, FrameSettings& frame,
+                                 std::string& error);
 
 // One line per setting, "section/key=value", with the stored value or the default, for every key
 // the store may hold.

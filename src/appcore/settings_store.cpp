@@ -3,16 +3,18 @@
 
 #include <cerrno>
 #include <charconv>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "model/atomic_file.h"
+#include "model/file_access.h"
+#include "model/user_dirs.h"
 #include "settings.h"
 
 namespace vellary::appcore {
+
+namespace {
+// A settings file is a few kilobytes; anything near this is no settings file.
+constexpr uint64_t kMaxFileBytes = 16u << 20;
+}  // namespace
 
 int SettingsStore::getInt(std::string_view section, std::string_view key, int defaultValue) const {
   std::optional<std::string> v = read(section, key);
@@ -47,24 +49,30 @@ void MemorySettingsStore::write(std::string_view section, std::string_view key,
   values_[{std::string(section), std::string(key)}] = value;
 }
 
-IniSettingsStore::IniSettingsStore(std::string path, TextEncoding encoding, bool escapeValues)
-    : path_(std::move(path)), encoding_(encoding), escape_(escapeValues) {}
+IniSettingsStore::IniSettingsStore(std::string path, TextEncoding encoding, bool escapeValues,
+                                   model::FileMode mode)
+    : path_(std::move(path)), encoding_(encoding), escape_(escapeValues), mode_(mode) {}
 
 bool IniSettingsStore::load(std::string& error) {
-  std::error_code ec;
-  if (!std::filesystem::exists(path_, ec)) {
+  std::string bytes;
+  const int err = model::readInputFile(path_, bytes, kMaxFileBytes);
+  if (err == ENOENT) {
     doc_ = IniDocument();
     return true;
   }
-  std::ifstream in(path_, std::ios::binary);
-  if (!in) {
-    error = "cannot read " + path_ + ": " + std::strerror(errno);
+  if (err != 0) {
+    error = "cannot read " + path_ + ": " + model::inputErrorText(err);
     return false;
   }
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  doc_ = IniDocument::parse(bytes.str(), escape_);
+  loadBytes(bytes);
   return true;
+}
+
+void IniSettingsStore::loadBytes(std::string_view bytes) {
+  // The store is this program's own and always UTF-8; a settings file may come from anywhere.
+  doc_ = IniDocument::parse(bytes, escape_,
+                            encoding_ == TextEncoding::Utf8 ? IniDocument::Decoding::Utf8
+                                                            : IniDocument::Decoding::Any);
 }
 
 std::optional<std::string> IniSettingsStore::read(std::string_view section,
@@ -78,25 +86,25 @@ void IniSettingsStore::write(std::string_view section, std::string_view key,
 }
 
 bool IniSettingsStore::flush(std::string& error) {
-  std::error_code ec;
-  std::filesystem::path dir = std::filesystem::path(path_).parent_path();
-  if (!dir.empty()) std::filesystem::create_directories(dir, ec);
-  return model::replaceFileContents(path_, doc_.serialize(encoding_, escape_), error);
+  const std::string dir = std::filesystem::path(path_).parent_path().string();
+  if (mode_ == model::FileMode::Private) {
+    if (!model::makePrivateFolder(dir, error)) return false;
+  } else if (!dir.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+  }
+  return model::replaceFileContents(path_, bytes(), error, mode_);
 }
 
 std::string userSettingsPath() {
-  std::string base;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
-    base = xdg;
-  } else {
-    const char* home = std::getenv("HOME");
-    base = std::string(home ? home : "") + "/.config";
-  }
+  // Without a home folder the store goes to the program's private folder in the temporary one.
+  std::string base = model::configHome();
+  if (base.empty()) base = model::privateStateFolder() + "/config";
   return base + "/Tolvane/" + kAppTitle + ".ini";
 }
 
 IniSettingsStore openUserSettings() {
-  return IniSettingsStore(userSettingsPath(), TextEncoding::Utf8, true);
+  return IniSettingsStore(userSettingsPath(), TextEncoding::Utf8, true, model::FileMode::Private);
 }
 
 IniSettingsStore openSettingsFile(const std::string& path) {

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "ini.h"
+#include "model/atomic_file.h"
 
 namespace vellary::appcore {
 
@@ -43,12 +44,21 @@ class MemorySettingsStore : public SettingsStore {
 };
 
 // A store kept in an initialisation file. Loading a missing file gives an empty store; flush
-// replaces the file atomically, so an interrupted write leaves the previous file.
+// replaces the file as model::replaceFile does, so an interrupted write leaves the previous file.
 class IniSettingsStore : public SettingsStore {
  public:
-  IniSettingsStore(std::string path, TextEncoding encoding, bool escapeValues);
-  // false (with `error`) when the file exists but cannot be read.
+  // A private store lives in a folder made private (0700) and is written 0600.
+  IniSettingsStore(std::string path, TextEncoding encoding, bool escapeValues,
+                   model::FileMode mode = model::FileMode::Ordinary);
+  // false (with `error`) when the file exists but cannot be read (or is no regular file).
   bool load(std::string& error);
+  // The store from a file's bytes, and the bytes flush writes: load and flush without the file.
+  void loadBytes(std::string_view bytes);
+  std::string bytes() const { return doc_.serialize(encoding_, escape_); }
+  // Whether the value's line held bytes that decode to no character (IniDocument::parse).
+  bool undecodable(std::string_view section, std::string_view key) const {
+    return doc_.undecodable(section, key);
+  }
   std::optional<std::string> read(std::string_view section, std::string_view key) const override;
   void write(std::string_view section, std::string_view key, std::string_view value) override;
   bool flush(std::string& error) override;
@@ -58,10 +68,12 @@ class IniSettingsStore : public SettingsStore {
   std::string path_;
   TextEncoding encoding_;
   bool escape_;
+  model::FileMode mode_;
   IniDocument doc_;
 };
 
-// The per-user store: $XDG_CONFIG_HOME/Tolvane/<title>.ini (UTF-8), created on the first flush.
+// The per-user store: $XDG_CONFIG_HOME/Tolvane/<title>.ini, always UTF-8, private to the user
+// (0600 in a 0700 folder), created on the first flush.
 std::string userSettingsPath();
 IniSettingsStore openUserSettings();
 // A settings file as the user exports and imports it: code page 932, read in any of its encodings.

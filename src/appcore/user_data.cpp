@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "model/user_dirs.h"
 #include "settings.h"
 
 namespace vellary::appcore {
@@ -85,6 +86,12 @@ TableFiles resolveTableFiles(const std::string& registSetting, const std::string
       fs::copy_file(shippedExplain, t.explainTable, fs::copy_options::skip_existing, ec);
   }
   return t;
+}
+
+std::string backupFilePath(std::string& error) {
+  const std::string folder = model::privateStateFolder();
+  if (!model::makePrivateFolder(folder, error)) return {};
+  return folder + "/_$backup.xml";
 }
 
 std::string shippedExplainTable() {

@@ -30,6 +30,13 @@ struct TableFiles {
 TableFiles resolveTableFiles(const std::string& registSetting, const std::string& explainSetting,
                              const std::string& dataFolder, const std::string& shippedExplain);
 
+// The editor's backup file: "_$backup.xml" in the program's private state folder
+// ($XDG_STATE_HOME/vellary, made 0700), where no other user can read the document's text. Empty
+// with `error` set when no private folder can be had.
+std::string backupFilePath(std::string& error);
+// The lock that keeps the backup to one editor at a time: a file beside it.
+inline std::string backupLockPath(const std::string& backup) { return backup + ".lock"; }
+
 // The explanation table shipped with the program: beside the executable's share folder, or in
 // the source tree for a build that has not been installed.
 std::string shippedExplainTable();

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "document/headless.h"
+#include "model/file_access.h"
 
 namespace vellary::cli {
 
@@ -103,9 +104,10 @@ void TerminalProgress::draw() {
 }
 
 int openAsTheEditorDoes(const std::string& path, document::HeadlessDocument& headless) {
-  std::FILE* probe = std::fopen(path.c_str(), "rb");
-  if (probe == nullptr) return fail("cannot open " + path + ": " + std::strerror(errno));
-  std::fclose(probe);
+  model::UniqueFd probe;
+  if (int err = model::openInputFile(path, probe))
+    return fail("cannot open " + path + ": " + model::inputErrorText(err));
+  probe.reset();
   if (!headless.doc().openDocument(path)) {
     fail(path + ": " + headless.lastMessage());
     return ExitReadError;

@@ -7,6 +7,7 @@
 #include "cli_util.h"
 #include "commands.h"
 #include "formats/format.h"
+#include "model/file_access.h"
 #include "model/json_dump.h"
 #include "rovorirud/writer.h"
 
@@ -20,15 +21,16 @@ struct Loaded {
 };
 
 // Reads the document at path, as `format` or as its content says. A file that cannot be opened
-// is not a reader error: it fails with a message; a reader error leaves the error in result.
+// (a folder, a pipe or a device included) is not a reader error: it fails with a message; a
+// reader error leaves the error in result.
 Loaded load(const std::string& path, const formats::Format* format = nullptr) {
   Loaded l;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    l.exit = fail("cannot open " + path + ": " + std::strerror(errno));
+  model::UniqueFd probe;
+  if (const int error = model::openInputFile(path, probe); error != 0) {
+    l.exit = fail("cannot open " + path + ": " + model::inputErrorText(error));
     return l;
   }
-  std::fclose(f);
+  probe.reset();
   formats::ReadOptions options;
   options.format = format;
   l.result = formats::readDocument(path, options);
@@ -89,8 +91,13 @@ int runDump(const std::vector<std::string>& args) {
     return ExitReadError;
   }
   const model::PaperData& paper = *l.result.paper;
-  if (!writeAll(summary ? model::dumpSummaryJson(paper) : model::dumpJson(paper)))
-    return fail("cannot write the dump to standard output");
+  const bool written = summary ? writeAll(model::dumpSummaryJson(paper))
+                               : model::dumpJson(paper, [](std::string_view piece) {
+                                   return std::fwrite(piece.data(), 1, piece.size(), stdout) ==
+                                          piece.size();
+                                 }) && std::fflush(stdout) == 0;
+  if (!written) return fail(std::string("cannot write the dump to standard output: ") +
+                            std::strerror(errno));
   return ExitOk;
 }
 

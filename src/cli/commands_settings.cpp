@@ -1,6 +1,5 @@
 // settings show | export FILE.sew | import FILE.sew: the per-user settings from a terminal.
 #include <cstdio>
-#include <filesystem>
 
 #include "appcore/settings.h"
 #include "appcore/settings_store.h"
@@ -66,11 +65,9 @@ int runSettings(const std::vector<std::string>& args) {
     return out.flush(error) ? ExitOk : fail(error);
   }
   if (verb == "import") {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return fail("cannot open " + file);
-    appcore::IniSettingsStore in = appcore::openSettingsFile(file);
-    if (!in.load(error)) return fail(error);
-    appcore::importSettings(in, s.app, s.frame);
+    // Nothing reaches the store unless the whole file could be taken in.
+    if (appcore::importSettingsFile(file, s.app, s.frame, error) != appcore::ImportOutcome::Imported)
+      return fail(error);
     // What closing the main window does: everything goes back to the store.
     appcore::writeAllSettings(store, s.app, s.frame, s.window);
     return store.flush(error) ? ExitOk : fail(error);

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "formats/format.h"
+#include "model/file_access.h"
 #include "model/paper.h"
 #include "rovorirud/reader.h"
 #include "rovorirud/writer.h"
@@ -132,6 +133,15 @@ void CScrivlaDoc::rebuildAfterLoad() {
 bool CScrivlaDoc::load(const std::string& path, bool append) { return loadInto(path, append); }
 
 bool CScrivlaDoc::loadInto(const std::string& path, bool append) {
+  // Regular files only: a folder, a pipe or a device is refused at once, with the reason.
+  int openError = 0;
+  if (std::FILE* probe = model::openInputStream(path, openError)) {
+    std::fclose(probe);
+  } else {
+    message(std::string(kOpenError) + "\n" + path + "\n" + model::inputErrorTextJa(openError),
+            kErrorCaption);
+    return false;
+  }
   if (progress_) {
     progress_->setRange(0, 100);
     progress_->setPosition(0);
@@ -292,13 +302,14 @@ bool CScrivlaDoc::writePages(const std::string& path, int first, int last,
   options.firstPage = first;
   options.lastPage = last;
   options.documentPath = documentPath;
-  int result = rovorirud::writeDocumentFile(*paper_, path, options);
+  std::string why;
+  int result = rovorirud::writeDocumentFile(*paper_, path, options, &why);
   if (result == rovorirud::WriteOpenFailed) {
-    message(kOpenError, kErrorCaption);
+    message(std::string(kOpenError) + "\n" + why, kErrorCaption);
     return false;
   }
   if (result != rovorirud::WriteOk) {
-    message("ファイル " + path + " が保存できません。", kErrorCaption);
+    message("ファイル " + path + " が保存できません。\n" + why, kErrorCaption);
     return false;
   }
   return true;
@@ -402,13 +413,19 @@ void CScrivlaDoc::backupCheck(bool force, const std::string& path) {
   const uint32_t now = clock_.tickCount();
   const bool due = force || now < lastBackupTick_ ||
                    now - lastBackupTick_ > static_cast<uint32_t>(interval) * 60000u;
-  if (!due || !paper_) return;
+  if (!due || !paper_ || backupPath_.empty()) return;
   rovorirud::WriteOptions options;
   options.encoding = static_cast<uint32_t>(app_.encoding);
+  options.privateFile = true;  // the text of a private document must stay private
   // A failed backup is silent: it must never interrupt the user's work.
   if (rovorirud::writeDocumentFile(*paper_, backupPath_, options) != rovorirud::WriteOk) return;
   lastBackupTick_ = now;
-  app_.backupOrgFileName = path.empty() ? pathName_ : path;
+  // Stored absolute: the next start may run in another folder.
+  const std::string original = path.empty() ? pathName_ : path;
+  std::error_code ec;
+  const fs::path absolute =
+      original.empty() ? fs::path() : fs::absolute(original, ec).lexically_normal();
+  app_.backupOrgFileName = ec ? original : absolute.string();
   settings_.setString("Backup", "BackupOrgFileName", app_.backupOrgFileName);
   // Recovery after a crash reads the name from the store, so it must reach the disk now.
   std::string ignored;
@@ -450,6 +467,7 @@ bool CScrivlaDoc::offerRecovery() {
 }
 
 void CScrivlaDoc::deleteBackup() {
+  if (backupPath_.empty()) return;
   std::error_code ec;
   fs::remove(backupPath_, ec);
 }

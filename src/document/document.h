@@ -56,14 +56,10 @@ struct DocumentSetup {
   const appcore::FrameSettings* frame = nullptr;
   const Clock* clock = nullptr;
   model::Progress* progress = nullptr;  // optional
-  std::string backupPath;               // the backup file, in the user data folder
+  // The backup file (appcore::backupFilePath), written 0600. Empty: this run keeps no backup and
+  // offers no recovery (another editor holds the backup).
+  std::string backupPath;
 };
-
-// The backup file of a run: "_$backup.xml" in the per-user data folder (the program's own folder
-// is read-only once installed).
-inline std::string backupFilePath(const std::string& dataFolder) {
-  return dataFolder + "/_$backup.xml";
-}
 
 // The loading and joining options as the frame's settings hold them.
 recompose::ReComposeOptions reComposeOptionsFrom(const appcore::FrameSettings& frame);

@@ -43,7 +43,10 @@ ExportOutcome ExportDocument(model::PaperData& paper, const ExportRequest& reque
   ExportOutcome out;
   switch (request.kind) {
     case KindText:
-      out.result = ExportText(paper, request.path, request.first, request.last, options.text);
+      // A text file that could not be written is told too: a silent failure would pass for
+      // success.
+      out.result =
+          ExportText(paper, request.path, request.first, request.last, options.text, &out.error);
       out.written = out.result == 0;
       break;
     case KindPdfText:

@@ -69,8 +69,8 @@ struct ExportOptions {
 
 // What an export ended with. `result` is the writer's own result (text: 0 written, -1 not;
 // PDF: 1 written or cancelled, 0 failed; Word, PowerPoint, XPS: 1 written, 0 not; no writer: 0).
-// `error` is a message for the user when the writer failed for a reason the user must learn (the
-// PDF writers, the Office kinds); empty otherwise.
+// `error` is a message for the user when the writer failed (with the system's reason where there
+// is one); empty otherwise.
 struct ExportOutcome {
   int result = 0;
   bool written = false;

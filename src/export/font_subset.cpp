@@ -11,6 +11,8 @@
 #include <memory>
 #include <new>
 
+#include "model/atomic_file.h"
+
 namespace vellary::exporting {
 
 namespace {
@@ -136,13 +138,9 @@ int subsetFont(const FontSource& source, const std::vector<char32_t>& chars,
     const char* data = hb_blob_get_data(bytes.get(), &length);
     if (data == nullptr || length == 0) return kSubsetNothingMade;
 
-    std::FILE* out = std::fopen(outPath.c_str(), "wb");
-    if (out == nullptr) return kSubsetCannotOpen;
-    const bool written = std::fwrite(data, 1, length, out) == length;
-    if (std::fclose(out) != 0 || !written) {
-      std::remove(outPath.c_str());
+    std::string error;
+    if (!model::replaceFileContents(outPath, std::string_view(data, length), error))
       return kSubsetCannotOpen;
-    }
     std::printf("Subset: '%s' %d glyphs, original size: %d bytes -> subset size: %d bytes\n",
                 source.path.c_str(), static_cast<int>(hb_face_get_glyph_count(subset.get())),
                 static_cast<int>(originalSize), static_cast<int>(length));

@@ -124,10 +124,12 @@ std::string textExportBytes(const model::PaperData& paper, int first, int last,
 }
 
 int ExportText(const model::PaperData& paper, const std::string& path, int first, int last,
-               const TextOptions& options) {
-  std::string error;
-  return model::replaceFileContents(path, textExportBytes(paper, first, last, options), error) ? 0
-                                                                                               : -1;
+               const TextOptions& options, std::string* error) {
+  std::string why;
+  if (model::replaceFileContents(path, textExportBytes(paper, first, last, options), why))
+    return 0;
+  if (error) *error = "ファイル " + path + " が保存できません。（" + why + "）";
+  return -1;
 }
 
 }  // namespace vellary::exporting

@@ -20,9 +20,10 @@ struct TextOptions {
 // nothing. Ruby, emphasis and footnote lines stay out of the body (ruby is written beside its
 // base in the notation asked). Every block ends with a line break, and every page with one more,
 // so that title, author, body and pages stand apart. The file is replaced whole, so a failure
-// leaves any previous file as it was. 0 when written, -1 when the file could not be written.
+// leaves any previous file as it was. 0 when written, -1 when the file could not be written;
+// then `error` (optional) tells why, with the system's reason.
 int ExportText(const model::PaperData& paper, const std::string& path, int first, int last,
-               const TextOptions& options = {});
+               const TextOptions& options = {}, std::string* error = nullptr);
 
 // The bytes ExportText writes, without the file.
 std::string textExportBytes(const model::PaperData& paper, int first, int last,

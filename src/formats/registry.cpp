@@ -6,6 +6,7 @@
 
 #include "formats/importers.h"
 #include "formats/writers.h"
+#include "model/file_access.h"
 #include "rovorirud/reader.h"
 #include "rovorirud/writer.h"
 
@@ -215,7 +216,8 @@ const Format* formatOfBytes(std::string_view head, std::string_view path) {
 }
 
 const Format* formatOfFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  int error = 0;
+  std::FILE* file = model::openInputStream(path, error);
   if (file == nullptr) return nullptr;
   FileSource source(file);
   std::optional<std::string> head = readHead(source);
@@ -254,11 +256,14 @@ bool hasReadableExtension(const std::string& path) {
 }
 
 ReadOutcome readDocument(const std::string& path, const ReadOptions& options) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  // Regular files only: a folder, a pipe or a device is refused before anything waits on it.
+  int error = 0;
+  std::FILE* file = model::openInputStream(path, error);
   if (file == nullptr) return failure(ErrorOpen);
   FileSource source(file);
   return readWithFormat(source, path, options, [path]() -> std::unique_ptr<ByteSource> {
-    std::FILE* again = std::fopen(path.c_str(), "rb");
+    int again_error = 0;
+    std::FILE* again = model::openInputStream(path, again_error);
     if (again == nullptr) return nullptr;
     return std::make_unique<FileSource>(again);
   });

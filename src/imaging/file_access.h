@@ -1,4 +1,4 @@
-// Inside the picture layer: whole-file reads and atomic replacement for UTF-8 paths of any length.
+// Inside the picture layer: whole-file reads and file replacement for UTF-8 paths of any length.
 #pragma once
 
 #include <cstdint>
@@ -16,9 +16,8 @@ inline constexpr uint64_t kMaxPictureFileBytes = uint64_t{1} << 30;
 // (a folder, a device or pipe, no permission, an I/O error) or kImageTooLarge.
 int readWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
 
-// Replaces (or creates) the file with bytes through a temporary file in the same folder and a
-// rename. 1, or kImageWriteFailed; a failure leaves any previous file as it was and removes the
-// temporary file.
+// Replaces (or creates) the file with bytes as model::replaceFile does. 1, or kImageWriteFailed;
+// a failure leaves any previous file as it was.
 int replaceWholeFile(const std::string& path, std::span<const uint8_t> bytes);
 
 }  // namespace vellary::imaging::detail

@@ -1,24 +1,70 @@
-// Private temporary folders.
+// Private temporary folders, and the removal of those whose process died.
 #include "imaging/temp_dir.h"
 
-#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <ctime>
 #include <filesystem>
 #include <vector>
 
+#include "model/user_dirs.h"
+
 namespace vellary::imaging {
 
-std::optional<PrivateTempDir> PrivateTempDir::create(const std::string& prefix) {
-  const char* base = std::getenv("TMPDIR");
-  std::string root = base != nullptr && *base != '\0' ? base : "/tmp";
-  if (prefix.find('/') != std::string::npos) return std::nullopt;
-  std::string pattern = root + "/" + prefix + "XXXXXX";
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back('\0');
-  if (::mkdtemp(buf.data()) == nullptr) return std::nullopt;
-  return PrivateTempDir(std::string(buf.data()));
+namespace {
+
+// A folder younger than this may belong to a process that has not locked it yet.
+constexpr time_t kStaleSeconds = 60;
+
+// Folders named prefix + six characters in root, of this user, whose process no longer holds them.
+void removeAbandoned(const std::string& root, const std::string& prefix) {
+  std::vector<std::string> abandoned;
+  DIR* folder = ::opendir(root.c_str());
+  if (folder == nullptr) return;
+  const time_t now = std::time(nullptr);
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::string name = entry->d_name;
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string path = root + "/" + name;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() ||
+        now - st.st_mtime < kStaleSeconds)
+      continue;
+    model::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (fd.valid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) abandoned.push_back(path);
+  }
+  ::closedir(folder);
+  for (const std::string& path : abandoned) {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
 }
 
-PrivateTempDir::PrivateTempDir(PrivateTempDir&& other) noexcept : path_(std::move(other.path_)) {
+}  // namespace
+
+std::optional<PrivateTempDir> PrivateTempDir::create(const std::string& prefix) {
+  if (prefix.find('/') != std::string::npos) return std::nullopt;
+  const std::string root = model::privateCacheFolder() + "/tmp";
+  std::string error;
+  if (!model::makePrivateFolder(root, error)) return std::nullopt;
+  removeAbandoned(root, prefix);
+  std::string pattern = root + "/" + prefix + "XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) return std::nullopt;
+  model::UniqueFd lock(::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!lock.valid() || ::flock(lock.get(), LOCK_EX | LOCK_NB) != 0) {
+    std::error_code ec;
+    std::filesystem::remove_all(pattern, ec);
+    return std::nullopt;
+  }
+  return PrivateTempDir(pattern, std::move(lock));
+}
+
+PrivateTempDir::PrivateTempDir(PrivateTempDir&& other) noexcept
+    : path_(std::move(other.path_)), lock_(std::move(other.lock_)) {
   other.path_.clear();
 }
 
@@ -26,6 +72,7 @@ PrivateTempDir& PrivateTempDir::operator=(PrivateTempDir&& other) noexcept {
   if (this != &other) {
     remove();
     path_ = std::move(other.path_);
+    lock_ = std::move(other.lock_);
     other.path_.clear();
   }
   return *this;
@@ -40,6 +87,7 @@ void PrivateTempDir::remove() {
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
   path_.clear();
+  lock_.reset();
 }
 
 }  // namespace vellary::imaging

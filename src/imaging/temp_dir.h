@@ -1,10 +1,15 @@
 // A private temporary folder for files that another program or library must read by name (the
-// Office writer's pictures, preview files). Made with mkdtemp (mode 0700, an unguessable name)
-// under $TMPDIR or /tmp, and removed with everything in it when the object goes.
+// Office writer's pictures and font subsets). Made with mkdtemp (mode 0700, an unguessable name)
+// in the program's private cache folder (<cache>/vellary/tmp, itself 0700), and removed with
+// everything in it when the object goes. While it lives, its process holds a lock on it; a folder
+// whose process died without removing it (killed, crashed) holds no lock, and the next create()
+// with the same prefix removes it.
 #pragma once
 
 #include <optional>
 #include <string>
+
+#include "model/file_access.h"
 
 namespace vellary::imaging {
 
@@ -26,8 +31,10 @@ class PrivateTempDir {
   void remove();
 
  private:
-  explicit PrivateTempDir(std::string path) : path_(std::move(path)) {}
+  PrivateTempDir(std::string path, model::UniqueFd lock)
+      : path_(std::move(path)), lock_(std::move(lock)) {}
   std::string path_;
+  model::UniqueFd lock_;  // the folder itself, flock'ed while it is in use
 };
 
 }  // namespace vellary::imaging

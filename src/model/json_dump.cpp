@@ -3,6 +3,7 @@
 #include "json_dump.h"
 
 #include <cstdio>
+#include <functional>
 
 #include "paper.h"
 #include "text.h"
@@ -11,10 +12,17 @@ namespace vellary::model {
 
 namespace {
 
+// Output beyond this goes to the sink (when there is one) as the dump goes on: a character may
+// stand for thousands of empty candidate slots, so a small file can make a very large dump.
+constexpr size_t kFlushBytes = 1 << 20;
+
 class Writer {
  public:
-  explicit Writer(const PaperData& paper) : paper_(paper) {}
+  using Sink = std::function<bool(std::string_view)>;
+  explicit Writer(const PaperData& paper, const Sink* sink = nullptr)
+      : paper_(paper), sink_(sink) {}
 
+  // With a sink: what is left for it (the sink has had the rest, or failed: see failed()).
   std::string run() {
     out_ += "{\"encoding\": " + std::to_string(paper_.encoding);
     field("maxPageWidth", paper_.maxPageWidth);
@@ -29,8 +37,14 @@ class Writer {
     out_ += "]}\n";
     return std::move(out_);
   }
+  bool failed() const { return failed_; }
 
  private:
+  void flushIfLarge() {
+    if (sink_ == nullptr || out_.size() < kFlushBytes) return;
+    if (!failed_ && !(*sink_)(out_)) failed_ = true;
+    out_.clear();
+  }
   void field(const char* name, long value) {
     out_ += ", \"";
     out_ += name;
@@ -195,9 +209,12 @@ class Writer {
     field("modRotTcy", c.modRotTcy);
     field("changed", c.changed);
     out_ += "}";
+    flushIfLarge();
   }
 
   const PaperData& paper_;
+  const Sink* sink_;
+  bool failed_ = false;
   std::string out_;
 };
 
@@ -227,6 +244,12 @@ std::string jsonString(std::string_view utf8) {
 }
 
 std::string dumpJson(const PaperData& paper) { return Writer(paper).run(); }
+
+bool dumpJson(const PaperData& paper, const std::function<bool(std::string_view)>& sink) {
+  Writer writer(paper, &sink);
+  const std::string rest = writer.run();
+  return !writer.failed() && sink(rest);
+}
 
 std::string dumpSummaryJson(const PaperData& paper) {
   PaperCounts n = countPaper(paper);

@@ -41,11 +41,7 @@ CharData::CharData(const CharData& other)
       modRubyEmp(other.modRubyEmp),
       modRotTcy(other.modRotTcy),
       changed(other.changed) {
-  if (other.numCand_ > 0) {
-    numCand_ = other.numCand_;
-    cands_ = std::make_unique<Candidate[]>(numCand_);
-    std::copy(other.cands_.get(), other.cands_.get() + numCand_, cands_.get());
-  }
+  setCandidates(other.numCand_, other.cands_.get(), static_cast<size_t>(other.stored_));
 }
 
 CharData& CharData::operator=(const CharData& other) {
@@ -55,7 +51,22 @@ CharData& CharData::operator=(const CharData& other) {
 
 void CharData::resetCandidates(int16_t n) {
   numCand_ = n > 0 ? n : 0;
+  stored_ = numCand_;
   cands_ = numCand_ > 0 ? std::make_unique<Candidate[]>(numCand_) : nullptr;
+}
+
+void CharData::setCandidates(int16_t n, const Candidate* held, size_t heldCount) {
+  numCand_ = n > 0 ? n : 0;
+  stored_ = static_cast<int16_t>(std::min<size_t>(heldCount, static_cast<size_t>(numCand_)));
+  cands_ = stored_ > 0 ? std::make_unique<Candidate[]>(static_cast<size_t>(stored_)) : nullptr;
+  if (stored_ > 0) std::copy(held, held + stored_, cands_.get());
+}
+
+void CharData::storeAll() {
+  auto all = std::make_unique<Candidate[]>(static_cast<size_t>(numCand_));
+  if (stored_ > 0) std::copy(cands_.get(), cands_.get() + stored_, all.get());
+  cands_ = std::move(all);
+  stored_ = numCand_;
 }
 
 std::u16string_view blockTypeWord(int32_t type) { return wordOf(kBlockTypeWords, type); }
@@ -80,13 +91,23 @@ int32_t fixedSectionCode(std::u16string_view word) {
   return -1;
 }
 
-int32_t sectionCode(PaperData& paper, std::u16string_view word) {
+int32_t sectionCode(PaperData& paper, std::u16string_view word) { return SectionCodes(paper).code(word); }
+
+SectionCodes::SectionCodes(PaperData& paper) : paper_(paper) {
+  const auto& table = paper.userSections;
+  for (size_t i = table.size(); i-- > 0;)  // the first of equal words keeps its code
+    codes_[table[i]] = kUserSectionBase + static_cast<int32_t>(i);
+}
+
+int32_t SectionCodes::code(std::u16string_view word) {
   int32_t fixed = fixedSectionCode(word);
   if (fixed >= 0) return fixed;
-  auto& table = paper.userSections;
-  auto it = std::find(table.begin(), table.end(), word);
-  if (it == table.end()) it = table.insert(table.end(), std::u16string(word));
-  return kUserSectionBase + static_cast<int32_t>(it - table.begin());
+  auto [it, added] = codes_.try_emplace(std::u16string(word), 0);
+  if (added) {
+    it->second = kUserSectionBase + static_cast<int32_t>(paper_.userSections.size());
+    paper_.userSections.emplace_back(word);
+  }
+  return it->second;
 }
 
 void assignLineNumbers(List<LineData>& lines) {
@@ -190,8 +211,9 @@ void renumberPages(PaperData& paper) {
 
 void appendPaper(PaperData& to, PaperData& from) {
   std::unordered_map<int32_t, int32_t> recode;
+  SectionCodes codes(to);
   for (size_t i = 0; i < from.userSections.size(); ++i)
-    recode[kUserSectionBase + static_cast<int32_t>(i)] = sectionCode(to, from.userSections[i]);
+    recode[kUserSectionBase + static_cast<int32_t>(i)] = codes.code(from.userSections[i]);
   if (!recode.empty())
     for (PageData& p : from.pages)
       for (BlockData& b : p.blocks)

@@ -4,6 +4,7 @@
 #include <string>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "records.h"
@@ -22,6 +23,17 @@ std::u16string_view borderStyleWord(int32_t style);
 std::u16string_view sectionWord(const PaperData& paper, int32_t sec);
 // The code of a section word, registering an unknown word in paper.userSections.
 int32_t sectionCode(PaperData& paper, std::u16string_view word);
+// The same for many words, through a hash table over the paper's user section words: a document
+// may hold any number of them (the reader, appending).
+class SectionCodes {
+ public:
+  explicit SectionCodes(PaperData& paper);
+  int32_t code(std::u16string_view word);
+
+ private:
+  PaperData& paper_;
+  std::unordered_map<std::u16string, int32_t> codes_;
+};
 // The code of one of the eighteen fixed words, or −1.
 int32_t fixedSectionCode(std::u16string_view word);
 

@@ -55,6 +55,15 @@ using CharText = std::array<char16_t, 3>;
 inline int charTextLength(const CharText& t) { return t[0] == 0 ? 0 : (t[1] == 0 ? 1 : 2); }
 inline CharText makeCharText(char16_t u1, char16_t u2 = 0) { return CharText{u1, u2, 0}; }
 
+// One candidate of a character. A candidate's text and confidence share one allocation: a book
+// holds millions of characters with several candidates each, and one array per character keeps
+// that affordable.
+struct Candidate {
+  CharText text{};
+  uint16_t cc = 0;
+};
+inline constexpr Candidate kEmptyCandidate{};
+
 struct CharData {
   // x and y are −1 for a character the user typed: it has no place on the image.
   int32_t x = 0, y = 0, width = 0, height = 0;
@@ -74,19 +83,28 @@ struct CharData {
   int16_t numCand() const { return numCand_; }
   // Replaces the candidates by n empty ones with confidence 0 (n ≥ 0).
   void resetCandidates(int16_t n);
-  CharText& candText(int i) { return cands_[i].text; }
-  const CharText& candText(int i) const { return cands_[i].text; }
-  uint16_t& candCC(int i) { return cands_[i].cc; }
-  uint16_t candCC(int i) const { return cands_[i].cc; }
+  // n candidates whose first heldCount ones are given (at most n are taken); the rest are empty
+  // with confidence 0. Storage is taken for the given ones only, so a count that a file states is
+  // a hint and costs nothing beyond what the file holds.
+  void setCandidates(int16_t n, const Candidate* held, size_t heldCount);
+  // How many candidates have storage: the others are empty with confidence 0.
+  int16_t storedCandidates() const { return stored_; }
+  // Reading an empty candidate takes no storage; writing one gives every candidate its storage.
+  const CharText& candText(int i) const {
+    return i < stored_ ? cands_[i].text : kEmptyCandidate.text;
+  }
+  uint16_t candCC(int i) const { return i < stored_ ? cands_[i].cc : kEmptyCandidate.cc; }
+  CharText& candText(int i) { return stored(i).text; }
+  uint16_t& candCC(int i) { return stored(i).cc; }
 
  private:
-  // A candidate's text and confidence share one allocation: a book holds millions of characters
-  // with several candidates each, and one array per character keeps that affordable.
-  struct Candidate {
-    CharText text{};
-    uint16_t cc = 0;
-  };
+  Candidate& stored(int i) {
+    if (i >= stored_) storeAll();
+    return cands_[i];
+  }
+  void storeAll();
   int16_t numCand_ = 0;
+  int16_t stored_ = 0;  // ≤ numCand_
   std::unique_ptr<Candidate[]> cands_;
 };
 

@@ -42,22 +42,35 @@ std::string toUtf8(std::u16string_view text) {
   return out;
 }
 
+namespace {
+
+// One code point from text[i]: its value and length in bytes, or length 0 for an ill-formed
+// sequence (overlong, a surrogate, beyond U+10FFFF, cut short).
+size_t decodeUtf8(std::string_view text, size_t i, char32_t& c) {
+  unsigned char b = static_cast<unsigned char>(text[i]);
+  size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+  c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+  bool ok = len > 0 && i + len <= text.size();
+  for (size_t k = 1; ok && k < len; ++k) {
+    unsigned char t = static_cast<unsigned char>(text[i + k]);
+    ok = (t & 0xC0) == 0x80;
+    c = (c << 6) | (t & 0x3F);
+  }
+  static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (!ok || c < kMin[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+  return len;
+}
+
+}  // namespace
+
 std::u16string fromUtf8(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
-    unsigned char b = static_cast<unsigned char>(text[i]);
-    int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-    char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    bool ok = len > 0 && i + len <= text.size();
-    for (int k = 1; ok && k < len; ++k) {
-      unsigned char t = static_cast<unsigned char>(text[i + k]);
-      ok = (t & 0xC0) == 0x80;
-      c = (c << 6) | (t & 0x3F);
-    }
-    static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (!ok || c < kMin[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+    char32_t c = 0;
+    const size_t len = decodeUtf8(text, i, c);
+    if (len == 0) {
       out += u'\uFFFD';
       ++i;
       continue;
@@ -69,9 +82,19 @@ std::u16string fromUtf8(std::string_view text) {
     } else {
       out += static_cast<char16_t>(c);
     }
-    i += static_cast<size_t>(len);
+    i += len;
   }
   return out;
+}
+
+bool isValidUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    char32_t c = 0;
+    const size_t len = decodeUtf8(text, i, c);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
 }
 
 }  // namespace vellary::model

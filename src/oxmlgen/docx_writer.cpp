@@ -8,6 +8,7 @@
 // text is mostly vertical gets a vertical section; Word then reflows the text freely, which is
 // what a user who asks for it wants to edit. Pictures stand in the flow; rules stay anchored.
 #include <algorithm>
+#include <cerrno>
 #include <map>
 
 #include "oxmlgen/opc.h"
@@ -547,8 +548,8 @@ std::string fontTableXml(const std::map<std::string, int>& fonts) {
 
 }  // namespace
 
-bool writeDocx(const Document& doc, const std::string& path, bool flowing) {
-  if (doc.pages.empty() || path.empty()) return false;
+int writeDocx(const Document& doc, const std::string& path, bool flowing) {
+  if (doc.pages.empty() || path.empty()) return EINVAL;
   std::vector<PlacedPage> pages = placeDocument(doc, Units::Office);
   DocxBuilder b(flowing);
   for (size_t i = 0; i < pages.size(); ++i) b.page(pages[i], i + 1 == pages.size());

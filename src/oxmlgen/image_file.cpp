@@ -2,9 +2,8 @@
 #include "oxmlgen/image_file.h"
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 
+#include "model/file_access.h"
 #include "oxmlgen/document.h"
 
 namespace oxmlgen {
@@ -83,13 +82,9 @@ bool readPng(const std::string& b, Picture& p) {
 }  // namespace
 
 bool loadPictureFile(const std::string& path, bool png, Picture& picture) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  in.seekg(0, std::ios::end);
-  std::streamoff size = in.tellg();
-  if (size <= 0 || static_cast<size_t>(size) > kMaxPictureBytes) return false;
-  in.seekg(0);
-  picture.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (vellary::model::readInputFile(path, picture.bytes, kMaxPictureBytes) != 0 ||
+      picture.bytes.empty())
+    return false;
   picture.png = png;
   return png ? readPng(picture.bytes, picture) : readJpeg(picture.bytes, picture);
 }

@@ -290,7 +290,7 @@ int32_t createDocX(const char* fileName, int32_t fileNameLength, int32_t columnO
                    int32_t /*moreThanFivePages*/, int32_t, int32_t) {
   std::string path = boundedString(fileName, fileNameLength, kMaxPath);
   closePage();
-  return writeDocx(doc(), path, columnOption == 2) ? 0 : 1;
+  return writeDocx(doc(), path, columnOption == 2);
 }
 
 int32_t createPPTX(const char* fileName, int32_t fileNameLength, int32_t /*columnOption*/,
@@ -298,14 +298,14 @@ int32_t createPPTX(const char* fileName, int32_t fileNameLength, int32_t /*colum
                    const char* /*templateFolder*/) {
   std::string path = boundedString(fileName, fileNameLength, kMaxPath);
   closePage();
-  return writePptx(doc(), path) ? 0 : 1;
+  return writePptx(doc(), path);
 }
 
 int32_t createXPS(const char* fileName, int32_t fileNameLength, int32_t /*columnOption*/,
                   int32_t /*moreThanFivePages*/, int32_t, int32_t) {
   std::string path = boundedString(fileName, fileNameLength, kMaxPath);
   closePage();
-  return writeXps(doc(), path) ? 0 : 1;
+  return writeXps(doc(), path);
 }
 
 void addXPSFontSubset(int32_t charset, const char* fileName, int32_t fileNameLength) {

@@ -83,7 +83,8 @@ typedef void (*OxmlAddLineArea)(const OxmlArea* rule);
 /* Ends the current page. */
 typedef void (*OxmlAddPageBreak)(void);
 
-/* Writes the document built so far; 0 when the file was written. */
+/* Writes the document built so far: 0 when the file was written, otherwise an errno value that
+   says why it was not (EINVAL: no page, no name). */
 typedef int32_t (*OxmlCreateDocX)(const char* fileName, int32_t fileNameLength,
                                   int32_t columnOption, int32_t moreThanFivePages, int32_t,
                                   int32_t);

@@ -1,13 +1,11 @@
-// The zip container over libzip, assembled in memory, and the atomic file write.
+// The zip container over libzip, assembled in memory, and its file.
 #include "oxmlgen/package.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <zip.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <cerrno>
+
+#include "model/atomic_file.h"
 
 namespace oxmlgen {
 
@@ -72,7 +70,7 @@ bool buildZip(const std::vector<std::pair<const std::string*, const std::string*
 
 }  // namespace
 
-bool Package::write(const std::string& path) const {
+int Package::write(const std::string& path) const {
   std::vector<std::pair<const std::string*, const std::string*>> parts;
   std::vector<bool> compress;
   for (const Part& p : parts_) {
@@ -80,37 +78,10 @@ bool Package::write(const std::string& path) const {
     compress.push_back(p.compress);
   }
   std::string bytes;
-  if (!buildZip(parts, compress, bytes)) return false;
-  return writeFileAtomically(path, bytes);
-}
-
-bool writeFileAtomically(const std::string& path, const std::string& bytes) {
-  if (path.empty() || path.back() == '/') return false;
-  std::string pattern = path + ".tmp-XXXXXX";
-  int fd = mkstemp(pattern.data());
-  if (fd < 0) return false;
-  size_t done = 0;
-  bool ok = true;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
-  // The file replaces a document the user may be keeping: it must reach the disk first.
-  if (ok) ok = fsync(fd) == 0;
-  // mkstemp makes the file private; a document gets the permissions of an ordinary new file.
-  if (ok) {
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-  }
-  if (::close(fd) != 0) ok = false;
-  if (ok) ok = std::rename(pattern.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(pattern.c_str());
-  return ok;
+  if (!buildZip(parts, compress, bytes)) return ENOMEM;
+  std::string error;
+  if (vellary::model::replaceFileContents(path, bytes, error)) return 0;
+  return errno != 0 ? errno : EIO;
 }
 
 }  // namespace oxmlgen

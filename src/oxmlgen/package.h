@@ -1,5 +1,6 @@
-// A zip package built in memory and written atomically: the file appears complete under its
-// name or not at all.
+// A zip package built in memory and written through the program's one file replacement
+// (src/model/atomic_file.h, built into this library): the file appears complete under its name
+// or not at all, keeping the owner, mode and links of the file it replaces.
 #pragma once
 
 #include <string>
@@ -13,8 +14,8 @@ class Package {
   // Parts are stored in the order they are added; `compress` false stores them as they are
   // (pictures, which do not shrink).
   void add(std::string name, std::string bytes, bool compress = true);
-  // Writes the package to a temporary file beside `path` and renames it over `path`.
-  bool write(const std::string& path) const;
+  // Writes the package to `path`: 0, or an errno value saying why it could not be.
+  int write(const std::string& path) const;
 
  private:
   struct Part {
@@ -23,8 +24,5 @@ class Package {
   };
   std::vector<Part> parts_;
 };
-
-// Writes `bytes` to `path` through a temporary file in the same folder and a rename.
-bool writeFileAtomically(const std::string& path, const std::string& bytes);
 
 }  // namespace oxmlgen

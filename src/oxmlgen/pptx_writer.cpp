@@ -4,6 +4,7 @@
 // page's. A page of another size is scaled to fit its slide and centred. The program's template
 // folder is not needed: the master, layout and theme are written here.
 #include <algorithm>
+#include <cerrno>
 
 #include "oxmlgen/opc.h"
 #include "oxmlgen/package.h"
@@ -433,8 +434,8 @@ std::string simpleXml(const char* root, bool presentationNs) {
 
 }  // namespace
 
-bool writePptx(const Document& doc, const std::string& path) {
-  if (doc.pages.empty() || path.empty()) return false;
+int writePptx(const Document& doc, const std::string& path) {
+  if (doc.pages.empty() || path.empty()) return EINVAL;
   std::vector<PlacedPage> pages = placeDocument(doc, Units::Office);
   // The slide size must lie between 1 and 56 inches each way.
   double slideW = std::clamp(pages.front().width, 72.0, 4032.0);

@@ -7,11 +7,17 @@
 #include <hb.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <random>
 
+#include "model/file_access.h"
+
 namespace oxmlgen {
+
+namespace {
+// Font files beyond this are no font this library embeds (the largest CJK collections are
+// about 30 MB).
+constexpr uint64_t kMaxFontBytes = 256u << 20;
+}  // namespace
 
 struct XpsFont::Impl {
   std::string bytes;
@@ -32,13 +38,13 @@ XpsFont::~XpsFont() {
 
 std::unique_ptr<XpsFont> XpsFont::load(const std::string& path, unsigned index,
                                        bool subsetOnEmbed) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return nullptr;
+  std::string bytes;
+  if (vellary::model::readInputFile(path, bytes, kMaxFontBytes) != 0 || bytes.size() < 12)
+    return nullptr;
   std::unique_ptr<XpsFont> f(new XpsFont);
   f->impl_ = new Impl;
   Impl& m = *f->impl_;
-  m.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (m.bytes.size() < 12) return nullptr;
+  m.bytes = std::move(bytes);
   m.index = index;
   m.blob = hb_blob_create(m.bytes.data(), static_cast<unsigned>(m.bytes.size()),
                           HB_MEMORY_MODE_READONLY, nullptr, nullptr);

@@ -4,6 +4,7 @@
 // borders and text, pictures as image brushes and rules as paths. Fonts are embedded
 // obfuscated; glyph indices come from the same font files.
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -427,8 +428,8 @@ void PageBuilder::picture(const PlacedPicture& p, const std::string& uri) {
 
 }  // namespace
 
-bool writeXps(const Document& doc, const std::string& path) {
-  if (doc.pages.empty() || path.empty()) return false;
+int writeXps(const Document& doc, const std::string& path) {
+  if (doc.pages.empty() || path.empty()) return EINVAL;
   std::vector<PlacedPage> pages = placeDocument(doc, Units::Fixed);
   Fonts fonts(doc, pages.front().setup);
 

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <exception>
 #include <optional>
+#include <vector>
 
 #include "model/codes.h"
+#include "model/file_access.h"
 #include "model/paper.h"
 #include "reader_scanner.h"
 #include "reference_table.h"
@@ -217,7 +219,15 @@ class Reader {
   Scanner sc_;
   Progress* progress_;
   std::unique_ptr<PaperData> paper_;
+  std::optional<SectionCodes> sections_;
+  // The candidates of the character being read; a character keeps storage for those alone.
+  std::vector<Candidate> cands_;
 };
+
+// Bytes that decode to no character of the file's encoding stand in the decoded text as U+FFFD
+// (neither code page 932 nor EUC-JP has that character). Taking them in would change the
+// document silently, so a text holding one is refused with the line where it stands.
+bool undecodable(std::u16string_view text) { return text.find(u'\uFFFD') != std::u16string_view::npos; }
 
 template <size_t N, class F>
 Reader::TagEnd Reader::readAttributes(const std::u16string_view (&names)[N], bool emptyAllowed,
@@ -297,6 +307,7 @@ void Reader::readDeclaration() {
 
   paper_ = std::make_unique<PaperData>();
   paper_->encoding = static_cast<uint32_t>(encoding);
+  sections_.emplace(*paper_);
 }
 
 bool Reader::readPage() {
@@ -311,9 +322,11 @@ bool Reader::readPage() {
         page.number = detail::parseNumber(v);
         break;
       case PgFile:
+        if (undecodable(v)) fail(ReadAttributeError);
         page.file.emplace(v);
         break;
       case PgFullpath:
+        if (undecodable(v)) fail(ReadAttributeError);
         page.fullpath.emplace(v);
         break;
       case PgWidth:
@@ -403,7 +416,8 @@ bool Reader::readBlock(PageData& page) {
         block.height = detail::parseNumber(v);
         break;
       case BkSec:
-        block.sec = sectionCode(*paper_, v);
+        if (undecodable(v)) fail(ReadAttributeError);
+        block.sec = sections_->code(v);
         break;
       case BkLangId:
         block.langId = detail::parseNumber(v);
@@ -617,13 +631,16 @@ bool Reader::readChar(LineData& line) {
     }
   });
   if ((seen & kCharRequired) != kCharRequired) fail(ReadAttributeError);
-  ch.resetCandidates(numCand);
   if (sc_.skip() && sc_.consume(u"<result")) readContent(u"</result>", unicode, ch.text, ch.cc);
-  // Candidates that the file leaves out stay empty with confidence 0.
+  // num_cand is the character's count of candidates; those the file leaves out stay empty with
+  // confidence 0 and take no storage, whatever the count says.
+  cands_.clear();
   for (int i = 0; i < numCand; ++i) {
     if (!startsWith(u"<cand")) break;
-    readContent(u"</cand>", unicode, ch.candText(i), ch.candCC(i));
+    Candidate& c = cands_.emplace_back();
+    readContent(u"</cand>", unicode, c.text, c.cc);
   }
+  ch.setCandidates(numCand, cands_.data(), cands_.size());
   expect(u"</char>");
   line.charCount += charTextLength(ch.text);
   return true;
@@ -638,7 +655,8 @@ void Reader::readContent(std::u16string_view endTag, bool unicode, CharText& tex
   size_t lt = sc_.find(u'<', sc_.pos());
   if (lt == npos) fail(ReadTagError);
   std::u16string_view content = sc_.slice(sc_.pos(), lt);
-  if (content.empty() || content.size() > kMaxContent) fail(ReadElementError);
+  if (content.empty() || content.size() > kMaxContent || undecodable(content))
+    fail(ReadElementError);
   char16_t units[2] = {0, 0};
   int n = decodeContent(content, unicode, units);
   text = makeCharText(units[0], n == 2 ? units[1] : 0);
@@ -676,8 +694,9 @@ ReadResult readDocument(std::string_view bytes, const ReadOptions& options) {
 }
 
 ReadResult readDocumentFile(const std::string& path, const ReadOptions& options) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return {nullptr, ReadOtherError, 0};
+  int error = 0;
+  std::FILE* file = model::openInputStream(path, error);
+  if (file == nullptr) return {nullptr, ReadOtherError, 0, error};
   ReadResult result = readDocument(file, options);
   std::fclose(file);
   return result;

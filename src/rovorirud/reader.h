@@ -26,6 +26,9 @@ struct ReadResult {
   std::unique_ptr<model::PaperData> paper;  // null on failure
   int code = ReadOk;
   int line = 0;  // pieces read when the reader stopped; the line number of messages
+  // readDocumentFile: why the file could not be opened (model::openInputFile's value; the code
+  // is then ReadOtherError), 0 when it was.
+  int openError = 0;
 };
 
 struct ReadOptions {
@@ -38,6 +41,7 @@ struct ReadOptions {
 // Reads a whole document from an open file; the caller closes the file.
 ReadResult readDocument(std::FILE* file, const ReadOptions& options = {});
 ReadResult readDocument(std::string_view bytes, const ReadOptions& options = {});
+// Reads the regular file at path (a folder, a pipe or a device is refused at once, see openError).
 ReadResult readDocumentFile(const std::string& path, const ReadOptions& options = {});
 
 // The message the user sees for a reader error, with the line number filled in (UTF-8).

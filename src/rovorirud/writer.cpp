@@ -16,6 +16,7 @@
 #include "model/atomic_file.h"
 #include "model/paper.h"
 #include "model/text.h"
+#include "reader_scanner.h"
 #include "reference_table.h"
 
 namespace vellary::rovorirud {
@@ -264,12 +265,14 @@ class DocumentWriter {
         forms_(UnitForms::forEncoding(encoding_)),
         out_(sink) {}
 
-  // True when every byte reached the sink.
+  // True when every byte reached the sink and nothing was refused.
   bool write();
+  // Why the document cannot be written in the format, or empty.
+  const std::string& refusal() const { return refusal_; }
 
  private:
-  void writePage(PageData& page, int number);
-  void writeBlock(BlockData& block);
+  void writePage(PageData& page, int index, int number);
+  void writeBlock(BlockData& block, int pageIndex, int blockIndex);
   void writeCell(CellData& cell, const BlockData& table);
   void writeLine(const LineData& line, int level, const BlockData& block, bool estimate);
   void writeChar(const CharData& c, const Box& box, int level, bool japanese);
@@ -285,7 +288,27 @@ class DocumentWriter {
   const Codec& codec_;
   const UnitForms& forms_;
   Buffer out_;
+  std::string refusal_;
 };
+
+// The reader takes a document in pieces of at most this many decoded units, each ending at a
+// line feed or at that limit, and no token may straddle two pieces: a written line longer than
+// this must break between its attributes, and an attribute longer than it cannot be written.
+constexpr size_t kMaxLineUnits = detail::Scanner::kMaxPiece;
+
+// Units of ' name="value"' as the reader sees it: one per unit of the value (an unrepresentable
+// unit is written as one '?').
+size_t attributeUnits(std::string_view name, std::u16string_view value) {
+  return name.size() + 4 + value.size();
+}
+
+std::string tooLong(int pageIndex, const char* what, size_t units, size_t limit) {
+  char text[256];
+  std::snprintf(text, sizeof text,
+                "%d ページ目の%sが長すぎて保存できません（%zu 文字。1 行に書けるのは %zu 文字まで）",
+                pageIndex + 1, what, units, limit);
+  return text;
+}
 
 bool DocumentWriter::write() {
   char* p = out_.room(kLineRoom);
@@ -303,8 +326,8 @@ bool DocumentWriter::write() {
     const int i = index++;
     if (options_.firstPage >= 0 && i < options_.firstPage) continue;
     if (options_.lastPage >= 0 && i > options_.lastPage) break;
-    writePage(page, ++written);
-    if (out_.failed()) return false;
+    writePage(page, i, ++written);
+    if (out_.failed() || !refusal_.empty()) return false;
   }
   line(0, "</paper>");
   out_.flush();
@@ -348,38 +371,62 @@ void DocumentWriter::putString(std::string_view name, std::u16string_view value)
   out_.commit(p);
 }
 
-void DocumentWriter::writePage(PageData& page, int number) {
+void DocumentWriter::writePage(PageData& page, int index, int number) {
   if (options_.documentPath && page.fullpath) {
     auto repaired = repairedImagePath(*page.fullpath, *options_.documentPath);
     // A path the output encoding cannot hold would reach the file damaged; the model then keeps
     // the old path too, so that the two never disagree.
     if (repaired && stringWritable(*repaired)) page.fullpath = std::move(*repaired);
   }
+  // The reader requires file; a page made in memory without one still has to read back.
+  const std::u16string_view file = page.file ? std::u16string_view(*page.file) : u"";
+  const size_t fileUnits = attributeUnits("file", file);
+  const size_t fullUnits = page.fullpath ? attributeUnits("fullpath", *page.fullpath) : 0;
 
   char* p = out_.room(kLineRoom);
+  char* const start = p;
   p = putIndent(p, 1);
   p = put(p, "<page");
   p = putAttr(p, "number", number);
   p = putAttr(p, "dpi", page.dpi);
   p = putAttr(p, "height", page.height);
   p = putAttr(p, "width", page.width);
+  // Long image paths: each attribute on a line of its own, and ">" on the last.
+  const bool split = static_cast<size_t>(p - start) + fileUnits + fullUnits + 1 > kMaxLineUnits;
+  if (split && (fileUnits > kMaxLineUnits || fullUnits > kMaxLineUnits)) {
+    const bool fileTooLong = fileUnits > kMaxLineUnits;
+    refusal_ = tooLong(index, fileTooLong ? "画像ファイル名（file）" : "画像パス（fullpath）",
+                       fileTooLong ? file.size() : page.fullpath->size(),
+                       kMaxLineUnits - attributeUnits(fileTooLong ? "file" : "fullpath", u""));
+    out_.commit(p);
+    return;
+  }
+  if (split) p = put(p, kLineEnd);
   out_.commit(p);
-  // The reader requires file; a page made in memory without one still has to read back.
-  putString("file", page.file ? std::u16string_view(*page.file) : std::u16string_view());
-  if (page.fullpath) putString("fullpath", *page.fullpath);
+  putString("file", file);
+  if (page.fullpath) {
+    if (split) line(0, "");
+    putString("fullpath", *page.fullpath);
+  }
+  if (split) line(0, "");
   p = out_.room(kLineRoom);
   p = put(p, ">");
   p = put(p, kLineEnd);
   out_.commit(p);
 
-  for (BlockData& block : page.blocks) writeBlock(block);
+  int blockIndex = 0;
+  for (BlockData& block : page.blocks) {
+    writeBlock(block, index, blockIndex++);
+    if (!refusal_.empty()) return;
+  }
   line(1, "</page>");
 }
 
-void DocumentWriter::writeBlock(BlockData& block) {
+void DocumentWriter::writeBlock(BlockData& block, int pageIndex, int blockIndex) {
   if (block.type < model::BlockText || block.type > model::BlockLine) block.type = model::BlockText;
 
   char* p = out_.room(kLineRoom);
+  char* const start = p;
   p = putIndent(p, 2);
   p = put(p, "<block");
   p = putWordAttr(p, "type", model::blockTypeWord(block.type));
@@ -395,8 +442,22 @@ void DocumentWriter::writeBlock(BlockData& block) {
     out_.commit(p);
     return;
   }
+  const std::u16string_view sec = model::sectionWord(paper_, block.sec);
+  const size_t secUnits = attributeUnits("sec", sec);
+  // The longest rest: ' langId="-2147483648" BID="-2147483648">'.
+  constexpr size_t kRestUnits = 40;
+  const bool split = static_cast<size_t>(p - start) + secUnits + kRestUnits > kMaxLineUnits;
+  if (split && secUnits > kMaxLineUnits) {
+    char what[64];
+    std::snprintf(what, sizeof what, " %d 番目のブロックの区分名（sec）", blockIndex + 1);
+    refusal_ = tooLong(pageIndex, what, sec.size(), kMaxLineUnits - attributeUnits("sec", u""));
+    out_.commit(p);
+    return;
+  }
+  if (split) p = put(p, kLineEnd);
   out_.commit(p);
-  putString("sec", model::sectionWord(paper_, block.sec));
+  putString("sec", sec);
+  if (split) line(0, "");
   p = out_.room(kLineRoom);
   p = putAttr(p, "langId", block.langId);
   p = putAttr(p, "BID", block.bid);
@@ -514,7 +575,7 @@ void DocumentWriter::writeChar(const CharData& c, const Box& box, int level, boo
   // 0. Such empty texts are left out, which every reader of the format takes back as they were;
   // only an empty text that omission cannot restore is written in hexadecimal, as unit 0.
   const bool resultElement = u1 != 0 || c.cc != model::kDefaultConfidence;
-  int candElements = candCount;
+  int candElements = std::min<int>(candCount, c.storedCandidates());
   while (candElements > 0 && c.candText(candElements - 1)[0] == 0 &&
          c.candCC(candElements - 1) == 0)
     --candElements;
@@ -577,10 +638,16 @@ void DocumentWriter::writeChar(const CharData& c, const Box& box, int level, boo
 
 }  // namespace
 
-int writeDocument(PaperData& paper, std::FILE* file, const WriteOptions& options) {
+int writeDocument(PaperData& paper, std::FILE* file, const WriteOptions& options,
+                  std::string* refusal) {
   if (file == nullptr) return WriteFailed;
   FileSink sink(file);
-  const bool ok = DocumentWriter(paper, sink, options).write();
+  DocumentWriter writer(paper, sink, options);
+  const bool ok = writer.write();
+  if (!writer.refusal().empty()) {
+    if (refusal) *refusal = writer.refusal();
+    return WriteRefused;
+  }
   // A full disk often shows only when the C library hands its own buffer on.
   if (std::fflush(file) != 0 || std::ferror(file) != 0 || !ok) return WriteFailed;
   return WriteOk;
@@ -589,23 +656,33 @@ int writeDocument(PaperData& paper, std::FILE* file, const WriteOptions& options
 int writeDocumentFile(PaperData& paper, const std::string& path, const WriteOptions& options,
                       std::string* error) {
   bool opened = false;
-  std::string why;
+  std::string why, refusal;
   bool ok = model::replaceFile(
       path,
       [&](std::FILE* file) {
         opened = true;
-        return writeDocument(paper, file, options) == WriteOk;
+        return writeDocument(paper, file, options, &refusal) == WriteOk;
       },
-      why);
+      why, options.privateFile ? model::FileMode::Private : model::FileMode::Ordinary);
+  if (!refusal.empty()) {
+    if (error) *error = refusal;
+    return WriteRefused;
+  }
   if (error) *error = why;
   if (ok) return WriteOk;
   return opened ? WriteFailed : WriteOpenFailed;
 }
 
-std::string writeDocumentToString(PaperData& paper, const WriteOptions& options) {
+std::string writeDocumentToString(PaperData& paper, const WriteOptions& options,
+                                  std::string* refusal) {
   std::string out;
   StringSink sink(out);
-  DocumentWriter(paper, sink, options).write();
+  DocumentWriter writer(paper, sink, options);
+  writer.write();
+  if (!writer.refusal().empty()) {
+    if (refusal) *refusal = writer.refusal();
+    out.clear();
+  }
   return out;
 }
 

@@ -34,14 +34,18 @@ bool exportSettingsFile(const std::string& path, const appcore::AppSettings& app
 
 bool importSettingsFile(const std::string& path, appcore::AppSettings& app,
                         appcore::FrameSettings& frame, appcore::Prompter& prompter) {
-  appcore::IniSettingsStore file = appcore::openSettingsFile(path);
   std::string error;
-  if (!file.load(error)) {
-    cannotOpen(path, prompter);
-    return false;
+  switch (appcore::importSettingsFile(path, app, frame, error)) {
+    case appcore::ImportOutcome::Imported:
+      return true;
+    case appcore::ImportOutcome::CannotRead:
+      cannotOpen(path, prompter);
+      return false;
+    case appcore::ImportOutcome::Undecodable:
+      prompter.message(error, "ファイル読み込みエラー");
+      return false;
   }
-  appcore::importSettings(file, app, frame);
-  return true;
+  return false;
 }
 
 }  // namespace vellary::settings_ui

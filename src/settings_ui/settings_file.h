@@ -20,7 +20,8 @@ FileRequest settingsFileRequest(bool save);
 bool exportSettingsFile(const std::string& path, const appcore::AppSettings& app,
                         const appcore::FrameSettings& frame, appcore::Prompter& prompter);
 // Reads the exported keys into memory; keys the file lacks take the import defaults. false after
-// telling the user when the file cannot be read; nothing has changed then.
+// telling the user when the file cannot be read or a value holds bytes that decode to no
+// character; nothing has changed then.
 bool importSettingsFile(const std::string& path, appcore::AppSettings& app,
                         appcore::FrameSettings& frame, appcore::Prompter& prompter);
 

@@ -1,15 +1,13 @@
 // The page list's preview files.
 #include "views/preview_cache.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
+#include "model/user_dirs.h"
 #include "views/image_path.h"
 
 namespace fs = std::filesystem;
@@ -51,9 +49,9 @@ std::string PreviewCache::pathFor(const std::string& imagePath, int previewWidth
 }
 
 bool PreviewCache::prepare() const {
-  std::error_code ec;
-  fs::create_directories(folder_, ec);
-  return fs::is_directory(folder_, ec);
+  // A preview shows the page: it is as private as the document, whatever the document's mode.
+  std::string error;
+  return model::makePrivateFolder(folder_, error);
 }
 
 void PreviewCache::prune() const {
@@ -81,12 +79,6 @@ void PreviewCache::prune() const {
   }
 }
 
-std::string defaultPreviewFolder() {
-  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && *xdg == '/')
-    return std::string(xdg) + "/vellary/previews";
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
-    return std::string(home) + "/.cache/vellary/previews";
-  return "/tmp/vellary-previews-" + std::to_string(getuid());
-}
+std::string defaultPreviewFolder() { return model::privateCacheFolder() + "/previews"; }
 
 }  // namespace vellary::views

@@ -17,7 +17,8 @@ class PreviewCache {
   // The preview file for an image shown `previewWidth` pixels wide; empty when the image cannot
   // be looked at (it does not exist).
   std::string pathFor(const std::string& imagePath, int previewWidth) const;
-  // Makes the folder exist; false when it cannot.
+  // Makes the folder exist as a private folder (0700, the user's own; previews in it are made
+  // 0600); false when it cannot be one.
   bool prepare() const;
   // Deletes the least recently written previews until the folder holds at most the limit.
   void prune() const;
@@ -28,8 +29,7 @@ class PreviewCache {
   uint64_t limit_;
 };
 
-// $XDG_CACHE_HOME/vellary/previews, else ~/.cache/vellary/previews, else a folder in /tmp named
-// for the user.
+// <cache>/vellary/previews (model::privateCacheFolder).
 std::string defaultPreviewFolder();
 
 }  // namespace vellary::views

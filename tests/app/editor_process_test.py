@@ -231,8 +231,7 @@ class EditorProcessTest(unittest.TestCase):
         return e
 
     def backup_file(self):
-        return os.path.join(self.desktop.home, "Documents", "tolvane",
-                            "Vellary PRO 訂正プログラム User Data", "_$backup.xml")
+        return os.path.join(self.desktop.env["XDG_STATE_HOME"], "vellary", "_$backup.xml")
 
     def test_a_start_with_a_file_asks_nothing_and_opens_it(self):
         e = self.start(self.path)

@@ -1,6 +1,9 @@
 #include "appcore/char_tables.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <random>
 
 #include "support/recording_prompter.h"
 #include "support/temp_dir.h"
@@ -117,6 +120,55 @@ TEST_F(Tables, ExitSavesOnlyChangedTables) {
   EXPECT_TRUE(registered.saveIfModified(prompter));
   EXPECT_EQ(registered.modified, 0);
   EXPECT_TRUE(std::filesystem::exists(registered.fileName));
+}
+
+// What loads must save and load again equal: a NUL (which the saved UTF-16 copy could not hold)
+// and bytes that decode to no character are refused with the message; a pipe is not waited on.
+TEST_F(Tables, TextThatCouldNotComeBackIsRefused) {
+  for (const std::string& bytes : {std::string("ABC,X\0Y\n", 8), std::string("\x8E\x9A,\xFF\n"),
+                                   std::string("\xEF\xBB\xBF" "A\0,B\n", 9)}) {
+    registered.pairs = {{u"keep", u"me"}};
+    EXPECT_EQ(registered.load(dir.write("t.csv", bytes), prompter), -1);
+    EXPECT_EQ(prompter.shown.back().text, "文字登録テーブル読み込みエラー");
+    EXPECT_EQ(registered.pairs.size(), 1u);
+  }
+  const std::string fifo = dir / "pipe.csv";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  registered.pairs = {{u"keep", u"me"}};
+  EXPECT_EQ(registered.load(fifo, prompter), -1);
+  EXPECT_EQ(registered.pairs.size(), 1u);  // as a file that cannot be opened
+}
+
+// Random files of every kind the loader meets: whatever loads, saves and loads back equal.
+TEST_F(Tables, WhatLoadsSavesAndLoadsBackEqual) {
+  std::mt19937 random(20240611);
+  const std::vector<std::string> pieces = {
+      "A", "z", ",", " ", "\t", "\r", "\n", "\r\n", "\xE5\xAD\x97", "\x8E\x9A", "\xFF",
+      std::string(1, '\0'), "\xEF\xBB\xBF", "\xEF\xBF\xBD", "\x81", "\xED\xA0\x80",
+      "\xF0\x9F\x98\x80"};
+  int loaded = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::string bytes;
+    const int lead = round % 4;
+    if (lead == 1) bytes = "\xFF\xFE";
+    if (lead == 2) bytes = "\xFE\xFF";
+    const int count = static_cast<int>(random() % 24);
+    for (int i = 0; i < count; ++i) bytes += pieces[random() % pieces.size()];
+    // The bytes load reads and save writes, without the disk.
+    for (CharTable::Kind kind : {CharTable::Kind::Registered, CharTable::Kind::Explanation}) {
+      auto first = CharTable::parse(bytes, kind);
+      if (!first) continue;
+      ++loaded;
+      auto second = CharTable::parse(CharTable::serialize(*first, kind), kind);
+      ASSERT_TRUE(second) << round;
+      ASSERT_EQ(second->size(), first->size()) << round;
+      for (size_t i = 0; i < first->size(); ++i) {
+        EXPECT_EQ((*second)[i].first, (*first)[i].first) << round;
+        EXPECT_EQ((*second)[i].second, (*first)[i].second) << round;
+      }
+    }
+  }
+  EXPECT_GT(loaded, 1000);  // the property was tried, not only refused
 }
 
 TEST_F(Tables, FilesFromOtherEditorsAreReadAsUtf8OrCodePage932) {

@@ -1,6 +1,7 @@
 #include "appcore/settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -216,6 +217,66 @@ TEST(Ini, ReadsEveryEncodingTheFileMayHave) {
   doc.set("S", "path", "a\\b\nc");
   EXPECT_EQ(IniDocument::parse(doc.serialize(TextEncoding::Utf8, true), true).get("S", "path"),
             "a\\b\nc");
+  // Blanks at either end and enclosing quotes survive both forms of the file.
+  for (const char* value : {" (", ") ", "\"quoted\"", "\"", "\t"}) {
+    doc.set("S", "v", value);
+    EXPECT_EQ(IniDocument::parse(doc.serialize(TextEncoding::Utf8, true), true).get("S", "v"),
+              value);
+    EXPECT_EQ(IniDocument::parse(doc.serialize(TextEncoding::Cp932)).get("S", "v"), value);
+  }
+}
+
+// One byte that code page 932 lacks in a settings file refuses the import with the key's name, and
+// nothing changes; the store itself is UTF-8 always, so a replacement character written into it
+// earlier neither turns it into code page 932 nor makes it grow.
+TEST(SettingsFile, AnUndecodableValueRefusesTheImport) {
+  TempDir dir;
+  AppSettings app;
+  FrameSettings frame;
+  frame.emphasisChar = "・";
+  std::string error;
+  auto cp932 = [](const std::u16string& text) {
+    std::string bytes;
+    EXPECT_TRUE(rovorirud::Codec::cp932().encode(text, bytes));
+    return bytes;
+  };
+  // 圏点文字 whose value has a second byte that code page 932 does not map.
+  const std::string head = cp932(u"[Settings]\r\nモノルビ=0\r\n圏点文字=");
+  dir.write("bad.sew", head + "\x81\xFF\r\n");
+  EXPECT_EQ(importSettingsFile(dir / "bad.sew", app, frame, error), ImportOutcome::Undecodable);
+  EXPECT_NE(error.find("圏点文字"), std::string::npos) << error;
+  EXPECT_EQ(frame.monoRuby, 1);  // nothing was taken, not even the good values
+  EXPECT_EQ(frame.emphasisChar, "・");
+  dir.write("good.sew", head + cp932(u"、\r\n"));
+  EXPECT_EQ(importSettingsFile(dir / "good.sew", app, frame, error), ImportOutcome::Imported)
+      << error;
+  EXPECT_EQ(frame.monoRuby, 0);
+  EXPECT_EQ(frame.emphasisChar, "、");
+  // A bad byte in a key the import does not read is no reason to refuse.
+  dir.write("other.sew", head + cp932(u"、\r\n[Other]\r\nx=") + "\xFF\r\n");
+  EXPECT_EQ(importSettingsFile(dir / "other.sew", app, frame, error), ImportOutcome::Imported);
+  EXPECT_EQ(importSettingsFile(dir / "none.sew", app, frame, error), ImportOutcome::CannotRead);
+  EXPECT_EQ(importSettingsFile(dir.path(), app, frame, error), ImportOutcome::CannotRead);
+
+  const std::string path = dir / "config/Tolvane/store.ini";
+  IniSettingsStore store(path, TextEncoding::Utf8, true, model::FileMode::Private);
+  store.setString("Settings", "圏点文字", "\xEF\xBF\xBD");  // U+FFFD, well formed
+  store.setString("Settings", "日本語フォント", "ＭＳ 明朝");
+  ASSERT_TRUE(store.flush(error)) << error;
+  const size_t size = TempDir::read(path).size();
+  for (int i = 0; i < 3; ++i) {
+    IniSettingsStore again(path, TextEncoding::Utf8, true, model::FileMode::Private);
+    ASSERT_TRUE(again.load(error));
+    EXPECT_EQ(again.getString("Settings", "日本語フォント", ""), "ＭＳ 明朝");
+    EXPECT_EQ(again.getString("Settings", "圏点文字", ""), "\xEF\xBF\xBD");
+    ASSERT_TRUE(again.flush(error));
+  }
+  EXPECT_EQ(TempDir::read(path).size(), size);
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  ASSERT_EQ(::stat((dir / "config/Tolvane").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
 }
 
 TEST(UserStore, AnInterruptedWriteLeavesThePreviousFile) {

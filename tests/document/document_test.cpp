@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <filesystem>
@@ -163,11 +164,18 @@ TEST_F(Doc, AppendingRenumbersAndKeepsThePathName) {
 TEST_F(Doc, AnUnopenableFileIsReported) {
   EXPECT_FALSE(doc->load(dir / "missing.xml", false));
   ASSERT_EQ(prompter.shown.size(), 1u);
-  EXPECT_EQ(prompter.shown[0].text, "ファイルオープンエラー");
+  EXPECT_EQ(prompter.shown[0].text,
+            "ファイルオープンエラー\n" + dir / "missing.xml" + "\nファイルが見つかりません。");
   EXPECT_EQ(prompter.shown[0].caption, "エラー");
-  EXPECT_EQ(
-      CScrivlaDoc::openDialogRefusal(dir / "missing.xml"),
-      dir / "missing.xml" + "\nこのファイルが見つかりません。\nファイル名を確認してください。");
+  // A folder or a pipe is refused at once with what it is; a pipe must not hang the editor.
+  EXPECT_FALSE(doc->load(dir.path(), false));
+  EXPECT_EQ(prompter.shown.back().text,
+            "ファイルオープンエラー\n" + dir.path() + "\nフォルダです。ファイルを指定してください。");
+  ASSERT_EQ(::mkfifo((dir / "pipe.xml").c_str(), 0600), 0);
+  EXPECT_FALSE(doc->load(dir / "pipe.xml", false));
+  EXPECT_NE(prompter.shown.back().text.find("通常のファイルではありません"), std::string::npos);
+  EXPECT_EQ(CScrivlaDoc::openDialogRefusal(dir / "missing.xml"),
+            dir / "missing.xml" + "\nこのファイルが見つかりません。\nファイル名を確認してください。");
 }
 
 TEST_F(Doc, TheSaveQuestionGuardsAModifiedDocument) {
@@ -569,14 +577,17 @@ TEST_F(Doc, AFailedSaveKeepsThePreviousFileAndTheModifiedState) {
   EXPECT_EQ(doc->docModified(), 1);
   EXPECT_TRUE(doc->pageMarked(0));
   ASSERT_FALSE(prompter.shown.empty());
-  EXPECT_EQ(prompter.shown.back().text, "ファイル " + path + " が保存できません。");
+  EXPECT_EQ(prompter.shown.back().text,
+            "ファイル " + path + " が保存できません。\ncannot write " + path + ": File too large");
   EXPECT_EQ(prompter.shown.back().caption, "エラー");
   int files = 0;
   for ([[maybe_unused]] auto& e : fs::directory_iterator(dir.path())) ++files;
   EXPECT_EQ(files, 2);  // a.xml and the backup: no temporary file left behind
 
   EXPECT_FALSE(doc->saveTo(dir / "no/such/folder/a.xml"));
-  EXPECT_EQ(prompter.shown.back().text, "ファイルオープンエラー");
+  EXPECT_EQ(prompter.shown.back().text, "ファイルオープンエラー\ncannot write " +
+                                            dir / "no/such/folder/a.xml" +
+                                            ": No such file or directory");
   EXPECT_EQ(doc->docModified(), 1);
 }
 

@@ -81,7 +81,8 @@ TEST_F(OfficeDocument, WordThatWasNotWrittenIsToldWithTheFrameSettingsPassed) {
   frame.wordColumns = 2;
   EXPECT_EQ(exportAs(exporting::KindDocx, FAKE_OXMLGEN), 0);
   ASSERT_EQ(prompter.shown.size(), 1u);
-  EXPECT_EQ(prompter.shown[0].text, (dir / "out.docx") + "は保存できませんでした");
+  EXPECT_EQ(prompter.shown[0].text,
+            (dir / "out.docx") + "は保存できませんでした（Operation not permitted）");
   const auto calls = testing::readOfficeLog(dir / "log");
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ(calls.back().name, "createDocX");

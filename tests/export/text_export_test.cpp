@@ -139,7 +139,9 @@ TEST(TextExport, WritesTheFileOrFailsWithoutOne) {
   const std::string path = dir.write("out.txt", "an older, longer file");
   EXPECT_EQ(ExportText(paper, path, 0, 0), 0);
   EXPECT_EQ(vt::TempDir::read(path), kBom + le(u"字\r\n\r\n"));
-  EXPECT_EQ(ExportText(paper, dir / "missing/out.txt", 0, 0), -1);
+  std::string error;
+  EXPECT_EQ(ExportText(paper, dir / "missing/out.txt", 0, 0, {}, &error), -1);
+  EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
   EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
 }
 

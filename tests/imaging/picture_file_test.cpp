@@ -2,11 +2,14 @@
 // JPEG quality, Group 4 data, paths of any length, failures and damaged files.
 #include "imaging/picture_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 
@@ -474,18 +477,25 @@ TEST(PictureFile, AbsurdHeadersAreRefusedBeforeAnyAllocation) {
 }
 
 TEST(PrivateTempDir, IsPrivateUniqueAndRemovedWithItsContents) {
+  TempDir cache;
+  ::setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
   std::optional<PrivateTempDir> a = PrivateTempDir::create("vellary-imaging-");
   std::optional<PrivateTempDir> b = PrivateTempDir::create("vellary-imaging-");
   ASSERT_TRUE(a && b);
   EXPECT_NE(a->path(), b->path());
+  EXPECT_EQ(a->path().rfind(cache / "vellary/tmp/vellary-imaging-", 0), 0u) << a->path();
   struct stat st {};
   ASSERT_EQ(::stat(a->path().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);  // nobody else can list or plant files in it
+  ASSERT_EQ(::stat((cache / "vellary/tmp").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
 
-  // Pictures written for another program to read by name go inside it.
+  // Pictures written for another program to read by name go inside it, closed to others.
   CPictInfo pict = patternPicture(24, 8, 8);
   pict.fileName = a->file("tmpImg0.jpg");
   ASSERT_EQ(SaveImageFileProc(pict), kImageOk);
+  ASSERT_EQ(::stat(pict.fileName.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
   std::string path = a->path();
   PrivateTempDir moved = std::move(*a);
   a.reset();
@@ -496,6 +506,29 @@ TEST(PrivateTempDir, IsPrivateUniqueAndRemovedWithItsContents) {
   b.reset();
   EXPECT_FALSE(std::filesystem::exists(other));
   EXPECT_FALSE(PrivateTempDir::create("a/b").has_value());
+  ::unsetenv("XDG_CACHE_HOME");
+}
+
+// A folder left by an export that was killed is removed by the next one; a folder in use is not.
+TEST(PrivateTempDir, FoldersOfDeadProcessesAreRemoved) {
+  TempDir cache;
+  ::setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
+  std::optional<PrivateTempDir> live = PrivateTempDir::create("vellary-office-");
+  ASSERT_TRUE(live);
+  const std::string dead = cache / "vellary/tmp/vellary-office-AbCdEf";
+  ASSERT_TRUE(std::filesystem::create_directory(dead));
+  std::ofstream(dead + "/tmpImg0.jpg") << "picture";
+  const std::string young = cache / "vellary/tmp/vellary-office-GhIjKl";
+  ASSERT_TRUE(std::filesystem::create_directory(young));
+  const struct timespec old[2] = {{std::time(nullptr) - 600, 0}, {std::time(nullptr) - 600, 0}};
+  for (const std::string& p : {dead, live->path()}) ::utimensat(AT_FDCWD, p.c_str(), old, 0);
+
+  std::optional<PrivateTempDir> next = PrivateTempDir::create("vellary-office-");
+  ASSERT_TRUE(next);
+  EXPECT_FALSE(std::filesystem::exists(dead));
+  EXPECT_TRUE(std::filesystem::exists(young));  // perhaps not locked yet by its maker
+  EXPECT_TRUE(std::filesystem::exists(live->path()));
+  ::unsetenv("XDG_CACHE_HOME");
 }
 
 }  // namespace

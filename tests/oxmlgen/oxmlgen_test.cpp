@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -58,19 +59,22 @@ class OfficeWriter : public ::testing::Test {
   }
 
   std::string write(OfficeKind kind, const std::string& name, int columnOption = 1) {
+    std::string path = dir_ / name;
+    EXPECT_EQ(create(kind, path, columnOption), 0) << name;
+    return path;
+  }
+  // The create call's result for the sample document written to `path`.
+  int create(OfficeKind kind, const std::string& path, int columnOption = 1) {
     lib_.init();
     OfficeDriver driver(lib_, kind, base_);
     auto pages = sampleDocument();
     for (const SamplePage& p : pages) driver.page(p);
-    std::string path = dir_ / name;
-    int rc = kind == OfficeKind::Word
-                 ? lib_.docx(path.c_str(), int(path.size()), columnOption, 0, 0, 0)
-             : kind == OfficeKind::PowerPoint
-                 ? lib_.pptx(path.c_str(), int(path.size()), columnOption, 0, 0, 0,
-                             "/nonexistent/PptXTemplate")
-                 : lib_.xps(path.c_str(), int(path.size()), columnOption, 0, 0, 0);
-    EXPECT_EQ(rc, 0) << name;
-    return path;
+    return kind == OfficeKind::Word
+               ? lib_.docx(path.c_str(), int(path.size()), columnOption, 0, 0, 0)
+           : kind == OfficeKind::PowerPoint
+               ? lib_.pptx(path.c_str(), int(path.size()), columnOption, 0, 0, 0,
+                           "/nonexistent/PptXTemplate")
+               : lib_.xps(path.c_str(), int(path.size()), columnOption, 0, 0, 0);
   }
 
   std::string pdfText(const std::string& pdf) {
@@ -103,6 +107,32 @@ TEST_F(OfficeWriter, ExportsOnlyTheEntryPointsOfTheInterface) {
             "addImageArea\naddLineArea\naddPage\naddPageBreak\naddTableArea\naddTextArea\n"
             "addXPSFontSubset\ncreateDocX\ncreatePPTX\ncreateXPS\ninitDocxData\n"
             "setDocumentInfo\n");
+}
+
+// The files replace what was there as every other file of the program does: the mode of a
+// private or read-only file is kept (a read-only one is refused), a link stays a link, and a
+// failure answers with the system's reason.
+TEST_F(OfficeWriter, FilesKeepModeAndLinksAndFailuresSayWhy) {
+  struct stat st {};
+  const std::string privateDoc = dir_.write("private.docx", "old");
+  ::chmod(privateDoc.c_str(), 0600);
+  EXPECT_EQ(create(OfficeKind::Word, privateDoc), 0);
+  ASSERT_EQ(::stat(privateDoc.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  EXPECT_GT(st.st_size, 1000);
+
+  const std::string readOnly = dir_.write("kept.pptx", "keep me");
+  ::chmod(readOnly.c_str(), 0444);
+  EXPECT_EQ(create(OfficeKind::PowerPoint, readOnly), EACCES);
+  EXPECT_EQ(TempDir::read(readOnly), "keep me");
+
+  std::filesystem::create_symlink("target.xps", dir_ / "link.xps");
+  EXPECT_EQ(create(OfficeKind::Xps, dir_ / "link.xps"), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_ / "link.xps"));
+  EXPECT_GT(std::filesystem::file_size(dir_ / "target.xps"), 1000u);
+
+  EXPECT_EQ(create(OfficeKind::Xps, "/dev/full"), ENOSPC);
+  EXPECT_EQ(create(OfficeKind::Word, dir_ / "no-folder/a.docx"), ENOENT);
 }
 
 TEST_F(OfficeWriter, WordDocumentHoldsEveryParagraphCellRubyAndPage) {

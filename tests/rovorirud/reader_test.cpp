@@ -312,6 +312,83 @@ TEST(ReaderChar, AttributesCandidatesAndConfidences) {
             ReadAttributeError);
 }
 
+// num_cand is only a hint for storage: a character keeps room for the candidates its file holds,
+// while its count and the empty slots after them stay as the file says.
+TEST(ReaderChar, CandidateCountIsAHintForStorage) {
+  ReadResult r = readChar(
+      u"<char x=\"1\" y=\"2\" width=\"3\" height=\"4\" num_cand=\"32767\"><result>亜</result>"
+      u"<cand CC=\"7\">唖</cand><cand>娃</cand></char>");
+  ASSERT_EQ(r.code, ReadOk);
+  const CharData& c = firstChar(r);
+  EXPECT_EQ(c.numCand(), 32767);
+  EXPECT_EQ(c.storedCandidates(), 2);
+  EXPECT_EQ(c.candText(1), makeCharText(u'娃'));
+  EXPECT_EQ(c.candText(32766), CharText{});
+  EXPECT_EQ(c.candCC(32766), 0);
+  CharData copy = c;  // undo snapshots copy characters: the copy is as small
+  EXPECT_EQ(copy.storedCandidates(), 2);
+  EXPECT_EQ(copy.numCand(), 32767);
+  copy.candText(40) = makeCharText(u'字');  // writing a slot gives every slot its storage
+  EXPECT_EQ(copy.storedCandidates(), 32767);
+  EXPECT_EQ(copy.candText(1), makeCharText(u'娃'));
+  EXPECT_EQ(c.candText(40), CharText{});
+}
+
+// Bytes that form no character of the file's encoding are refused with their line, never kept
+// as replacement characters (which would change the document when it is saved).
+TEST(ReaderContent, UndecodableBytesAreRefusedWithTheirLine) {
+  auto withBytes = [](u16string_view before, std::string_view bytes, u16string_view after,
+                      Encoding e = Encoding::ShiftJis) {
+    return readDocument(encode(before, e) + std::string(bytes) + encode(after, e));
+  };
+  const u16string head = declaration() + u"<paper>\n<page number=\"1\" file=\"p.tif\">\n" +
+                         u"<block" + u16string(kTextBlock) + u">\n<line x=\"1\" y=\"2\" "
+                         u"width=\"3\" height=\"4\">\n" +
+                         u"<char x=\"1\" y=\"2\" width=\"3\" height=\"4\" num_cand=\"1\">\n";
+  const u16string tail = u"</line>\n</block>\n</page>\n</paper>\n";
+  // A lone lead byte, an unmapped pair and a byte that is no character at all.
+  for (std::string_view bad : {std::string_view("\x81"), std::string_view("\x85\x40"),
+                               std::string_view("\xFF")}) {
+    EXPECT_READ_ERROR(withBytes(head + u"<result>", bad, u"</result>\n</char>\n" + tail),
+                      ReadElementError, 7);
+    EXPECT_READ_ERROR(withBytes(head + u"<result>a</result>\n<cand>", bad,
+                                u"</cand>\n</char>\n" + tail),
+                      ReadElementError, 8);
+  }
+  EXPECT_READ_ERROR(withBytes(declaration() + u"<paper>\n<page number=\"1\" file=\"p", "\xFF",
+                              u".tif\"/>\n</paper>\n"),
+                    ReadAttributeError, 3);
+  EXPECT_READ_ERROR(withBytes(declaration() + u"<paper>\n<page number=\"1\" file=\"p\">\n<block"
+                                  u" type=\"text\" direction=\"horizontal\" x=\"1\" y=\"2\" "
+                                  u"width=\"3\" height=\"4\" sec=\"s",
+                              "\x81", u"\"/>\n</page>\n</paper>\n"),
+                    ReadAttributeError, 4);
+  const u16string eucHead = declaration(u"EUC-JP") + u"<paper>\n<page number=\"1\" file=\"p\" "
+                            u"fullpath=\"/scan/";
+  EXPECT_READ_ERROR(withBytes(eucHead, "\xA9\xA1", u"\"/>\n</paper>\n", Encoding::EucJp),
+                    ReadAttributeError, 3);
+  // Characters of the encoding are fine in both places.
+  EXPECT_EQ(withBytes(eucHead, "\xB4\xC1", u"\"/>\n</paper>\n", Encoding::EucJp).code, ReadOk);
+}
+
+// User section words are looked up in a hash table: many distinct words each keep their code.
+TEST(ReaderBlock, ManySectionWordsKeepTheirCodes) {
+  u16string blocks;
+  constexpr int kWords = 3000;
+  for (int i = 0; i < 2 * kWords; ++i) {
+    const std::string word = "sec" + std::to_string(i % kWords);
+    blocks += emptyBlock(u" direction=\"vertical\" x=\"1\" y=\"2\" width=\"3\" height=\"4\" sec=\"" +
+                         u16string(word.begin(), word.end()) + u"\"");
+  }
+  ReadResult r = read(document(page(blocks)));
+  ASSERT_EQ(r.code, ReadOk);
+  ASSERT_EQ(r.paper->userSections.size(), size_t{kWords});
+  int i = 0;
+  for (const BlockData& b : r.paper->pages.front().blocks)
+    EXPECT_EQ(b.sec, kUserSectionBase + i++ % kWords);
+  EXPECT_EQ(r.paper->userSections[kWords - 1], u"sec2999");
+}
+
 TEST(ReaderContent, ReferencesHexBytesAndUnicodeUnits) {
   auto decoded = [](u16string_view content, u16string_view attrs = u"") {
     ReadResult r = readChar(ch(content, attrs));

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -245,6 +246,60 @@ TEST(WriterPages, StringValuesAlwaysReadBack) {
   d.page.fullpath = u"a\"b\nc\u00E9\u5B57.tif";
   const std::string page = lineWith(d.write(), "<page ");
   EXPECT_EQ(page.substr(page.find("fullpath")), "fullpath=\"a?b?c?\x8E\x9A.tif\">");
+}
+
+// Every image path and section word the writer accepts reads back: a page or block line that
+// would pass the reader's 1023-unit piece breaks between its attributes, and a value that no
+// line can hold refuses the save with a message naming the page. Lengths up to the system's path
+// limit, of Japanese and Latin text alike.
+TEST(WriterPages, LongValuesOfEveryLengthReadBackOrAreRefused) {
+  struct Case {
+    const char* name;
+    size_t limit;  // the longest value a line of its own holds: 1023 less ' name=""'
+  };
+  for (const Case& c : {Case{"file", 1015}, Case{"fullpath", 1011}, Case{"sec", 1016}}) {
+    const std::string name = c.name;
+    for (size_t length = 0; length <= PATH_MAX; ++length) {
+      std::u16string value;
+      for (size_t i = 0; i < length; ++i)
+        value += i % 3 == 2 ? u'字' : static_cast<char16_t>(u'a' + i % 26);
+      Doc d;
+      d.page.dpi = d.page.width = d.page.height = -1;  // the shortest page line
+      if (name == "file") d.page.file = value;
+      if (name == "fullpath") d.page.fullpath = value;
+      if (name == "sec") d.block.sec = model::sectionCode(d.paper, value.empty() ? u"x" : value);
+      std::string refusal;
+      const std::string out = writeDocumentToString(d.paper, {}, &refusal);
+      if (length > c.limit) {
+        ASSERT_FALSE(refusal.empty()) << name << " " << length;
+        EXPECT_TRUE(out.empty());
+        EXPECT_NE(refusal.find("1 ページ目"), std::string::npos) << refusal;
+        continue;
+      }
+      ASSERT_TRUE(refusal.empty()) << name << " " << length << ": " << refusal;
+      ReadResult back = readDocument(out);
+      ASSERT_EQ(back.code, ReadOk) << name << " " << length << " at line " << back.line;
+      const PageData& page = back.paper->pages.front();
+      std::u16string_view readBack = name == "file"     ? *page.file
+                                     : name == "fullpath" ? *page.fullpath
+                                                          : model::sectionWord(
+                                                                *back.paper, page.blocks.front().sec);
+      ASSERT_EQ(readBack, name == "sec" && value.empty() ? u"x" : value) << name << " " << length;
+    }
+  }
+}
+
+TEST(WriterPages, ARefusedSaveLeavesThePreviousFile) {
+  Doc d;
+  d.page.fullpath = std::u16string(3000, u'p');
+  const std::string path = ::testing::TempDir() + "vellary-writer-refused.xml";
+  { std::ofstream(path) << "the previous file"; }
+  std::string error;
+  EXPECT_EQ(writeDocumentFile(d.paper, path, {}, &error), WriteRefused);
+  EXPECT_NE(error.find("画像パス（fullpath）"), std::string::npos) << error;
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "the previous file");
+  std::remove(path.c_str());
 }
 
 // --- Estimated boxes of typed characters ---

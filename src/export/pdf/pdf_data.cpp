@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "imaging/picture_file.h"
+#include "model/file_access.h"
 
 namespace vellary::exporting::pdf {
 
@@ -173,14 +174,8 @@ bool passThroughJpeg(const std::string& path, const FigureSpec& figure, int widt
   if (imaging::LookImageInfo(header) <= 0 || header.width() != width || header.height() != height)
     return false;
   if (header.bitsPerPixel() != 24 && header.bitsPerPixel() != 8) return false;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return false;
   std::vector<uint8_t> bytes;
-  uint8_t buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-    bytes.insert(bytes.end(), buffer, buffer + got);
-  std::fclose(f);
+  if (model::readInputFile(path, bytes) != 0) return false;
   if (bytes.size() < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return false;
   // The frame header's component count: 3 colour, 1 grey; anything else (CMYK) is encoded anew.
   int components = 0;

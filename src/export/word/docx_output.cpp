@@ -56,12 +56,12 @@ PageSize pageSizeOf(const model::PageData& page, const std::string& imagePath) {
   return s;
 }
 
-// The library gets full paths without symbolic links: it may resolve names against another
-// folder than ours.
-std::string realPath(const std::string& path) {
+// The library gets full paths: it may resolve names against another folder than ours. Links
+// are left for the library's file replacement to follow, so that a link to the output stays a
+// link and a magic link (/dev/stdout) keeps its meaning.
+std::string absolutePath(const std::string& path) {
   std::error_code ec;
-  const std::filesystem::path p =
-      std::filesystem::weakly_canonical(std::filesystem::absolute(path, ec), ec);
+  const std::filesystem::path p = std::filesystem::absolute(path, ec);
   return ec || p.empty() ? path : p.string();
 }
 
@@ -218,7 +218,7 @@ void CDocxOutput::outputPictures(const model::PageData& page, const std::string&
   const double factor = static_cast<double>(target) / dpi;
   // Bilevel pictures stay sharp in XPS as PNG; the other kinds take JPEG throughout.
   const bool png = kind_ == KindXps && bilevel;
-  const std::string base = realPath(dir->path()) + "/tmpImg";
+  const std::string base = absolutePath(dir->path()) + "/tmpImg";
 
   for (const model::BlockData& block : page.blocks) {
     if (block.type != model::BlockImage) continue;
@@ -287,21 +287,21 @@ void CDocxOutput::makeFontSubsets() {
     if (dir == nullptr) return;
     const int charset = i == 0 ? kJapaneseCharset : 0;
     const std::vector<char32_t> chars(tables[i]->begin(), tables[i]->end());
-    const std::string file = realPath(dir->path()) + "/SubFont" + std::to_string(i) + ".ttf";
+    const std::string file = absolutePath(dir->path()) + "/SubFont" + std::to_string(i) + ".ttf";
     if (makeFontSubset(charset, chars, file) == kSubsetOk && library_.addXPSFontSubset)
       library_.addXPSFontSubset(charset, file.c_str(), static_cast<int32_t>(file.size()));
   }
 }
 
 int CDocxOutput::create(const std::string& path, bool moreThanFivePages) {
-  const std::string name = realPath(path);
+  const std::string name = absolutePath(path);
   const auto length = static_cast<int32_t>(name.size());
   const int32_t more = moreThanFivePages ? 1 : 0;
   int result = 0;
   switch (kind_) {
     case KindPptx: {
       const std::string folder =
-          realPath(options_.templateFolder.empty() ? programFolder() + "/PptXTemplate"
+          absolutePath(options_.templateFolder.empty() ? programFolder() + "/PptXTemplate"
                                                    : options_.templateFolder);
       result = library_.createPPTX(name.c_str(), length, options_.wordColumns, more, 0, 0,
                                    folder.c_str());

@@ -2,6 +2,7 @@
 #include "export/word/office_export.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "export/page_image.h"
 #include "export/word/docx_output.h"
@@ -71,7 +72,11 @@ int ExportOffice(model::PaperData& paper, const std::string& path, int kind, int
   if (progress) progress->hide();
   output.setDocumentInfo(options.info);
   const int result = output.create(path, written > 5);
-  if (result != 0 && kind == KindDocx) error = withName(kWordCreateFailure, path);
+  if (result != 0) {
+    // The library answers with the errno value of the failure (a full disk, no permission).
+    error = withName(kCreateFailure, path);
+    if (result > 0) error += std::string("（") + std::strerror(result) + "）";
+  }
   return result == 0 ? 1 : 0;
 }
 

@@ -9,12 +9,12 @@
 namespace vellary::exporting {
 
 inline constexpr char kOfficeSetupFailure[] = "ファイル %s が保存できません。";
-inline constexpr char kWordCreateFailure[] = "%sは保存できませんでした";
+inline constexpr char kCreateFailure[] = "%sは保存できませんでした";
 
 // Pages first..last (0-based, inclusive) of the paper as kind KindDocx, KindPptx or KindXps,
 // through the Office writer library. 1 when the library wrote the file; 0 otherwise, with
-// `error` set when the user must learn why (the library or a page could not be set up, Word did
-// not write the file). Cancel in the progress ends the export after the current page, and the
+// `error` set to tell the user why (the library or a page could not be set up, the library did
+// not write the file: with the system's reason when it gave one). Cancel in the progress ends the export after the current page, and the
 // file is still written from the pages done.
 int ExportOffice(model::PaperData& paper, const std::string& path, int kind, int first, int last,
                  const ExportOptions& options, std::string& error);
