@@ -1,6 +1,13 @@
 // The main frame driven by command ids: arrangements, modes, enabling and check rules, the page
 // counter, the open decisions and what closing writes.
 #include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+#include <filesystem>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -360,6 +367,54 @@ class FrameTest : public QObject {
     f.dropFiles({xml});
     QCOMPARE(f.pageList().rowCount(), 3);
     QCOMPARE(f.pageCounterText(), QStringLiteral("   1 /    3"));
+  }
+
+  // Another program's OCR file, chosen in the real open dialog or dropped on the window, opens
+  // with its format in the title; Save asks for a new name and leaves that file as it was.
+  void anOcrFileFromTheOpenDialogOrADropOpensAndSavesUnderANewName() {
+    FrameHarness h;
+    auto& f = h.make();
+    testing::TempDir docs;
+    const std::string data = std::string(VELLARY_TEST_DATA) + "/formats/tesseract/";
+    for (const char* name : {"vertical.hocr", "horizontal.xml"})
+      std::filesystem::copy_file(data + name, docs / name);
+    QStringList filters;
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      filters = dialog->nameFilters();
+      dialog->selectFile(QString::fromStdString(docs / "vertical.hocr"));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    QVERIFY(f.commands().dispatch(app::IdFileOpen));
+    QVERIFY2(filters.filter(QStringLiteral("hOCR")).size() == 1, qPrintable(filters.join(';')));
+    QCOMPARE(f.pageList().rowCount(), 1);
+    QVERIFY2(f.windowTitle().startsWith(QStringLiteral("vertical.hocr [hOCR]")),
+             qPrintable(f.windowTitle()));
+
+    auto* mime = new QMimeData;
+    mime->setUrls({QUrl::fromLocalFile(QString::fromStdString(docs / "horizontal.xml"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&f, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&f, &drop);
+    delete mime;
+    QVERIFY2(f.windowTitle().startsWith(QStringLiteral("horizontal.xml [ALTO]")),
+             qPrintable(f.windowTitle()));
+
+    const std::string before = testing::TempDir::read(docs / "horizontal.xml");
+    int asked = 0;
+    f.dialogs().saveAs = [&](const app::SaveAsChoice&) {
+      ++asked;
+      return std::optional(app::SaveAsChoice{docs / "corrected.xml"});
+    };
+    QVERIFY(f.commands().dispatch(app::IdFileSave));
+    QCOMPARE(asked, 1);
+    QCOMPARE(testing::TempDir::read(docs / "horizontal.xml"), before);
+    QVERIFY(std::filesystem::exists(docs / "corrected.xml"));
+    QVERIFY2(f.windowTitle().startsWith(QStringLiteral("corrected.xml -")),
+             qPrintable(f.windowTitle()));
   }
 
   void settingsExportThenImportRestoresTheClassColours() {
