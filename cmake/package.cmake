@@ -7,7 +7,8 @@ set(VELLARY_MAINTAINER "Vellary Dev <dev@vellary.invalid>")
 
 install(FILES ${CMAKE_SOURCE_DIR}/data/copyright DESTINATION share/doc/vellary)
 if(VELLARY_DEBIAN_PACKAGE)
-  set(changelog ${CMAKE_BINARY_DIR}/debian/changelog.Debian)
+  # The package is native (no Debian revision): its changelog is changelog.gz.
+  set(changelog ${CMAKE_BINARY_DIR}/debian/changelog)
   string(REPLACE "-" ";" date_parts ${VELLARY_RELEASE_DATE})
   list(GET date_parts 0 year)
   list(GET date_parts 1 month)
