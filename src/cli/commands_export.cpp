@@ -63,7 +63,7 @@ int runExport(const std::vector<std::string>& args) {
   for (const KindName& k : kKinds)
     if (*opts.value("--kind") == k.name) kind = k.kind;
   if (kind == exporting::KindNone)
-    return fail("unknown kind " + *opts.value("--kind") + "\n" + usageOf("export"));
+    return fail("unknown kind " + *opts.value("--kind") + "; " + usageOf("export"));
 
   // The settings start from their defaults, not from the user's stored settings: the result
   // must not depend on who runs the command.

@@ -37,8 +37,20 @@ constexpr CommandUsage kUsages[] = {
 std::span<const CommandUsage> commandUsages() { return kUsages; }
 
 std::string usageOf(std::string_view command) {
-  for (const CommandUsage& c : kUsages)
-    if (command == c.name) return std::string("usage: vellary-cli ") + c.synopsis;
+  for (const CommandUsage& c : kUsages) {
+    if (command != c.name) continue;
+    // One line, as every failure is: the continuation lines' breaks and indents become a blank.
+    std::string line = std::string("usage: vellary-cli ");
+    for (const char* p = c.synopsis; *p != '\0'; ++p) {
+      if (*p == '\n') {
+        while (p[1] == ' ') ++p;
+        line += ' ';
+      } else {
+        line += *p;
+      }
+    }
+    return line;
+  }
   return {};
 }
 

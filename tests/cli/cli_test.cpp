@@ -1,7 +1,10 @@
 // vellary-cli is used by tools outside the project: its output and exit codes are a contract.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
+#include <sstream>
 #include <string>
 
 #include "rovorirud/codec.h"
@@ -185,3 +188,55 @@ TEST_F(Cli, SettingsOnAFreshHomeShowEveryDefault) {
 }
 
 }  // namespace
+
+// The usage is one table: --help prints it, each command answers COMMAND --help with its part,
+// and every option the help names is one its command takes (a table that drifted from the
+// parsers would send users to options that do not exist).
+TEST_F(Cli, TheHelpNamesTheOptionsTheCommandsTake) {
+  Result help = run("--help");
+  ASSERT_EQ(help.exit, 0) << help.err;
+  EXPECT_EQ(help.out.rfind("usage: vellary-cli COMMAND", 0), 0u);
+  // Each command's part: its line and the continuation lines under it.
+  std::map<std::string, std::string> parts;
+  std::string current;
+  std::istringstream lines(help.out);
+  for (std::string line; std::getline(lines, line);) {
+    const std::string head = "  vellary-cli ";
+    if (line.rfind(head, 0) == 0) {
+      current = line.substr(head.size(), line.find(' ', head.size()) - head.size());
+      parts[current] = line;
+    } else if (!current.empty() && line.rfind("      ", 0) == 0) {
+      parts[current] += line;
+    } else {
+      current.clear();
+    }
+  }
+  EXPECT_EQ(parts.size(), 7u);
+  for (const auto& [command, part] : parts) {
+    Result own = run(command + " --help");
+    EXPECT_EQ(own.exit, 0) << command;
+    EXPECT_NE(own.out.find("vellary-cli " + command), std::string::npos) << own.out;
+    for (size_t at = part.find("--"); at != std::string::npos; at = part.find("--", at + 2)) {
+      const size_t end = part.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", at + 2);
+      const std::string option = part.substr(at, end - at);
+      // Without its value or the positional arguments the command fails, but never because it
+      // does not know the option.
+      Result r = run(command + " " + option);
+      EXPECT_EQ(r.err.find("unknown option"), std::string::npos) << command << " " << option;
+    }
+  }
+  // A usage error is one line, as every failure is.
+  Result wrong = run("export " + sample_);
+  EXPECT_EQ(wrong.exit, 1);
+  EXPECT_EQ(wrong.err.rfind("vellary-cli: usage: vellary-cli export IN OUT --kind", 0), 0u)
+      << wrong.err;
+  EXPECT_EQ(std::count(wrong.err.begin(), wrong.err.end(), '\n'), 1);
+  EXPECT_NE(wrong.err.find("--office-library PATH"), std::string::npos);
+
+  Result version = run("--version");
+  EXPECT_EQ(version.exit, 0);
+  EXPECT_EQ(version.out.rfind("vellary-cli ", 0), 0u);
+  Result nothing = run("");
+  EXPECT_EQ(nothing.exit, 1);
+  EXPECT_EQ(nothing.err.rfind("usage: vellary-cli COMMAND", 0), 0u);
+}
