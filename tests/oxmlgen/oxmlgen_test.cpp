@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "sample_document.h"
@@ -336,6 +337,115 @@ TEST_F(OfficeWriter, XpsUsesARegisteredSubsetFont) {
   EXPECT_NE(squeeze(pdfText(pdf)).find("表と写真の頁です。"), std::string::npos);
 }
 
+// The characters of `expected` that `text` (UTF-8) lacks, counted with repetition, as UTF-8;
+// blanks do not count.
+std::string lacking(const std::u16string& expected, const std::string& text) {
+  std::map<char32_t, int> have;
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char b = static_cast<unsigned char>(text[i]);
+    const int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    char32_t c = n == 1 ? b : b & (0x3F >> (n - 1));
+    for (int k = 1; k < n && i + k < text.size(); ++k) c = (c << 6) | (text[i + k] & 0x3F);
+    ++have[c];
+    i += static_cast<size_t>(n);
+  }
+  std::string missing;
+  for (char16_t u : expected) {
+    if (u == u' ' || u == u'\u3000' || have[u]-- > 0) continue;
+    // Only characters of the Basic Multilingual Plane are expected here.
+    if (u < 0x80) {
+      missing += static_cast<char>(u);
+    } else if (u < 0x800) {
+      missing += static_cast<char>(0xC0 | (u >> 6));
+      missing += static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+      missing += static_cast<char>(0xE0 | (u >> 12));
+      missing += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+      missing += static_cast<char>(0x80 | (u & 0x3F));
+    }
+  }
+  return missing;
+}
+
+// `count` characters of running Japanese text with now and then a half-width number.
+std::u16string runningText(size_t count, int seed) {
+  const std::u16string words[] = {u"港の朝は", u"静かに",   u"始まり、", u"漁船が",   u"沖へ",
+                                  u"向かう。", u"市場では", u"2023年の", u"水揚げを", u"数える。"};
+  std::u16string out;
+  for (size_t i = static_cast<size_t>(seed); out.size() < count; ++i) out += words[i % 10];
+  out.resize(count);
+  return out;
+}
+
+// Pages that the flow of a word processor could easily turn into more pages than the scan
+// has: two columns whose reading order goes back up the page, a page set in a font wider than
+// its scan's characters, a page of a picture alone, and a vertical page whose running head and
+// footnote are horizontal.
+std::vector<SamplePage> crowdedPages(std::vector<std::u16string>& pageTexts) {
+  std::vector<SamplePage> pages(4);
+  pageTexts.assign(4, u"");
+  auto block = [&](int page, bool vertical, int x, int y, int lines, int chars, int size, int pitch,
+                   int advance, int seed) {
+    SampleText t;
+    t.vertical = vertical;
+    for (int i = 0; i < lines; ++i) {
+      std::u16string line = runningText(static_cast<size_t>(chars), seed + i);
+      PxRect box = vertical ? PxRect{x - i * pitch - size, y, size, chars * advance}
+                            : PxRect{x, y + i * pitch, chars * advance, size};
+      t.lines.push_back({box, line});
+      pageTexts[page] += line;
+    }
+    pages[page].texts.push_back(t);
+  };
+  // Two columns of 38 lines each.
+  block(0, false, 300, 500, 38, 22, 60, 95, 60, 0);
+  block(0, false, 1750, 500, 38, 22, 60, 95, 60, 5);
+  // Characters set closer on the scan than the font sets them.
+  block(1, false, 300, 400, 44, 40, 64, 92, 56, 2);
+  pages[2].pictures.push_back({600, 600, 1800, 2400});
+  // A running head, a vertical body of 18 columns, a footnote and a page number.
+  block(3, false, 300, 300, 1, 6, 50, 70, 50, 1);
+  block(3, true, 3000, 600, 18, 36, 70, 130, 80, 3);
+  block(3, false, 300, 3800, 2, 38, 50, 70, 50, 7);
+  block(3, false, 1550, 4300, 1, 3, 40, 60, 40, 9);
+  return pages;
+}
+
+TEST_F(OfficeWriter, WordPagesStayPagesWithEveryCharacterInOffice) {
+  if (!have("soffice")) GTEST_SKIP() << "LibreOffice is not installed";
+  std::vector<std::u16string> texts;
+  lib_.init();
+  OfficeDriver driver(lib_, OfficeKind::Word, base_);
+  for (const SamplePage& p : crowdedPages(texts)) driver.page(p);
+  const std::string path = dir_ / "crowded.docx";
+  ASSERT_EQ(lib_.docx(path.c_str(), int(path.size()), 1, 0, 0, 0), 0);
+
+  std::string xml = run("/usr/bin/python3 " + kProbe + " part " + path + " word/document.xml").out;
+  // Text in the body, not in frames or floating tables; only the last page is vertical.
+  EXPECT_EQ(xml.find("w:framePr"), std::string::npos);
+  EXPECT_EQ(xml.find("w:tblpPr"), std::string::npos);
+  size_t vertical = xml.find("<w:textDirection w:val=\"tbRl\"/><w:docGrid");
+  EXPECT_NE(vertical, std::string::npos);
+  EXPECT_GT(vertical, xml.rfind("<w:sectPr>", xml.rfind("<w:sectPr>") - 1));
+
+  const std::string pdf = convertWithOffice(path);
+  ASSERT_FALSE(pdf.empty());
+  EXPECT_EQ(pdfPages(pdf), 4);
+  std::u16string all;
+  for (int page = 1; page <= 4; ++page) {
+    const std::string text = run("pdftotext -enc UTF-8 -f " + std::to_string(page) + " -l " +
+                                 std::to_string(page) + " " + pdf + " -")
+                                 .out;
+    EXPECT_EQ(lacking(texts[page - 1], text), "") << "page " << page;
+    all += texts[page - 1];
+  }
+  // The word processor's own text export holds every character too.
+  std::string profile = "file://" + (dir_ / "lo-profile");
+  run("cd " + dir_.path() + " && soffice -env:UserInstallation=" + profile +
+      " --headless --convert-to txt:Text --outdir " + (dir_ / "txt") + " " + path);
+  EXPECT_EQ(lacking(all, TempDir::read(dir_ / "txt/crowded.txt")), "");
+}
+
 TEST_F(OfficeWriter, OfficeConvertsWordAndPresentationToPdf) {
   if (!have("soffice")) GTEST_SKIP() << "LibreOffice is not installed";
   for (auto [kind, name] :
@@ -343,9 +453,15 @@ TEST_F(OfficeWriter, OfficeConvertsWordAndPresentationToPdf) {
     std::string pdf = convertWithOffice(write(kind, name));
     ASSERT_FALSE(pdf.empty()) << name;
     EXPECT_EQ(pdfPages(pdf), 3) << name;
-    std::string text = squeeze(pdfText(pdf));
-    for (const char* t : {"文字認識の結果", "表と写真の頁です。", "山田", "大阪"})
-      EXPECT_NE(text.find(t), std::string::npos) << name << ": " << t << "\n" << text;
+    // The first page is vertical in Word (its horizontal title too), and a reader of the PDF
+    // takes vertical text row by row: every character is there, in whatever order.
+    const std::string first = run("pdftotext -enc UTF-8 -f 1 -l 1 " + pdf + " -").out;
+    const std::u16string page1 =
+        u"文字認識の結果吾輩は猫である。名前はまだ無い。12月に生れた頓と見当がつかぬ。ＡＢ";
+    EXPECT_EQ(lacking(page1, first), "") << name;
+    std::string second = squeeze(run("pdftotext -enc UTF-8 -f 2 -l 2 " + pdf + " -").out);
+    for (const char* t : {"表と写真の頁です。", "ＯＣＲ結果を確認する。", "山田", "大阪"})
+      EXPECT_NE(second.find(t), std::string::npos) << name << ": " << t << "\n" << second;
   }
 }
 
