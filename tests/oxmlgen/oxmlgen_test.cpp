@@ -229,23 +229,36 @@ TEST_F(OfficeWriter, XpsRendersToPagesWithTheText) {
   // Vertical columns are set a glyph at a time; every character still comes out.
   for (const char* t : {"吾", "猫", "名", "見", "当"})
     EXPECT_NE(text.find(t), std::string::npos) << t;
-  // Sideways characters are turned a quarter clockwise; upright ones are not turned.
+  // A column is one run down the page in reading order: upright characters turned on their
+  // side and the whole run a quarter clockwise, so that they stand upright again; characters
+  // that lie on their side are a run of their own that is not turned back.
   std::string page1 =
       run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/1.fpage").out;
-  size_t a = page1.find("UnicodeString=\"Ａ\"");
-  ASSERT_NE(a, std::string::npos);
-  size_t end = page1.find("/>", a);
-  EXPECT_NE(page1.substr(a, end - a).find("RenderTransform=\"0,1,-1,0,"), std::string::npos);
-  size_t cat = page1.find("UnicodeString=\"猫\"");
-  ASSERT_NE(cat, std::string::npos);
-  EXPECT_EQ(page1.substr(cat, page1.find("/>", cat) - cat).find("RenderTransform"),
-            std::string::npos);
+  auto element = [&](const std::string& text) {
+    size_t at = page1.find("UnicodeString=\"" + text + "\"");
+    if (at == std::string::npos) return std::string();
+    size_t start = page1.rfind("<Glyphs", at);
+    return page1.substr(start, page1.find("/>", at) - start);
+  };
+  const std::string column = element("頓と見当がつかぬ。"), sideways = element("ＡＢ");
+  ASSERT_FALSE(column.empty()) << page1;
+  ASSERT_FALSE(sideways.empty()) << page1;
+  EXPECT_NE(column.find("IsSideways=\"true\""), std::string::npos) << column;
+  EXPECT_NE(column.find("RenderTransform=\"0,1,-1,0,"), std::string::npos) << column;
+  EXPECT_EQ(sideways.find("IsSideways"), std::string::npos) << sideways;
+  EXPECT_NE(sideways.find("RenderTransform=\"0,1,-1,0,"), std::string::npos) << sideways;
+  // The runs of the page come in reading order: the title, then the columns right to left.
+  size_t title = page1.find("文字認識の結果"), first = page1.find("UnicodeString=\"吾輩"),
+         second = page1.find("UnicodeString=\"まだ無い"), third = page1.find("頓と見当");
+  EXPECT_LT(title, first);
+  EXPECT_LT(first, second);
+  EXPECT_LT(second, third);
 }
 
-// The attributes of the Glyphs element whose text starts with `text`: origin, em size and the
-// first glyph's advance, in XPS units.
+// The attributes of the Glyphs element whose text starts with `text`: origin, em size, the
+// first glyph's advance and the translation of its transform, in XPS units.
 struct GlyphsAt {
-  double x = -1, y = -1, em = 0, advance = 0;
+  double x = -1, y = -1, em = 0, advance = 0, dx = -1, dy = -1;
 };
 GlyphsAt glyphsStarting(const std::string& page, const std::string& text) {
   GlyphsAt g;
@@ -260,6 +273,10 @@ GlyphsAt glyphsStarting(const std::string& page, const std::string& text) {
   g.x = number("OriginX"), g.y = number("OriginY"), g.em = number("FontRenderingEmSize");
   size_t comma = e.find(',', e.find("Indices=\""));
   if (comma != std::string::npos) g.advance = std::atof(e.c_str() + comma + 1) / 100 * g.em;
+  size_t m = e.find("RenderTransform=\"");
+  if (m != std::string::npos &&
+      std::sscanf(e.c_str() + m + 17, "%*[^,],%*[^,],%*[^,],%*[^,],%lf,%lf", &g.dx, &g.dy) != 2)
+    g.dx = g.dy = -1;
   return g;
 }
 
@@ -270,12 +287,14 @@ TEST_F(OfficeWriter, XpsSetsEveryLineWhereTheScanHasIt) {
   std::string page2 =
       run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/2.fpage").out;
   const double unit = 96.0 / 400;  // XPS units per scan pixel at 400 dpi
-  // Columns right to left: each first glyph is centred on its column, at the column's top.
+  // Columns right to left: each column's run starts on the column's middle, at its top.
   const std::pair<const char*, int> columns[] = {{"吾", 2540}, {"ま", 2400}, {"頓", 2260}};
   for (auto [text, centre] : columns) {
     GlyphsAt g = glyphsStarting(page1, text);
-    EXPECT_NEAR(g.x + g.advance / 2, centre * unit, 2.0) << text;
-    EXPECT_NEAR(g.y - g.em * 0.88, 700 * unit, 3.0) << text;
+    EXPECT_EQ(g.x, 0) << text;
+    EXPECT_EQ(g.y, 0) << text;
+    EXPECT_NEAR(g.dx, centre * unit, 2.0) << text;
+    EXPECT_NEAR(g.dy, 700 * unit, 3.0) << text;
   }
   // Horizontal lines start at their left edge with the baseline inside the line box; the first
   // line of an area is rebuilt from the area, the others come with their own boxes.
