@@ -216,7 +216,8 @@ class CMainFrame : public QMainWindow, public document::DocumentObserver, public
   void onSettingsExport();
   void onSettingsImport();
   void onSettingsSheet();
-  void onHelpPage(int id);
+  void onManual();
+  void onAbout();
   // Opens entry `index` of the recent-file list; an entry that no longer opens leaves the list.
   void onRecentFile(int index);
 
