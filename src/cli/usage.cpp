@@ -37,8 +37,20 @@ constexpr CommandUsage kUsages[] = {
 std::span<const CommandUsage> commandUsages() { return kUsages; }
 
 std::string usageOf(std::string_view command) {
-  for (const CommandUsage& c : kUsages)
-    if (command == c.name) return std::string("usage: vellary-cli ") + c.synopsis;
+  // One line, as every failure of the command is told: the synopsis's continuation lines joined.
+  for (const CommandUsage& c : kUsages) {
+    if (command != c.name) continue;
+    std::string line = "usage: vellary-cli ";
+    for (const char* p = c.synopsis; *p != '\0'; ++p) {
+      if (*p != '\n') {
+        line += *p;
+        continue;
+      }
+      while (p[1] == ' ') ++p;
+      line += ' ';
+    }
+    return line;
+  }
   return {};
 }
 

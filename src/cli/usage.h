@@ -17,7 +17,7 @@ struct CommandUsage {
 
 std::span<const CommandUsage> commandUsages();
 
-// "usage: vellary-cli SYNOPSIS" of the command named.
+// "usage: vellary-cli SYNOPSIS" of the command named, on one line.
 std::string usageOf(std::string_view command);
 
 // The whole help text, or one command's part of it.
