@@ -339,7 +339,8 @@ TEST_F(Doc, DroppedFiles) {
   EXPECT_FALSE(doc->dropFiles({dir.write("a.txt", "x")}));
   EXPECT_EQ(prompter.shown.back().text,
             "拡張子が違うファイルがドラッグ/ドロップされました！\r\nXML、hOCR、PAGE、ALTO、NDLOCR、"
-            "TSV のいずれかのファイルをドラッグ/ドロップしてください。");
+            "TSV のいずれかのファイルか、認識する画像（TIFF、PNG、JPEG、BMP）・PDF をドラッグ/"
+            "ドロップしてください。");
   fs::copy_file(a, dir / "B.XML");
   EXPECT_TRUE(doc->dropFiles({dir / "B.XML"}));
   EXPECT_EQ(doc->pathName(), dir / "B.XML");
