@@ -94,6 +94,8 @@ std::string backupFilePath(std::string& error) {
   return folder + "/_$backup.xml";
 }
 
+std::string scanPicturesRoot() { return model::privateStateFolder() + "/scans"; }
+
 std::string shippedExplainTable() {
   std::error_code ec;
   fs::path exe = fs::read_symlink("/proc/self/exe", ec);
