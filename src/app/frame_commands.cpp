@@ -56,8 +56,8 @@ std::optional<OpenChoice> askOpenFile(QWidget* parent, const QString& folder) {
 // The pictures and PDFs to recognise into a new document.
 std::vector<std::string> askScanFiles(QWidget* parent, const QString& folder) {
   QFileDialog dialog(parent, QStringLiteral("画像から認識"), folder,
-                     QStringLiteral("画像・PDF (*.tif *.tiff *.png *.jpg *.jpeg *.bmp *.pdf "
-                                    "*.TIF *.TIFF *.PNG *.JPG *.JPEG *.BMP *.PDF);;"
+                     // The dialog's own list matches the patterns in any case.
+                     QStringLiteral("画像・PDF (*.tif *.tiff *.png *.jpg *.jpeg *.bmp *.pdf);;"
                                     "すべてのファイル (*)"));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setFileMode(QFileDialog::ExistingFiles);

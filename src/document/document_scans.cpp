@@ -6,6 +6,7 @@
 #include <set>
 
 #include "document.h"
+#include "model/atomic_file.h"
 #include "model/image_folder.h"
 #include "model/paper.h"
 #include "model/text.h"
@@ -134,8 +135,10 @@ CScrivlaDoc::MoveResult CScrivlaDoc::movePicturesFor(const std::string& path, Pi
   for (model::PageData* p : pages) {
     const std::string from = model::toUtf8(*p->fullpath);
     const std::string to = model::pictureInDocumentFolder(document, from);
-    if (!fs::copy_file(from, to, fs::copy_options::none, ec)) {
-      message("ページ画像を " + to + " に保存できません。\n" + ec.message(), "エラー");
+    // Written as any file of the program is, with the mode a new file there gets.
+    std::string why;
+    if (!model::copyFileContents(from, to, why)) {
+      message("ページ画像を " + to + " に保存できません。\n" + why, "エラー");
       finishPictureMove(move, false);
       return MoveResult::Failed;
     }

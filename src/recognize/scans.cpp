@@ -59,27 +59,6 @@ std::string pageFileName(int index, const char* extension) {
   return name;
 }
 
-// Copies a file's bytes to `path` through a temporary file and a rename.
-bool copyFile(const std::string& from, const std::string& path, std::string& error) {
-  std::FILE* in = std::fopen(from.c_str(), "rb");
-  if (in == nullptr) {
-    error = "cannot read " + from;
-    return false;
-  }
-  const bool ok = model::replaceFile(
-      path,
-      [&](std::FILE* out) {
-        char buffer[1 << 16];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-          if (std::fwrite(buffer, 1, n, out) != n) return false;
-        return std::ferror(in) == 0;
-      },
-      error);
-  std::fclose(in);
-  return ok;
-}
-
 }  // namespace
 
 jobs::RunResult recognisePages(const std::vector<PageSource>& sources,
@@ -221,7 +200,7 @@ ScansOutcome newDocumentFromScans(const std::vector<std::string>& files,
         const std::string path = (folderPath / name).string();
         std::string error;
         if (jpegFile) {
-          if (!copyFile(source.path, path, error))
+          if (!model::copyFileContents(source.path, path, error))
             throw Failure(error, ScanProblem{ScanFault::Folder, path});
         } else {
           imaging::CPictInfo copy;

@@ -14,9 +14,7 @@
 #include "model/paper.h"
 #include "rovorirud/reader.h"
 #include "rovorirud/writer.h"
-#include "support/fake_document_seams.h"
-#include "support/recording_prompter.h"
-#include "support/temp_dir.h"
+#include "support/document_fixture.h"
 
 namespace vellary::document {
 namespace {
@@ -28,18 +26,8 @@ using testing::RecordingObserver;
 using testing::RecordingPrompter;
 using testing::TempDir;
 
-class Doc : public ::testing::Test {
+class Doc : public testing::DocumentFixture {
  protected:
-  Doc() {
-    setup.prompter = &prompter;
-    setup.app = &app;
-    setup.settings = &store;
-    setup.clock = &clock;
-    setup.backupPath = dir / "_$backup.xml";
-    doc = std::make_unique<CScrivlaDoc>(setup);
-    doc->addObserver(&views);
-  }
-
   // A document of `pages` pages, each page's text block with a distinct first character.
   std::string makeFile(const std::string& name, int pages, bool titleOnPage2 = false) {
     docgen::Params p;
@@ -75,14 +63,6 @@ class Doc : public ::testing::Test {
     doc->page(page)->blocks.front().lines.front().chars.front().text = model::makeCharText(c);
   }
 
-  TempDir dir;
-  RecordingPrompter prompter;
-  RecordingObserver views;
-  appcore::AppSettings app;
-  appcore::MemorySettingsStore store;
-  FakeClock clock;
-  DocumentSetup setup;
-  std::unique_ptr<CScrivlaDoc> doc;
 };
 
 TEST_F(Doc, OpeningSetsTheStateTheFrameReads) {

@@ -13,9 +13,7 @@
 #include "model/text.h"
 #include "rovorirud/reader.h"
 #include "rovorirud/writer.h"
-#include "support/fake_document_seams.h"
-#include "support/recording_prompter.h"
-#include "support/temp_dir.h"
+#include "support/document_fixture.h"
 
 namespace vellary::document {
 namespace {
@@ -41,17 +39,9 @@ std::unique_ptr<model::PaperData> pages(int count, char16_t first) {
   return paper;
 }
 
-class ScansDoc : public ::testing::Test {
+class ScansDoc : public testing::DocumentFixture {
  protected:
   ScansDoc() {
-    setup.prompter = &prompter;
-    setup.app = &app;
-    setup.settings = &store;
-    setup.clock = &clock;
-    setup.backupPath = dir / "_$backup.xml";
-    setup.scansRoot = dir / "scans";
-    doc = std::make_unique<CScrivlaDoc>(setup);
-    doc->addObserver(&views);
     doc->saveAsRequest = [this] {
       ++saveAsRequests;
       return doc->saveAs(dir / "book.xml", SaveChoice::AllPages, 0, 0) == SaveAsResult::Saved;
@@ -77,14 +67,6 @@ class ScansDoc : public ::testing::Test {
   }
   std::string fullpath(int page) { return model::toUtf8(*doc->page(page)->fullpath); }
 
-  testing::TempDir dir;
-  testing::RecordingPrompter prompter;
-  testing::RecordingObserver views;
-  appcore::AppSettings app;
-  appcore::MemorySettingsStore store;
-  testing::FakeClock clock;
-  DocumentSetup setup;
-  std::unique_ptr<CScrivlaDoc> doc;
   int saveAsRequests = 0;
 };
 
