@@ -75,8 +75,8 @@ void CMainFrame::recogniseScans(const std::vector<std::string>& files) {
     ShownProgress shown(context_.progress, kProgressNew);
     // The pictures go into the private folder: newDocumentFromScans writes them into the folder
     // named like the document path it is given.
-    outcome = recognize::newDocumentFromScans(files, folder->path() + ".xml", options,
-                                              context_.progress);
+    outcome =
+        recognize::newDocumentFromScans(files, folder->path() + ".xml", options, context_.progress);
   }
   if (!outcome.paper) {
     context_.prompter.message(recognize::scanProblemText(outcome.problem), kCaption);

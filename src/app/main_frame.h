@@ -227,7 +227,7 @@ class CMainFrame : public QMainWindow, public document::DocumentObserver, public
   void onSettingsImport();
   void onSettingsSheet();
   void onHelpPage(int id);
-  void onRecogniseScans();   // frame_recognise.cpp
+  void onRecogniseScans();  // frame_recognise.cpp
   // 認識 ▸ このページを再認識 / すべてのページを再認識.
   void onRecognisePages(bool all);  // frame_recognise.cpp
   // Opens entry `index` of the recent-file list; an entry that no longer opens leaves the list.

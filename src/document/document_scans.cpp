@@ -100,7 +100,8 @@ CScrivlaDoc::MoveResult CScrivlaDoc::movePicturesFor(const std::string& path, Pi
   std::error_code ec;
   for (model::PageData& p : paper_->pages)
     // A picture that is gone cannot move; the page keeps the path it had.
-    if (p.fullpath && inScansRoot(*p.fullpath) && fs::is_regular_file(model::toUtf8(*p.fullpath), ec))
+    if (p.fullpath && inScansRoot(*p.fullpath) &&
+        fs::is_regular_file(model::toUtf8(*p.fullpath), ec))
       pages.push_back(&p);
   if (pages.empty()) return MoveResult::Moved;
   const std::string document = fs::absolute(path, ec).lexically_normal().string();
@@ -111,15 +112,15 @@ CScrivlaDoc::MoveResult CScrivlaDoc::movePicturesFor(const std::string& path, Pi
   }
   // Nothing already there is overwritten: a picture of the same name belongs to something else.
   if (fs::exists(folder, ec) && !fs::is_directory(folder, ec)) {
-    message(folder + "\nがフォルダではないため、ページ画像を置けません。\n別の名前を指定してください。",
-            appcore::kAppTitle);
+    message(
+        folder + "\nがフォルダではないため、ページ画像を置けません。\n別の名前を指定してください。",
+        appcore::kAppTitle);
     return MoveResult::Refused;
   }
   for (model::PageData* p : pages) {
     const std::string to = model::pictureInDocumentFolder(document, model::toUtf8(*p->fullpath));
     if (fs::exists(to, ec)) {
-      message(to +
-                  "\nが既にあるため、ページ画像を置けません。\n別の名前を指定するか、フォルダ " +
+      message(to + "\nが既にあるため、ページ画像を置けません。\n別の名前を指定するか、フォルダ " +
                   folder + " を移してください。",
               appcore::kAppTitle);
       return MoveResult::Refused;

@@ -27,7 +27,8 @@ struct Stopped : std::runtime_error {
 
 // A page's failure with what the user is to be told.
 struct Failure : std::runtime_error {
-  Failure(const std::string& what, ScanProblem p) : std::runtime_error(what), problem(std::move(p)) {}
+  Failure(const std::string& what, ScanProblem p)
+      : std::runtime_error(what), problem(std::move(p)) {}
   ScanProblem problem;
 };
 

@@ -64,7 +64,7 @@ struct ScansOutcome {
   // cancel it holds the pages done.
   std::unique_ptr<model::PaperData> paper;
   jobs::RunEnd end = jobs::RunEnd::Completed;
-  std::string error;  // why it failed
+  std::string error;    // why it failed
   ScanProblem problem;  // the same, for a message in the user's words
   std::string imageFolder;  // where the page images were written
 };

@@ -41,8 +41,7 @@ std::u16string pageText(const model::PageData& page) {
   for (const auto& b : page.blocks)
     for (const auto& l : b.lines) {
       for (const auto& c : l.chars)
-        s += std::u16string_view(c.text.data(),
-                                 static_cast<size_t>(model::charTextLength(c.text)));
+        s += std::u16string_view(c.text.data(), static_cast<size_t>(model::charTextLength(c.text)));
       s += u"|";
     }
   return s;
@@ -245,7 +244,8 @@ class FrameRecogniseTest : public QObject {
     QVERIFY(f.editingContext().state().caret.valid());
 
     f.commands().action(app::IdUndo)->trigger();
-    for (int i = 0; i < 3; ++i) QCOMPARE(pageText(*f.doc().page(i)), before[static_cast<size_t>(i)]);
+    for (int i = 0; i < 3; ++i)
+      QCOMPARE(pageText(*f.doc().page(i)), before[static_cast<size_t>(i)]);
     QCOMPARE(f.doc().currentPage(), 2);  // undo comes back to the page the command ran on
     QVERIFY(!f.commands().isEnabled(app::IdUndo));
   }
@@ -274,7 +274,8 @@ class FrameRecogniseTest : public QObject {
     };
     const QByteArray models = qgetenv("TESSDATA_PREFIX");
     for (const Case& c : cases) {
-      if (c.models != nullptr) qputenv("TESSDATA_PREFIX", QByteArray::fromStdString(h.dir / c.models));
+      if (c.models != nullptr)
+        qputenv("TESSDATA_PREFIX", QByteArray::fromStdString(h.dir / c.models));
       answerScans(f, {c.file});
       const size_t shown = h.prompter.shown.size();
       f.commands().action(app::IdRecogniseScans)->trigger();

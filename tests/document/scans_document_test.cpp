@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "docgen.h"
 #include "document/document.h"
 #include "model/paper.h"
 #include "model/text.h"
@@ -25,20 +24,6 @@ char16_t firstChar(const model::PageData& page) {
   return page.blocks.front().lines.front().chars.front().text[0];
 }
 
-std::unique_ptr<model::PaperData> pages(int count, char16_t first) {
-  docgen::Params p;
-  p.rich = false;
-  p.pages = count;
-  p.charsPerPage = 20;
-  p.candidates = 1;
-  auto paper = docgen::generate(p);
-  int i = 0;
-  for (model::PageData& page : paper->pages)
-    page.blocks.front().lines.front().chars.front().text =
-        model::makeCharText(static_cast<char16_t>(first + i++));
-  return paper;
-}
-
 class ScansDoc : public testing::DocumentFixture {
  protected:
   ScansDoc() {
@@ -53,7 +38,7 @@ class ScansDoc : public testing::DocumentFixture {
     std::optional<imaging::PrivateTempDir> folder = doc->makeScanFolder();
     EXPECT_TRUE(folder.has_value());
     if (!folder) return {};
-    auto paper = pages(2, u'A');
+    auto paper = letteredPaper(2, u'A', 20);
     int i = 0;
     for (model::PageData& page : paper->pages) {
       const std::string name = i++ == 0 ? "p0001.tif" : "p0002.jpg";
@@ -80,7 +65,7 @@ TEST_F(ScansDoc, OpensUnsavedAndTheFirstSaveMovesThePicturesBesideTheDocument) {
   EXPECT_TRUE(views.saw(Change::Document));
   EXPECT_FALSE(doc->undoEnabled());
   // An undo step taken before the save holds the picture's path of that time.
-  auto recognised = pages(1, u'X');
+  auto recognised = letteredPaper(1, u'X');
   ASSERT_TRUE(doc->replaceRecognisedPage(0, std::move(recognised->pages.front()), false, {}));
 
   // Save asks for a name; the pictures go into the folder named like it, and the private folder
@@ -129,7 +114,7 @@ TEST_F(ScansDoc, ASaveNeverOverwritesAPictureAndAFailedOneLeavesEverythingInPlac
 
   // Replaced without being saved: its pictures go with it.
   const std::string other = dir / "plain.xml";
-  ASSERT_EQ(rovorirud::writeDocumentFile(*pages(1, u'P'), other), rovorirud::WriteOk);
+  ASSERT_EQ(rovorirud::writeDocumentFile(*letteredPaper(1, u'P'), other), rovorirud::WriteOk);
   prompter.answers = {Answer::No};
   ASSERT_TRUE(doc->open(other, false));
   EXPECT_FALSE(fs::exists(folder));
@@ -137,7 +122,7 @@ TEST_F(ScansDoc, ASaveNeverOverwritesAPictureAndAFailedOneLeavesEverythingInPlac
 
 TEST_F(ScansDoc, PagesRecognisedAgainKeepTheirNamesAndUndoAsOneStep) {
   const std::string path = dir / "three.xml";
-  auto paper = pages(3, u'A');
+  auto paper = letteredPaper(3, u'A');
   int i = 0;
   for (model::PageData& page : paper->pages) page.file = i++ == 1 ? u"p2.tif" : u"p.tif";
   ASSERT_EQ(rovorirud::writeDocumentFile(*paper, path), rovorirud::WriteOk);
@@ -146,7 +131,7 @@ TEST_F(ScansDoc, PagesRecognisedAgainKeepTheirNamesAndUndoAsOneStep) {
   views.clear();
 
   // The run replaces pages 0 and 1; page 2 is never reached (cancelled).
-  auto fresh = pages(2, u'X');
+  auto fresh = letteredPaper(2, u'X');
   model::PageData first = std::move(fresh->pages.front());
   first.width = 9999;
   ASSERT_TRUE(doc->replaceRecognisedPage(0, std::move(first), false, {}));
@@ -181,7 +166,7 @@ TEST_F(ScansDoc, RecoveredAfterACrashItKeepsItsPicturesAndSaveAsksForAName) {
   const std::string folder = dir / "scans/scan-Ab12Cd";
   fs::create_directories(folder);
   std::ofstream(folder + "/p0001.tif") << "picture";
-  auto paper = pages(1, u'A');
+  auto paper = letteredPaper(1, u'A');
   paper->pages.front().file = u"p0001.tif";
   paper->pages.front().fullpath = model::fromUtf8(folder + "/p0001.tif");
   ASSERT_EQ(rovorirud::writeDocumentFile(*paper, setup.backupPath), rovorirud::WriteOk);
