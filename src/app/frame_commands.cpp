@@ -1,7 +1,6 @@
 // CMainFrame's command table, the menus and toolbar built from it, and the handlers that need
 // dialogs.
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -27,6 +26,7 @@
 #include "editing/ruby_edit.h"
 #include "export/export_choice.h"
 #include "formats/format.h"
+#include "model/program_files.h"
 #include "settings_ui/setting_sheet.h"
 #include "settings_ui/settings_file.h"
 #include "textview/block_edit_controller.h"
@@ -368,10 +368,8 @@ void CMainFrame::buildCommands() {
   add(IdRecogniseAll, "すべてのページを再認識(&A)", {}, [this] { onRecognisePages(true); });
 
   // Help
-  add(IdReadme, "初めにお読みください(&R)...", {}, [this] { onHelpPage(IdReadme); });
-  add(IdHomePage, "トルヴァンホームページ(&W)...", {}, [this] { onHelpPage(IdHomePage); });
-  add(IdSupport, "オンラインサポート(&S)...", {}, [this] { onHelpPage(IdSupport); });
-  add(IdFaqFirst, "よくある質問(&Q)...", {}, [this] { onHelpPage(IdFaqFirst); });
+  add(IdManual, "ユーザーズマニュアル(&M)...\tF1", QKeySequence(Qt::Key_F1), [this] { onManual(); });
+  add(IdAppAbout, "バージョン情報(&A)...", {}, [this] { onAbout(); });
 }
 
 void CMainFrame::buildMenus() {
@@ -434,10 +432,9 @@ void CMainFrame::buildMenus() {
   item(tools, IdSettingsSheet);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
-  item(help, IdReadme);
-  item(help, IdHomePage);
-  item(help, IdSupport);
-  item(help, IdFaqFirst);
+  item(help, IdManual);
+  help->addSeparator();
+  item(help, IdAppAbout);
 }
 
 void CMainFrame::buildToolBar() {
@@ -589,17 +586,26 @@ void CMainFrame::onSettingsSheet() {
   sheet.exec();
 }
 
-void CMainFrame::onHelpPage(int id) {
-  if (id == IdReadme) {
-    const QString readme = QCoreApplication::applicationDirPath() + QStringLiteral("/readme.htm");
-    if (!QFileInfo::exists(readme) || !QDesktopServices::openUrl(QUrl::fromLocalFile(readme)))
-      context_.prompter.message("readme.htm が見つかりません。", appcore::kAppTitle);
+void CMainFrame::onManual() {
+  // The manual installed with the program, found beside it as its other files are.
+  const std::string index = model::dataFile(model::kManualIndex);
+  if (index.empty()) {
+    context_.prompter.message("ユーザーズマニュアルが見つかりません。\n" + model::dataFolder() + "/" +
+                                  model::kManualIndex,
+                              appcore::kAppTitle);
     return;
   }
-  // The maker's pages have no address in this build.
-  context_.prompter.message(
-      "Webページが開けませんでした。\nWebブラウザがインストールされているか確認してください。",
-      appcore::kAppTitle);
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(index))))
+    context_.prompter.message("ユーザーズマニュアルを開けませんでした。\n"
+                              "Webブラウザがインストールされているか確認してください。\n" +
+                                  index,
+                              appcore::kAppTitle);
+}
+
+void CMainFrame::onAbout() {
+  context_.prompter.message(std::string(appcore::kAppTitle) + "\nバージョン " +
+                                model::programVersion(),
+                            appcore::kAppTitle, appcore::Icon::Information);
 }
 
 }  // namespace vellary::app

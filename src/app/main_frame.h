@@ -226,7 +226,8 @@ class CMainFrame : public QMainWindow, public document::DocumentObserver, public
   void onSettingsExport();
   void onSettingsImport();
   void onSettingsSheet();
-  void onHelpPage(int id);
+  void onManual();
+  void onAbout();
   void onRecogniseScans();  // frame_recognise.cpp
   // 認識 ▸ このページを再認識 / すべてのページを再認識.
   void onRecognisePages(bool all);  // frame_recognise.cpp

@@ -61,12 +61,8 @@ enum CommandId : int {
   IdRecognisePage = 32991,
   IdRecogniseAll = 32992,
   IdSettingsSheet = 32784,
-  // Help
-  IdReadme = 32934,
-  IdHomePage = 32935,
-  IdSupport = 32936,
-  IdFaqFirst = 32937,
-  IdFaqLast = 32943,
+  // Help. 32935 … 32943 stay unused: this program has no web pages of its own to open.
+  IdManual = 32934,
   IdAppAbout = 57664,
 };
 

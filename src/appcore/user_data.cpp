@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "model/program_files.h"
 #include "model/user_dirs.h"
 #include "settings.h"
 
@@ -96,15 +97,6 @@ std::string backupFilePath(std::string& error) {
 
 std::string scanPicturesRoot() { return model::privateStateFolder() + "/scans"; }
 
-std::string shippedExplainTable() {
-  std::error_code ec;
-  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec) {
-    for (fs::path candidate : {exe.parent_path() / "../share/vellary/CandidateExplain.txt",
-                               exe.parent_path() / "../../data/CandidateExplain.txt"})
-      if (fs::exists(candidate, ec)) return fs::weakly_canonical(candidate, ec).string();
-  }
-  return {};
-}
+std::string shippedExplainTable() { return model::dataFile("CandidateExplain.txt"); }
 
 }  // namespace vellary::appcore

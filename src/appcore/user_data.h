@@ -41,8 +41,8 @@ std::string scanPicturesRoot();
 // The lock that keeps the backup to one editor at a time: a file beside it.
 inline std::string backupLockPath(const std::string& backup) { return backup + ".lock"; }
 
-// The explanation table shipped with the program: beside the executable's share folder, or in
-// the source tree for a build that has not been installed.
+// The explanation table shipped with the program, in its data folder (model::dataFile); empty
+// when it is not there.
 std::string shippedExplainTable();
 
 }  // namespace vellary::appcore

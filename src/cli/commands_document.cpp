@@ -10,6 +10,7 @@
 #include "model/file_access.h"
 #include "model/json_dump.h"
 #include "rovorirud/writer.h"
+#include "usage.h"
 
 namespace vellary::cli {
 
@@ -81,7 +82,7 @@ int runDump(const std::vector<std::string>& args) {
   }
   if (std::string err = opts.parse(rest, {"--format"}); !err.empty()) return fail(err);
   if (opts.positional().size() != 1)
-    return fail("usage: vellary-cli dump [--summary] [--format F] FILE");
+    return fail(usageOf("dump"));
   const formats::Format* format = nullptr;
   if (std::string err = formatOption(opts, format); !err.empty()) return fail(err);
   Loaded l = load(opts.positional()[0], format);
@@ -107,8 +108,7 @@ int runSave(const std::vector<std::string>& args) {
       !err.empty())
     return fail(err);
   if (opts.positional().size() != 2)
-    return fail(
-        "usage: vellary-cli save IN OUT [--encoding 0|1|2] [--first I] [--last J] [--docpath P]");
+    return fail(usageOf("save"));
   rovorirud::WriteOptions w;
   if (auto v = opts.value("--encoding")) {
     auto n = parseInteger(*v);
@@ -153,7 +153,7 @@ int runImport(const std::vector<std::string>& args) {
   Options opts;
   if (std::string err = opts.parse(args, {"--format"}); !err.empty()) return fail(err);
   if (opts.positional().size() != 2)
-    return fail("usage: vellary-cli import IN OUT.xml [--format hocr|page|alto|ndl|tsv]");
+    return fail(usageOf("import"));
   const formats::Format* format = nullptr;
   if (std::string err = formatOption(opts, format); !err.empty()) return fail(err);
   const std::string& in = opts.positional()[0];

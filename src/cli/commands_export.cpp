@@ -12,17 +12,11 @@
 #include "document/headless.h"
 #include "export/export.h"
 #include "export/export_choice.h"
+#include "usage.h"
 
 namespace vellary::cli {
 
 namespace {
-
-constexpr char kUsage[] =
-    "usage: vellary-cli export IN OUT --kind "
-    "txt|pdf|pdf-image|pdf-mrc|docx|pptx|xps|page|alto|hocr "
-    "[--pages A-B] [--quality 0|1|2] [--title T] [--subject S] [--author A] [--keywords K] "
-    "[--word-columns 1|2] [--ruby-inline 0|1] [--ruby none|aozora] [--fonts embed|named] "
-    "[--pdfa] [--jobs N] [--office-library PATH]";
 
 struct KindName {
   const char* name;
@@ -63,13 +57,13 @@ int runExport(const std::vector<std::string>& args) {
                      {"--pdfa"});
       !err.empty())
     return fail(err);
-  if (opts.positional().size() != 2 || !opts.has("--kind")) return fail(kUsage);
+  if (opts.positional().size() != 2 || !opts.has("--kind")) return fail(usageOf("export"));
 
   int kind = exporting::KindNone;
   for (const KindName& k : kKinds)
     if (*opts.value("--kind") == k.name) kind = k.kind;
   if (kind == exporting::KindNone)
-    return fail("unknown kind " + *opts.value("--kind") + "\n" + kUsage);
+    return fail("unknown kind " + *opts.value("--kind") + "\n" + usageOf("export"));
 
   // The settings start from their defaults, not from the user's stored settings: the result
   // must not depend on who runs the command.

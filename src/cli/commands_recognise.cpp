@@ -10,14 +10,11 @@
 #include "recompose/recompose.h"
 #include "rovorirud/writer.h"
 #include "model/text.h"
+#include "usage.h"
 
 namespace vellary::cli {
 
 namespace {
-
-constexpr char kUsage[] =
-    "usage: vellary-cli recognise OUT.xml IMAGE_OR_PDF... [--lang jpn|jpn_vert|auto] [--jobs N] "
-    "[--dpi N]";
 
 constexpr long kMinDpi = 50, kMaxDpi = 1200;
 
@@ -35,7 +32,7 @@ int runRecognise(const std::vector<std::string>& args) {
   Options opts;
   if (std::string err = opts.parse(args, {"--lang", "--jobs", "--dpi"}); !err.empty())
     return fail(err);
-  if (opts.positional().size() < 2) return fail(kUsage);
+  if (opts.positional().size() < 2) return fail(usageOf("recognise"));
 
   recognize::RecogniseOptions options;
   options.page.dpi = recognize::kScanDpi;

@@ -9,15 +9,11 @@
 #include "document/document.h"
 #include "document/headless.h"
 #include "rovorirud/writer.h"
+#include "usage.h"
 
 namespace vellary::cli {
 
 namespace {
-
-constexpr char kUsage[] =
-    "usage: vellary-cli recompose IN OUT [--join] [--mono-ruby 0|1] [--small-kana 0|1] "
-    "[--breaks 0|1] [--leading-space 0|1] [--space-type 0|1] [--natural-breaks 0|1] "
-    "[--no-block-end-break 0|1]";
 
 struct Flag {
   const char* name;
@@ -49,7 +45,7 @@ int runRecompose(const std::vector<std::string>& args) {
   for (const Flag& f : kFlags) known.emplace_back(f.name);
   Options opts;
   if (std::string err = opts.parse(rest, known); !err.empty()) return fail(err);
-  if (opts.positional().size() != 2) return fail(kUsage);
+  if (opts.positional().size() != 2) return fail(usageOf("recompose"));
 
   // The options start from the settings' defaults, not from the user's stored settings: the
   // result must not depend on who runs the command.

@@ -5,6 +5,7 @@
 #include "appcore/settings_store.h"
 #include "cli_util.h"
 #include "commands.h"
+#include "usage.h"
 
 namespace vellary::cli {
 
@@ -38,15 +39,13 @@ bool loadSettings(const appcore::SettingsStore& store, Loaded& s) {
   return true;
 }
 
-constexpr char kUsage[] = "usage: vellary-cli settings show | export FILE.sew | import FILE.sew";
-
 }  // namespace
 
 int runSettings(const std::vector<std::string>& args) {
-  if (args.empty()) return fail(kUsage);
+  if (args.empty()) return fail(usageOf("settings"));
   const std::string& verb = args[0];
   if ((verb == "show" && args.size() != 1) || (verb != "show" && args.size() != 2))
-    return fail(kUsage);
+    return fail(usageOf("settings"));
 
   appcore::IniSettingsStore store = appcore::openUserSettings();
   std::string error;
@@ -72,7 +71,7 @@ int runSettings(const std::vector<std::string>& args) {
     appcore::writeAllSettings(store, s.app, s.frame, s.window);
     return store.flush(error) ? ExitOk : fail(error);
   }
-  return fail(kUsage);
+  return fail(usageOf("settings"));
 }
 
 }  // namespace vellary::cli

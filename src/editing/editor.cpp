@@ -212,6 +212,19 @@ bool Editor::arrow(EditScope& scope, Key key, bool shift) {
     case Movement::None:
       break;
   }
+  if (moved && display_ != Display::Layout) {
+    const Movement m = arrowMovement(key, verticalWriting());
+    const bool forward = m == Movement::NextCharacter || m == Movement::NextLine;
+    const bool byLine = m == Movement::NextLine || m == Movement::PreviousLine;
+    const int column = byLine ? (st.rememberedColumn >= 0 ? st.rememberedColumn : before.index())
+                              : -1;
+    if (!passUnshownLines(forward, column, true)) {
+      if (doc().currentPage() != pageBefore) doc().setCurrentPage(pageBefore);
+      st.caret = before;
+      updateEntry();
+      moved = false;
+    }
+  }
   if (!moved) return true;
   // Typing after the caret moved is an edit of its own.
   doc().endUndoRun();
@@ -305,6 +318,34 @@ bool Editor::crossPage(bool forward, int column) {
     state().entry = blockIndex(*target, line->block);
     state().selection.collapseTo(state().caret);
     return true;
+  }
+  return false;
+}
+
+bool Editor::passUnshownLines(bool forward, int column, bool acrossPages) {
+  const auto shown = [](const model::BlockData* b) { return b->type != model::BlockTable; };
+  // Every page at most once: a book of tables alone ends the walk.
+  const int pages = doc().paper() ? static_cast<int>(doc().paper()->pages.size()) : 0;
+  for (int turn = 0; turn <= pages; ++turn) {
+    CaretPos& c = state().caret;
+    if (!c.valid() || shown(c.block)) return c.valid();
+    PageData& p = *page();
+    std::optional<LineRef> line = refOf(c);
+    do {
+      line = forward ? nextLineWithChars(p, *line, Reach::Page)
+                     : previousLineWithChars(p, *line, Reach::Page);
+    } while (line && !shown(line->block));
+    if (line) {
+      if (column >= 0)
+        placeInLine(c, *line, column);
+      else if (forward)
+        c = caretAt(*line, 0);
+      else
+        placeAtLineEndForBackwardMove(c, *line);
+      updateEntry();
+      return true;
+    }
+    if (!acrossPages || !crossPage(forward, column)) return false;
   }
   return false;
 }

@@ -95,6 +95,11 @@ class Editor {
   bool verticalWriting() const;
   bool arrow(EditScope& scope, Key key, bool shift);
   bool crossPage(bool forward, int column);
+  // The text-flow display writes no table: a caret that a move took into one goes on to the
+  // nearest line beyond it that the display shows (across pages when `acrossPages`), placed as
+  // `column` says (−1: at its start going forward, at its end going back). False when there is
+  // none; the caller then puts the caret back.
+  bool passUnshownLines(bool forward, int column, bool acrossPages);
   void forget(const model::LineData* line);
   void updateEntry();
   void afterEdit(EditScope& scope);

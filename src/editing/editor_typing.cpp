@@ -190,7 +190,10 @@ bool Editor::typeReturn(EditScope& scope) {
   if (atEnd && !afterReturn) {
     // The return only ends the line; the caret goes on to the next one on this page (the page
     // that was edited must stay current to be marked).
+    const CaretPos kept = c;
     editing::moveNextCharacter(*page(), c, false);
+    // In the text-flow display the caret must stay in sight: past a table, or on this line.
+    if (display_ != Display::Layout && !passUnshownLines(true, -1, false)) c = kept;
     finishTyped(scope, true);
     return true;
   }

@@ -40,10 +40,10 @@ struct OfficeOptions {
   int wordColumns = 1;      // 1 off, 2 on: the Word column layout
   bool rubyInline = false;  // Word: ruby written inline in the text, framed by the three strings
   std::string rubyTarget, rubyOpen = "(", rubyClose = ")";  // UTF-8
-  // The Office writer library to load (UTF-8). Empty: liboxmlgen.so beside the program, then in
-  // the lib folder beside the program's folder.
+  // The Office writer library to load (UTF-8). Empty: liboxmlgen.so in the program's private
+  // library folder (model::privateLibraryFolder).
   std::string libraryPath;
-  // The PowerPoint template folder. Empty: PptXTemplate beside the program.
+  // The PowerPoint template folder. Empty: PptXTemplate in the program's data folder.
   std::string templateFolder;
 };
 

@@ -1,12 +1,24 @@
 // The main frame driven by command ids: arrangements, modes, enabling and check rules, the page
 // counter, the open decisions and what closing writes.
 #include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+#include <filesystem>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 #include <deque>
 
 #include "app/fonts.h"
+#include "model/program_files.h"
 #include "textview/image_view.h"
 #include "support/gui_harness.h"
 #include "views/draw_view.h"
@@ -15,6 +27,15 @@
 using namespace vellary;
 using app::Cell;
 using testing::FrameHarness;
+
+// Stands in for the user's browser: remembers the addresses it was asked to open.
+class UrlRecorder : public QObject {
+  Q_OBJECT
+ public:
+  QList<QUrl> urls;
+ public slots:
+  void open(const QUrl& url) { urls.append(url); }
+};
 
 class FrameTest : public QObject {
   Q_OBJECT
@@ -348,6 +369,54 @@ class FrameTest : public QObject {
     QCOMPARE(f.pageCounterText(), QStringLiteral("   1 /    3"));
   }
 
+  // Another program's OCR file, chosen in the real open dialog or dropped on the window, opens
+  // with its format in the title; Save asks for a new name and leaves that file as it was.
+  void anOcrFileFromTheOpenDialogOrADropOpensAndSavesUnderANewName() {
+    FrameHarness h;
+    auto& f = h.make();
+    testing::TempDir docs;
+    const std::string data = std::string(VELLARY_TEST_DATA) + "/formats/tesseract/";
+    for (const char* name : {"vertical.hocr", "horizontal.xml"})
+      std::filesystem::copy_file(data + name, docs / name);
+    QStringList filters;
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      filters = dialog->nameFilters();
+      dialog->selectFile(QString::fromStdString(docs / "vertical.hocr"));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    QVERIFY(f.commands().dispatch(app::IdFileOpen));
+    QVERIFY2(filters.filter(QStringLiteral("hOCR")).size() == 1, qPrintable(filters.join(';')));
+    QCOMPARE(f.pageList().rowCount(), 1);
+    QVERIFY2(f.windowTitle().startsWith(QStringLiteral("vertical.hocr [hOCR]")),
+             qPrintable(f.windowTitle()));
+
+    auto* mime = new QMimeData;
+    mime->setUrls({QUrl::fromLocalFile(QString::fromStdString(docs / "horizontal.xml"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&f, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&f, &drop);
+    delete mime;
+    QVERIFY2(f.windowTitle().startsWith(QStringLiteral("horizontal.xml [ALTO]")),
+             qPrintable(f.windowTitle()));
+
+    const std::string before = testing::TempDir::read(docs / "horizontal.xml");
+    int asked = 0;
+    f.dialogs().saveAs = [&](const app::SaveAsChoice&) {
+      ++asked;
+      return std::optional(app::SaveAsChoice{docs / "corrected.xml"});
+    };
+    QVERIFY(f.commands().dispatch(app::IdFileSave));
+    QCOMPARE(asked, 1);
+    QCOMPARE(testing::TempDir::read(docs / "horizontal.xml"), before);
+    QVERIFY(std::filesystem::exists(docs / "corrected.xml"));
+    QVERIFY2(f.windowTitle().startsWith(QStringLiteral("corrected.xml -")),
+             qPrintable(f.windowTitle()));
+  }
+
   void settingsExportThenImportRestoresTheClassColours() {
     FrameHarness h;
     auto& f = h.make();
@@ -428,14 +497,37 @@ class FrameTest : public QObject {
     QVERIFY(app::fontSubstitutes(QStringLiteral("Unheard Of")).isEmpty());
   }
 
-  void helpPagesSayTheyCannotOpen() {
+  void theManualOpensFromTheHelpMenuAndF1() {
     FrameHarness h;
     auto& f = h.make();
-    f.commands().dispatch(app::IdSupport);
+    // The browser: whatever opens file URLs for the desktop.
+    UrlRecorder browser;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "open");
+    QAction* item = nullptr;
+    for (QAction* menu : f.menuBar()->actions())
+      if (menu->text() == QStringLiteral("ヘルプ(&H)"))
+        for (QAction* a : menu->menu()->actions())
+          if (a->text().startsWith(QStringLiteral("ユーザーズマニュアル"))) item = a;
+    QVERIFY(item != nullptr);
+    item->trigger();
+    QTest::keyClick(&f.textView(), Qt::Key_F1);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(browser.urls.size(), qsizetype(2));
+    // The build tree's data folder beside the program, laid out as an installed one.
+    const QString page = browser.urls[0].toLocalFile();
+    QVERIFY2(page.endsWith(QStringLiteral("/share/vellary/manual/index.html")), qPrintable(page));
+    QVERIFY(QFileInfo(page).isFile());
+    QCOMPARE(browser.urls[1], browser.urls[0]);
+    QVERIFY(h.prompter.shown.empty());
+  }
+
+  void aboutNamesTheVersion() {
+    FrameHarness h;
+    auto& f = h.make();
+    QVERIFY(f.commands().dispatch(app::IdAppAbout));
     QCOMPARE(h.prompter.shown.size(), size_t(1));
-    QVERIFY(h.prompter.shown[0].text.starts_with("Webページが開けませんでした。"));
-    f.commands().dispatch(app::IdReadme);
-    QCOMPARE(h.prompter.shown.back().text, std::string("readme.htm が見つかりません。"));
+    QVERIFY(h.prompter.shown[0].text.ends_with(std::string("バージョン ") +
+                                               model::programVersion()));
   }
 };
 

@@ -22,7 +22,7 @@ TEST(CommandRules, WithoutADocumentOnlyWhatNeedsNoneIsEnabled) {
         IdReComposeAll, IdReComposePage, IdFind, IdUndo, IdRedo, IdNextPage, IdPreviousPage})
     EXPECT_FALSE(commandEnabled(id, none)) << id;
   for (int id : {IdFileOpen, IdImageFolder, IdSettingsExport, IdSettingsImport, IdAppExit,
-                 IdSideBySide, IdZoom10, IdZoom100, IdColourRegistered, IdTextOnly, IdReadme})
+                 IdSideBySide, IdZoom10, IdZoom100, IdColourRegistered, IdTextOnly, IdManual, IdAppAbout})
     EXPECT_TRUE(commandEnabled(id, none)) << id;
   EXPECT_FALSE(commandEnabled(IdSettingsSheet, none));
   // A document without pages is open, but there is nothing to save or edit.

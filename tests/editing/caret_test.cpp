@@ -209,6 +209,65 @@ TEST_F(Caret, VerticalWritingTurnsTheArrows) {
   EXPECT_EQ(caret().line, &line(0, 1));
 }
 
+// The text-flow display writes no table: arrows and Enter take the caret past one, to the next
+// line the display shows, on this page or a later one, and stay put where nothing follows.
+TEST_F(Caret, TheTextFlowDisplayPassesTablesItDoesNotShow) {
+  PaperData paper;
+  auto table = [](PageData& p, int y) {
+    BlockData& t = addBlock(p, Horizontal, 100, y, 400, 100, SecText, BlockTable);
+    CellData& cell = t.cells.emplace_back();
+    cell.x = 100;
+    cell.y = y;
+    cell.width = 400;
+    cell.height = 100;
+    cell.lineCount = 1;
+    BlockData tmp;
+    tmp.direction = Horizontal;
+    addLine(tmp, u"表の中", 100, y, 30, 32);
+    cell.lines.splice(cell.lines.end(), tmp.lines);
+    computeCellAverages(cell, Horizontal);
+  };
+  PageData& p1 = addPage(paper);
+  addLine(addBlock(p1, Horizontal, 100, 100, 500, 40), u"一行目", 100, 100, 30, 32);
+  table(p1, 200);
+  addLine(addBlock(p1, Horizontal, 100, 400, 500, 40), u"後の文", 100, 400, 30, 32);
+  table(addPage(paper), 100);  // a page of a table alone
+  PageData& p3 = addPage(paper);
+  addLine(addBlock(p3, Horizontal, 100, 100, 500, 40), u"三頁目", 100, 100, 30, 32);
+  open(paper);
+  ed->setDisplay(Display::TextFlowHorizontal);
+
+  caretTo(0, 0, 3);
+  press(Key::Right);
+  EXPECT_EQ(caret().line, &line(2, 0));
+  EXPECT_EQ(caret().index(), 0);
+  press(Key::Left);
+  EXPECT_EQ(caret().line, &line(0, 0));
+  press(Key::Down);
+  EXPECT_EQ(caret().line, &line(2, 0));
+  press(Key::Up);
+  EXPECT_EQ(caret().line, &line(0, 0));
+  // Down from the page's last shown line passes the page that holds only a table.
+  caretTo(2, 0, 1);
+  press(Key::Down);
+  EXPECT_EQ(doc->currentPage(), 2);
+  EXPECT_EQ(caret().line, &line(0, 0));
+  press(Key::Up);
+  EXPECT_EQ(doc->currentPage(), 0);
+  EXPECT_EQ(caret().line, &line(2, 0));
+
+  // Enter at the end of a line before the table: the caret goes on to the line after it.
+  caretTo(0, 0, 3);
+  ed->typeChar(13);
+  EXPECT_EQ(text(0, 0), u"一行目\r");
+  EXPECT_EQ(caret().line, &line(2, 0));
+  // The layout display shows the table: there the caret goes into it.
+  ed->setDisplay(Display::Layout);
+  caretTo(0, 0, 3);
+  press(Key::Right);
+  EXPECT_EQ(caret().block, &block(1));
+}
+
 TEST_F(Caret, ARubyLineReturnsToItsBase) {
   PaperData paper;
   BlockData& b = addBlock(addPage(paper), Horizontal, 100, 100, 500, 200);

@@ -7,6 +7,7 @@
 
 #include "export/export.h"
 #include "export/word/docx_output.h"
+#include "model/program_files.h"
 #include "office_helpers.h"
 #include "office_log.h"
 #include "pdf_helpers.h"
@@ -465,7 +466,7 @@ TEST_F(Office, CancelEndsAfterTheCurrentPageAndStillCreates) {
   EXPECT_TRUE(outcome.written);
   EXPECT_EQ(only(calls, "addPage").at(0).bytes("east"), "MS Pゴシック");
   EXPECT_EQ(only(calls, "createPPTX").at(0).bytes("template"),
-            word::programFolder() + "/PptXTemplate");
+            model::dataFolder() + "/PptXTemplate");
 }
 
 TEST_F(Office, FailuresTheDriverReports) {

@@ -17,7 +17,7 @@
 namespace vellary::testing {
 namespace {
 
-const std::string kLibrary = std::string(VELLARY_BIN_DIR) + "/../lib/liboxmlgen.so";
+const std::string kLibrary = std::string(VELLARY_BIN_DIR) + "/../lib/vellary/liboxmlgen.so";
 const std::string kProbe = std::string(VELLARY_SOURCE_DIR) + "/tests/oxmlgen/office_probe.py";
 
 std::string probe(const std::string& args, int* exit = nullptr) {

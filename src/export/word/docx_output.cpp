@@ -11,6 +11,7 @@
 #include "export/word/office_areas.h"
 #include "imaging/picture_file.h"
 #include "imaging/picture_ops.h"
+#include "model/program_files.h"
 #include "model/text.h"
 
 namespace vellary::exporting::word {
@@ -301,7 +302,7 @@ int CDocxOutput::create(const std::string& path, bool moreThanFivePages) {
   switch (kind_) {
     case KindPptx: {
       const std::string folder =
-          absolutePath(options_.templateFolder.empty() ? programFolder() + "/PptXTemplate"
+          absolutePath(options_.templateFolder.empty() ? model::dataFolder() + "/PptXTemplate"
                                                    : options_.templateFolder);
       result = library_.createPPTX(name.c_str(), length, options_.wordColumns, more, 0, 0,
                                    folder.c_str());

@@ -3,13 +3,11 @@
 
 #include <dlfcn.h>
 
-#include <filesystem>
+#include "model/program_files.h"
 
 namespace vellary::exporting::word {
 
 namespace {
-
-constexpr char kLibraryName[] = "liboxmlgen.so";
 
 template <class F>
 bool resolve(void* handle, const char* name, F& entry) {
@@ -18,12 +16,6 @@ bool resolve(void* handle, const char* name, F& entry) {
 }
 
 }  // namespace
-
-std::string programFolder() {
-  std::error_code ec;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string() : exe.parent_path().string();
-}
 
 OxmlLibrary::~OxmlLibrary() { unload(); }
 
@@ -46,19 +38,15 @@ void OxmlLibrary::unload() {
 
 bool OxmlLibrary::load(const std::string& path) {
   unload();
-  if (!path.empty()) {
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  } else {
-    // Only the program's own folders: a name alone would let the loader's search path pick
-    // whichever library of that name it finds first.
-    const std::string folder = programFolder();
+  // Only the program's own folder by default: a name alone would let the loader's search path
+  // pick whichever library of that name it finds first.
+  std::string file = path;
+  if (file.empty()) {
+    const std::string folder = model::privateLibraryFolder();
     if (folder.empty()) return false;
-    for (const std::string& candidate :
-         {folder + "/" + kLibraryName, folder + "/../lib/" + kLibraryName}) {
-      handle_ = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
-      if (handle_ != nullptr) break;
-    }
+    file = folder + "/" + model::kOfficeLibraryName;
   }
+  handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle_ == nullptr) return false;
   const bool complete =
       resolve(handle_, "initDocxData", initDocxData) && resolve(handle_, "addPage", addPage) &&

@@ -16,8 +16,8 @@ class OxmlLibrary {
   OxmlLibrary(const OxmlLibrary&) = delete;
   OxmlLibrary& operator=(const OxmlLibrary&) = delete;
 
-  // Loads the library at `path` (UTF-8), or, when it is empty, liboxmlgen.so beside the program
-  // and then in ../lib from the program's folder (the build tree and the installed layout).
+  // Loads the library at `path` (UTF-8), or, when it is empty, liboxmlgen.so in the program's
+  // private library folder (model::privateLibraryFolder: ../lib/vellary from the program).
   // Resolves the entries in their order and stops at the first missing one. True when the
   // library and all of the first ten entries are there; addXPSFontSubset may be missing.
   bool load(const std::string& path);
@@ -39,8 +39,5 @@ class OxmlLibrary {
   void unload();
   void* handle_ = nullptr;
 };
-
-// The folder of the running program (UTF-8), empty when the system does not tell.
-std::string programFolder();
 
 }  // namespace vellary::exporting::word
