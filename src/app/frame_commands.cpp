@@ -53,6 +53,20 @@ std::optional<OpenChoice> askOpenFile(QWidget* parent, const QString& folder) {
   return OpenChoice{dialog.selectedFiles().front().toStdString(), append->isChecked()};
 }
 
+// The pictures and PDFs to recognise into a new document.
+std::vector<std::string> askScanFiles(QWidget* parent, const QString& folder) {
+  QFileDialog dialog(parent, QStringLiteral("画像から認識"), folder,
+                     // The dialog's own list matches the patterns in any case.
+                     QStringLiteral("画像・PDF (*.tif *.tiff *.png *.jpg *.jpeg *.bmp *.pdf);;"
+                                    "すべてのファイル (*)"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  std::vector<std::string> files;
+  if (dialog.exec() != QDialog::Accepted) return files;
+  for (const QString& file : dialog.selectedFiles()) files.push_back(file.toStdString());
+  return files;
+}
+
 // The "保存範囲" group the save-as and export dialogs append below their standard controls: all
 // pages, the current page, or a range whose two numbers are enabled only for that choice.
 struct RangeGroup {
@@ -230,7 +244,9 @@ void CMainFrame::buildCommands() {
   };
   dialogs_.open = [this](const QString& folder) { return askOpenFile(this, folder); };
   dialogs_.saveAs = [this](const SaveAsChoice& previous) {
-    return askSaveAs(this, QString::fromStdString(saveAsStart(*doc_)), previous,
+    // A document from scans has no name yet: it is offered one beside its first picture.
+    const std::string start = doc_->pathName().empty() ? scansSaveName_ : saveAsStart(*doc_);
+    return askSaveAs(this, QString::fromStdString(start), previous,
                      doc_->paper() ? static_cast<int>(doc_->paper()->pages.size()) : 0);
   };
   doc_->saveAsRequest = [this] { return onSaveAs(); };
@@ -239,6 +255,7 @@ void CMainFrame::buildCommands() {
     return askExport(this, start, previous,
                      doc_->paper() ? static_cast<int>(doc_->paper()->pages.size()) : 0);
   };
+  dialogs_.scans = [this](const QString& folder) { return askScanFiles(this, folder); };
   dialogs_.common = std::make_shared<settings_ui::QtStandardDialogs>();
   dialogs_.settingsFile = [this](const QString& caption, const QString& filter, bool save) {
     const settings_ui::FileRequest request{caption, filter, QStringLiteral("sew")};
@@ -257,6 +274,7 @@ void CMainFrame::buildCommands() {
   add(IdFileOpen, "開く(&O)...\tCtrl+O", QKeySequence(Qt::CTRL | Qt::Key_O), [this] { onOpen(); });
   add(IdFileSave, "上書き保存(&S)\tCtrl+S", QKeySequence(Qt::CTRL | Qt::Key_S),
       [this] { onSave(); });
+  add(IdRecogniseScans, "画像から認識(&G)...", {}, [this] { onRecogniseScans(); });
   add(IdFileSaveAs, "名前を付けて保存(&A)...", {}, [this] { onSaveAs(); });
   add(IdReload, "再読み込み(&R)...", {}, [this] { onReload(); });
   add(IdImageFolder, "画像の保存場所変更(&I)...", {}, [this] { onImageFolder(); });
@@ -345,6 +363,10 @@ void CMainFrame::buildCommands() {
   add(IdReComposePage, "現ページ再構成(&C)", {}, [this] { editing_->reComposeCurrentPage(); });
   add(IdSettingsSheet, "環境設定(&K)...", {}, [this] { onSettingsSheet(); });
 
+  // Recognition
+  add(IdRecognisePage, "このページを再認識(&P)", {}, [this] { onRecognisePages(false); });
+  add(IdRecogniseAll, "すべてのページを再認識(&A)", {}, [this] { onRecognisePages(true); });
+
   // Help
   add(IdManual, "ユーザーズマニュアル(&M)...\tF1", QKeySequence(Qt::Key_F1), [this] { onManual(); });
   add(IdAppAbout, "バージョン情報(&A)...", {}, [this] { onAbout(); });
@@ -353,7 +375,7 @@ void CMainFrame::buildCommands() {
 void CMainFrame::buildMenus() {
   auto item = [this](QMenu* menu, int id) { menu->addAction(commands_.action(id)); };
   QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-  for (int id : {IdFileOpen, IdFileSave, IdFileSaveAs, IdReload}) item(file, id);
+  for (int id : {IdFileOpen, IdRecogniseScans, IdFileSave, IdFileSaveAs, IdReload}) item(file, id);
   file->addSeparator();
   item(file, IdImageFolder);
   item(file, IdExport);
@@ -401,6 +423,10 @@ void CMainFrame::buildMenus() {
   QMenu* analysis = menuBar()->addMenu(QStringLiteral("解析(&A)"));
   item(analysis, IdReComposeAll);
   item(analysis, IdReComposePage);
+
+  QMenu* recognition = menuBar()->addMenu(QStringLiteral("認識(&R)"));
+  item(recognition, IdRecognisePage);
+  item(recognition, IdRecogniseAll);
 
   QMenu* tools = menuBar()->addMenu(QStringLiteral("ツール(&T)"));
   item(tools, IdSettingsSheet);

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -25,6 +26,7 @@
 #include "editing/editing_context.h"
 #include "editing/editor.h"
 #include "editing/ruby_edit.h"
+#include "recognize/sources.h"
 #include "textview/block_edit_controller.h"
 #include "textview/character_menu.h"
 #include "textview/correction_view.h"
@@ -61,6 +63,7 @@ document::DocumentSetup setupFor(FrameContext& c) {
   s.clock = &c.clock;
   s.progress = c.progress;
   s.backupPath = c.backupPath;
+  s.scansRoot = c.scansRoot;
   return s;
 }
 
@@ -482,6 +485,7 @@ appcore::CommandFacts CMainFrame::commandFacts() const {
   f.caretOnRuby = editing_ != nullptr && editing::rubyModifyEnabled(editing_->state());
   f.recentFiles = static_cast<int>(recent_.paths().size());
   f.characterTables = context_.registered != nullptr && context_.explanations != nullptr;
+  f.pagePicture = imageView_ != nullptr && imageView_->fullPicture() != nullptr;
   return f;
 }
 
@@ -619,6 +623,12 @@ appcore::WindowSettings CMainFrame::windowPlacement() const {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+  // A long operation (its progress dialog disables the window) runs in this window's records:
+  // the window stays until it ends or is cancelled.
+  if (!isEnabled()) {
+    event->ignore();
+    return;
+  }
   context_.frame.viewArrangement = state_.arrangement;
   context_.frame.viewPrevArrangement = state_.previous;
   context_.frame.viewDisplay = appcore::code(state_.textDisplay);
@@ -648,6 +658,13 @@ void CMainFrame::dropEvent(QDropEvent* event) {
   dropFiles(paths);
 }
 
-void CMainFrame::dropFiles(const std::vector<std::string>& paths) { doc_->dropFiles(paths); }
+void CMainFrame::dropFiles(const std::vector<std::string>& paths) {
+  if (!paths.empty() && std::all_of(paths.begin(), paths.end(), recognize::hasScanExtension)) {
+    // Not inside the drop: the file manager waits for it to end, and recognising takes long.
+    QTimer::singleShot(0, this, [this, paths] { recogniseScans(paths); });
+    return;
+  }
+  doc_->dropFiles(paths);
+}
 
 }  // namespace vellary::app

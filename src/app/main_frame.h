@@ -62,6 +62,9 @@ struct FrameContext {
   // is not offered.
   appcore::CharTable* registered = nullptr;
   appcore::CharTable* explanations = nullptr;
+  // Where documents recognised from scans keep their page pictures until they are saved
+  // (appcore::scanPicturesRoot); empty: File ▸ 画像から認識 says it cannot.
+  std::string scansRoot{};
 };
 
 // The file dialogs' answers. The frame asks through these so that tests can answer instead.
@@ -94,6 +97,8 @@ struct FrameDialogs {
       settingsFile;
   // `previous` preselects the file-type entry, range choice and numbers.
   std::function<std::optional<ExportChoice>(const ExportChoice& previous)> exportFile;
+  // The pictures and PDFs to recognise (none when cancelled), from the folder offered.
+  std::function<std::vector<std::string>(const QString& folder)> scans;
   // The file, colour and font dialogs the settings sheet's pages open.
   std::shared_ptr<settings_ui::StandardDialogs> common;
 };
@@ -138,8 +143,13 @@ class CMainFrame : public QMainWindow, public document::DocumentObserver, public
   void applyStoredArrangement();
   // Opens a file alone (command line, recent file, dropped file).
   bool openFile(const std::string& path);
-  // Files dropped on the window (local paths).
+  // Files dropped on the window (local paths): pictures and PDFs are recognised into a new
+  // document, a document file is opened.
   void dropFiles(const std::vector<std::string>& paths);
+  // File ▸ 画像から認識 after its dialog: the save question for the open document, then the
+  // pages recognised in the background with the progress dialog (Cancel keeps the pages done),
+  // and the result opened as a new document without a name.
+  void recogniseScans(const std::vector<std::string>& files);
   // Re-lays out the grid for the modes and the window's size.
   void relayout();
   // The window placement and pane sizes as they would be saved now.
@@ -218,6 +228,9 @@ class CMainFrame : public QMainWindow, public document::DocumentObserver, public
   void onSettingsSheet();
   void onManual();
   void onAbout();
+  void onRecogniseScans();  // frame_recognise.cpp
+  // 認識 ▸ このページを再認識 / すべてのページを再認識.
+  void onRecognisePages(bool all);  // frame_recognise.cpp
   // Opens entry `index` of the recent-file list; an entry that no longer opens leaves the list.
   void onRecentFile(int index);
 
@@ -230,6 +243,10 @@ class CMainFrame : public QMainWindow, public document::DocumentObserver, public
   appcore::ImagePane imagePane_ = appcore::ImagePane::TextOnly;
   appcore::EditMode editMode_ = appcore::EditMode::Character;
   SaveAsChoice lastSaveAs_;
+  // The folder the scans dialog last chose, and the name Save As offers a document from scans:
+  // beside its first picture, named after it.
+  std::string scansFolder_;
+  std::string scansSaveName_;
   ExportChoice lastExport_;
   appcore::RecentFileList recent_{0};
   // Shows the recent files as the File menu's numbered entries.

@@ -114,7 +114,8 @@ std::optional<int> CScrivlaApp::start(const std::vector<std::string>& arguments)
   progress_ = std::make_unique<DialogProgress>(nullptr);
   frame_ = std::make_unique<CMainFrame>(FrameContext{
       app_.settings, frameSettings_, store_, prompter_, progress_.get(), clock_, claimBackup(),
-      views::PreviewCache(views::defaultPreviewFolder()), &app_.registered, &app_.explanations});
+      views::PreviewCache(views::defaultPreviewFolder()), &app_.registered, &app_.explanations,
+      appcore::scanPicturesRoot()});
   prompter_.setParent(frame_.get());
   progress_->dialog().setMainWindow(frame_.get());
 

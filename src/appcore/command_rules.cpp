@@ -51,6 +51,10 @@ bool commandEnabled(int id, const CommandFacts& f) {
       return hasPages(f) && f.pageIndex > 0;
     case IdSettingsSheet:
       return f.characterTables;
+    case IdRecognisePage:
+      return hasPages(f) && f.pagePicture;
+    case IdRecogniseAll:
+      return hasPages(f);
     default:
       return true;
   }

@@ -18,6 +18,7 @@ enum CommandId : int {
   IdReload = 32827,
   IdImageFolder = 32829,
   IdExport = 32889,
+  IdRecogniseScans = 32990,
   IdSettingsExport = 32972,
   IdSettingsImport = 32974,
   IdRecentFirst = 57616,
@@ -57,6 +58,8 @@ enum CommandId : int {
   // Analysis and tools
   IdReComposeAll = 32761,
   IdReComposePage = 32762,
+  IdRecognisePage = 32991,
+  IdRecogniseAll = 32992,
   IdSettingsSheet = 32784,
   // Help. 32935 … 32943 stay unused: this program has no web pages of its own to open.
   IdManual = 32934,
@@ -81,6 +84,7 @@ struct CommandFacts {
   bool caretOnRuby = false;      // the caret on a ruby line or inside a ruby's base range
   int recentFiles = 0;           // entries in the recent-file list
   bool characterTables = false;  // the settings sheet has its character tables to edit
+  bool pagePicture = false;      // the current page's picture was found and read
 };
 
 bool commandEnabled(int id, const CommandFacts& facts);

@@ -95,6 +95,8 @@ std::string backupFilePath(std::string& error) {
   return folder + "/_$backup.xml";
 }
 
+std::string scanPicturesRoot() { return model::privateStateFolder() + "/scans"; }
+
 std::string shippedExplainTable() { return model::dataFile("CandidateExplain.txt"); }
 
 }  // namespace vellary::appcore

@@ -34,6 +34,10 @@ TableFiles resolveTableFiles(const std::string& registSetting, const std::string
 // ($XDG_STATE_HOME/vellary, made 0700), where no other user can read the document's text. Empty
 // with `error` set when no private folder can be had.
 std::string backupFilePath(std::string& error);
+// Where documents recognised from scans keep their page pictures until they are saved: "scans"
+// in the same private state folder as the backup, so that a document recovered after a crash
+// still finds them. Made private when first used.
+std::string scanPicturesRoot();
 // The lock that keeps the backup to one editor at a time: a file beside it.
 inline std::string backupLockPath(const std::string& backup) { return backup + ".lock"; }
 

@@ -35,7 +35,7 @@ int runRecognise(const std::vector<std::string>& args) {
   if (opts.positional().size() < 2) return fail(usageOf("recognise"));
 
   recognize::RecogniseOptions options;
-  options.page.dpi = 400;
+  options.page.dpi = recognize::kScanDpi;
   if (auto v = opts.value("--lang")) {
     auto language = recognize::languageNamed(*v);
     if (!language) return fail("--lang takes jpn, jpn_vert or auto");

@@ -37,17 +37,17 @@ constexpr CommandUsage kUsages[] = {
 std::span<const CommandUsage> commandUsages() { return kUsages; }
 
 std::string usageOf(std::string_view command) {
+  // One line, as every failure of the command is told: the synopsis's continuation lines joined.
   for (const CommandUsage& c : kUsages) {
     if (command != c.name) continue;
-    // One line, as every failure is: the continuation lines' breaks and indents become a blank.
-    std::string line = std::string("usage: vellary-cli ");
+    std::string line = "usage: vellary-cli ";
     for (const char* p = c.synopsis; *p != '\0'; ++p) {
-      if (*p == '\n') {
-        while (p[1] == ' ') ++p;
-        line += ' ';
-      } else {
+      if (*p != '\n') {
         line += *p;
+        continue;
       }
+      while (p[1] == ' ') ++p;
+      line += ' ';
     }
     return line;
   }

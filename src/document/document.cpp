@@ -41,7 +41,8 @@ CScrivlaDoc::CScrivlaDoc(const DocumentSetup& setup)
       frame_(setup.frame),
       clock_(*setup.clock),
       progress_(setup.progress),
-      backupPath_(setup.backupPath) {
+      backupPath_(setup.backupPath),
+      scansRoot_(setup.scansRoot) {
   int scale = app_.displayScale;
   if (scale < 10) scale = 10;
   if (scale > 100) scale = 100;
@@ -105,6 +106,7 @@ void CScrivlaDoc::resetObservers() {
 }
 
 void CScrivlaDoc::setPathName(const std::string& path) {
+  nameless_ = false;
   if (path == pathName_) return;
   pathName_ = path;
   notify(ChangeSet::of(Change::Path));
@@ -181,6 +183,8 @@ bool CScrivlaDoc::loadInto(const std::string& path, bool append) {
   } else {
     paper_ = std::move(result.paper);
     pageMarks_.clear();
+    // The pictures of an unsaved document from scans go with it.
+    scanFolder_.reset();
   }
   pageMarks_.resize(paper_->pages.size(), 0);
   rebuildAfterLoad();
@@ -288,7 +292,8 @@ bool CScrivlaDoc::dropFiles(const std::vector<std::string>& paths) {
   if (!formats::hasReadableExtension(path)) {
     message(
         "拡張子が違うファイルがドラッグ/ドロップされました！\r\nXML、hOCR、PAGE、ALTO、NDLOCR、"
-        "TSV のいずれかのファイルをドラッグ/ドロップしてください。",
+        "TSV のいずれかのファイルか、認識する画像（TIFF、PNG、JPEG、BMP）・PDF をドラッグ/"
+        "ドロップしてください。",
         appcore::kAppTitle);
     return false;
   }
@@ -334,13 +339,20 @@ void CScrivlaDoc::clearAllPageMarks() {
 
 bool CScrivlaDoc::save() {
   if (!paper_) return false;
-  if (pathName_.empty() || !savesInPlace()) return saveAsRequest ? saveAsRequest() : false;
+  // A recovered document that had no name (a document from scans never saved) is shown as
+  // "回復した文書" but names no file to write: it asks for one.
+  if (pathName_.empty() || nameless_ || !savesInPlace())
+    return saveAsRequest ? saveAsRequest() : false;
   return saveTo(pathName_);
 }
 
 bool CScrivlaDoc::saveTo(const std::string& path) {
   if (!paper_) return false;
-  if (!writePages(path, -1, -1, std::nullopt)) return false;
+  PictureMove move;
+  if (movePicturesFor(path, move) != MoveResult::Moved) return false;
+  const bool written = writePages(path, -1, -1, std::nullopt);
+  finishPictureMove(move, written);
+  if (!written) return false;
   beginChanges();
   clearAllPageMarks();
   docModified_ = 0;
@@ -384,9 +396,22 @@ SaveAsResult CScrivlaDoc::saveAs(const std::string& path, SaveChoice choice, int
         Answer::Yes)
       return SaveAsResult::StayInDialog;
   }
+  // The pictures of a document from scans go beside it (all of them: the document takes the
+  // name even when a part is saved).
+  PictureMove move;
+  switch (movePicturesFor(path, move)) {
+    case MoveResult::Refused:
+      return SaveAsResult::StayInDialog;
+    case MoveResult::Failed:
+      return SaveAsResult::Failed;
+    case MoveResult::Moved:
+      break;
+  }
   std::optional<std::string> documentPath;
   if (!pathName_.empty()) documentPath = pathName_;
-  if (!writePages(path, first, last, documentPath)) return SaveAsResult::Failed;
+  const bool written = writePages(path, first, last, documentPath);
+  finishPictureMove(move, written);
+  if (!written) return SaveAsResult::Failed;
 
   // Only what was written is saved. A part saved under a new name leaves the corrections on the
   // other pages unsaved, so the document still counts as modified if it was: closing must ask.
@@ -421,7 +446,7 @@ void CScrivlaDoc::backupCheck(bool force, const std::string& path) {
   if (rovorirud::writeDocumentFile(*paper_, backupPath_, options) != rovorirud::WriteOk) return;
   lastBackupTick_ = now;
   // Stored absolute: the next start may run in another folder.
-  const std::string original = path.empty() ? pathName_ : path;
+  const std::string original = !path.empty() ? path : nameless_ ? std::string() : pathName_;
   std::error_code ec;
   const fs::path absolute =
       original.empty() ? fs::path() : fs::absolute(original, ec).lexically_normal();
@@ -455,12 +480,14 @@ bool CScrivlaDoc::offerRecovery() {
   }
   setPathName(app_.backupOrgFileName.empty() ? std::string(kRecoveredName)
                                              : app_.backupOrgFileName);
+  nameless_ = app_.backupOrgFileName.empty();
   // The backup is RovOrirUD; the document it stands for may have come from another format, whose
   // file Save must not write over.
   if (!app_.backupOrgFileName.empty()) {
     const formats::Format* original = formats::formatOfFile(app_.backupOrgFileName);
     origin_ = original != nullptr ? original : &formats::nativeFormat();
   }
+  adoptScanFolder();
   markPage(0);
   endChanges();
   return true;

@@ -19,6 +19,7 @@
 #include "appcore/settings_store.h"
 #include "changes.h"
 #include "formats/format.h"
+#include "imaging/temp_dir.h"
 #include "model/block_entries.h"
 #include "model/progress.h"
 #include "model/records.h"
@@ -59,6 +60,9 @@ struct DocumentSetup {
   // The backup file (appcore::backupFilePath), written 0600. Empty: this run keeps no backup and
   // offers no recovery (another editor holds the backup).
   std::string backupPath;
+  // The private folder under which documents recognised from scans keep their page pictures
+  // until they are saved (appcore::scanPicturesRoot). Empty: no document can be made from scans.
+  std::string scansRoot;
 };
 
 // The loading and joining options as the frame's settings hold them.
@@ -126,6 +130,32 @@ class CScrivlaDoc {
   // Before the window closes: the save question for a modified document. false when the user
   // cancelled (the window stays open) or the save failed.
   bool saveModifiedBeforeClosing() { return askToSaveIfModified(); }
+
+  // --- Documents recognised from scans -----------------------------------------------------
+  // A document recognised from scans has no name until it is saved, and its page pictures live
+  // in a private folder of their own under the scans root, beside the backup (so that a document
+  // recovered after a crash still has them). Saving it under a name (Save asks for one) moves the
+  // pictures into the folder named like the document, where the page image look-up finds them
+  // then and after the file is opened again; the private folder then goes. It also goes when the
+  // document is replaced or closed without being saved.
+  //
+  // A new private folder for the pictures of scans about to be recognised; it goes with
+  // everything in it when the object does, unless openScans takes it. Nothing when none can be
+  // made.
+  std::optional<imaging::PrivateTempDir> makeScanFolder() const;
+  // Takes a document recognised from scans as the open document, in place of the one open (the
+  // caller asked the save question before recognising): no name, re-composed as after an open,
+  // every page unsaved, so that the save question guards it. `folder` holds its pictures.
+  void openScans(std::unique_ptr<model::PaperData> paper, imaging::PrivateTempDir folder);
+  // The private folder holding the open document's pictures; empty when it has none.
+  std::string scanFolder() const { return scanFolder_ ? scanFolder_->path() : std::string(); }
+  // Page `index` recognised again: it takes the blocks, size and resolution of `recognised` while
+  // its number and picture names stay, and its side lines are re-composed. The pages as they were
+  // go into the undo history: the first page of a command takes a step (the current page's), and
+  // with `joinStep` the further pages of the same command join that step, so that one undo
+  // brings back every page the command replaced.
+  bool replaceRecognisedPage(int index, model::PageData&& recognised, bool joinStep,
+                             const CaretMemo& caret);
 
   // --- Pages, scale, marks -----------------------------------------------------------------
   void markPage(int pageNumber);  // 1-based; 0 or less: the current page
@@ -212,6 +242,21 @@ class CScrivlaDoc {
   void forcedBackupWithCaption(const std::string& path);
   void message(const std::string& text, const char* caption);
   void resetObservers();
+  // Pictures kept in a private scans folder move into the folder named like `path` before the
+  // document is written there: copied first (nothing is overwritten), the pages pointed at the
+  // copies, and the originals removed only once the document is written.
+  struct PictureMove {
+    std::vector<std::pair<model::PageData*, std::u16string>> pages;  // with the old fullpath
+    std::vector<std::string> copies;
+    std::string madeFolder;  // the folder the move made, removed again when the save fails
+  };
+  enum class MoveResult { Moved, Refused, Failed };
+  MoveResult movePicturesFor(const std::string& path, PictureMove& move);
+  void finishPictureMove(PictureMove& move, bool written);
+  bool inScansRoot(const std::u16string& path) const;
+  // After a recovery: the private folder the recovered pages' pictures are in becomes the
+  // document's again.
+  void adoptScanFolder();
 
   appcore::Prompter& prompter_;
   appcore::AppSettings& app_;
@@ -220,6 +265,7 @@ class CScrivlaDoc {
   const Clock& clock_;
   model::Progress* progress_;
   std::string backupPath_;
+  std::string scansRoot_;
 
   std::vector<DocumentObserver*> modelObservers_;
   std::vector<DocumentObserver*> viewObservers_;
@@ -241,6 +287,8 @@ class CScrivlaDoc {
   SaveChoice lastSaveChoice_ = SaveChoice::AllPages;
   std::string lastOldImageFolder_, lastNewImageFolder_;
   UndoHistory history_;
+  std::optional<imaging::PrivateTempDir> scanFolder_;
+  bool nameless_ = false;  // recovered without a name: the shown name is no file
 };
 
 }  // namespace vellary::document

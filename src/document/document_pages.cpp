@@ -142,18 +142,30 @@ std::optional<CScrivlaDoc::Restored> CScrivlaDoc::swapStep(UndoStep* step, bool 
     step->before = caretNow;
   // Swap by moving the records: the page's nodes go to the step and the step's come back, so no
   // node is copied and lines keep their addresses across undo and redo.
-  auto at = std::next(paper_->pages.begin(), step->page);
-  const int32_t number = at->number;
-  std::swap(*at, step->copy);
-  at->number = number;
+  auto swapPage = [&](int index, model::PageData& copy) {
+    auto page = std::next(paper_->pages.begin(), index);
+    const int32_t number = page->number;
+    std::swap(*page, copy);
+    page->number = number;
+    blockEntries_.rebuildPage(*paper_, static_cast<size_t>(index), zoom_);
+    markPage(index + 1);
+  };
+  // A step over several pages replaces records the views may hold beyond the current page.
+  if (!step->others.empty()) resetObservers();
+  swapPage(step->page, step->copy);
+  for (auto& [index, copy] : step->others)
+    if (page(index) != nullptr) swapPage(index, copy);
+  // A page recognised again may have taken another size from its picture.
+  if (!step->others.empty() || step->kind == UndoRecognise) model::computeMaxPageSize(*paper_);
   history_.recount(*step);
-  blockEntries_.rebuildPage(*paper_, static_cast<size_t>(step->page), zoom_);
-  markPage(step->page + 1);
+  auto at = std::next(paper_->pages.begin(), step->page);
   // Most steps change characters of a line or two: only those lines are drawn again. A step that
   // changed blocks or lines themselves has the page laid out anew.
   ChangeSet changes;
   changes.kinds = Change::Caret | Change::History;
-  if (auto lines = model::linesThatDiffer(step->copy, *at)) {
+  if (!step->others.empty()) {
+    changes.add(Change::Layout).add(Change::Structure).add(Change::Page);
+  } else if (auto lines = model::linesThatDiffer(step->copy, *at)) {
     changes.add(Change::Text);
     for (const model::LineData* l : *lines) changes.addLine(l);
   } else {

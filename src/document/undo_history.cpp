@@ -41,6 +41,8 @@ const char* undoKindName(int kind) {
       return "貼り付け";
     case UndoCandidate:
       return "候補文字選択";
+    case UndoRecognise:
+      return "再認識";
     default:
       return "編集";
   }
@@ -70,6 +72,31 @@ void UndoHistory::push(int kind, int page, model::PageData copy, const CaretMemo
   trim();
 }
 
+namespace {
+
+size_t stepBytes(const UndoStep& step) {
+  size_t bytes = model::estimatePageBytes(step.copy);
+  for (const auto& other : step.others) bytes += model::estimatePageBytes(other.second);
+  return bytes;
+}
+
+}  // namespace
+
+bool UndoHistory::joinNewest(int page, model::PageData copy) {
+  if (steps_.empty() || canRedo()) return false;
+  UndoStep& step = steps_.back();
+  if (step.page == page) return true;
+  for (const auto& other : step.others)
+    if (other.first == page) return true;
+  const size_t bytes = model::estimatePageBytes(copy);
+  step.others.emplace_back(page, std::move(copy));
+  step.bytes += bytes;
+  bytes_ += bytes;
+  runOpen_ = false;
+  trim();
+  return true;
+}
+
 void UndoHistory::trim() {
   // The newest step always stays, whatever its size: the edit just made can be undone.
   while (steps_.size() > 1 && (steps_.size() > limits_.maxSteps || bytes_ > limits_.maxBytes)) {
@@ -93,7 +120,7 @@ UndoStep* UndoHistory::takeRedo() {
 
 void UndoHistory::recount(UndoStep& step) {
   bytes_ -= step.bytes;
-  step.bytes = model::estimatePageBytes(step.copy);
+  step.bytes = stepBytes(step);
   bytes_ += step.bytes;
 }
 

@@ -10,6 +10,8 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "model/records.h"
 
@@ -35,6 +37,7 @@ enum UndoKind : int {
   UndoReCompose = 18,
   UndoPaste = 19,
   UndoCandidate = 20,
+  UndoRecognise = 21,
 };
 
 // What an undo or redo menu item names for a step's kind ("文字入力" …).
@@ -54,7 +57,10 @@ struct UndoStep {
   int page = -1;  // 0-based index of the page the step belongs to
   // Before undo: the page as it was before the edit. After undo: as it was after the edit.
   model::PageData copy;
-  size_t bytes = 0;  // estimated size of `copy`
+  // A command that changed several pages (recognising every page again) keeps the other pages
+  // here, by 0-based index, in one step: undo and redo swap them all.
+  std::vector<std::pair<int, model::PageData>> others;
+  size_t bytes = 0;  // estimated size of `copy` and `others`
   CaretMemo before;  // restored by undo
   CaretMemo after;   // restored by redo; taken when the step is undone
 };
@@ -83,6 +89,10 @@ class UndoHistory {
   // Keeps the page as it is now before an edit; drops what could be redone and then the oldest
   // steps beyond the limits. The new step is the open run.
   void push(int kind, int page, model::PageData copy, const CaretMemo& before);
+  // Adds a page as it was before the edit to the newest step, which then stands for that page
+  // too; a page the step holds already keeps its first copy. false when there is no step to join
+  // (none, or the newest was undone).
+  bool joinNewest(int page, model::PageData copy);
 
   // The step to undo (moves the position back) or redo (moves it on); null when none. The caller
   // swaps the step's copy with the page.
@@ -96,6 +106,15 @@ class UndoHistory {
   void setLimits(const UndoLimits& limits);
   // The swap changed a step's copy: its size is counted again.
   void recount(UndoStep& step);
+  // Every page copy the history holds, for a change that must reach them all (page pictures
+  // moved to another folder).
+  template <class Visit>
+  void forEachCopy(Visit&& visit) {
+    for (UndoStep& step : steps_) {
+      visit(step.copy);
+      for (auto& other : step.others) visit(other.second);
+    }
+  }
 
  private:
   void trim();

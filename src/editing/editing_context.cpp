@@ -73,6 +73,19 @@ bool EditingContext::reComposeCurrentPage() {
   return done;
 }
 
+bool EditingContext::putRecognisedPage(int index, model::PageData&& page, bool joinStep) {
+  EditScope scope(*this);
+  const document::CaretMemo memo = caretMemo();
+  if (!doc_.replaceRecognisedPage(index, std::move(page), joinStep, memo)) return false;
+  // The document let go of the caret with the records.
+  if (index == doc_.currentPage())
+    placeCaretOnPage();
+  else
+    restoreCaretMemo(memo);
+  scope.caretMoved();
+  return true;
+}
+
 void EditingContext::resetCaret() { editor_->reset(); }
 
 void EditingContext::placeCaretOnPage() { editor_->placeCaretOnPage(); }

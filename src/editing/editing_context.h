@@ -46,6 +46,12 @@ class EditingContext : public document::DocumentObserver {
   bool redo();
   // 32762 as one undoable step.
   bool reComposeCurrentPage();
+  // Page `index` recognised again takes the place of the page's text (see
+  // CScrivlaDoc::replaceRecognisedPage; `joinStep` for the further pages of one command, which
+  // then undo as one step). The caret goes to the start of a replaced current page and stays
+  // where it was otherwise. One change set, sent at once: the views show the page while the next
+  // is still being recognised.
+  bool putRecognisedPage(int index, model::PageData&& page, bool joinStep);
 
   // Drops the caret, selection and current entry.
   void resetCaret();

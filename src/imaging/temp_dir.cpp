@@ -47,8 +47,22 @@ void removeAbandoned(const std::string& root, const std::string& prefix) {
 }  // namespace
 
 std::optional<PrivateTempDir> PrivateTempDir::create(const std::string& prefix) {
-  if (prefix.find('/') != std::string::npos) return std::nullopt;
-  const std::string root = model::privateCacheFolder() + "/tmp";
+  return create(prefix, model::privateCacheFolder() + "/tmp");
+}
+
+std::optional<PrivateTempDir> PrivateTempDir::adopt(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+      st.st_uid != ::geteuid())
+    return std::nullopt;
+  model::UniqueFd lock(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!lock.valid() || ::flock(lock.get(), LOCK_EX | LOCK_NB) != 0) return std::nullopt;
+  return PrivateTempDir(path, std::move(lock));
+}
+
+std::optional<PrivateTempDir> PrivateTempDir::create(const std::string& prefix,
+                                                     const std::string& root) {
+  if (prefix.find('/') != std::string::npos || root.empty()) return std::nullopt;
   std::string error;
   if (!model::makePrivateFolder(root, error)) return std::nullopt;
   removeAbandoned(root, prefix);

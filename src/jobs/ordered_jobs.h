@@ -71,14 +71,15 @@ RunResult runOrderedErased(int count, const RunOptions& options,
 // runs on the calling thread but deliver and the progress pump.
 template <class Result, class Work, class Deliver>
 RunResult runOrdered(int count, const RunOptions& options, Work&& work, Deliver&& deliver) {
-  std::vector<std::optional<Result>> slots(count > 0 ? static_cast<size_t>(count) : 0);
+  // Not named "slots": the header is also read where Qt's keywords are macros.
+  std::vector<std::optional<Result>> results(count > 0 ? static_cast<size_t>(count) : 0);
   return detail::runOrderedErased(
       count, options,
       [&](int index, int worker, const StopToken& stop) {
-        slots[static_cast<size_t>(index)].emplace(work(index, worker, stop));
+        results[static_cast<size_t>(index)].emplace(work(index, worker, stop));
       },
       [&](int index) {
-        std::optional<Result>& slot = slots[static_cast<size_t>(index)];
+        std::optional<Result>& slot = results[static_cast<size_t>(index)];
         Result value = std::move(*slot);
         slot.reset();
         return deliver(index, std::move(value));

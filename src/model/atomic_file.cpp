@@ -493,4 +493,25 @@ bool replaceFileContents(const std::string& path, std::string_view bytes, std::s
       error, mode);
 }
 
+bool copyFileContents(const std::string& from, const std::string& path, std::string& error,
+                      FileMode mode) {
+  std::FILE* in = std::fopen(from.c_str(), "rb");
+  if (in == nullptr) {
+    error = "cannot read " + from + " (" + std::strerror(errno) + ")";
+    return false;
+  }
+  const bool ok = replaceFile(
+      path,
+      [&](std::FILE* out) {
+        char buffer[1 << 16];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+          if (std::fwrite(buffer, 1, n, out) != n) return false;
+        return std::ferror(in) == 0;
+      },
+      error, mode);
+  std::fclose(in);
+  return ok;
+}
+
 }  // namespace vellary::model

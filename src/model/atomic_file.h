@@ -51,6 +51,11 @@ bool replaceFile(const std::string& path, const std::function<bool(std::FILE*)>&
 bool replaceFileContents(const std::string& path, std::string_view bytes, std::string& error,
                          FileMode mode = FileMode::Ordinary);
 
+// Puts a copy of the file `from` at `path` the same way (a page picture taken into a document's
+// folder). A `from` that cannot be read is a failure that names it.
+bool copyFileContents(const std::string& from, const std::string& path, std::string& error,
+                      FileMode mode = FileMode::Ordinary);
+
 // Whether a folder entry is one of the named temporary files above.
 bool isTemporaryFileName(std::string_view name);
 

@@ -1,16 +1,19 @@
-// The Word writer. Each page is a section of its own size and margins. Normally every text area
-// becomes a frame at its place on the page (one paragraph per line or paragraph, vertical areas
-// written top to bottom, right to left), tables float at their place, pictures and rules are
-// drawings anchored to the page, so the page looks like the scan.
+// The Word writer. Each page is a section of its own size; the text of a page whose characters
+// are mostly vertical is written top to bottom, right to left (the section's text direction).
+// Text areas are paragraphs and tables are tables in the body, one after the other in reading
+// order, so that every reader sets every character and a word processor's text export finds
+// them all. The space before each block and its indents keep it near its place on the scan as
+// far as the flow allows (docx_flow.h); pictures and rules are drawings anchored to the page at
+// their place.
 //
-// With the column option on, the page's text and tables flow instead, in the order the program
-// passed them, inside the page margins (which the program widened for this), and a page whose
-// text is mostly vertical gets a vertical section; Word then reflows the text freely, which is
-// what a user who asks for it wants to edit. Pictures stand in the flow; rules stay anchored.
+// With the column option on, the text flows from the margins the program passed, without
+// spaces or indents, and pictures stand in the flow; Word then reflows the text freely, which
+// is what a user who asks for it wants to edit. Rules stay anchored.
 #include <algorithm>
 #include <cerrno>
 #include <map>
 
+#include "oxmlgen/docx_flow.h"
 #include "oxmlgen/opc.h"
 #include "oxmlgen/package.h"
 #include "oxmlgen/placement.h"
@@ -45,8 +48,10 @@ class DocxBuilder {
   void runProperties(const Fonts& f, double sizePt, bool tcy = false);
   void textRun(const Fonts& f, double sizePt, const std::u32string& text, bool tcy = false);
   void paragraphContent(const Paragraph& p, const TextArea& t, const Fonts& f, double sizePt);
-  void textArea(const PlacedText& t, const Fonts& f);
-  void table(const PlacedTable& t, const Fonts& f);
+  void textArea(const PlacedText& t, const Fonts& f, const FlowPlacement& at);
+  void table(const PlacedTable& t, const Fonts& f, const FlowPlacement& at);
+  // An empty paragraph `pt` points long along the flow.
+  void spacer(double pt);
   void drawingStart(const Box& box, bool inlinePicture, bool behind);
   void picture(const PlacedPicture& p);
   void rule(const PlacedRule& r);
@@ -58,7 +63,7 @@ class DocxBuilder {
   }
 
   bool flowing_;
-  bool verticalSection_ = false;  // flowing: the page's section is written top to bottom
+  FlowPlan plan_;  // of the page being written
   XmlWriter x_;
   bool bodyOpen_ = false;
   int drawingId_ = 0;
@@ -103,7 +108,7 @@ void DocxBuilder::paragraphContent(const Paragraph& p, const TextArea& t, const 
   std::u32string run;
   bool runTcy = false;
   for (const TextItem& item : p) {
-    bool tcy = item.ruby < 0 && item.rotation == 100 && (flowing_ ? verticalSection_ : t.vertical);
+    bool tcy = item.ruby < 0 && item.rotation == 100 && plan_.vertical;
     if (item.ruby >= 0 || tcy != runTcy) {
       textRun(f, sizePt, run, runTcy);
       run.clear();
@@ -133,43 +138,45 @@ void DocxBuilder::paragraphContent(const Paragraph& p, const TextArea& t, const 
   textRun(f, sizePt, run, runTcy);
 }
 
-void DocxBuilder::textArea(const PlacedText& t, const Fonts& f) {
+void DocxBuilder::textArea(const PlacedText& t, const Fonts& f, const FlowPlacement& at) {
   const TextArea& area = *t.area;
   std::vector<Paragraph> empty(1);
   const std::vector<Paragraph>& paragraphs = area.paragraphs.empty() ? empty : area.paragraphs;
-  // The frame grows by half a line pitch across the lines and along them by a character (two in
-  // a column, where punctuation may hang at its end), so that a font a little wider than the
-  // scan does not push the last characters out of sight.
-  double w = t.box.w + (area.vertical ? t.pitchPt / 2 : t.fontPt);
-  double h = t.box.h + (area.vertical ? 2 * t.fontPt : t.pitchPt / 2);
+  const double size = t.fontPt * plan_.scale, pitch = t.pitchPt * plan_.scale;
+  bool firstParagraph = true;
   for (const Paragraph& p : paragraphs) {
     x_.open("w:p").open("w:pPr");
-    if (!flowing_) {
-      x_.open("w:framePr")
-          .attr("w:w", twips(w))
-          .attr("w:h", twips(h))
-          // At least: a column or line that comes out longer than on the scan makes the frame
-          // longer instead of being cut off.
-          .attr("w:hRule", "atLeast")
-          .attr("w:wrap", "around")
-          .attr("w:vAnchor", "page")
-          .attr("w:hAnchor", "page")
-          .attr("w:x", twips(t.box.x))
-          .attr("w:y", twips(t.box.y))
-          .close();
-    }
     x_.open("w:snapToGrid").attr("w:val", "0").close();
     x_.open("w:spacing")
-        .attr("w:before", 0)
+        .attr("w:before", firstParagraph ? twips(at.before) : 0)
         .attr("w:after", 0)
-        .attr("w:line", twips(t.pitchPt))
+        .attr("w:line", std::max(20LL, twips(pitch)))
         .attr("w:lineRule", "exact")
         .close();
-    if (area.vertical && !flowing_) x_.open("w:textDirection").attr("w:val", "tbRl").close();
+    if (at.start > 0 || at.end > 0)
+      x_.open("w:ind")
+          .attr("w:left", twips(at.start))
+          .attr("w:right", twips(at.end))
+          .attr("w:firstLine", 0)
+          .close();
     x_.close();
-    paragraphContent(p, area, f, t.fontPt);
+    paragraphContent(p, area, f, size);
     x_.close();
+    firstParagraph = false;
   }
+}
+
+void DocxBuilder::spacer(double pt) {
+  x_.open("w:p").open("w:pPr");
+  x_.open("w:snapToGrid").attr("w:val", "0").close();
+  x_.open("w:spacing")
+      .attr("w:before", 0)
+      .attr("w:after", 0)
+      .attr("w:line", std::max(20LL, twips(pt)))
+      .attr("w:lineRule", "exact")
+      .close();
+  x_.open("w:rPr").open("w:sz").attr("w:val", 2).close().close();
+  x_.close().close();
 }
 
 const char* borderValue(int style) {
@@ -185,24 +192,13 @@ const char* borderValue(int style) {
   }
 }
 
-void DocxBuilder::table(const PlacedTable& p, const Fonts& f) {
+void DocxBuilder::table(const PlacedTable& p, const Fonts& f, const FlowPlacement& at) {
   const Table& t = *p.table;
   std::vector<Span> spans = tableSpans(t);
+  if (at.before >= 1) spacer(at.before);
   x_.open("w:tbl").open("w:tblPr");
-  if (!flowing_) {
-    x_.open("w:tblpPr")
-        .attr("w:leftFromText", 0)
-        .attr("w:rightFromText", 0)
-        .attr("w:topFromText", 0)
-        .attr("w:bottomFromText", 0)
-        .attr("w:vertAnchor", "page")
-        .attr("w:horzAnchor", "page")
-        .attr("w:tblpX", twips(p.box.x))
-        .attr("w:tblpY", twips(p.box.y))
-        .close();
-    x_.open("w:tblOverlap").attr("w:val", "overlap").close();
-  }
   x_.open("w:tblW").attr("w:w", twips(p.box.w)).attr("w:type", "dxa").close();
+  if (at.start > 0) x_.open("w:tblInd").attr("w:w", twips(at.start)).attr("w:type", "dxa").close();
   x_.open("w:tblLayout").attr("w:type", "fixed").close();
   x_.open("w:tblCellMar");
   for (const char* side : {"w:left", "w:right"})
@@ -216,7 +212,7 @@ void DocxBuilder::table(const PlacedTable& p, const Fonts& f) {
   for (int r = 0; r < t.rows; ++r) {
     x_.open("w:tr").open("w:trPr");
     x_.open("w:trHeight")
-        .attr("w:val", std::min(31680LL, twips(p.rowY[r + 1] - p.rowY[r])))
+        .attr("w:val", std::min(31680LL, twips((p.rowY[r + 1] - p.rowY[r]) * plan_.scale)))
         .attr("w:hRule", "atLeast")
         .close();
     x_.close();
@@ -258,10 +254,12 @@ void DocxBuilder::table(const PlacedTable& p, const Fonts& f) {
         x_.close();
       }
       x_.close();
-      if (cell.vertical) x_.open("w:textDirection").attr("w:val", "tbRl").close();
+      // A vertical section sets every cell top to bottom already.
+      if (cell.vertical && !plan_.vertical)
+        x_.open("w:textDirection").attr("w:val", "tbRl").close();
       x_.open("w:vAlign").attr("w:val", "center").close();
       x_.close();
-      double size = cell.fontPt > 0 ? cell.fontPt : 10.5;
+      double size = (cell.fontPt > 0 ? cell.fontPt : 10.5) * plan_.scale;
       std::u32string text = owner >= 0 ? std::u32string() : cell.text;
       size_t start = 0;
       do {
@@ -376,24 +374,22 @@ void DocxBuilder::rule(const PlacedRule& r) {
 }
 
 void DocxBuilder::sectionProperties(const PlacedPage& page) {
-  const PageSetup& s = page.setup;
   x_.open("w:sectPr");
   x_.open("w:type").attr("w:val", "nextPage").close();
   long long w = twips(page.width), h = twips(page.height);
   x_.open("w:pgSz").attr("w:w", w).attr("w:h", h);
   if (w > h) x_.attr("w:orient", "landscape");
   x_.close();
-  auto margin = [](int v, long long limit) { return std::clamp<long long>(v, 0, limit / 2); };
   x_.open("w:pgMar")
-      .attr("w:top", margin(s.margins.top, h))
-      .attr("w:right", margin(s.margins.right, w))
-      .attr("w:bottom", margin(s.margins.bottom, h))
-      .attr("w:left", margin(s.margins.left, w))
+      .attr("w:top", twips(plan_.top))
+      .attr("w:right", twips(plan_.right))
+      .attr("w:bottom", twips(plan_.bottom))
+      .attr("w:left", twips(plan_.left))
       .attr("w:header", 0)
       .attr("w:footer", 0)
       .attr("w:gutter", 0)
       .close();
-  if (flowing_ && verticalSection_) x_.open("w:textDirection").attr("w:val", "tbRl").close();
+  if (plan_.vertical) x_.open("w:textDirection").attr("w:val", "tbRl").close();
   x_.open("w:docGrid").attr("w:linePitch", 360).close();
   x_.close();
 }
@@ -412,18 +408,24 @@ void DocxBuilder::page(const PlacedPage& page, bool last) {
   }
   Fonts f{page.setup.eastAsianFont.empty() ? "ＭＳ 明朝" : page.setup.eastAsianFont,
           page.setup.latinFont.empty() ? "Century" : page.setup.latinFont};
-  // A flowing page is vertical when most of its characters are in vertical areas.
-  long vertical = 0;
-  for (const PlacedText& t : page.texts)
-    for (const Paragraph& p : t.area->paragraphs)
-      vertical += t.area->vertical ? long(p.size()) : -long(p.size());
-  verticalSection_ = vertical > 0;
   fontsUsed_.emplace(f.eastAsian, 128);
   fontsUsed_.emplace(f.latin, 0);
+  // Text and tables in the order the program passed them, which is the reading order.
+  std::vector<std::pair<int, FlowEntry>> areas;
+  for (const PlacedText& t : page.texts) areas.push_back({t.area->order, {&t, nullptr}});
+  for (const PlacedTable& t : page.tables) areas.push_back({t.table->order, {nullptr, &t}});
+  std::stable_sort(areas.begin(), areas.end(), [](auto& a, auto& b) { return a.first < b.first; });
+  std::vector<FlowEntry> entries;
+  for (auto& [order, entry] : areas) entries.push_back(entry);
+  // Besides the entries the flow holds the section break and the paragraph of the drawings, a
+  // point each.
+  const bool anchors = !flowing_ && (!page.pictures.empty() || !page.rules.empty());
+  plan_ = planFlow(page, entries, anchors ? 2 : 1, !flowing_);
+
   // Anchored drawings share one paragraph one point high, so that however many a page has, the
   // flow of the page never spills over onto the next and takes its anchors with it. In the
   // flow, each picture stands in a paragraph of its own.
-  if (!flowing_ && (!page.pictures.empty() || !page.rules.empty())) {
+  if (anchors) {
     x_.open("w:p");
     tinyParagraphProperties();
     for (const PlacedPicture& p : page.pictures) picture(p);
@@ -442,21 +444,19 @@ void DocxBuilder::page(const PlacedPage& page, bool last) {
       x_.close();
     }
   }
-  // Text and tables in the order the program passed them.
-  std::vector<std::pair<int, const void*>> areas;
-  for (const PlacedText& t : page.texts) areas.emplace_back(t.area->order * 2, &t);
-  for (const PlacedTable& t : page.tables) areas.emplace_back(t.table->order * 2 + 1, &t);
-  std::sort(areas.begin(), areas.end(), [](auto& a, auto& b) { return a.first < b.first; });
-  for (auto& [key, item] : areas) {
-    if (key % 2 == 0)
-      textArea(*static_cast<const PlacedText*>(item), f);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].text != nullptr)
+      textArea(*entries[i].text, f, plan_.items[i]);
     else
-      table(*static_cast<const PlacedTable*>(item), f);
+      table(*entries[i].table, f, plan_.items[i]);
   }
   if (last) {
     sectionProperties(page);
   } else {
-    x_.open("w:p").open("w:pPr");
+    // The paragraph that ends the section is a point high too.
+    x_.open("w:p").open("w:pPr").open("w:spacing");
+    x_.attr("w:before", 0).attr("w:after", 0).attr("w:line", 20).attr("w:lineRule", "exact");
+    x_.close();
     sectionProperties(page);
     x_.close().close();
   }

@@ -66,4 +66,9 @@ struct Span {
 };
 std::vector<Span> tableSpans(const Table& table);
 
+// How far a character advances along a line, in ems: Latin and half-width forms half an em.
+inline double advanceEm(char32_t c) {
+  return c < 0x2E80 || (c >= 0xFF61 && c <= 0xFFDC) ? 0.5 : 1.0;
+}
+
 }  // namespace oxmlgen

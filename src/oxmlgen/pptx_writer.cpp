@@ -154,11 +154,6 @@ void SlideBuilder::paragraph(const Paragraph& p, const TextArea& t, double pt, d
   x_.close();
 }
 
-// How far a character advances along a line, in ems: Latin and half-width forms half an em.
-double advanceEm(char32_t c) {
-  return c < 0x2E80 || (c >= 0xFF61 && c <= 0xFFDC) ? 0.5 : 1.0;
-}
-
 void SlideBuilder::rubyBoxes(const Paragraph& p, const TextArea& t, const Box& line, double pt) {
   const double small = std::max(1.0, pt / 2);
   double along = 0;

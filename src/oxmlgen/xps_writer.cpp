@@ -1,8 +1,10 @@
-// The XPS writer: one fixed page per page, every line of text set glyph by glyph at the place of
-// its line on the scan (vertical columns top to bottom with the vertical forms of the font,
-// sideways characters turned, tate-chu-yoko groups set across the column), tables as cell
-// borders and text, pictures as image brushes and rules as paths. Fonts are embedded
-// obfuscated; glyph indices come from the same font files.
+// The XPS writer: one fixed page per page, every line of text set at the place of its line on
+// the scan, in reading order, each line one run of glyphs (a run per font): a vertical column is
+// a run turned a quarter clockwise whose glyphs, in the vertical forms of the font, are set on
+// their side so that they stand upright; characters that lie on their side and tate-chu-yoko
+// groups interrupt it with runs of their own. Tables are cell borders and text, pictures image
+// brushes and rules paths. Fonts are embedded obfuscated; glyph indices come from the same font
+// files.
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -123,8 +125,11 @@ class PageBuilder {
   // type beside its base characters.
   void rubyLine(const Box& box, const std::vector<TextItem>& items, const TextArea& area,
                 double size, bool stretch);
+  // One Glyphs element. `sideways`: the glyphs are turned on their side, their origin at the
+  // top centre of the unturned glyph; under a quarter turn clockwise that sets them upright
+  // down a column.
   void run(const std::vector<Glyph>& glyphs, size_t from, size_t to, double size, double x,
-           double y, const std::string& transform = {});
+           double y, const std::string& transform = {}, bool sideways = false);
 
   Fonts& fonts_;
   XmlWriter x_;
@@ -132,7 +137,7 @@ class PageBuilder {
 };
 
 void PageBuilder::run(const std::vector<Glyph>& g, size_t from, size_t to, double size, double x,
-                      double y, const std::string& transform) {
+                      double y, const std::string& transform, bool sideways) {
   if (from >= to || g[from].font < 0) return;
   XpsFont& font = fonts_.font(g[from].font);
   used_.insert(g[from].font);
@@ -154,6 +159,7 @@ void PageBuilder::run(const std::vector<Glyph>& g, size_t from, size_t to, doubl
       .attr("OriginY", num(y * kUnit))
       .attr("UnicodeString", unicode)
       .attr("Indices", indices);
+  if (sideways) x_.attr("IsSideways", "true");
   if (!transform.empty()) x_.attr("RenderTransform", transform);
   x_.close();
 }
@@ -195,6 +201,7 @@ void PageBuilder::line(const Box& box, const std::vector<TextItem>& items, doubl
     size_t from, to;
     int rotation;
     double extent;
+    Fonts::Pick pick;  // of the cell's one glyph (upright or sideways cells)
   };
   std::vector<CellRun> cells;
   for (size_t i = 0; i < items.size();) {
@@ -202,65 +209,84 @@ void PageBuilder::line(const Box& box, const std::vector<TextItem>& items, doubl
     if (items[i].rotation == 100)
       while (j < items.size() && items[j].rotation == 100) ++j;
     double extent = size;
+    Fonts::Pick p;
     if (items[i].rotation == 90) {
-      Fonts::Pick p = fonts_.pick(items[i].code, japanese, false);
+      p = fonts_.pick(items[i].code, japanese, false);
       extent = p.font >= 0 ? fonts_.font(p.font).advance(p.glyph) * size : size;
+    } else if (items[i].rotation != 100) {
+      p = fonts_.pick(items[i].code, japanese, true);
     }
-    cells.push_back({i, j, items[i].rotation, extent});
+    cells.push_back({i, j, items[i].rotation, extent, p});
     i = j;
   }
   double total = 0;
   for (const CellRun& c : cells) total += c.extent;
   double scale =
       stretch ? std::clamp(box.h / total, 0.5, 2.0) : std::clamp(box.h / total, 0.5, 1.0);
-  double cx = box.x + box.w / 2, y = box.y;
-  for (const CellRun& c : cells) {
-    double step = c.extent * scale;
+  const double cx = box.x + box.w / 2;
+  std::vector<double> top(cells.size() + 1, box.y);
+  for (size_t k = 0; k < cells.size(); ++k) top[k + 1] = top[k] + cells[k].extent * scale;
+  // Cells in reading order; each stretch of upright or sideways cells in one font is one run
+  // down the column (turned a quarter clockwise about the top of its first cell), a
+  // tate-chu-yoko group a run of its own across the column.
+  for (size_t k = 0; k < cells.size();) {
+    const CellRun& c = cells[k];
+    const double step = c.extent * scale;
     if (c.rotation == 100) {
       std::vector<Glyph> g;
       double w = 0;
-      for (size_t k = c.from; k < c.to; ++k) {
-        Fonts::Pick p = fonts_.pick(items[k].code, japanese, false);
+      for (size_t i = c.from; i < c.to; ++i) {
+        Fonts::Pick p = fonts_.pick(items[i].code, japanese, false);
         double adv = p.font >= 0 ? fonts_.font(p.font).advance(p.glyph) * size : size;
-        g.push_back({items[k].code, p.font, p.glyph, adv});
+        g.push_back({items[i].code, p.font, p.glyph, adv});
         w += adv;
       }
       // Wider than the column: a smaller font keeps the group inside its cell.
       double s = w > size ? size * size / w : size;
       for (Glyph& gl : g) gl.advance *= s / size;
       double asc = g[0].font >= 0 ? fonts_.font(g[0].font).ascender() : 0.88;
-      double baseline = y + (step - s) / 2 + s * asc;
+      double baseline = top[k] + (step - s) / 2 + s * asc;
       double x = cx - std::min(w, size) / 2;
       size_t start = 0;
       for (size_t i = 1; i <= g.size(); ++i) {
         if (i < g.size() && g[i].font == g[start].font) continue;
         run(g, start, i, s, x, baseline);
-        for (size_t k = start; k < i; ++k) x += g[k].advance;
+        for (size_t m = start; m < i; ++m) x += g[m].advance;
         start = i;
       }
-    } else if (c.rotation == 90) {
-      Fonts::Pick p = fonts_.pick(items[c.from].code, japanese, false);
-      if (p.font >= 0) {
-        XpsFont& f = fonts_.font(p.font);
-        std::vector<Glyph> g = {{items[c.from].code, p.font, p.glyph, step}};
-        double dx = cx - (f.ascender() - f.descender()) * size / 2;
-        // Turned a quarter clockwise about the cell's top: the glyph runs down the column.
-        std::string m = "0,1,-1,0," + num(dx * kUnit) + "," + num(y * kUnit);
-        run(g, 0, 1, size, 0, 0, m);
-      }
-    } else {
-      Fonts::Pick p = fonts_.pick(items[c.from].code, japanese, true);
-      if (p.font >= 0) {
-        XpsFont& f = fonts_.font(p.font);
-        double w = f.advance(p.glyph) * size;
-        std::vector<Glyph> g = {{items[c.from].code, p.font, p.glyph, w}};
-        run(g, 0, 1, size, cx - w / 2, y + (step - size) / 2 + size * f.ascender());
-      }
+      ++k;
+      continue;
     }
-    if (extents != nullptr)
-      for (size_t k = c.from; k < c.to; ++k) extents->emplace_back(y, y + step);
-    y += step;
+    size_t end = k + 1;
+    while (end < cells.size() && cells[end].rotation == c.rotation &&
+           cells[end].pick.font == c.pick.font)
+      ++end;
+    if (c.pick.font < 0) {
+      k = end;
+      continue;
+    }
+    XpsFont& f = fonts_.font(c.pick.font);
+    std::vector<Glyph> g;
+    const bool upright = c.rotation != 90;
+    // Upright glyphs sit in the middle of their cells: from one glyph to the next is from the
+    // middle of one cell to the middle of the next.
+    for (size_t m = k; m < end; ++m) {
+      const double here = (top[m] + top[m + 1]) / 2;
+      const double next = m + 1 < end ? (top[m + 1] + top[m + 2]) / 2 : here + size / 2;
+      g.push_back({items[cells[m].from].code, c.pick.font, cells[m].pick.glyph,
+                   upright ? next - here : top[m + 1] - top[m]});
+    }
+    const double start = upright ? (top[k] + top[k + 1]) / 2 - size / 2 : top[k];
+    // Sideways glyphs stand on a baseline that centres their height on the column.
+    const double across = upright ? cx : cx - (f.ascender() - f.descender()) * size / 2;
+    const std::string m = "0,1,-1,0," + num(across * kUnit) + "," + num(start * kUnit);
+    run(g, 0, g.size(), size, 0, 0, m, upright);
+    k = end;
   }
+  if (extents != nullptr)
+    for (size_t k = 0; k < cells.size(); ++k)
+      for (size_t i = cells[k].from; i < cells[k].to; ++i)
+        extents->emplace_back(top[k], top[k + 1]);
 }
 
 void PageBuilder::rubyLine(const Box& box, const std::vector<TextItem>& items, const TextArea& area,

@@ -25,6 +25,13 @@ struct Stopped : std::runtime_error {
   Stopped() : std::runtime_error("stopped") {}
 };
 
+// A page's failure with what the user is to be told.
+struct Failure : std::runtime_error {
+  Failure(const std::string& what, ScanProblem p)
+      : std::runtime_error(what), problem(std::move(p)) {}
+  ScanProblem problem;
+};
+
 std::vector<Model> modelsFor(Language language) {
   switch (language) {
     case Language::Horizontal:
@@ -38,8 +45,12 @@ std::vector<Model> modelsFor(Language language) {
 
 std::string progressText(int done, int count, double secondsLeft) {
   char text[96];
-  std::snprintf(text, sizeof text, "%d / %d ページ（残り約 %d 秒）", done, count,
-                static_cast<int>(secondsLeft + 0.5));
+  // The time left is known once a page is done.
+  if (done == 0)
+    std::snprintf(text, sizeof text, "%d / %d ページ（残り時間を計算中）", done, count);
+  else
+    std::snprintf(text, sizeof text, "%d / %d ページ（残り約 %d 秒）", done, count,
+                  static_cast<int>(secondsLeft + 0.5));
   return text;
 }
 
@@ -49,34 +60,14 @@ std::string pageFileName(int index, const char* extension) {
   return name;
 }
 
-// Copies a file's bytes to `path` through a temporary file and a rename.
-bool copyFile(const std::string& from, const std::string& path, std::string& error) {
-  std::FILE* in = std::fopen(from.c_str(), "rb");
-  if (in == nullptr) {
-    error = "cannot read " + from;
-    return false;
-  }
-  const bool ok = model::replaceFile(
-      path,
-      [&](std::FILE* out) {
-        char buffer[1 << 16];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-          if (std::fwrite(buffer, 1, n, out) != n) return false;
-        return std::ferror(in) == 0;
-      },
-      error);
-  std::fclose(in);
-  return ok;
-}
-
 }  // namespace
 
 jobs::RunResult recognisePages(const std::vector<PageSource>& sources,
                                const RecogniseOptions& options, model::Progress* progress,
                                const std::function<bool(int, model::PageData&&)>& deliver,
-                               const AfterPage& afterPage) {
+                               const AfterPage& afterPage, ScanProblem* problem) {
   const int count = static_cast<int>(sources.size());
+  if (problem != nullptr) *problem = ScanProblem{};
   if (count == 0) return {};
   const int threads = jobs::threadsFor(options.threads, count);
   // One engine per worker, kept by the worker index. The first is made here so that a missing
@@ -89,6 +80,7 @@ jobs::RunResult recognisePages(const std::vector<PageSource>& sources,
       jobs::RunResult failed;
       failed.end = jobs::RunEnd::Failed;
       failed.error = error;
+      if (problem != nullptr) *problem = ScanProblem{ScanFault::Model, modelName(m)};
       return failed;
     }
   }
@@ -101,24 +93,37 @@ jobs::RunResult recognisePages(const std::vector<PageSource>& sources,
   jobs::RunOptions run;
   run.threads = threads;
   run.progress = progress;
-  return jobs::runOrdered<model::PageData>(
+  // Each worker writes the problem of its own pages only; they are read after the run.
+  std::vector<ScanProblem> problems(sources.size());
+  const jobs::RunResult result = jobs::runOrdered<model::PageData>(
       count, run,
       [&](int index, int worker, const jobs::StopToken& stop) {
-        std::unique_ptr<Engine>& engine = engines[static_cast<size_t>(worker)];
-        if (!engine) engine = std::make_unique<Engine>(options.modelFolder);
         const PageSource& source = sources[static_cast<size_t>(index)];
-        imaging::CPictInfo picture;
-        std::string error;
-        if (!loadPage(source, options.page.dpi, picture, error)) throw std::runtime_error(error);
-        model::PageData page;
-        if (!recognisePage(*engine, picture, options.page, page, &stop, &error)) {
+        ScanProblem& pageProblem = problems[static_cast<size_t>(index)];
+        try {
+          std::unique_ptr<Engine>& engine = engines[static_cast<size_t>(worker)];
+          if (!engine) engine = std::make_unique<Engine>(options.modelFolder);
+          imaging::CPictInfo picture;
+          std::string error;
+          if (!loadPage(source, options.page.dpi, picture, error, &pageProblem))
+            throw std::runtime_error(error);
+          model::PageData page;
+          if (!recognisePage(*engine, picture, options.page, page, &stop, &error)) {
+            if (stop.stopRequested()) throw Stopped();
+            throw std::runtime_error(
+                error.empty() ? source.path + ": the page cannot be recognised" : error);
+          }
           if (stop.stopRequested()) throw Stopped();
-          throw std::runtime_error(error.empty() ? source.path + ": the page cannot be recognised"
-                                                 : error);
+          if (afterPage) afterPage(index, picture, page);
+          return page;
+        } catch (const Failure& f) {
+          pageProblem = f.problem;
+          throw;
+        } catch (const std::exception&) {
+          if (pageProblem.fault == ScanFault::None)
+            pageProblem = ScanProblem{ScanFault::Page, source.path, source.page};
+          throw;
         }
-        if (stop.stopRequested()) throw Stopped();
-        if (afterPage) afterPage(index, picture, page);
-        return page;
       },
       [&](int index, model::PageData&& page) {
         const bool keep = deliver(index, std::move(page));
@@ -131,6 +136,9 @@ jobs::RunResult recognisePages(const std::vector<PageSource>& sources,
         }
         return keep;
       });
+  if (problem != nullptr && result.end == jobs::RunEnd::Failed && result.failedIndex >= 0)
+    *problem = problems[static_cast<size_t>(result.failedIndex)];
+  return result;
 }
 
 ScansOutcome newDocumentFromScans(const std::vector<std::string>& files,
@@ -139,7 +147,7 @@ ScansOutcome newDocumentFromScans(const std::vector<std::string>& files,
   ScansOutcome out;
   out.end = jobs::RunEnd::Failed;
   std::vector<PageSource> sources;
-  if (!listPages(files, sources, out.error)) return out;
+  if (!listPages(files, sources, out.error, &out.problem)) return out;
   if (sources.empty()) {
     out.error = "no pages to recognise";
     return out;
@@ -147,6 +155,7 @@ ScansOutcome newDocumentFromScans(const std::vector<std::string>& files,
   const std::string folder = model::documentImageFolder(documentPath);
   if (folder.empty()) {
     out.error = documentPath + ": not a document file name";
+    out.problem = ScanProblem{ScanFault::Folder, documentPath};
     return out;
   }
   std::error_code ec;
@@ -159,15 +168,18 @@ ScansOutcome newDocumentFromScans(const std::vector<std::string>& files,
       if (inputs.count(fs::weakly_canonical(folderPath / pageFileName(int(i), extension), ec))) {
         out.error = (folderPath / pageFileName(int(i), extension)).string() +
                     ": the page pictures of the new document would overwrite this input";
+        out.problem = ScanProblem{ScanFault::Folder, folderPath.string()};
         return out;
       }
   const bool folderExisted = fs::exists(folderPath, ec);
   if (folderExisted && !fs::is_directory(folderPath, ec)) {
     out.error = folderPath.string() + ": exists and is not a folder";
+    out.problem = ScanProblem{ScanFault::Folder, folderPath.string()};
     return out;
   }
   if (!folderExisted && !fs::create_directories(folderPath, ec)) {
     out.error = folderPath.string() + ": the folder cannot be made (" + ec.message() + ")";
+    out.problem = ScanProblem{ScanFault::Folder, folderPath.string()};
     return out;
   }
 
@@ -189,7 +201,8 @@ ScansOutcome newDocumentFromScans(const std::vector<std::string>& files,
         const std::string path = (folderPath / name).string();
         std::string error;
         if (jpegFile) {
-          if (!copyFile(source.path, path, error)) throw std::runtime_error(error);
+          if (!model::copyFileContents(source.path, path, error))
+            throw Failure(error, ScanProblem{ScanFault::Folder, path});
         } else {
           imaging::CPictInfo copy;
           imaging::DuplicateCPictInfo(picture, copy);
@@ -198,12 +211,13 @@ ScansOutcome newDocumentFromScans(const std::vector<std::string>& files,
           copy.compression = imaging::kTiffG4;
           copy.quality = 90;
           if (imaging::SaveImageFileProc(copy) != imaging::kImageOk)
-            throw std::runtime_error("cannot write " + path);
+            throw Failure("cannot write " + path, ScanProblem{ScanFault::Folder, path});
         }
         written[static_cast<size_t>(index)] = path;
         page.file = model::fromUtf8(name);
         page.fullpath = model::fromUtf8(path);
-      });
+      },
+      &out.problem);
   out.end = r.end;
   out.imageFolder = folderPath.string();
   const size_t kept = r.end == jobs::RunEnd::Failed ? 0 : static_cast<size_t>(r.delivered);
@@ -218,6 +232,40 @@ ScansOutcome newDocumentFromScans(const std::vector<std::string>& files,
   model::computeMaxPageSize(*paper);
   out.paper = std::move(paper);
   return out;
+}
+
+std::string scanProblemText(const ScanProblem& problem) {
+  const std::string page =
+      problem.page >= 0 ? "（" + std::to_string(problem.page + 1) + " ページ目）" : std::string();
+  switch (problem.fault) {
+    case ScanFault::NoFile:
+      return problem.path + "\nこのファイルが見つかりません。";
+    case ScanFault::NotReadable:
+      return problem.path +
+             "\nこのファイルは読み込める画像（TIFF、PNG、JPEG、BMP）でも PDF でもないか、"
+             "壊れています。";
+    case ScanFault::TooLarge:
+      return problem.path + page + "\n画像が大きすぎて読み込めません。";
+    case ScanFault::PdfLocked:
+      return problem.path + "\nこの PDF はパスワードで保護されているため読み込めません。";
+    case ScanFault::PdfNoPages:
+      return problem.path + "\nこの PDF にはページがありません。";
+    case ScanFault::Model: {
+      // The models come in packages named after them: jpn_vert in tesseract-ocr-jpn-vert.
+      std::string package = "tesseract-ocr-" + problem.path;
+      for (char& c : package)
+        if (c == '_') c = '-';
+      return "認識辞書 " + problem.path + ".traineddata が見つからないため、認識できません。\n" +
+             package + " がインストールされているか確認してください。";
+    }
+    case ScanFault::Folder:
+      return problem.path + "\nページ画像を書き込めません。";
+    case ScanFault::Page:
+      return problem.path + page + "\nこのページを認識できませんでした。";
+    case ScanFault::None:
+      break;
+  }
+  return "画像から認識できませんでした。";
 }
 
 }  // namespace vellary::recognize

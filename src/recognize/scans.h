@@ -33,6 +33,9 @@
 
 namespace vellary::recognize {
 
+// The resolution PDF pages are rendered at, and pictures that give none are taken to have.
+inline constexpr int kScanDpi = 400;
+
 struct RecogniseOptions {
   PageOptions page;  // language; resolution of PDF pages and of pictures that give none
   int threads = 0;   // worker threads; 0 or less: one per core
@@ -50,17 +53,19 @@ using AfterPage =
 // failedIndex −1). A page that cannot be loaded fails the run with its message. The progress
 // (optional) gets the range, a step and a text per page ("n / N ページ（残り約 S 秒）") and is
 // pumped while the calling thread waits; its Cancel ends the run.
+// After a failure `problem` (optional) says what failed: the model, or the page that failed.
 jobs::RunResult recognisePages(const std::vector<PageSource>& sources,
                                const RecogniseOptions& options, model::Progress* progress,
                                const std::function<bool(int, model::PageData&&)>& deliver,
-                               const AfterPage& afterPage = {});
+                               const AfterPage& afterPage = {}, ScanProblem* problem = nullptr);
 
 struct ScansOutcome {
   // The new document (Shift_JIS, pages numbered, file names set); null after a failure. After a
   // cancel it holds the pages done.
   std::unique_ptr<model::PaperData> paper;
   jobs::RunEnd end = jobs::RunEnd::Completed;
-  std::string error;  // why it failed
+  std::string error;    // why it failed
+  ScanProblem problem;  // the same, for a message in the user's words
   std::string imageFolder;  // where the page images were written
 };
 
@@ -74,5 +79,8 @@ struct ScansOutcome {
 ScansOutcome newDocumentFromScans(const std::vector<std::string>& files,
                                   const std::string& documentPath,
                                   const RecogniseOptions& options, model::Progress* progress);
+
+// The editor's message for a problem: what failed and where, in Japanese (UTF-8).
+std::string scanProblemText(const ScanProblem& problem);
 
 }  // namespace vellary::recognize

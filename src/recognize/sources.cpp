@@ -36,47 +36,73 @@ bool startsLikePdf(const std::string& path) {
   return n == sizeof head && std::string(head, sizeof head) == "%PDF-";
 }
 
-std::unique_ptr<poppler::document> openPdf(const std::string& path, std::string& error) {
+void setProblem(ScanProblem* problem, ScanFault fault, const std::string& path, int page = -1) {
+  if (problem != nullptr) *problem = ScanProblem{fault, path, page};
+}
+
+std::unique_ptr<poppler::document> openPdf(const std::string& path, std::string& error,
+                                           ScanProblem* problem) {
   quietPoppler();
   std::unique_ptr<poppler::document> doc(poppler::document::load_from_file(path));
   if (!doc) {
     error = path + ": the PDF cannot be read";
+    setProblem(problem, ScanFault::NotReadable, path);
     return nullptr;
   }
   if (doc->is_locked()) {
     error = path + ": the PDF needs a password";
+    setProblem(problem, ScanFault::PdfLocked, path);
     return nullptr;
   }
   return doc;
 }
 
-std::string pictureError(const std::string& path, int result) {
+std::string pictureError(const std::string& path, int result, ScanProblem* problem) {
   switch (result) {
     case imaging::kImageNoSuchFile:
+      setProblem(problem, ScanFault::NoFile, path);
       return path + ": no such file";
     case imaging::kImageUnknownFormat:
+      setProblem(problem, ScanFault::NotReadable, path);
       return path + ": neither a picture (TIFF, PNG, JPEG, BMP) nor a PDF";
     case imaging::kImageTooLarge:
+      setProblem(problem, ScanFault::TooLarge, path);
       return path + ": the picture is too large";
     case imaging::kImageCannotOpen:
+      setProblem(problem, ScanFault::NotReadable, path);
       return path + ": the file cannot be read";
     default:
+      setProblem(problem, ScanFault::NotReadable, path);
       return path + ": the picture is damaged or of a kind that cannot be read";
   }
 }
 
 }  // namespace
 
+bool hasScanExtension(const std::string& path) {
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return false;
+  std::string extension = path.substr(dot + 1);
+  for (char& c : extension)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (const char* known : {"tif", "tiff", "png", "jpg", "jpeg", "bmp", "pdf"})
+    if (extension == known) return true;
+  return false;
+}
+
 bool listPages(const std::vector<std::string>& files, std::vector<PageSource>& pages,
-               std::string& error) {
+               std::string& error, ScanProblem* problem) {
   pages.clear();
+  error.clear();
+  setProblem(problem, ScanFault::None, {});
   for (const std::string& path : files) {
     if (startsLikePdf(path)) {
-      std::unique_ptr<poppler::document> doc = openPdf(path, error);
+      std::unique_ptr<poppler::document> doc = openPdf(path, error, problem);
       if (!doc) break;
       const int count = doc->pages();
       if (count <= 0) {
         error = path + ": the PDF has no pages";
+        setProblem(problem, ScanFault::PdfNoPages, path);
         break;
       }
       for (int i = 0; i < count; ++i) pages.push_back(PageSource{path, i, true});
@@ -84,7 +110,7 @@ bool listPages(const std::vector<std::string>& files, std::vector<PageSource>& p
     }
     const int count = imaging::CountImagePages(path);
     if (count <= 0) {
-      error = pictureError(path, count);
+      error = pictureError(path, count, problem);
       break;
     }
     for (int i = 0; i < count; ++i) pages.push_back(PageSource{path, i, false});
@@ -93,24 +119,26 @@ bool listPages(const std::vector<std::string>& files, std::vector<PageSource>& p
   return error.empty();
 }
 
-bool loadPage(const PageSource& source, int dpi, imaging::CPictInfo& picture, std::string& error) {
+bool loadPage(const PageSource& source, int dpi, imaging::CPictInfo& picture, std::string& error,
+              ScanProblem* problem) {
   if (!source.pdf) {
     picture.fileName = source.path;
     const int r = imaging::LoadImageFileProc(picture, 0, source.page);
     if (r != imaging::kImageOk) {
-      error = pictureError(source.path, r);
+      error = pictureError(source.path, r, problem);
       return false;
     }
     if (picture.xResolution() <= 0) imaging::SetPictResolution(picture, dpi, dpi);
     return true;
   }
   // Each load opens the document itself: a poppler document is not shared between threads.
-  std::unique_ptr<poppler::document> doc = openPdf(source.path, error);
+  std::unique_ptr<poppler::document> doc = openPdf(source.path, error, problem);
   if (!doc) return false;
   std::unique_ptr<poppler::page> page(doc->create_page(source.page));
   const std::string where = source.path + " page " + std::to_string(source.page + 1);
   if (!page) {
     error = where + ": the page cannot be read";
+    setProblem(problem, ScanFault::Page, source.path, source.page);
     return false;
   }
   // Without smoothing a black-and-white scan stays black and white, as it was scanned.
@@ -120,6 +148,7 @@ bool loadPage(const PageSource& source, int dpi, imaging::CPictInfo& picture, st
   const poppler::image image = renderer.render_page(page.get(), dpi, dpi);
   if (!image.is_valid() || image.format() != poppler::image::format_argb32) {
     error = where + ": the page cannot be rendered";
+    setProblem(problem, ScanFault::Page, source.path, source.page);
     return false;
   }
   const int w = image.width(), h = image.height();
@@ -154,6 +183,7 @@ bool loadPage(const PageSource& source, int dpi, imaging::CPictInfo& picture, st
   }
   if (const int r = imaging::MakePictFromRows(picture, rows, dpi); r != imaging::kImageOk) {
     error = where + ": the page is too large at " + std::to_string(dpi) + " dpi";
+    setProblem(problem, ScanFault::TooLarge, source.path, source.page);
     return false;
   }
   if (grey && blackAndWhite) {

@@ -2,8 +2,6 @@
 // EUC-JP with CR LF line ends, built in one large buffer and handed on in whole chunks.
 #include "writer.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -14,6 +12,7 @@
 
 #include "codec.h"
 #include "model/atomic_file.h"
+#include "model/image_folder.h"
 #include "model/paper.h"
 #include "model/text.h"
 #include "reader_scanner.h"
@@ -219,37 +218,6 @@ int64_t clampTo32(int64_t v) {
                              std::numeric_limits<int32_t>::max());
 }
 
-// --- Image path repair -----------------------------------------------------------------------
-
-bool isFile(const std::string& path) {
-  struct stat st {};
-  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-// The image of a page whose fullpath names no file is looked for in the folder named like the
-// document, beside the document: /data/book.xml and D:\scan\p001.tif give /data/book/p001.tif.
-// Image paths usually come from Windows, so both separators end a folder name there; the document
-// path is a path of this system.
-std::optional<std::u16string> repairedImagePath(const std::u16string& fullpath,
-                                                const std::string& documentPath) {
-  if (isFile(model::toUtf8(fullpath))) return std::nullopt;
-  const size_t imageSlash = fullpath.find_last_of(u"\\/");
-  const std::u16string_view imageName = imageSlash == std::u16string::npos
-                                            ? std::u16string_view(fullpath)
-                                            : std::u16string_view(fullpath).substr(imageSlash + 1);
-  const size_t docSlash = documentPath.rfind('/');
-  const size_t nameStart = docSlash == std::string::npos ? 0 : docSlash + 1;
-  std::string folder = documentPath.substr(nameStart);
-  if (const size_t dot = folder.rfind('.'); dot != std::string::npos) folder.resize(dot);
-  if (imageName.empty() || folder.empty()) return std::nullopt;
-  std::string candidate = documentPath.substr(0, nameStart);
-  candidate += folder;
-  candidate += '/';
-  candidate += model::toUtf8(imageName);
-  if (!isFile(candidate)) return std::nullopt;
-  return model::fromUtf8(candidate);
-}
-
 // --- The writer --------------------------------------------------------------------------------
 
 class DocumentWriter {
@@ -372,11 +340,15 @@ void DocumentWriter::putString(std::string_view name, std::u16string_view value)
 }
 
 void DocumentWriter::writePage(PageData& page, int index, int number) {
+  // A picture no longer where its fullpath says but found in the folder named like the document
+  // is recorded where it is.
   if (options_.documentPath && page.fullpath) {
-    auto repaired = repairedImagePath(*page.fullpath, *options_.documentPath);
+    bool moved = false;
+    const std::string found = model::findPageImage(page, *options_.documentPath, &moved);
+    std::u16string repaired = moved ? model::fromUtf8(found) : std::u16string();
     // A path the output encoding cannot hold would reach the file damaged; the model then keeps
     // the old path too, so that the two never disagree.
-    if (repaired && stringWritable(*repaired)) page.fullpath = std::move(*repaired);
+    if (moved && stringWritable(repaired)) page.fullpath = std::move(repaired);
   }
   // The reader requires file; a page made in memory without one still has to read back.
   const std::u16string_view file = page.file ? std::u16string_view(*page.file) : u"";

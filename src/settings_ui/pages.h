@@ -17,6 +17,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class QSpinBox;
 class QTreeWidget;
 
 namespace vellary::settings_ui {
@@ -54,6 +55,7 @@ class CLoadConv : public SheetPage {
   QCheckBox* naturalBreak_;
   QCheckBox* blockEnd_;
   QComboBox* emphasis_;
+  QSpinBox* threads_;
 };
 
 // "文字種別表示色/フォント設定": the palette index and font of each character class.

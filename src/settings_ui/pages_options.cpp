@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -84,11 +85,26 @@ CLoadConv::CLoadConv(SheetHost& host, QWidget* parent) : SheetPage(host, parent)
   emphasisRow->addWidget(emphasis_);
   emphasisRow->addStretch();
 
+  // Recognising scans: how many pages are read at once (0: one per core).
+  auto* recognition = new QGroupBox(QStringLiteral("画像からの認識"), this);
+  threads_ = new QSpinBox(recognition);
+  threads_->setObjectName("recognitionThreads");
+  threads_->setRange(0, appcore::kMaxRecognitionThreads);
+  threads_->setSpecialValueText(QStringLiteral("すべてのコア"));
+  threads_->setValue(host_.app.recognitionThreads);
+  auto* threadsLabel = new QLabel(QStringLiteral("同時に認識するページ数(&T)"), recognition);
+  threadsLabel->setBuddy(threads_);
+  auto* recognitionRow = new QHBoxLayout(recognition);
+  recognitionRow->addWidget(threadsLabel);
+  recognitionRow->addWidget(threads_);
+  recognitionRow->addStretch();
+
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(ruby);
   layout->addWidget(reAnalyze_);
   layout->addWidget(join);
   layout->addLayout(emphasisRow);
+  layout->addWidget(recognition);
   layout->addStretch();
 }
 
@@ -103,6 +119,7 @@ void CLoadConv::apply() {
   f.naturalBreak = valueOf(naturalBreak_);
   f.blockEndBreak = valueOf(blockEnd_);
   f.emphasisChar = emphasis_->currentIndex() == 0 ? kCommaText : kMiddleDotText;
+  host_.app.recognitionThreads = threads_->value();
 }
 
 // --- 検索・置換 -------------------------------------------------------------------------------

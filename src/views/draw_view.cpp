@@ -5,13 +5,12 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <atomic>
-#include <filesystem>
 
 #include "document/document.h"
 #include "editing/editing_context.h"
 #include "imaging/picture_file.h"
 #include "imaging/picture_ops.h"
-#include "views/image_path.h"
+#include "model/image_folder.h"
 
 namespace vellary::views {
 
@@ -95,14 +94,7 @@ void CDrawView::loadCurrentPage() {
   }
   updateScrollBars();
   if (page != nullptr) {
-    const std::string recorded = recordedImagePath(*page);
-    if (LoadPageImage(recorded) != 1) {
-      const std::string second = siblingFolderImagePath(doc->pathName(), recorded);
-      std::error_code ec;
-      if (!second.empty() && std::filesystem::exists(second, ec)) {
-        if (LoadPageImage(second) != 1) path_ = recorded;
-      }
-    }
+    LoadPageImage(model::findPageImage(*page, doc->pathName()));
     // The canvas of a page whose size the file did not give is the image's own.
     if (canvas_.width() <= 0 || canvas_.height() <= 0) {
       canvas_ = QSize(imageWidth_, imageHeight_);

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "model/user_dirs.h"
-#include "views/image_path.h"
 
 namespace fs = std::filesystem;
 
@@ -42,10 +41,7 @@ std::string PreviewCache::pathFor(const std::string& imagePath, int previewWidth
                           std::to_string(previewWidth);
   char hex[17];
   std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(fnv1a(key)));
-  std::string stem(imageFileName(imagePath));
-  const size_t dot = stem.rfind('.');
-  if (dot != std::string::npos) stem.resize(dot);
-  return folder_ + "/" + stem + "-" + hex + ".prv";
+  return folder_ + "/" + fs::path(imagePath).stem().string() + "-" + hex + ".prv";
 }
 
 bool PreviewCache::prepare() const {

@@ -10,13 +10,12 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 
 #include "document/document.h"
 #include "editing/editing_context.h"
 #include "imaging/picture_file.h"
 #include "imaging/picture_ops.h"
-#include "views/image_path.h"
+#include "model/image_folder.h"
 
 namespace vellary::views {
 
@@ -255,11 +254,7 @@ void CPSelectView::buildCurrentPreview() {
   auto* doc = host_.document();
   model::PageData* page = doc ? doc->page(doc->currentPage()) : nullptr;
   if (page == nullptr) return;
-  const std::string recorded = recordedImagePath(*page);
-  if (BuildPreview(recorded)) return;
-  const std::string second = siblingFolderImagePath(doc->pathName(), recorded);
-  std::error_code ec;
-  if (!second.empty() && std::filesystem::exists(second, ec) && BuildPreview(second)) return;
+  if (BuildPreview(model::findPageImage(*page, doc->pathName()))) return;
   previewArea_->update();
 }
 

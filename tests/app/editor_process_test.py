@@ -261,8 +261,9 @@ class EditorProcessTest(unittest.TestCase):
     def test_reload_reads_the_file_again_and_the_editor_goes_on(self):
         e = self.start(self.path)
         e.type("AAA")
-        # ファイル ▸ 再読み込み: the fourth item of the File menu.
-        e.key("alt+f", "Down", "Down", "Down", "Return", pause=0.4)
+        # ファイル ▸ 再読み込み: the fifth item of the File menu (after 開く, 画像から認識, 上書き保存,
+        # 名前を付けて保存).
+        e.key("alt+f", "Down", "Down", "Down", "Down", "Return", pause=0.4)
         self.assertTrue(wait_for(lambda: RELOAD_QUESTION in e.stderr()), e.stderr())
         time.sleep(1)
         self.assertTrue(e.alive(), e.stderr())

@@ -45,6 +45,21 @@ TEST(CommandRules, UndoAndRedoFollowTheHistory) {
   EXPECT_FALSE(commandEnabled(IdRedo, f));
 }
 
+TEST(CommandRules, RecognitionNeedsPagesAndThisPageItsPicture) {
+  const CommandFacts none;
+  EXPECT_TRUE(commandEnabled(IdRecogniseScans, none));  // a new document needs none open
+  EXPECT_FALSE(commandEnabled(IdRecogniseAll, none));
+  EXPECT_FALSE(commandEnabled(IdRecognisePage, none));
+  CommandFacts f = openDocument();
+  EXPECT_TRUE(commandEnabled(IdRecogniseAll, f));
+  EXPECT_FALSE(commandEnabled(IdRecognisePage, f));  // no picture to read the page from
+  f.pagePicture = true;
+  EXPECT_TRUE(commandEnabled(IdRecognisePage, f));
+  f.pageCount = 0;
+  EXPECT_FALSE(commandEnabled(IdRecognisePage, f));
+  EXPECT_FALSE(commandEnabled(IdRecogniseAll, f));
+}
+
 TEST(CommandRules, PagesAtTheEndsStopTheirCommands) {
   EXPECT_FALSE(commandEnabled(IdPreviousPage, openDocument(3, 0)));
   EXPECT_TRUE(commandEnabled(IdNextPage, openDocument(3, 0)));

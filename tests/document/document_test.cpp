@@ -14,9 +14,7 @@
 #include "model/paper.h"
 #include "rovorirud/reader.h"
 #include "rovorirud/writer.h"
-#include "support/fake_document_seams.h"
-#include "support/recording_prompter.h"
-#include "support/temp_dir.h"
+#include "support/document_fixture.h"
 
 namespace vellary::document {
 namespace {
@@ -28,32 +26,13 @@ using testing::RecordingObserver;
 using testing::RecordingPrompter;
 using testing::TempDir;
 
-class Doc : public ::testing::Test {
+class Doc : public testing::DocumentFixture {
  protected:
-  Doc() {
-    setup.prompter = &prompter;
-    setup.app = &app;
-    setup.settings = &store;
-    setup.clock = &clock;
-    setup.backupPath = dir / "_$backup.xml";
-    doc = std::make_unique<CScrivlaDoc>(setup);
-    doc->addObserver(&views);
-  }
-
   // A document of `pages` pages, each page's text block with a distinct first character.
   std::string makeFile(const std::string& name, int pages, bool titleOnPage2 = false) {
-    docgen::Params p;
-    p.rich = false;
-    p.pages = pages;
-    p.charsPerPage = 30;
-    p.candidates = 1;
-    auto paper = docgen::generate(p);
-    int i = 0;
-    for (model::PageData& page : paper->pages) {
-      page.blocks.front().lines.front().chars.front().text = model::makeCharText(u'A' + (i % 26));
-      if (titleOnPage2 && i == 1) page.blocks.front().sec = model::SecTitle;
-      ++i;
-    }
+    auto paper = letteredPaper(pages, u'A');
+    if (titleOnPage2 && pages > 1)
+      std::next(paper->pages.begin())->blocks.front().sec = model::SecTitle;
     std::string path = dir / name;
     EXPECT_EQ(rovorirud::writeDocumentFile(*paper, path), rovorirud::WriteOk);
     return path;
@@ -74,15 +53,6 @@ class Doc : public ::testing::Test {
   void typeOn(int page, char16_t c) {
     doc->page(page)->blocks.front().lines.front().chars.front().text = model::makeCharText(c);
   }
-
-  TempDir dir;
-  RecordingPrompter prompter;
-  RecordingObserver views;
-  appcore::AppSettings app;
-  appcore::MemorySettingsStore store;
-  FakeClock clock;
-  DocumentSetup setup;
-  std::unique_ptr<CScrivlaDoc> doc;
 };
 
 TEST_F(Doc, OpeningSetsTheStateTheFrameReads) {
@@ -169,13 +139,14 @@ TEST_F(Doc, AnUnopenableFileIsReported) {
   EXPECT_EQ(prompter.shown[0].caption, "エラー");
   // A folder or a pipe is refused at once with what it is; a pipe must not hang the editor.
   EXPECT_FALSE(doc->load(dir.path(), false));
-  EXPECT_EQ(prompter.shown.back().text,
-            "ファイルオープンエラー\n" + dir.path() + "\nフォルダです。ファイルを指定してください。");
+  EXPECT_EQ(prompter.shown.back().text, "ファイルオープンエラー\n" + dir.path() +
+                                            "\nフォルダです。ファイルを指定してください。");
   ASSERT_EQ(::mkfifo((dir / "pipe.xml").c_str(), 0600), 0);
   EXPECT_FALSE(doc->load(dir / "pipe.xml", false));
   EXPECT_NE(prompter.shown.back().text.find("通常のファイルではありません"), std::string::npos);
-  EXPECT_EQ(CScrivlaDoc::openDialogRefusal(dir / "missing.xml"),
-            dir / "missing.xml" + "\nこのファイルが見つかりません。\nファイル名を確認してください。");
+  EXPECT_EQ(
+      CScrivlaDoc::openDialogRefusal(dir / "missing.xml"),
+      dir / "missing.xml" + "\nこのファイルが見つかりません。\nファイル名を確認してください。");
 }
 
 TEST_F(Doc, TheSaveQuestionGuardsAModifiedDocument) {
@@ -339,7 +310,8 @@ TEST_F(Doc, DroppedFiles) {
   EXPECT_FALSE(doc->dropFiles({dir.write("a.txt", "x")}));
   EXPECT_EQ(prompter.shown.back().text,
             "拡張子が違うファイルがドラッグ/ドロップされました！\r\nXML、hOCR、PAGE、ALTO、NDLOCR、"
-            "TSV のいずれかのファイルをドラッグ/ドロップしてください。");
+            "TSV のいずれかのファイルか、認識する画像（TIFF、PNG、JPEG、BMP）・PDF をドラッグ/"
+            "ドロップしてください。");
   fs::copy_file(a, dir / "B.XML");
   EXPECT_TRUE(doc->dropFiles({dir / "B.XML"}));
   EXPECT_EQ(doc->pathName(), dir / "B.XML");

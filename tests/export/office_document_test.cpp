@@ -10,24 +10,16 @@
 #include "office_log.h"
 #include "pdf_helpers.h"
 #include "rovorirud/writer.h"
-#include "support/fake_document_seams.h"
-#include "support/recording_prompter.h"
-#include "support/temp_dir.h"
+#include "support/document_fixture.h"
 
 namespace vellary::document {
 namespace {
 
 namespace fs = std::filesystem;
 
-class OfficeDocument : public ::testing::Test {
+class OfficeDocument : public testing::DocumentFixture {
  protected:
   OfficeDocument() {
-    setup.prompter = &prompter;
-    setup.app = &app;
-    setup.settings = &store;
-    setup.clock = &clock;
-    setup.backupPath = dir / "_$backup.xml";
-    doc = std::make_unique<CScrivlaDoc>(setup);
     setenv("OXMLGEN_FAKE_LOG", (dir / "log").c_str(), 1);
     unsetenv("OXMLGEN_FAKE_CREATE_RESULT");
 
@@ -52,14 +44,6 @@ class OfficeDocument : public ::testing::Test {
     return exportDocument(*doc, {dir / "out.docx", kind, 0, 0}, frame, prompter, nullptr, library);
   }
 
-  testing::TempDir dir;
-  testing::RecordingPrompter prompter;
-
-  appcore::AppSettings app;
-  appcore::MemorySettingsStore store;
-  testing::FakeClock clock;
-  DocumentSetup setup;
-  std::unique_ptr<CScrivlaDoc> doc;
   appcore::FrameSettings frame;
   std::string path;
 };

@@ -8,6 +8,9 @@
   office_probe.py pages PDF DUMP   the characters of each page of the document (vellary-cli dump,
                                    every line, side lines too) that pdftotext does not find on
                                    the same page of PDF, one "page N: ..." line per page
+  office_probe.py text TXT DUMP    the characters of the document's lines and cells (side lines
+                                   left out: a plain-text export keeps ruby bases only) that the
+                                   UTF-8 text file TXT lacks
 Structural faults are printed as "error: ..." lines and make the exit status 1.
 """
 import posixpath
@@ -124,27 +127,54 @@ def wellformed(path):
     print("parts:%d" % count)
 
 
+BLANK = " \r\n\t\u3000\f\ufeff"
+
+
+def page_characters(page, side_lines):
+    import collections
+    wanted = collections.Counter()
+
+    def lines(ls):
+        for line in ls:
+            if not side_lines and line.get("attr"):
+                continue
+            for c in line["chars"]:
+                wanted.update(ch for ch in c["text"] if ch not in BLANK)
+
+    for b in page["blocks"]:
+        if b.get("type") == "text":
+            lines(b["lines"])
+        elif b.get("type") == "table":
+            for cell in b["cells"]:
+                lines(cell["lines"])
+    return wanted
+
+
+def load_dump(dump):
+    import json
+    with open(dump, encoding="utf-8") as f:
+        return json.load(f)
+
+
+def text(path, dump):
+    import collections
+    wanted = collections.Counter()
+    for page in load_dump(dump)["pages"]:
+        wanted.update(page_characters(page, False))
+    with open(path, encoding="utf-8") as f:
+        found = collections.Counter(ch for ch in f.read() if ch not in BLANK)
+    missing = "".join((wanted - found).elements())
+    print("characters:%d missing:%s" % (sum(wanted.values()), missing))
+    if missing:
+        errors.append("the text lacks " + missing)
+
+
 def pages(pdf, dump):
     import collections
-    import json
     import subprocess
-    with open(dump, encoding="utf-8") as f:
-        document = json.load(f)
-    blank = " \r\n\t\u3000\f"
-
-    def lines(ls, out):
-        for line in ls:
-            for c in line["chars"]:
-                out.update(ch for ch in c["text"] if ch not in blank)
-
-    for n, page in enumerate(document["pages"], 1):
-        wanted = collections.Counter()
-        for b in page["blocks"]:
-            if b.get("type") == "text":
-                lines(b["lines"], wanted)
-            elif b.get("type") == "table":
-                for cell in b["cells"]:
-                    lines(cell["lines"], wanted)
+    blank = BLANK
+    for n, page in enumerate(load_dump(dump)["pages"], 1):
+        wanted = page_characters(page, True)
         text = subprocess.run(["pdftotext", "-f", str(n), "-l", str(n), pdf, "-"],
                               capture_output=True, text=True).stdout
         found = collections.Counter(ch for ch in text if ch not in blank)
@@ -170,6 +200,8 @@ if __name__ == "__main__":
         part(path, sys.argv[3])
     elif cmd == "pages":
         pages(path, sys.argv[3])
+    elif cmd == "text":
+        text(path, sys.argv[3])
     for e in errors:
         print("error: " + e)
     sys.exit(1 if errors else 0)

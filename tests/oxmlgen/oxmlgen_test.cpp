@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "sample_document.h"
@@ -228,23 +229,36 @@ TEST_F(OfficeWriter, XpsRendersToPagesWithTheText) {
   // Vertical columns are set a glyph at a time; every character still comes out.
   for (const char* t : {"吾", "猫", "名", "見", "当"})
     EXPECT_NE(text.find(t), std::string::npos) << t;
-  // Sideways characters are turned a quarter clockwise; upright ones are not turned.
+  // A column is one run down the page in reading order: upright characters turned on their
+  // side and the whole run a quarter clockwise, so that they stand upright again; characters
+  // that lie on their side are a run of their own that is not turned back.
   std::string page1 =
       run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/1.fpage").out;
-  size_t a = page1.find("UnicodeString=\"Ａ\"");
-  ASSERT_NE(a, std::string::npos);
-  size_t end = page1.find("/>", a);
-  EXPECT_NE(page1.substr(a, end - a).find("RenderTransform=\"0,1,-1,0,"), std::string::npos);
-  size_t cat = page1.find("UnicodeString=\"猫\"");
-  ASSERT_NE(cat, std::string::npos);
-  EXPECT_EQ(page1.substr(cat, page1.find("/>", cat) - cat).find("RenderTransform"),
-            std::string::npos);
+  auto element = [&](const std::string& text) {
+    size_t at = page1.find("UnicodeString=\"" + text + "\"");
+    if (at == std::string::npos) return std::string();
+    size_t start = page1.rfind("<Glyphs", at);
+    return page1.substr(start, page1.find("/>", at) - start);
+  };
+  const std::string column = element("頓と見当がつかぬ。"), sideways = element("ＡＢ");
+  ASSERT_FALSE(column.empty()) << page1;
+  ASSERT_FALSE(sideways.empty()) << page1;
+  EXPECT_NE(column.find("IsSideways=\"true\""), std::string::npos) << column;
+  EXPECT_NE(column.find("RenderTransform=\"0,1,-1,0,"), std::string::npos) << column;
+  EXPECT_EQ(sideways.find("IsSideways"), std::string::npos) << sideways;
+  EXPECT_NE(sideways.find("RenderTransform=\"0,1,-1,0,"), std::string::npos) << sideways;
+  // The runs of the page come in reading order: the title, then the columns right to left.
+  size_t title = page1.find("文字認識の結果"), first = page1.find("UnicodeString=\"吾輩"),
+         second = page1.find("UnicodeString=\"まだ無い"), third = page1.find("頓と見当");
+  EXPECT_LT(title, first);
+  EXPECT_LT(first, second);
+  EXPECT_LT(second, third);
 }
 
-// The attributes of the Glyphs element whose text starts with `text`: origin, em size and the
-// first glyph's advance, in XPS units.
+// The attributes of the Glyphs element whose text starts with `text`: origin, em size, the
+// first glyph's advance and the translation of its transform, in XPS units.
 struct GlyphsAt {
-  double x = -1, y = -1, em = 0, advance = 0;
+  double x = -1, y = -1, em = 0, advance = 0, dx = -1, dy = -1;
 };
 GlyphsAt glyphsStarting(const std::string& page, const std::string& text) {
   GlyphsAt g;
@@ -259,6 +273,10 @@ GlyphsAt glyphsStarting(const std::string& page, const std::string& text) {
   g.x = number("OriginX"), g.y = number("OriginY"), g.em = number("FontRenderingEmSize");
   size_t comma = e.find(',', e.find("Indices=\""));
   if (comma != std::string::npos) g.advance = std::atof(e.c_str() + comma + 1) / 100 * g.em;
+  size_t m = e.find("RenderTransform=\"");
+  if (m != std::string::npos &&
+      std::sscanf(e.c_str() + m + 17, "%*[^,],%*[^,],%*[^,],%*[^,],%lf,%lf", &g.dx, &g.dy) != 2)
+    g.dx = g.dy = -1;
   return g;
 }
 
@@ -269,12 +287,14 @@ TEST_F(OfficeWriter, XpsSetsEveryLineWhereTheScanHasIt) {
   std::string page2 =
       run("/usr/bin/python3 " + kProbe + " part " + path + " Documents/1/Pages/2.fpage").out;
   const double unit = 96.0 / 400;  // XPS units per scan pixel at 400 dpi
-  // Columns right to left: each first glyph is centred on its column, at the column's top.
+  // Columns right to left: each column's run starts on the column's middle, at its top.
   const std::pair<const char*, int> columns[] = {{"吾", 2540}, {"ま", 2400}, {"頓", 2260}};
   for (auto [text, centre] : columns) {
     GlyphsAt g = glyphsStarting(page1, text);
-    EXPECT_NEAR(g.x + g.advance / 2, centre * unit, 2.0) << text;
-    EXPECT_NEAR(g.y - g.em * 0.88, 700 * unit, 3.0) << text;
+    EXPECT_EQ(g.x, 0) << text;
+    EXPECT_EQ(g.y, 0) << text;
+    EXPECT_NEAR(g.dx, centre * unit, 2.0) << text;
+    EXPECT_NEAR(g.dy, 700 * unit, 3.0) << text;
   }
   // Horizontal lines start at their left edge with the baseline inside the line box; the first
   // line of an area is rebuilt from the area, the others come with their own boxes.
@@ -336,6 +356,115 @@ TEST_F(OfficeWriter, XpsUsesARegisteredSubsetFont) {
   EXPECT_NE(squeeze(pdfText(pdf)).find("表と写真の頁です。"), std::string::npos);
 }
 
+// The characters of `expected` that `text` (UTF-8) lacks, counted with repetition, as UTF-8;
+// blanks do not count.
+std::string lacking(const std::u16string& expected, const std::string& text) {
+  std::map<char32_t, int> have;
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char b = static_cast<unsigned char>(text[i]);
+    const int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    char32_t c = n == 1 ? b : b & (0x3F >> (n - 1));
+    for (int k = 1; k < n && i + k < text.size(); ++k) c = (c << 6) | (text[i + k] & 0x3F);
+    ++have[c];
+    i += static_cast<size_t>(n);
+  }
+  std::string missing;
+  for (char16_t u : expected) {
+    if (u == u' ' || u == u'\u3000' || have[u]-- > 0) continue;
+    // Only characters of the Basic Multilingual Plane are expected here.
+    if (u < 0x80) {
+      missing += static_cast<char>(u);
+    } else if (u < 0x800) {
+      missing += static_cast<char>(0xC0 | (u >> 6));
+      missing += static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+      missing += static_cast<char>(0xE0 | (u >> 12));
+      missing += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+      missing += static_cast<char>(0x80 | (u & 0x3F));
+    }
+  }
+  return missing;
+}
+
+// `count` characters of running Japanese text with now and then a half-width number.
+std::u16string runningText(size_t count, int seed) {
+  const std::u16string words[] = {u"港の朝は", u"静かに",   u"始まり、", u"漁船が",   u"沖へ",
+                                  u"向かう。", u"市場では", u"2023年の", u"水揚げを", u"数える。"};
+  std::u16string out;
+  for (size_t i = static_cast<size_t>(seed); out.size() < count; ++i) out += words[i % 10];
+  out.resize(count);
+  return out;
+}
+
+// Pages that the flow of a word processor could easily turn into more pages than the scan
+// has: two columns whose reading order goes back up the page, a page set in a font wider than
+// its scan's characters, a page of a picture alone, and a vertical page whose running head and
+// footnote are horizontal.
+std::vector<SamplePage> crowdedPages(std::vector<std::u16string>& pageTexts) {
+  std::vector<SamplePage> pages(4);
+  pageTexts.assign(4, u"");
+  auto block = [&](int page, bool vertical, int x, int y, int lines, int chars, int size, int pitch,
+                   int advance, int seed) {
+    SampleText t;
+    t.vertical = vertical;
+    for (int i = 0; i < lines; ++i) {
+      std::u16string line = runningText(static_cast<size_t>(chars), seed + i);
+      PxRect box = vertical ? PxRect{x - i * pitch - size, y, size, chars * advance}
+                            : PxRect{x, y + i * pitch, chars * advance, size};
+      t.lines.push_back({box, line});
+      pageTexts[page] += line;
+    }
+    pages[page].texts.push_back(t);
+  };
+  // Two columns of 38 lines each.
+  block(0, false, 300, 500, 38, 22, 60, 95, 60, 0);
+  block(0, false, 1750, 500, 38, 22, 60, 95, 60, 5);
+  // Characters set closer on the scan than the font sets them.
+  block(1, false, 300, 400, 44, 40, 64, 92, 56, 2);
+  pages[2].pictures.push_back({600, 600, 1800, 2400});
+  // A running head, a vertical body of 18 columns, a footnote and a page number.
+  block(3, false, 300, 300, 1, 6, 50, 70, 50, 1);
+  block(3, true, 3000, 600, 18, 36, 70, 130, 80, 3);
+  block(3, false, 300, 3800, 2, 38, 50, 70, 50, 7);
+  block(3, false, 1550, 4300, 1, 3, 40, 60, 40, 9);
+  return pages;
+}
+
+TEST_F(OfficeWriter, WordPagesStayPagesWithEveryCharacterInOffice) {
+  if (!have("soffice")) GTEST_SKIP() << "LibreOffice is not installed";
+  std::vector<std::u16string> texts;
+  lib_.init();
+  OfficeDriver driver(lib_, OfficeKind::Word, base_);
+  for (const SamplePage& p : crowdedPages(texts)) driver.page(p);
+  const std::string path = dir_ / "crowded.docx";
+  ASSERT_EQ(lib_.docx(path.c_str(), int(path.size()), 1, 0, 0, 0), 0);
+
+  std::string xml = run("/usr/bin/python3 " + kProbe + " part " + path + " word/document.xml").out;
+  // Text in the body, not in frames or floating tables; only the last page is vertical.
+  EXPECT_EQ(xml.find("w:framePr"), std::string::npos);
+  EXPECT_EQ(xml.find("w:tblpPr"), std::string::npos);
+  size_t vertical = xml.find("<w:textDirection w:val=\"tbRl\"/><w:docGrid");
+  EXPECT_NE(vertical, std::string::npos);
+  EXPECT_GT(vertical, xml.rfind("<w:sectPr>", xml.rfind("<w:sectPr>") - 1));
+
+  const std::string pdf = convertWithOffice(path);
+  ASSERT_FALSE(pdf.empty());
+  EXPECT_EQ(pdfPages(pdf), 4);
+  std::u16string all;
+  for (int page = 1; page <= 4; ++page) {
+    const std::string text = run("pdftotext -enc UTF-8 -f " + std::to_string(page) + " -l " +
+                                 std::to_string(page) + " " + pdf + " -")
+                                 .out;
+    EXPECT_EQ(lacking(texts[page - 1], text), "") << "page " << page;
+    all += texts[page - 1];
+  }
+  // The word processor's own text export holds every character too.
+  std::string profile = "file://" + (dir_ / "lo-profile");
+  run("cd " + dir_.path() + " && soffice -env:UserInstallation=" + profile +
+      " --headless --convert-to txt:Text --outdir " + (dir_ / "txt") + " " + path);
+  EXPECT_EQ(lacking(all, TempDir::read(dir_ / "txt/crowded.txt")), "");
+}
+
 TEST_F(OfficeWriter, OfficeConvertsWordAndPresentationToPdf) {
   if (!have("soffice")) GTEST_SKIP() << "LibreOffice is not installed";
   for (auto [kind, name] :
@@ -343,9 +472,15 @@ TEST_F(OfficeWriter, OfficeConvertsWordAndPresentationToPdf) {
     std::string pdf = convertWithOffice(write(kind, name));
     ASSERT_FALSE(pdf.empty()) << name;
     EXPECT_EQ(pdfPages(pdf), 3) << name;
-    std::string text = squeeze(pdfText(pdf));
-    for (const char* t : {"文字認識の結果", "表と写真の頁です。", "山田", "大阪"})
-      EXPECT_NE(text.find(t), std::string::npos) << name << ": " << t << "\n" << text;
+    // The first page is vertical in Word (its horizontal title too), and a reader of the PDF
+    // takes vertical text row by row: every character is there, in whatever order.
+    const std::string first = run("pdftotext -enc UTF-8 -f 1 -l 1 " + pdf + " -").out;
+    const std::u16string page1 =
+        u"文字認識の結果吾輩は猫である。名前はまだ無い。12月に生れた頓と見当がつかぬ。ＡＢ";
+    EXPECT_EQ(lacking(page1, first), "") << name;
+    std::string second = squeeze(run("pdftotext -enc UTF-8 -f 2 -l 2 " + pdf + " -").out);
+    for (const char* t : {"表と写真の頁です。", "ＯＣＲ結果を確認する。", "山田", "大阪"})
+      EXPECT_NE(second.find(t), std::string::npos) << name << ": " << t << "\n" << second;
   }
 }
 

@@ -7,50 +7,21 @@
 #include <string>
 #include <vector>
 
+#include <leptonica/allheaders.h>
+
 #include "recognize/scans.h"
 #include "recognize/sources.h"
+#include "support/pdf_pages.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace vellary::recognize;
+using vellary::testing::pdfWithPages;
 using vellary::testing::TempDir;
 
 const std::string kData = std::string(VELLARY_SOURCE_DIR) + "/tests/recognize/data/recognition";
-
-// A PDF with the given page contents (content streams), each page 72 × 36 points, its cross
-// reference table at the right offsets.
-std::string pdfWithPages(const std::vector<std::string>& contents) {
-  std::vector<std::string> objects;
-  std::string kids;
-  const int n = static_cast<int>(contents.size());
-  for (int i = 0; i < n; ++i) kids += std::to_string(3 + 2 * i) + " 0 R ";
-  objects.push_back("<< /Type /Catalog /Pages 2 0 R >>");
-  objects.push_back("<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(n) + " >>");
-  for (int i = 0; i < n; ++i) {
-    objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 72 36] /Contents " +
-                      std::to_string(4 + 2 * i) + " 0 R >>");
-    objects.push_back("<< /Length " + std::to_string(contents[i].size()) + " >>\nstream\n" +
-                      contents[i] + "\nendstream");
-  }
-  std::string pdf = "%PDF-1.4\n";
-  std::vector<size_t> offsets;
-  for (size_t i = 0; i < objects.size(); ++i) {
-    offsets.push_back(pdf.size());
-    pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-  }
-  const size_t xref = pdf.size();
-  pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-  for (size_t o : offsets) {
-    char line[24];
-    std::snprintf(line, sizeof line, "%010zu 00000 n \n", o);
-    pdf += line;
-  }
-  pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
-         " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
-  return pdf;
-}
 
 TEST(Sources, PicturesAndPdfPagesAreListedInOrderAndBadInputNamesTheFile) {
   TempDir dir;
@@ -76,6 +47,75 @@ TEST(Sources, PicturesAndPdfPagesAreListedInOrderAndBadInputNamesTheFile) {
   }
   listPages({empty}, pages, error);
   EXPECT_NE(error.find("no pages"), std::string::npos) << error;
+}
+
+TEST(Sources, EveryPageOfAMultiPageTiffIsAPageOfItsOwn) {
+  TempDir dir;
+  const std::string tiff = dir / "two.tif";
+  // Two pages of different sizes, written as a scanner writes them: one G4 TIFF, page after page.
+  PIX* first = pixRead((kData + "/vertical.tif").c_str());
+  PIX* second = pixRead((kData + "/columns.tif").c_str());
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  ASSERT_EQ(pixWriteTiff(tiff.c_str(), first, IFF_TIFF_G4, "w"), 0);
+  ASSERT_EQ(pixWriteTiff(tiff.c_str(), second, IFF_TIFF_G4, "a"), 0);
+  const int widths[] = {pixGetWidth(first), pixGetWidth(second)};
+  const int heights[] = {pixGetHeight(first), pixGetHeight(second)};
+  pixDestroy(&first);
+  pixDestroy(&second);
+  ASSERT_TRUE(widths[0] != widths[1] || heights[0] != heights[1]);
+
+  std::vector<PageSource> pages;
+  std::string error;
+  ASSERT_TRUE(listPages({tiff, kData + "/horizontal.png"}, pages, error)) << error;
+  ASSERT_EQ(pages.size(), 3u);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(pages[static_cast<size_t>(i)].path, tiff);
+    EXPECT_EQ(pages[static_cast<size_t>(i)].page, i);
+    EXPECT_FALSE(pages[static_cast<size_t>(i)].pdf);
+    vellary::imaging::CPictInfo picture;
+    ASSERT_TRUE(loadPage(pages[static_cast<size_t>(i)], kScanDpi, picture, error)) << error;
+    EXPECT_EQ(picture.width(), widths[i]);
+    EXPECT_EQ(picture.height(), heights[i]);
+    EXPECT_EQ(picture.bitsPerPixel(), 1);
+  }
+  // A page the file does not have is a failure that names the file, not a crash.
+  ScanProblem problem;
+  vellary::imaging::CPictInfo none;
+  EXPECT_FALSE(loadPage(PageSource{tiff, 2, false}, kScanDpi, none, error, &problem));
+  EXPECT_EQ(problem.path, tiff);
+}
+
+TEST(Sources, ProblemsSayWhatFailedInTheUsersWords) {
+  TempDir dir;
+  std::vector<PageSource> pages;
+  std::string error;
+  ScanProblem problem;
+  const std::string notes = dir.write("notes.png", "these are notes, not a picture");
+  const std::string empty = dir.write("empty.pdf", pdfWithPages({}));
+  struct Case {
+    std::string file;
+    ScanFault fault;
+    const char* words;
+  } cases[] = {
+      {dir / "missing.tif", ScanFault::NoFile, "見つかりません"},
+      {notes, ScanFault::NotReadable, "読み込める画像"},
+      {empty, ScanFault::PdfNoPages, "ページがありません"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(listPages({kData + "/vertical.tif", c.file}, pages, error, &problem)) << c.file;
+    EXPECT_EQ(problem.fault, c.fault) << c.file;
+    EXPECT_EQ(problem.path, c.file);
+    const std::string text = scanProblemText(problem);
+    EXPECT_EQ(text.rfind(c.file, 0), 0u) << text;
+    EXPECT_NE(text.find(c.words), std::string::npos) << text;
+  }
+  EXPECT_NE(scanProblemText({ScanFault::Model, "jpn_vert"}).find("tesseract-ocr-jpn-vert"),
+            std::string::npos);
+  EXPECT_TRUE(hasScanExtension("/a/b.TIFF") && hasScanExtension("p.jpeg") &&
+              hasScanExtension("x.Pdf"));
+  EXPECT_FALSE(hasScanExtension("/a/b.xml") || hasScanExtension("/a.tif/b") ||
+               hasScanExtension("tif"));
 }
 
 TEST(Sources, APdfPageIsRenderedAtTheResolutionAskedAndBlackAndWhiteStaysBilevel) {
@@ -116,6 +156,7 @@ TEST(Scans, RunsThatCannotSucceedWriteNothing) {
   EXPECT_EQ(r.end, vellary::jobs::RunEnd::Failed);
   EXPECT_EQ(r.paper, nullptr);
   EXPECT_NE(r.error.find("jpn"), std::string::npos) << r.error;
+  EXPECT_EQ(r.problem.fault, ScanFault::Model);
   EXPECT_FALSE(fs::exists(dir / "book"));
   options.modelFolder.clear();
 

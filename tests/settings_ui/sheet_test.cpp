@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 
@@ -246,7 +247,12 @@ class SheetTest : public QObject {
     child<QCheckBox>(page, "monoRuby").setChecked(false);
     child<QCheckBox>(page, "blockEnd").setChecked(false);
     child<QCheckBox>(s.search(), "registerReplacement").setChecked(true);
+    // The recognition threads: 0 shows as every core.
+    auto& threads = child<QSpinBox>(page, "recognitionThreads");
+    QCOMPARE(threads.text(), QStringLiteral("すべてのコア"));
+    threads.setValue(3);
     s.accept();
+    QCOMPARE(h.app.recognitionThreads, 3);
     QCOMPARE(h.frame.spaceType, 0);
     QCOMPARE(h.frame.monoRuby, 0);
     QCOMPARE(h.frame.blockEndBreak, 0);

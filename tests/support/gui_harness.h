@@ -52,7 +52,7 @@ struct FrameHarness {
   app::CMainFrame& make(int width = 1000, int height = 700) {
     window = std::make_unique<app::CMainFrame>(
         app::FrameContext{app, frame, store, prompter, &progress, clock, dir / "_$backup.xml",
-                          views::PreviewCache(dir / "previews")});
+                          views::PreviewCache(dir / "previews"), nullptr, nullptr, dir / "scans"});
     progress.dialog().setMainWindow(window.get());
     window->resize(width, height);
     window->show();

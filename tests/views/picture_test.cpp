@@ -1,5 +1,4 @@
-// Packed pictures, the one-line window's cut and scale, image paths from Windows documents, and
-// the preview cache's names and pruning.
+// Packed pictures, the one-line window's cut and scale, and the preview cache's names and pruning.
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -7,7 +6,6 @@
 
 #include "imaging/picture_file.h"
 #include "support/temp_dir.h"
-#include "views/image_path.h"
 #include "views/img_window.h"
 #include "views/packed_picture.h"
 #include "views/preview_cache.h"
@@ -65,17 +63,6 @@ class PictureTest : public QObject {
     QVERIFY(!window.hasLineImage());
     QVERIFY(!window.isEnabled());
     QCOMPARE(window.focusPolicy(), Qt::NoFocus);
-  }
-
-  void imagePathsFromWindowsDocuments() {
-    QCOMPARE(views::siblingFolderImagePath("/data/book.xml", "C:\\Scan\\book\\p001.tif"),
-             std::string("/data/book/p001.tif"));
-    QCOMPARE(views::siblingFolderImagePath("/data/book.xml", "/old/place/p001.tif"),
-             std::string("/data/book/p001.tif"));
-    QCOMPARE(views::siblingFolderImagePath("/data/v1.2/book", "p.png"),
-             std::string("/data/v1.2/book/p.png"));
-    QCOMPARE(views::siblingFolderImagePath("", "p.png"), std::string());
-    QCOMPARE(views::siblingFolderImagePath("/d/b.xml", "C:\\Scan\\"), std::string());
   }
 
   void previewNamesAreStableAndFollowTheImage() {
