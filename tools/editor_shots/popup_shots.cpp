@@ -180,8 +180,9 @@ bool takePopupShots(app::CMainFrame& window, const QString& out) {
   settle();
 
   // The menu bar's menus.
-  for (auto [menuTitle, name] : {std::pair{"表示(&V)", "menu-view"}, {"ヘルプ(&H)", "menu-help"},
-                                 {"ファイル(&F)", "menu-file"}, {"編集(&E)", "menu-edit"}}) {
+  for (auto [menuTitle, name] :
+       {std::pair{"表示(&V)", "menu-view"}, {"ヘルプ(&H)", "menu-help"}, {"ファイル(&F)", "menu-file"},
+        {"編集(&E)", "menu-edit"}, {"認識(&R)", "menu-recognise"}}) {
     for (QAction* a : window.menuBar()->actions())
       if (a->text() == QString::fromUtf8(menuTitle)) {
         steps.add({name, {}, {}});
