@@ -2,6 +2,7 @@
 #include "jobs/ordered_jobs.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <atomic>
@@ -12,6 +13,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "model/kept_blocks.h"
 
 namespace vellary::jobs {
 namespace {
@@ -143,6 +146,36 @@ TEST(OrderedJobs, ARefusedResultStopsTheRunAndMoveOnlyResultsPass) {
       [](int, int&&) { return true; });
   EXPECT_EQ(empty.end, RunEnd::Completed);
   EXPECT_EQ(empty.delivered, 0);
+}
+
+// A worker's pages reuse the large blocks of its pages before; the run gives them back at its
+// end.
+TEST(OrderedJobs, AWorkerReusesTheLargeBlocksOfItsPagesBefore) {
+  constexpr size_t kLarge = size_t{16} << 20;
+  auto inUse = [] {
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+  };
+  const size_t before = inUse();
+  std::vector<const void*> blocks;
+  RunOptions one;
+  one.threads = 1;
+  const RunResult r = runOrdered<const void*>(
+      3, one,
+      [&](int, int, const StopToken&) {
+        void* block = model::takeBlock(kLarge);
+        model::giveBackBlock(block);
+        return static_cast<const void*>(block);
+      },
+      [&](int, const void* block) {
+        blocks.push_back(block);
+        return true;
+      });
+  EXPECT_EQ(r.end, RunEnd::Completed);
+  ASSERT_EQ(blocks.size(), 3u);
+  EXPECT_EQ(blocks[1], blocks[0]);
+  EXPECT_EQ(blocks[2], blocks[0]);
+  EXPECT_LT(inUse(), before + kLarge / 4);
 }
 
 TEST(OrderedJobs, ThreadsAreCappedByTheItemsAndAtLeastOne) {
