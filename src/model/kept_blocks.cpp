@@ -98,6 +98,12 @@ void giveBackBlock(void* block) noexcept {
 
 KeepBlocks::KeepBlocks() { ++kept.scopes; }
 
+size_t keptBlockBytes() {
+  size_t n = 0;
+  for (const Header* h : kept.blocks) n += h->capacity;
+  return n;
+}
+
 KeepBlocks::~KeepBlocks() {
   if (--kept.scopes > 0) return;
   for (Header* h : kept.blocks) std::free(h);

@@ -28,6 +28,9 @@ class KeepBlocks {
   KeepBlocks& operator=(const KeepBlocks&) = delete;
 };
 
+// Bytes of the blocks the calling thread keeps.
+size_t keptBlockBytes();
+
 // An allocator over takeBlock, for the large work buffers of page work.
 template <class T>
 struct BlockAllocator {

@@ -2,7 +2,6 @@
 #include "jobs/ordered_jobs.h"
 
 #include <gtest/gtest.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <atomic>
@@ -148,34 +147,36 @@ TEST(OrderedJobs, ARefusedResultStopsTheRunAndMoveOnlyResultsPass) {
   EXPECT_EQ(empty.delivered, 0);
 }
 
-// A worker's pages reuse the large blocks of its pages before; the run gives them back at its
-// end.
+// A worker's pages reuse the large blocks of its pages before.
 TEST(OrderedJobs, AWorkerReusesTheLargeBlocksOfItsPagesBefore) {
   constexpr size_t kLarge = size_t{16} << 20;
-  auto inUse = [] {
-    const struct mallinfo2 m = mallinfo2();
-    return m.uordblks + m.hblkhd;
+  struct Page {
+    const void* block;
+    size_t keptBefore;
   };
-  const size_t before = inUse();
-  std::vector<const void*> blocks;
+  std::vector<Page> pages;
   RunOptions one;
   one.threads = 1;
-  const RunResult r = runOrdered<const void*>(
+  const RunResult r = runOrdered<Page>(
       3, one,
       [&](int, int, const StopToken&) {
+        const size_t kept = model::keptBlockBytes();
         void* block = model::takeBlock(kLarge);
         model::giveBackBlock(block);
-        return static_cast<const void*>(block);
+        return Page{block, kept};
       },
-      [&](int, const void* block) {
-        blocks.push_back(block);
+      [&](int, Page p) {
+        pages.push_back(p);
         return true;
       });
   EXPECT_EQ(r.end, RunEnd::Completed);
-  ASSERT_EQ(blocks.size(), 3u);
-  EXPECT_EQ(blocks[1], blocks[0]);
-  EXPECT_EQ(blocks[2], blocks[0]);
-  EXPECT_LT(inUse(), before + kLarge / 4);
+  ASSERT_EQ(pages.size(), 3u);
+  EXPECT_EQ(pages[0].keptBefore, 0u);
+  EXPECT_EQ(pages[1].keptBefore, kLarge);
+  EXPECT_EQ(pages[1].block, pages[0].block);
+  EXPECT_EQ(pages[2].block, pages[0].block);
+  // The calling thread keeps nothing.
+  EXPECT_EQ(model::keptBlockBytes(), 0u);
 }
 
 TEST(OrderedJobs, ThreadsAreCappedByTheItemsAndAtLeastOne) {
