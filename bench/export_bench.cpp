@@ -173,6 +173,16 @@ void BM_HighCompressionJobs(benchmark::State& state) {
   exportRun(state, jobPages(), exporting::KindPdfCompressed, static_cast<int>(state.range(0)),
             "jobs-mrc.pdf", {}, static_cast<int>(state.range(1)));
 }
+// Word, PowerPoint and XPS through the Office writer library (build/lib beside build/bin), whose
+// per-page work is the pictures cut from the page images. Arguments: kind, jobs.
+void BM_OfficeJobs(benchmark::State& state) {
+  const int kind = static_cast<int>(state.range(0));
+  exportRun(state, jobPages(), kind, 0,
+            kind == exporting::KindDocx   ? "jobs.docx"
+            : kind == exporting::KindPptx ? "jobs.pptx"
+                                          : "jobs.xps",
+            {}, static_cast<int>(state.range(1)));
+}
 void BM_TextPdfGenerated(benchmark::State& state) {
   exportRun(state, pages(true), exporting::KindPdfText, 0, "generated-text.pdf");
 }
@@ -201,6 +211,8 @@ BENCHMARK(BM_HighCompressionSample)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_ImagePdfJobs)
+    ->Args({0, 1})
+    ->Args({0, 0})
     ->Args({1, 1})
     ->Args({1, 0})
     ->Unit(benchmark::kMillisecond)
@@ -208,6 +220,13 @@ BENCHMARK(BM_ImagePdfJobs)
 BENCHMARK(BM_HighCompressionJobs)
     ->Args({1, 1})
     ->Args({1, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_OfficeJobs)
+    ->Args({exporting::KindDocx, 1})
+    ->Args({exporting::KindDocx, 0})
+    ->Args({exporting::KindXps, 1})
+    ->Args({exporting::KindXps, 0})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_TextPdfGenerated)->Unit(benchmark::kMillisecond)->UseRealTime();

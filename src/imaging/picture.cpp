@@ -4,8 +4,21 @@
 #include <mutex>
 
 #include "imaging/pix_handle.h"
+#include "model/kept_blocks.h"
 
 namespace vellary::imaging {
+
+namespace {
+
+// Picture data comes from the blocks a worker keeps for its next pages (model/kept_blocks.h):
+// page after page, the pictures reuse the memory of the pictures before. Set before any
+// picture exists, and never changed.
+const bool kPictureMemory = [] {
+  setPixMemoryManager(&model::takeBlock, &model::giveBackBlock);
+  return true;
+}();
+
+}  // namespace
 
 namespace detail {
 

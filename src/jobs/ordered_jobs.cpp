@@ -9,6 +9,8 @@
 #include <mutex>
 #include <thread>
 
+#include "model/kept_blocks.h"
+
 namespace vellary::jobs {
 
 int threadsFor(int requested, int count) {
@@ -38,6 +40,8 @@ struct Shared {
 
 void workerLoop(Shared& s, int worker, const std::function<void(int, int, const StopToken&)>& work) {
   const StopToken token(s.stop);
+  // Each page reuses the large blocks of the page before.
+  const model::KeepBlocks keep;
   for (;;) {
     int index;
     {

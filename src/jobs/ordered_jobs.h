@@ -68,7 +68,8 @@ RunResult runOrderedErased(int count, const RunOptions& options,
 // Runs work(index, worker, stop) for every index 0 … count − 1 on worker threads (worker is
 // 0 … threads − 1: one engine per worker can be kept by the caller) and calls deliver(index,
 // result) on the calling thread in index order. deliver returning false stops the run. Nothing
-// runs on the calling thread but deliver and the progress pump.
+// runs on the calling thread but deliver and the progress pump. Each worker keeps the large
+// blocks it frees for its next pages (model/kept_blocks.h) until the run ends.
 template <class Result, class Work, class Deliver>
 RunResult runOrdered(int count, const RunOptions& options, Work&& work, Deliver&& deliver) {
   // Not named "slots": the header is also read where Qt's keywords are macros.

@@ -2,12 +2,14 @@
 // library: the calls, their order and arguments, and the records at their byte offsets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
 #include "export/export.h"
 #include "export/word/docx_output.h"
 #include "model/program_files.h"
+#include "model/text.h"
 #include "office_helpers.h"
 #include "office_log.h"
 #include "pdf_helpers.h"
@@ -458,7 +460,7 @@ TEST_F(Office, MoreThanFivePagesAndTheProgressCaptions) {
 
 TEST_F(Office, CancelEndsAfterTheCurrentPageAndStillCreates) {
   model::PaperData paper = textPages(4);
-  progress.cancelAfterPumps = 2;
+  progress.cancelAfterSteps = 4;  // during the second page
   const auto calls = run(paper, KindPptx);
   EXPECT_EQ(testing::names(calls),
             (std::vector<std::string>{"initDocxData", "addPage", "addTextArea", "addPageBreak",
@@ -516,6 +518,38 @@ TEST_F(Office, PicturesAreNumberedOverTheWholeExport) {
   EXPECT_EQ(pictures[0].field("record", 0, 24), 2600);
   EXPECT_NEAR(pictures[0].field("record", 0, 36), 600, 3);
   EXPECT_NEAR(pictures[0].field("record", 0, 40), 800, 3);
+}
+
+// Pages made ready on several workers reach the library as one worker hands them over: the
+// same calls in page order, each page's text with its pictures, numbered over the export.
+TEST_F(Office, PagesOnEveryWorkerReachTheLibraryInPageOrder) {
+  model::PaperData paper;
+  const std::u16string texts[] = {u"一", u"二", u"三", u"四", u"五", u"六"};
+  for (int i = 0; i < 6; ++i) {
+    model::PageData page = testing::officePage();
+    setImage(page, image());
+    page.blocks.push_back(testing::textBlock({testing::hline(1000, 1000, 40, texts[i])}));
+    // Pictures of different sizes on every other page.
+    if (i % 2 == 0)
+      page.blocks.push_back(testing::boxBlock(model::BlockImage, 500, 2000, 300 + 200 * i, 600));
+    paper.pages.push_back(std::move(page));
+  }
+  auto summary = [&](int jobs) {
+    options.jobs = jobs;
+    std::vector<std::string> out;
+    for (const OfficeCall& c : run(paper, KindDocx)) {
+      std::string line = c.name;
+      if (c.name == "addTextArea") line += " " + model::toUtf8(entryText(entries(c)));
+      if (c.name == "addImageArea")
+        line += " " + std::to_string(c.field("record", 0, 20) - c.field("record", 0, 12)) + " " +
+                std::to_string(c.num("fileSize") > 0);
+      out.push_back(line);
+    }
+    return out;
+  };
+  const std::vector<std::string> one = summary(1);
+  EXPECT_EQ(std::count(one.begin(), one.end(), "addPageBreak"), 6);
+  EXPECT_EQ(summary(4), one);
 }
 
 TEST_F(Office, XpsPassesPixelsAndSubsetsTheFontsOfTheCharactersPassed) {

@@ -74,12 +74,13 @@ class RecordingProgress : public model::Progress {
   void show() override { ++shows; }
   void hide() override { ++hides; }
   void pump() override { ++pumps; }
-  bool cancelled() const override { return cancelAfterPumps > 0 && pumps >= cancelAfterPumps; }
+  bool cancelled() const override { return cancelAfterSteps > 0 && steps >= cancelAfterSteps; }
 
   std::vector<std::string> captions;
   std::pair<int, int> range{-1, -1};
   int steps = 0, shows = 0, hides = 0, pumps = 0;
-  int cancelAfterPumps = 0;  // 0: never
+  // 0: never. Steps come with the pages handed over (pumps also while pages are awaited).
+  int cancelAfterSteps = 0;
 };
 
 }  // namespace vellary::testing

@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "model/kept_blocks.h"
+
 namespace vellary::jobs {
 namespace {
 
@@ -143,6 +145,38 @@ TEST(OrderedJobs, ARefusedResultStopsTheRunAndMoveOnlyResultsPass) {
       [](int, int&&) { return true; });
   EXPECT_EQ(empty.end, RunEnd::Completed);
   EXPECT_EQ(empty.delivered, 0);
+}
+
+// A worker's pages reuse the large blocks of its pages before.
+TEST(OrderedJobs, AWorkerReusesTheLargeBlocksOfItsPagesBefore) {
+  constexpr size_t kLarge = size_t{16} << 20;
+  struct Page {
+    const void* block;
+    size_t keptBefore;
+  };
+  std::vector<Page> pages;
+  RunOptions one;
+  one.threads = 1;
+  const RunResult r = runOrdered<Page>(
+      3, one,
+      [&](int, int, const StopToken&) {
+        const size_t kept = model::keptBlockBytes();
+        void* block = model::takeBlock(kLarge);
+        model::giveBackBlock(block);
+        return Page{block, kept};
+      },
+      [&](int, Page p) {
+        pages.push_back(p);
+        return true;
+      });
+  EXPECT_EQ(r.end, RunEnd::Completed);
+  ASSERT_EQ(pages.size(), 3u);
+  EXPECT_EQ(pages[0].keptBefore, 0u);
+  EXPECT_EQ(pages[1].keptBefore, kLarge);
+  EXPECT_EQ(pages[1].block, pages[0].block);
+  EXPECT_EQ(pages[2].block, pages[0].block);
+  // The calling thread keeps nothing.
+  EXPECT_EQ(model::keptBlockBytes(), 0u);
 }
 
 TEST(OrderedJobs, ThreadsAreCappedByTheItemsAndAtLeastOne) {

@@ -10,6 +10,7 @@
 #include "export/pdf/pdf_data.h"
 #include "imaging/dib.h"
 #include "imaging/picture_file.h"
+#include "model/kept_blocks.h"
 
 namespace vellary::exporting::pdf {
 
@@ -28,7 +29,7 @@ constexpr int kWhiteLimit = 242;
 // writing by (x, y) from the top.
 struct Raster {
   imaging::DibHeader header;
-  std::vector<uint8_t> rows;
+  model::BlockVector<uint8_t> rows;
   int width = 0, height = 0, stride = 0, bits = 0;
 
   bool load(const CPictInfo& pict) {
@@ -94,8 +95,8 @@ class HighCompression {
   Raster page_;
   int width_ = 0, height_ = 0;
   bool colour_ = false;
-  std::vector<uint8_t> black_;      // 1 where the 1-bit copy is black
-  std::vector<uint8_t> nearBlack_;  // 1 where black lies within kReach
+  model::BlockVector<uint8_t> black_;      // 1 where the 1-bit copy is black
+  model::BlockVector<uint8_t> nearBlack_;  // 1 where black lies within kReach
   std::vector<bool> grounds_;       // per character taken, in order
 };
 
@@ -139,7 +140,7 @@ bool HighCompression::prepare() {
     for (int x = 0; x < width_; ++x) out[x] = (r[x >> 3] >> (7 - (x & 7))) & 1;
   }
   // Dilation of black by kReach in both directions, as two running-count passes.
-  std::vector<uint8_t> across(black_.size(), 0);
+  model::BlockVector<uint8_t> across(black_.size(), 0);
   for (int y = 0; y < height_; ++y) {
     const uint8_t* b = black_.data() + index(0, y);
     uint8_t* a = across.data() + index(0, y);

@@ -160,7 +160,7 @@ int exportPdf(model::PaperData& paper, const std::string& path, int first, int l
           return composePage(*range.pages[k], range.images[k], kind, quality);
         },
         [&](int, pdf::PdfPage page) {
-          file.AddPage(page);
+          file.AddPage(std::move(page));
           if (progress == nullptr) return true;
           if (shown) {
             progress->step();

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "export/pdf/append_format.h"
 #include "export/pdf/pdf_content.h"
@@ -146,16 +147,37 @@ std::string xmlEscaped(std::u16string_view text) {
   return out;
 }
 
-// 16 bytes that tell one file from another, the same for the same bytes.
+// 16 bytes that tell one file from another, the same for the same bytes. Eight bytes at a
+// time: the file is hashed on the writing thread, after the pages.
 struct IdHash {
   uint64_t a = 1469598103934665603ULL, b = 0x9E3779B97F4A7C15ULL;
+  uint64_t pending = 0;
+  int held = 0;  // bytes in pending
+  void word(uint64_t w) {
+    a = (a ^ w) * 0x100000001B3ULL;
+    b = (b + w) * 0xBF58476D1CE4E5B9ULL ^ (b >> 29);
+  }
   void add(std::string_view bytes) {
-    for (unsigned char c : bytes) {
-      a = (a ^ c) * 1099511628211ULL;
-      b = (b + c) * 0xBF58476D1CE4E5B9ULL ^ (b >> 29);
+    size_t i = 0;
+    while (i < bytes.size() && held > 0) push(static_cast<unsigned char>(bytes[i++]));
+    for (; i + 8 <= bytes.size(); i += 8) {
+      uint64_t w;
+      std::memcpy(&w, bytes.data() + i, 8);
+      word(w);
+    }
+    for (; i < bytes.size(); ++i) push(static_cast<unsigned char>(bytes[i]));
+  }
+  void push(unsigned char c) {
+    pending |= uint64_t{c} << (8 * held);
+    if (++held == 8) {
+      word(pending);
+      pending = 0;
+      held = 0;
     }
   }
-  std::string hex() const {
+  std::string hex() {
+    if (held > 0) word(pending ^ (uint64_t{static_cast<unsigned>(held)} << 56));
+    held = 0;
     char out[33];
     std::snprintf(out, sizeof out, "%016llX%016llX", static_cast<unsigned long long>(a),
                   static_cast<unsigned long long>(b));
@@ -232,8 +254,8 @@ void CPDFcontents::build() {
   text_ += "\rendstream\r\nendobj\r\n";
 }
 
-CPDFimage::CPDFimage(int number, int index, const PdfImage& image)
-    : CPDFobj(number), index_(index), image_(image) {}
+CPDFimage::CPDFimage(int number, int index, PdfImage image)
+    : CPDFobj(number), index_(index), image_(std::move(image)) {}
 
 void CPDFimage::build() {
   const PdfImage& im = image_;
@@ -258,8 +280,6 @@ void CPDFimage::build() {
             number(), index_, im.pixelWidth, im.pixelHeight, 8,
             im.bitsPerPixel == 24 ? "/DeviceRGB" : "/DeviceGray", length);
   }
-  text_.append(reinterpret_cast<const char*>(im.bytes.data()), im.bytes.size());
-  text_ += "\rendstream\r\nendobj\r\n";
 }
 
 void CPDFstructRoot::build() {
@@ -337,7 +357,9 @@ void CPDFfile::setSubject(std::u16string_view t) { subject_ = t; }
 void CPDFfile::setAuthor(std::u16string_view t) { author_ = t; }
 void CPDFfile::setKeywords(std::u16string_view t) { keywords_ = t; }
 
-int CPDFfile::AddPage(const PdfPage& page) {
+int CPDFfile::AddPage(const PdfPage& page) { return AddPage(PdfPage(page)); }
+
+int CPDFfile::AddPage(PdfPage&& page) {
   auto pageObj = std::make_unique<CPDFpage>(next());
   auto contents = std::make_unique<CPDFcontents>(next());
   if (pages_.empty()) catalog_->firstPage = pageObj->number();
@@ -353,10 +375,11 @@ int CPDFfile::AddPage(const PdfPage& page) {
 
   ContentWriter writer(fontSet_);
   PageMarks marks{pageObj->number(), {}};
-  for (const PdfImage& image : page.images) {
-    if (image.bytes.empty()) continue;  // a figure that could not be made is left out
+  for (PdfImage& taken : page.images) {
+    if (taken.bytes.empty()) continue;  // a figure that could not be made is left out
     const int index = static_cast<int>(images_.size());
-    auto obj = std::make_unique<CPDFimage>(next(), index, image);
+    auto obj = std::make_unique<CPDFimage>(next(), index, std::move(taken));
+    const PdfImage& image = obj->image();
     appendf(pageObj->imageResources, "/im%d %d 0 R\r\n", index, obj->number());
     int mcid = -1;
     if (!image.artifact) {
@@ -565,6 +588,11 @@ void CPDFfile::emit(Sink& sink) {
     offsets[static_cast<size_t>(obj.number())] = at;
     put(obj.text());
     obj.release();
+    const std::span<const uint8_t> data = obj.streamData();
+    if (!data.empty()) {
+      put({reinterpret_cast<const char*>(data.data()), data.size()});
+      put(kStreamEnd);
+    }
   };
   put(kHeader);
   object(*info_);

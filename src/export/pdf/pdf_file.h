@@ -78,8 +78,10 @@ class CPDFfile {
   // The language of the document's text (BCP 47), for the catalog.
   void setLanguage(std::string lang) { catalog_->lang = std::move(lang); }
 
-  // Appends a page with its content stream and images; returns the number of pages.
+  // Appends a page with its content stream and images; returns the number of pages. The second
+  // form takes the page's image data over instead of copying it.
   int AddPage(const PdfPage& page);
+  int AddPage(PdfPage&& page);
   int pageCount() const { return static_cast<int>(pages_.size()); }
 
   // Writes the whole file, replacing path only once every byte is written. 1 when written, 0

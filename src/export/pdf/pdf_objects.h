@@ -1,17 +1,23 @@
 // The PDF object model: every object of the file is a CPDFobj that knows its number and renders
-// its own complete text, from "N 0 obj" to "endobj". CPDFfile (pdf_file.h) creates, numbers,
-// owns and writes them. Line ends are CR LF as the file has always had them; other programs may
-// parse these texts, so their bytes are fixed.
+// its own complete text, from "N 0 obj" to "endobj" (an image renders the text before its stream
+// data, which the file writes as it is, followed by kStreamEnd). CPDFfile (pdf_file.h) creates,
+// numbers, owns and writes them. Line ends are CR LF as the file has always had them; other
+// programs may parse these texts, so their bytes are fixed.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "export/pdf/pdf_records.h"
 
 namespace vellary::exporting::pdf {
+
+// What follows the stream data of an object whose data is written as it is.
+inline constexpr std::string_view kStreamEnd = "\rendstream\r\nendobj\r\n";
 
 class CPDFobj {
  public:
@@ -27,8 +33,9 @@ class CPDFobj {
     build();
     return text_;
   }
-  size_t length() { return text().size(); }
-  // Frees the rendered text (large for images) once it has been written.
+  // Stream data written after text() as it is, then kStreamEnd; none for most objects.
+  virtual std::span<const uint8_t> streamData() const { return {}; }
+  // Frees the rendered text once it has been written.
   void release() { std::string().swap(text_); }
 
  protected:
@@ -116,16 +123,17 @@ class CPDFcontents : public CPDFobj {
 
 class CPDFimage : public CPDFobj {
  public:
-  CPDFimage(int number, int index, const PdfImage& image);
+  CPDFimage(int number, int index, PdfImage image);
   int index() const { return index_; }
   const PdfImage& image() const { return image_; }
+  std::span<const uint8_t> streamData() const override { return image_.bytes; }
 
  protected:
   void build() override;
 
  private:
   int index_;
-  PdfImage image_;  // the stream bytes are a copy
+  PdfImage image_;
 };
 
 // One of the eleven fonts as the table in pdf_fonts.cpp describes it.

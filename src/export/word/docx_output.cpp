@@ -4,11 +4,11 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <filesystem>
 #include <new>
 
 #include "export/font_subset.h"
-#include "export/word/office_areas.h"
 #include "imaging/picture_file.h"
 #include "imaging/picture_ops.h"
 #include "model/program_files.h"
@@ -112,7 +112,7 @@ PageFrame pageFrame(int width, int height, int dpi, OxmlRect box, int wordColumn
 }
 
 CDocxOutput::CDocxOutput(int kind, const OfficeOptions& options)
-    : kind_(kind), options_(options), japaneseFont_(kJapaneseFont) {
+    : kind_(kind), options_(options), japaneseFont_(kind == KindDocx ? kJapaneseFont : kSlideFont) {
   if (kind_ == KindXps) used_ = std::make_unique<UsedChars>();
 }
 
@@ -141,77 +141,113 @@ const imaging::PrivateTempDir* CDocxOutput::tempDir() {
   return temp_ ? &*temp_ : nullptr;
 }
 
-bool CDocxOutput::outputPage(const model::PageData& page, const std::string& imagePath) {
-  try {
-    const PageSize size = pageSizeOf(page, imagePath);
-    int64_t l = INT64_MAX, t = INT64_MAX, r = INT64_MIN, b = INT64_MIN;
+PreparedPage CDocxOutput::preparePage(const model::PageData& page, const std::string& imagePath,
+                                      int index) const {
+  PreparedPage out;
+  const PageSize size = pageSizeOf(page, imagePath);
+  int64_t l = INT64_MAX, t = INT64_MAX, r = INT64_MIN, b = INT64_MIN;
+  for (const model::BlockData& block : page.blocks) {
+    l = std::min<int64_t>(l, block.x);
+    t = std::min<int64_t>(t, block.y);
+    r = std::max<int64_t>(r, int64_t{block.x} + block.width);
+    b = std::max<int64_t>(b, int64_t{block.y} + block.height);
+  }
+  const OxmlRect box = page.blocks.empty() ? OxmlRect{0, 0, size.width, size.height}
+                                           : OxmlRect{i32(l), i32(t), i32(r), i32(b)};
+  out.dpi = size.dpi;
+  out.frame =
+      pageFrame(size.width, size.height, size.dpi, box, options_.wordColumns, kind_ == KindXps);
+
+  int64_t characters = 0;
+  for (const model::BlockData& block : page.blocks)
+    if (isTextBlock(block) || block.type == model::BlockTable) characters += blockCharacters(block);
+  out.hasCharacters = characters > 0;
+  if (out.hasCharacters) {
+    AreaContext context;
+    context.dpi = size.dpi;
+    context.offsetX = out.frame.offsetX;
+    context.offsetY = out.frame.offsetY;
+    context.kind = kind_;
+    context.options = &options_;
+    context.used = kind_ == KindXps ? &out.used : nullptr;
     for (const model::BlockData& block : page.blocks) {
-      l = std::min<int64_t>(l, block.x);
-      t = std::min<int64_t>(t, block.y);
-      r = std::max<int64_t>(r, int64_t{block.x} + block.width);
-      b = std::max<int64_t>(b, int64_t{block.y} + block.height);
-    }
-    const OxmlRect box = page.blocks.empty() ? OxmlRect{0, 0, size.width, size.height}
-                                             : OxmlRect{i32(l), i32(t), i32(r), i32(b)};
-    const PageFrame frame =
-        pageFrame(size.width, size.height, size.dpi, box, options_.wordColumns, kind_ == KindXps);
-
-    int64_t characters = 0;
-    for (const model::BlockData& block : page.blocks)
-      if (isTextBlock(block) || block.type == model::BlockTable)
-        characters += blockCharacters(block);
-
-    if (characters > 0) {
-      if (kind_ != KindDocx) japaneseFont_ = kSlideFont;
-      library_.addPage(u16(frame.width), u16(frame.height), u16(size.dpi), frame.margins,
-                       frame.offsetX, frame.offsetY, japaneseFont_.c_str(), latinFont_.c_str(),
-                       kJapaneseCharset);
-      AreaContext context;
-      context.dpi = size.dpi;
-      context.offsetX = frame.offsetX;
-      context.offsetY = frame.offsetY;
-      context.kind = kind_;
-      context.options = &options_;
-      context.used = used_.get();
-      for (const model::BlockData& block : page.blocks) {
-        if (blockCharacters(block) == 0) continue;
-        if (block.type == model::BlockTable) {
-          TableArea table;
-          if (!buildTableArea(block, context, table)) continue;
-          library_.addTableArea(&table.area, table.cells.data(),
-                                static_cast<int32_t>(table.cells.size()), table.rows, table.columns,
-                                table.chars.data(), static_cast<int32_t>(table.chars.size()));
-        } else if (isTextBlock(block)) {
-          TextArea text = buildTextArea(block, context);
-          const bool ruby = !text.groups.empty();
-          library_.addTextArea(
-              &text.area, text.lines.data(), static_cast<int32_t>(text.lines.size()),
-              text.chars.data(), static_cast<int32_t>(text.chars.size()),
-              ruby ? text.groups.data() : nullptr, static_cast<int32_t>(text.groups.size() / 4),
-              ruby ? text.rubyChars.data() : nullptr, static_cast<int32_t>(text.rubyChars.size()));
-        }
+      if (blockCharacters(block) == 0) continue;
+      if (block.type == model::BlockTable) {
+        TableArea table;
+        if (buildTableArea(block, context, table)) out.areas.emplace_back(std::move(table));
+      } else if (isTextBlock(block)) {
+        out.areas.emplace_back(buildTextArea(block, context));
       }
     }
-    outputPictures(page, imagePath, size.dpi, frame);
-    for (const model::BlockData& block : page.blocks)
-      if (block.type == model::BlockLine) outputRule(block, size.dpi, frame);
+  }
+  preparePictures(page, imagePath, index, out);
+  for (const model::BlockData& block : page.blocks)
+    if (block.type == model::BlockLine) out.rules.push_back(ruleRecord(block, size.dpi, out.frame));
+  return out;
+}
+
+void CDocxOutput::outputPage(PreparedPage page) {
+  if (page.hasCharacters) {
+    library_.addPage(u16(page.frame.width), u16(page.frame.height), u16(page.dpi),
+                     page.frame.margins, page.frame.offsetX, page.frame.offsetY,
+                     japaneseFont_.c_str(), latinFont_.c_str(), kJapaneseCharset);
+    for (auto& area : page.areas) {
+      if (TableArea* table = std::get_if<TableArea>(&area)) {
+        library_.addTableArea(&table->area, table->cells.data(),
+                              static_cast<int32_t>(table->cells.size()), table->rows,
+                              table->columns, table->chars.data(),
+                              static_cast<int32_t>(table->chars.size()));
+        continue;
+      }
+      TextArea& text = std::get<TextArea>(area);
+      const bool ruby = !text.groups.empty();
+      library_.addTextArea(
+          &text.area, text.lines.data(), static_cast<int32_t>(text.lines.size()), text.chars.data(),
+          static_cast<int32_t>(text.chars.size()), ruby ? text.groups.data() : nullptr,
+          static_cast<int32_t>(text.groups.size() / 4), ruby ? text.rubyChars.data() : nullptr,
+          static_cast<int32_t>(text.rubyChars.size()));
+    }
+  }
+  if (!page.pictures.empty() && temp_) {
+    // The library finds each picture by the base path and its own count of calls.
+    const std::string base = absolutePath(temp_->path()) + "/tmpImg";
+    for (const PreparedPage::Picture& p : page.pictures) {
+      const std::string name = base + std::to_string(pictureCount_) + (p.png ? ".png" : ".jpg");
+      if (std::rename(p.file.c_str(), name.c_str()) != 0) continue;
+      library_.addImageArea(&p.record, base.c_str(), p.png ? OXML_PICTURE_PNG : OXML_PICTURE_JPEG);
+      ++pictureCount_;
+    }
+  }
+  for (const OxmlArea& rule : page.rules) library_.addLineArea(&rule);
+  if (used_) {
+    used_->japanese.merge(page.used.japanese);
+    used_->other.merge(page.used.other);
+  }
+}
+
+bool CDocxOutput::outputPage(const model::PageData& page, const std::string& imagePath) {
+  try {
+    if (std::any_of(page.blocks.begin(), page.blocks.end(),
+                    [](const model::BlockData& b) { return b.type == model::BlockImage; }))
+      tempDir();
+    outputPage(preparePage(page, imagePath, 0));
     return true;
   } catch (const std::bad_alloc&) {
     return false;
   }
 }
 
-void CDocxOutput::outputPictures(const model::PageData& page, const std::string& imagePath, int dpi,
-                                 const PageFrame& frame) {
-  if (std::none_of(page.blocks.begin(), page.blocks.end(),
-                   [](const model::BlockData& b) { return b.type == model::BlockImage; }))
+void CDocxOutput::preparePictures(const model::PageData& page, const std::string& imagePath,
+                                  int index, PreparedPage& out) const {
+  if (!temp_ || std::none_of(page.blocks.begin(), page.blocks.end(),
+                             [](const model::BlockData& b) { return b.type == model::BlockImage; }))
     return;
-  const imaging::PrivateTempDir* dir = tempDir();
-  if (dir == nullptr) return;
   imaging::CPictInfo image;
   image.fileName = imagePath;
   if (imaging::LoadImageFileProc(image) != imaging::kImageOk) return;
 
+  const int dpi = out.dpi;
+  const PageFrame& frame = out.frame;
   const bool bilevel = image.bitsPerPixel() == 1;
   const int own = image.xResolution() > 0 ? image.xResolution() : dpi;
   const int target =
@@ -219,7 +255,7 @@ void CDocxOutput::outputPictures(const model::PageData& page, const std::string&
   const double factor = static_cast<double>(target) / dpi;
   // Bilevel pictures stay sharp in XPS as PNG; the other kinds take JPEG throughout.
   const bool png = kind_ == KindXps && bilevel;
-  const std::string base = absolutePath(dir->path()) + "/tmpImg";
+  const std::string folder = absolutePath(temp_->path());
 
   for (const model::BlockData& block : page.blocks) {
     if (block.type != model::BlockImage) continue;
@@ -237,14 +273,16 @@ void CDocxOutput::outputPictures(const model::PageData& page, const std::string&
       piece = std::move(small);
       applied = factor;
     }
-    // The library finds the file by the base path and its own count of calls.
-    piece.fileName = base + std::to_string(pictureCount_) + (png ? ".png" : ".jpg");
+    PreparedPage::Picture picture;
+    picture.png = png;
+    picture.file = folder + "/page" + std::to_string(index) + "-" +
+                   std::to_string(out.pictures.size()) + (png ? ".png" : ".jpg");
+    piece.fileName = picture.file;
     piece.saveFormat = png ? imaging::kFormatPng : imaging::kFormatJpeg;
     piece.quality = kPictureQuality;
     if (imaging::SaveImageFileProc(piece) != imaging::kImageOk) continue;
 
-    OxmlArea record{};
-    int32_t* f = record.field;
+    int32_t* f = picture.record.field;
     if (kind_ == KindXps) {
       f[kFieldLeft] = rect.left;
       f[kFieldTop] = rect.top;
@@ -260,12 +298,12 @@ void CDocxOutput::outputPictures(const model::PageData& page, const std::string&
       f[kFieldRight] = f[kFieldLeft] + pixelsToPoints(block.width, dpi);
       f[kFieldBottom] = f[kFieldTop] + pixelsToPoints(block.height, dpi);
     }
-    library_.addImageArea(&record, base.c_str(), png ? OXML_PICTURE_PNG : OXML_PICTURE_JPEG);
-    ++pictureCount_;
+    out.pictures.push_back(std::move(picture));
   }
 }
 
-void CDocxOutput::outputRule(const model::BlockData& block, int dpi, const PageFrame& frame) {
+OxmlArea CDocxOutput::ruleRecord(const model::BlockData& block, int dpi,
+                                 const PageFrame& frame) const {
   OxmlArea record{};
   int32_t* f = record.field;
   const int64_t left = int64_t{block.x} + int64_t{frame.offsetX} * dpi / 1440 - 80;
@@ -277,7 +315,7 @@ void CDocxOutput::outputRule(const model::BlockData& block, int dpi, const PageF
   f[kFieldBottom] = i32(horizontal ? top : top + block.height);
   f[kFieldDirection] = horizontal ? 1 : 2;
   f[kFieldBorder] = 1;
-  library_.addLineArea(&record);
+  return record;
 }
 
 void CDocxOutput::makeFontSubsets() {
