@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <future>
+#include <optional>
 #include <set>
 #include <stdexcept>
 
@@ -70,24 +72,32 @@ jobs::RunResult recognisePages(const std::vector<PageSource>& sources,
   if (problem != nullptr) *problem = ScanProblem{};
   if (count == 0) return {};
   const int threads = jobs::threadsFor(options.threads, count);
-  // One engine per worker, kept by the worker index. The first is made here so that a missing
-  // model fails the run before any page is read; worker 0 takes it over.
-  std::vector<std::unique_ptr<Engine>> engines(static_cast<size_t>(threads));
-  engines[0] = std::make_unique<Engine>(options.modelFolder);
-  for (Model m : modelsFor(options.page.language)) {
-    std::string error;
-    if (!engines[0]->load(m, &error)) {
-      jobs::RunResult failed;
-      failed.end = jobs::RunEnd::Failed;
-      failed.error = error;
-      if (problem != nullptr) *problem = ScanProblem{ScanFault::Model, modelName(m)};
-      return failed;
-    }
-  }
   if (progress != nullptr) {
     progress->setRange(0, count);
     progress->setPosition(0);
     progress->setText(progressText(0, count, 0));
+  }
+  // One engine per worker, kept by the worker index. The first loads its models here so that a
+  // missing model fails the run before any page is read; worker 0 takes it over, the others load
+  // theirs when they first need them. Loading takes a good part of a second: it runs on a thread
+  // of its own while this one pumps the progress, so that the editor's dialog shows and repaints.
+  std::vector<std::unique_ptr<Engine>> engines(static_cast<size_t>(threads));
+  engines[0] = std::make_unique<Engine>(options.modelFolder);
+  std::future<std::optional<Model>> loading =
+      std::async(std::launch::async, [&engine = *engines[0], &options]() -> std::optional<Model> {
+        for (Model m : modelsFor(options.page.language))
+          if (!engine.load(m)) return m;
+        return std::nullopt;
+      });
+  if (progress != nullptr)
+    while (loading.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready)
+      progress->pump();
+  if (const std::optional<Model> missing = loading.get()) {
+    jobs::RunResult failed;
+    failed.end = jobs::RunEnd::Failed;
+    engines[0]->load(*missing, &failed.error);
+    if (problem != nullptr) *problem = ScanProblem{ScanFault::Model, modelName(*missing)};
+    return failed;
   }
   const auto start = std::chrono::steady_clock::now();
   jobs::RunOptions run;

@@ -49,8 +49,8 @@ using AfterPage =
 
 // Recognises `sources` and hands each page to deliver(index, page) on the calling thread, in
 // order; deliver returning false stops the run. The models the language needs are loaded before
-// any page is read: a missing one fails the run at once with a message (RunEnd::Failed,
-// failedIndex −1). A page that cannot be loaded fails the run with its message. The progress
+// any page is read (the progress already has its range and text and is pumped meanwhile): a
+// missing one fails the run at once with a message (RunEnd::Failed, failedIndex −1). A page that cannot be loaded fails the run with its message. The progress
 // (optional) gets the range, a step and a text per page ("n / N ページ（残り約 S 秒）") and is
 // pumped while the calling thread waits; its Cancel ends the run.
 // After a failure `problem` (optional) says what failed: the model, or the page that failed.
