@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 namespace vellary::recognize {
 
@@ -39,25 +40,44 @@ std::vector<EngineChoice> candidateList(const EngineSymbol& symbol) {
 
 uint16_t mappedConfidence(float confidence, float margin) {
   const double c = std::clamp(static_cast<double>(confidence), 0.0, 100.0);
-  const double m = std::clamp(static_cast<double>(margin), 0.0, 100.0);
+  const double m = std::clamp(static_cast<double>(margin), -100.0, 100.0);
   int level = static_cast<int>(std::lround(c / 10.0));
-  // A runner-up close behind marks a doubtful reading whatever the engine's confidence.
+  // A runner-up the network scores above its own reading marks a doubtful reading whatever the
+  // engine's confidence.
   if (m < kDoubtfulMargin) level = std::min(level, 1);
   if (c < kDoubtfulConfidence) level = std::min(level, 1);
   return static_cast<uint16_t>(std::clamp(level, 0, 10));
+}
+
+void markLookAlikes(std::vector<model::CharData*>& line) {
+  // Katakana with a twin of the same shape in kanji, hiragana or the dashes.
+  static constexpr std::u16string_view kTwins = u"ーニロエカタトハヘリ";
+  auto katakana = [](char16_t c) { return c >= u'\u30A1' && c <= u'\u30FC'; };
+  auto halfWidth = [](char16_t c) { return c >= 0x20 && c <= 0x7E; };
+  for (size_t i = 0; i < line.size(); ++i) {
+    const char16_t c = line[i]->text[0];
+    const char16_t before = i > 0 ? line[i - 1]->text[0] : 0;
+    const char16_t after = i + 1 < line.size() ? line[i + 1]->text[0] : 0;
+    const bool stray =
+        (kTwins.find(c) != std::u16string_view::npos && !katakana(before) && !katakana(after)) ||
+        (c != u' ' && halfWidth(c) && !halfWidth(before) && !halfWidth(after));
+    if (stray) line[i]->cc = std::min<uint16_t>(line[i]->cc, 1);
+  }
 }
 
 uint16_t candidateConfidence(float score) {
   return static_cast<uint16_t>(std::clamp(static_cast<int>(std::lround(score / 10.0f)), 0, 10));
 }
 
-void fillCharacter(model::CharData& c, const std::u16string& text, const EngineSymbol& symbol) {
+bool fillCharacter(model::CharData& c, const std::u16string& text, const EngineSymbol& symbol) {
   c.text = charText(text);
   // Candidates describe the whole symbol; a symbol the engine read as several characters keeps
   // none for its parts.
   const std::vector<EngineChoice> list =
       text == symbol.text ? candidateList(symbol) : std::vector<EngineChoice>{};
-  float margin = list.empty() ? 0.0f : 100.0f;
+  // Without a list (none given, or one that leaves out the chosen text) the engine's confidence
+  // alone decides.
+  float margin = 100.0f;
   if (!list.empty()) {
     float chosen = 0, other = 0;
     bool seenOther = false;
@@ -68,15 +88,15 @@ void fillCharacter(model::CharData& c, const std::u16string& text, const EngineS
         other = e.score, seenOther = true;
     }
     margin = seenOther ? chosen - other : 100.0f;
-  } else if (text != symbol.text) {
-    margin = 100.0f;  // no list to judge by: the engine's confidence alone decides
   }
   c.cc = mappedConfidence(symbol.confidence, margin);
+  const bool dropped = list.empty() && text == symbol.text;
   c.resetCandidates(static_cast<int16_t>(list.size()));
   for (size_t i = 0; i < list.size(); ++i) {
     c.candText(static_cast<int>(i)) = charText(list[i].text);
     c.candCC(static_cast<int>(i)) = candidateConfidence(list[i].score);
   }
+  return symbol.confidence < kUnsureConfidence || margin < kUnsureMargin || dropped;
 }
 
 }  // namespace vellary::recognize

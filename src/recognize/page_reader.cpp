@@ -236,9 +236,9 @@ std::vector<LineData> PageReader::toLines(const EngineResult& result, const Cut&
         const int32_t a = vertical ? box.top : box.left, z = vertical ? box.bottom : box.right;
         for (int p = 0; p < n; ++p) {
           CharData& ch = chars.emplace_back();
-          fillCharacter(ch, parts[static_cast<size_t>(p)], s);
+          const bool unsure = fillCharacter(ch, parts[static_cast<size_t>(p)], s);
           placed.push_back(ReadCharacter{parts[static_cast<size_t>(p)], a + (z - a) * p / n,
-                                         a + (z - a) * (p + 1) / n, ch.cc <= 1});
+                                         a + (z - a) * (p + 1) / n, unsure});
         }
       }
     const std::vector<PictRect> boxes =
@@ -248,12 +248,13 @@ std::vector<LineData> PageReader::toLines(const EngineResult& result, const Cut&
       CharData& ch = chars[c];
       PictRect box = boxes[c];
       if (isEmpty(box)) {
-        // No ink of its own. A doubtful reading there is the engine reading a character into a
-        // blank cell (an ideographic space, the white after a full stop): it becomes the space
-        // the page shows, with its low confidence. A confident one (two touching glyphs read from
-        // one piece) stands where the engine put it, on the ink there.
-        if (ch.cc <= 1) {
+        // No ink of its own. A reading the engine is unsure of there is the engine reading a
+        // character into a blank cell (an ideographic space, the white after a full stop): it
+        // becomes the space the page shows, a reject. A confident one (two touching glyphs read
+        // from one piece) stands where the engine put it, on the ink there.
+        if (placed[c].doubtful) {
           ch.text = model::makeCharText(u'\u3000');
+          ch.cc = std::min<uint16_t>(ch.cc, 1);
           ch.resetCandidates(0);
         }
         const PictRect span = vertical
@@ -269,6 +270,9 @@ std::vector<LineData> PageReader::toLines(const EngineResult& result, const Cut&
       line.chars.push_back(std::move(ch));
     }
     if (line.chars.empty()) continue;
+    std::vector<CharData*> inOrder;
+    for (CharData& c : line.chars) inOrder.push_back(&c);
+    markLookAlikes(inOrder);
     fitLine(line);
     lines.push_back(std::move(line));
   }
