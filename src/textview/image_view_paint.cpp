@@ -57,7 +57,9 @@ void CImageView::paintEvent(QPaintEvent* event) {
   if (laidOut()) paintTableBorders(p);
   // The composition moves part of the page image: frames and highlights go over it.
   paintPreedit(p);
-  paintOverlays(p);
+  // Entry frames and the tracker stand on the page's geometry, which only the layout display
+  // shows; drawn over the text-flow display's rows they would cross unrelated text.
+  if (laidOut()) paintOverlays(p);
   paintSelection(p);
 }
 

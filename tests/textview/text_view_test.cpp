@@ -19,7 +19,8 @@ using testing::TextViewHarness;
 namespace {
 
 // A horizontal block of two lines on a 600 × 400 page.
-model::PageData horizontalPage(std::u16string_view first, std::u16string_view second = u"かきくけこ") {
+model::PageData horizontalPage(std::u16string_view first,
+                               std::u16string_view second = u"かきくけこ") {
   auto page = makePage(600, 400);
   auto block = makeBlock(40, 40, 500, 120, false);
   block.lines.push_back(makeLine(40, 40, 300, 40, first, false));
@@ -30,7 +31,8 @@ model::PageData horizontalPage(std::u16string_view first, std::u16string_view se
 }
 
 // A vertical block of two columns on a 600 × 600 page.
-model::PageData verticalPage(std::u16string_view first, std::u16string_view second = u"かきくけこ") {
+model::PageData verticalPage(std::u16string_view first,
+                             std::u16string_view second = u"かきくけこ") {
   auto page = makePage(600, 600);
   auto block = makeBlock(300, 40, 140, 500, true);
   block.lines.push_back(makeLine(380, 40, 50, 450, first, true));
@@ -262,6 +264,26 @@ class TextViewTest : public QObject {
       for (int x = 40; x < 60; ++x)
         if (shot.pixelColor(x, y) == QColor(0, 190, 0)) ++numberPixels;
     QCOMPARE(numberPixels, 0);
+
+    // The text-flow displays put the lines in rows of their own: frames at the blocks' page
+    // places would cross unrelated text, so none is drawn, nor the current entry's tracker.
+    editing::CaretState state;
+    state.entry = 1;
+    h.setCaret(state);
+    for (const auto display :
+         {appcore::TextDisplay::FlowHorizontal, appcore::TextDisplay::FlowVertical}) {
+      h.display = display;
+      h.redisplay();
+      shot = h.view->viewport()->grab().toImage();
+      int framePixels = 0;
+      for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+          const QColor c = shot.pixelColor(x, y);
+          if (c == QColor(0xD5, 0, 0) || (c.green() > 200 && c.red() < 60 && c.blue() < 60))
+            ++framePixels;
+        }
+      QCOMPARE(framePixels, 0);
+    }
   }
 
   void selectionIsShownInverted() {
