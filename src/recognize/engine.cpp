@@ -6,6 +6,7 @@
 #include <tesseract/resultiterator.h>
 
 #include <array>
+#include <filesystem>
 #include <mutex>
 
 #include "model/text.h"
@@ -118,6 +119,21 @@ bool Engine::load(Model model, std::string* error) {
   }
   if (error != nullptr) *error = impl_->error[m];
   return false;
+}
+
+bool Engine::available(Model model, std::string* error) {
+  const size_t m = static_cast<size_t>(model);
+  if (impl_->api[m]) return true;
+  for (const auto& other : impl_->api) {
+    if (!other || impl_->failed[m]) continue;
+    // The folder the engine read the other model from.
+    std::error_code ec;
+    const std::filesystem::path file = std::filesystem::path(other->GetDatapath()) /
+                                       (std::string(modelName(model)) + ".traineddata");
+    if (std::filesystem::is_regular_file(file, ec)) return true;
+    break;
+  }
+  return load(model, error);
 }
 
 bool Engine::read(const imaging::PixelRows& grey, int dpi, Model model, Shape shape,

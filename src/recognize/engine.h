@@ -78,6 +78,10 @@ class Engine {
   // missing model, when it cannot be loaded.
   bool load(Model model, std::string* error = nullptr);
   bool loaded(Model model) const;
+  // Whether a model can be had without loading it now: loaded already, or its file lies in the
+  // folder the engine found another model in. With no model loaded yet it loads this one. False,
+  // with the message of load(), otherwise.
+  bool available(Model model, std::string* error = nullptr);
 
   // Reads a picture of the given shape with the model. `dpi` is the picture's resolution. False
   // when the model cannot be loaded or the picture is empty; no text read is not a failure.

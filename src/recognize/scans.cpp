@@ -77,16 +77,18 @@ jobs::RunResult recognisePages(const std::vector<PageSource>& sources,
     progress->setPosition(0);
     progress->setText(progressText(0, count, 0));
   }
-  // One engine per worker, kept by the worker index. The first loads its models here so that a
-  // missing model fails the run before any page is read; worker 0 takes it over, the others load
-  // theirs when they first need them. Loading takes a good part of a second: it runs on a thread
-  // of its own while this one pumps the progress, so that the editor's dialog shows and repaints.
+  // One engine per worker, kept by the worker index. The first loads its first model here and
+  // finds the files of the others, so that a missing model fails the run before any page is
+  // read; worker 0 takes it over, and every engine loads a model when it first needs it (a
+  // horizontal page without ruby never needs the vertical one). Loading takes a good part of a
+  // second: it runs on a thread of its own while this one pumps the progress, so that the
+  // editor's dialog shows and repaints.
   std::vector<std::unique_ptr<Engine>> engines(static_cast<size_t>(threads));
   engines[0] = std::make_unique<Engine>(options.modelFolder);
   std::future<std::optional<Model>> loading =
       std::async(std::launch::async, [&engine = *engines[0], &options]() -> std::optional<Model> {
         for (Model m : modelsFor(options.page.language))
-          if (!engine.load(m)) return m;
+          if (!engine.available(m)) return m;
         return std::nullopt;
       });
   if (progress != nullptr)

@@ -158,6 +158,22 @@ TEST(Scans, RunsThatCannotSucceedWriteNothing) {
   EXPECT_NE(r.error.find("jpn"), std::string::npos) << r.error;
   EXPECT_EQ(r.problem.fault, ScanFault::Model);
   EXPECT_FALSE(fs::exists(dir / "book"));
+
+  // Only one of the two models `auto` may need: the other is found missing before any page is
+  // read too, though only the first is loaded then.
+  const fs::path installed = "/usr/share/tesseract-ocr/5/tessdata/jpn.traineddata";
+  if (fs::exists(installed)) {
+    fs::create_directories(dir / "half-models");
+    fs::create_symlink(installed, dir / "half-models/jpn.traineddata");
+    options.modelFolder = dir / "half-models";
+    r = newDocumentFromScans({kData + "/vertical.tif"}, doc, options, nullptr);
+    EXPECT_EQ(r.end, vellary::jobs::RunEnd::Failed);
+    EXPECT_EQ(r.paper, nullptr);
+    EXPECT_EQ(r.problem.fault, ScanFault::Model);
+    EXPECT_EQ(r.problem.path, "jpn_vert");
+    EXPECT_NE(r.error.find("jpn_vert"), std::string::npos) << r.error;
+    EXPECT_FALSE(fs::exists(dir / "book"));
+  }
   options.modelFolder.clear();
 
   // An unreadable second file: nothing of the first is written either.
