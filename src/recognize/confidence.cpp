@@ -53,14 +53,17 @@ void markLookAlikes(std::vector<model::CharData*>& line) {
   // Katakana with a twin of the same shape in kanji, hiragana or the dashes.
   static constexpr std::u16string_view kTwins = u"ーニロエカタトハヘリ";
   auto katakana = [](char16_t c) { return c >= u'\u30A1' && c <= u'\u30FC'; };
+  // The long vowel mark follows hiragana too (すごーい).
+  auto kana = [](char16_t c) { return c >= u'\u3041' && c <= u'\u30FC'; };
   auto halfWidth = [](char16_t c) { return c >= 0x20 && c <= 0x7E; };
   for (size_t i = 0; i < line.size(); ++i) {
     const char16_t c = line[i]->text[0];
     const char16_t before = i > 0 ? line[i - 1]->text[0] : 0;
     const char16_t after = i + 1 < line.size() ? line[i + 1]->text[0] : 0;
-    const bool stray =
-        (kTwins.find(c) != std::u16string_view::npos && !katakana(before) && !katakana(after)) ||
-        (c != u' ' && halfWidth(c) && !halfWidth(before) && !halfWidth(after));
+    const bool vouched = c == u'ー' ? kana(before) || kana(after)
+                                    : katakana(before) || katakana(after);
+    const bool stray = (kTwins.find(c) != std::u16string_view::npos && !vouched) ||
+                       (c != u' ' && halfWidth(c) && !halfWidth(before) && !halfWidth(after));
     if (stray) line[i]->cc = std::min<uint16_t>(line[i]->cc, 1);
   }
 }

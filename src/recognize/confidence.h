@@ -41,11 +41,11 @@ uint16_t candidateConfidence(float score);
 
 // Makes rejects (confidence at most 1) of the characters of one line whose ink cannot tell them
 // from a twin in another script: a katakana with a twin of the same shape (ー and 一 or ―, ニ and
-// 二, ロ and 口 …) that has no katakana beside it, and a half-width (ASCII) character with no
-// half-width one beside it, since half or full width is not in the ink (1 and １, ( and （). The
-// engine reads such characters at high confidence, and most of its confident misreads on the
-// benchmark pages and the bundled sample were of this kind. An ASCII space beside counts as
-// half-width.
+// 二, ロ and 口 …) that has no katakana beside it (the long vowel mark ー: no kana), and a
+// half-width (ASCII) character with no half-width one beside it, since half or full width is not
+// in the ink (1 and １, ( and （). The engine reads such characters at high confidence, and most
+// of its confident misreads on the benchmark pages and the bundled sample were of this kind. An
+// ASCII space beside counts as half-width.
 void markLookAlikes(std::vector<model::CharData*>& line);
 
 // Fills the character's text (the first code point of `text`), confidence and candidates from

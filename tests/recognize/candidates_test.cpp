@@ -86,6 +86,8 @@ TEST(CandidateList, LookAlikesOfAnotherScriptAreRejectsWhereTheirNeighboursDoNot
   EXPECT_EQ(rejectsOf(u"ー７ー"), u"ー.ー");
   // Within a katakana word they stand: コーヒー, カメラ. Katakana without a twin never do.
   EXPECT_EQ(rejectsOf(u"コーヒーとカメラ"), u"........");
+  EXPECT_EQ(rejectsOf(u"すごーい"), u"....");  // the long vowel mark after hiragana too
+  EXPECT_EQ(rejectsOf(u"漢ー字"), u".ー.");
   EXPECT_EQ(rejectsOf(u"はシの"), u"...");
   // A half-width character among full-width ones (１ read as 1), at either end of a line too;
   // half-width runs and words with spaces stand.
