@@ -227,13 +227,16 @@ PageLayout analysePage(const imaging::CPictInfo& bilevel, const LayoutOptions& o
 
   // Sort the pieces: specks, rules, large pieces (pictures, tables), text.
   std::vector<Atom> atoms;
-  std::vector<int> text;
+  std::vector<int> text, specks;
   const int32_t speck = std::max(2, d / 200);
   for (size_t i = 0; i < pieces.size(); ++i) {
     const PictRect& b = pieces[i].box;
     const int32_t w = widthOf(b), h = heightOf(b);
     const int32_t lng = std::max(w, h), shrt = std::min(w, h);
-    if (lng <= speck) continue;
+    if (lng <= speck) {
+      specks.push_back(static_cast<int>(i));
+      continue;
+    }
     if (lng >= d / 2 && shrt <= std::max(3, d / 30) && lng >= 10 * shrt) {
       atoms.push_back(Atom{model::BlockLine, b, {}});
       continue;
@@ -318,6 +321,14 @@ PageLayout analysePage(const imaging::CPictInfo& bilevel, const LayoutOptions& o
       blocks.push_back(std::move(block));
     }
     if (!region.pieces.empty()) {
+      // A speck at the edge of a ruby band is part of a small glyph (the voicing mark of ruby
+      // kana at 300 dpi is two strokes of two pixels): the band keeps it, so that its reading
+      // does not lose it.
+      for (int i : specks)
+        if (SideBand* band = detail::bandTouching(region.lines, pieces[static_cast<size_t>(i)].box,
+                                                  region.writing == Writing::Vertical,
+                                                  region.charSize))
+          detail::joinBand(*band, pieces, i);
       LayoutBlock block;
       block.type = model::BlockText;
       block.box = region.box;

@@ -36,6 +36,17 @@ struct Run {
 std::vector<Run> coveredRuns(const std::vector<InkComponent>& pieces, const std::vector<int>& which,
                              bool alongX, int32_t bridge);
 
+// The step of ruby beside text of ink size `charSize`: ruby is set at half the base's em, and the
+// base's ink fills some 5/6 of its em. Each ruby glyph takes one step along the band and at most
+// one across it.
+inline int32_t rubyStep(int charSize) { return std::max(1, charSize * 3 / 5); }
+
+// The ruby band of `lines` that a small piece `b` lying at its edge belongs to (a stroke or voicing
+// mark at the far side of a ruby glyph), or none.
+SideBand* bandTouching(std::vector<LayoutLine>& lines, const PictRect& b, bool vertical,
+                       int size);
+void joinBand(SideBand& band, const std::vector<InkComponent>& pieces, int piece);
+
 // The text analysis of one region (a block or a table cell): direction, lines, side bands.
 TextRegion analyseText(const std::vector<InkComponent>& pieces, std::vector<int> which,
                        Writing expected);

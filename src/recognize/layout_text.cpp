@@ -146,6 +146,31 @@ std::vector<SideBand> sideBands(const std::vector<InkComponent>& pieces, std::ve
 
 }  // namespace
 
+SideBand* bandTouching(std::vector<LayoutLine>& lines, const PictRect& b, bool vertical,
+                       int size) {
+  const int32_t reach = std::max(2, size / 8), step = rubyStep(size);
+  for (LayoutLine& line : lines)
+    for (SideBand& band : line.sides) {
+      if (band.emphasis) continue;
+      const PictRect& r = band.box;
+      // Along the line within the band (and a little past its ends); across it within one step
+      // of the band's base side (the ink of flat kana such as つ is half a step thick, and a
+      // voicing mark stands above it).
+      const bool along = vertical ? b.top >= r.top - reach && b.bottom <= r.bottom + reach
+                                  : b.left >= r.left - reach && b.right <= r.right + reach;
+      const bool across = vertical ? b.left >= r.left && b.right <= r.left + step
+                                   : b.bottom <= r.bottom && b.top >= r.bottom - step;
+      if (along && across && longSide(b) * 2 <= (vertical ? widthOf(r) : heightOf(r)))
+        return &band;
+    }
+  return nullptr;
+}
+
+void joinBand(SideBand& band, const std::vector<InkComponent>& pieces, int piece) {
+  band.pieces.push_back(piece);
+  band.box = unite(band.box, pieces[static_cast<size_t>(piece)].box);
+}
+
 TextRegion analyseText(const std::vector<InkComponent>& pieces, std::vector<int> which,
                        Writing expected) {
   TextRegion region;
@@ -212,6 +237,7 @@ TextRegion analyseText(const std::vector<InkComponent>& pieces, std::vector<int>
   // stands beside a line: right of a column, above a row.
   std::vector<LayoutLine> lines(bands.size());
   std::vector<std::vector<int>> sides(bands.size());
+  std::vector<std::pair<int, int>> strays;  // small pieces beside no line, with the nearest line
   for (int i : which) {
     const PictRect& b = pieces[static_cast<size_t>(i)].box;
     const int32_t c = vertical ? centreX(b) : centreY(b);
@@ -234,13 +260,23 @@ TextRegion analyseText(const std::vector<InkComponent>& pieces, std::vector<int>
     const bool outside = beside >= 0 && besideGap >= -s / 10;
     if (inside < 0 && small && outside && besideGap <= s * 3 / 5)
       sides[static_cast<size_t>(beside)].push_back(i);
+    else if (inside < 0 && small && nearest >= 0)
+      strays.push_back({i, nearest});
     else if (inside >= 0 || nearest >= 0)
       lines[static_cast<size_t>(inside >= 0 ? inside : nearest)].pieces.push_back(i);
   }
-  for (size_t k = 0; k < lines.size(); ++k) {
+  for (size_t k = 0; k < lines.size(); ++k)
     lines[k].sides = sideBands(pieces, sides[k], vertical, s);
-    lines[k].box = unionOf(pieces, lines[k].pieces);
+  // A stroke at the far edge of a ruby glyph (the tick of ら, a voicing mark above a row) lies
+  // further from the base than the rest of the band: it joins the band it touches.
+  for (const auto& [i, nearest] : strays) {
+    SideBand* band = bandTouching(lines, pieces[static_cast<size_t>(i)].box, vertical, s);
+    if (band != nullptr)
+      joinBand(*band, pieces, i);
+    else
+      lines[static_cast<size_t>(nearest)].pieces.push_back(i);
   }
+  for (LayoutLine& line : lines) line.box = unionOf(pieces, line.pieces);
   std::erase_if(lines, [](const LayoutLine& l) { return l.pieces.empty(); });
   // Reading order: columns from right to left, rows from top to bottom.
   if (vertical) std::reverse(lines.begin(), lines.end());

@@ -305,9 +305,12 @@ std::vector<LineData> PageReader::sideLines(const TextRegion& region, const Layo
       // stands, as a block of the region's model) is kept at once when it has one character per
       // step and the engine is sure of it: on the recognition pages the other readings then
       // never gave other text, and the band costs one reading instead of up to eight.
+      // The step comes from the base's size, not the band's thickness: ruby of flat kana (つづ)
+      // is half as thick as its step, and the white between ruby kana is part of a step.
       const int thickness = vertical ? widthOf(band.box) : heightOf(band.box);
       const int length = vertical ? heightOf(band.box) : widthOf(band.box);
-      const int steps = std::max(1, (length + thickness / 2) / std::max(1, thickness));
+      const int step = rubyStep(region.charSize);
+      const int steps = std::max(1, (length + step / 2) / step);
       std::vector<Model> models{modelFor(region.writing)};
       if (steps == 1) models.push_back(modelFor(otherWriting(region.writing)));
       std::vector<int> factors{1};
